@@ -1,0 +1,91 @@
+// The engine's face to its hosts (the Flash component, swfrender): load a movie, drive its timeline,
+// render frames at any size, and pass input in.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/base/color.h"
+#include "engine/base/geometry.h"
+#include "engine/base/image.h"
+#include "engine/render/renderer.h"
+
+namespace swf {
+
+// How the stage is fitted into the viewport (the Flash "scale" modes).
+enum class ScaleMode : uint8_t { ShowAll, NoBorder, ExactFit, NoScale };
+
+// Stage alignment inside the viewport (Flash "salign"): each flag pins the stage to that edge;
+// with neither of a pair set the stage is centred on that axis.
+struct Alignment {
+    bool left = false, right = false, top = false, bottom = false;
+};
+
+struct ViewOptions {
+    ScaleMode scaleMode = ScaleMode::ShowAll;
+    Alignment align;
+    std::optional<Rgba> background;  // replaces the movie's own background colour when set
+    Quality quality = Quality::High;
+};
+
+// Stage-to-viewport transform (stage twips to viewport pixels) for a stage of the given size in twips.
+Matrix viewTransform(const Rect& stageTwips, int viewportWidth, int viewportHeight, const ViewOptions& options);
+
+class Player {
+public:
+    virtual ~Player() = default;
+
+    // Parses `bytes` (an FWS, CWS or ZWS file). On failure returns null and sets `error` to a one-line
+    // message (for ZWS: LZMA compression is reported as unsupported).
+    static std::unique_ptr<Player> load(std::vector<uint8_t> bytes, std::string& error);
+
+    virtual int swfVersion() const = 0;
+    virtual double frameRate() const = 0;   // frames per second, > 0
+    virtual int frameCount() const = 0;     // main timeline frames, >= 1
+    virtual int currentFrame() const = 0;   // 1-based
+    virtual Rect stageRect() const = 0;     // twips
+    virtual Rgba backgroundColor() const = 0;
+
+    virtual bool isPlaying() const = 0;
+    virtual void play() = 0;
+    virtual void stop() = 0;
+    virtual void setLoop(bool loop) = 0;   // at the last frame: true goes back to frame 1, false stops
+    virtual bool loop() const = 0;
+    virtual void rewind() = 0;             // to frame 1, stopped
+    virtual void gotoFrame(int frame) = 0; // 1-based, clamped; keeps the playing state
+    virtual void nextFrame() = 0;          // one frame on, stopped
+    virtual void previousFrame() = 0;      // one frame back, stopped
+
+    // Runs one frame of the movie: advances the timelines that play (the main timeline only while
+    // playing), runs what the frame runs.
+    virtual void tick() = 0;
+
+    // The viewport that render() and the mouse use.
+    virtual void setViewport(int width, int height, const ViewOptions& options) = 0;
+    // Draws the current frame into `target` (resized to the viewport when its size differs).
+    virtual void render(RgbaImage& target) = 0;
+    // Draws through any renderer (tests, other back ends) at the current viewport.
+    virtual void render(Renderer& renderer) = 0;
+
+    // Input, in viewport pixels. Returns true when what the movie shows may have changed.
+    virtual bool mouseMove(double x, double y) = 0;
+    virtual bool mouseDown(double x, double y) = 0;
+    virtual bool mouseUp(double x, double y) = 0;
+    virtual bool keyDown(int keyCode, int charCode) = 0;
+    virtual bool keyUp(int keyCode, int charCode) = 0;
+
+    // Scripts: fscommand() calls and trace() lines, and variables of the root timeline.
+    virtual void setFsCommandHandler(std::function<void(const std::string& command, const std::string& args)> h) = 0;
+    virtual void setTraceHandler(std::function<void(const std::string& line)> h) = 0;
+    virtual void setVariable(const std::string& name, const std::string& value) = 0;
+    virtual std::string getVariable(const std::string& name) = 0;
+
+    // Messages about parts of the movie that could not be shown (a failed character, a stopped script).
+    virtual std::vector<std::string> takeWarnings() = 0;
+};
+
+}  // namespace swf

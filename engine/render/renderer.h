@@ -1,0 +1,42 @@
+// The narrow seam between the player core and pixels. The core walks its display list and issues
+// these calls in painting order; an implementation draws them into its target.
+#pragma once
+
+#include <vector>
+
+#include "engine/base/color.h"
+#include "engine/base/effects.h"
+#include "engine/base/geometry.h"
+#include "engine/base/paths.h"
+
+namespace swf {
+
+enum class Quality : uint8_t { Low, Medium, High, Best };
+
+class Renderer {
+public:
+    virtual ~Renderer() = default;
+
+    // Starts a frame: the whole target is filled with `background` (opaque).
+    virtual void beginFrame(Rgba background) = 0;
+    virtual void endFrame() = 0;
+
+    // Paints a shape. `toPixels` maps the shape's twips to target pixels; `cxform` applies to every
+    // colour the shape paints (fills, gradients, bitmaps, strokes).
+    virtual void drawShape(const ShapePaths& shape, const Matrix& toPixels, const ColorTransform& cxform) = 0;
+
+    // Masks: beginMask() starts collecting mask content (drawShape calls until endMask() paint into the
+    // mask, not the target); after endMask() every draw is clipped by the mask, intersected with any
+    // enclosing mask, until the matching popMask(). Masks nest.
+    virtual void beginMask() = 0;
+    virtual void endMask() = 0;
+    virtual void popMask() = 0;
+
+    // Layers: draws between pushLayer() and popLayer() go to an off-screen layer, which popLayer()
+    // filters and composites onto what lies below with the blend mode. Filter sizes are in target pixels
+    // (the core scales them by the view before calling).
+    virtual void pushLayer(BlendMode mode, const std::vector<Filter>& filters) = 0;
+    virtual void popLayer() = 0;
+};
+
+}  // namespace swf
