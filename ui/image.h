@@ -1,0 +1,36 @@
+// Image: a graphic control that shows a picture. With AutoSize it takes the picture's size
+// (when both sides are above 0); it is drawn transparent when the picture says so.
+#pragma once
+
+#include "ui/control.h"
+#include "ui/graphic.h"
+#include "ui/handles.h"
+
+namespace ui {
+
+class Image : public GraphicControl {
+public:
+    explicit Image(Component* owner = nullptr);
+
+    // Keeps its own copy of the picture.
+    void setPicture(Graphic picture);
+    const Graphic& picture() const { return picture_; }
+    bool hasPicture() const { return !picture_.empty(); }
+
+    bool autoSize() const { return autoSize_; }
+    void setAutoSize(bool value);
+    bool transparent() const { return transparent_; }
+    void setTransparent(bool value) { transparent_ = value; invalidate(); }
+
+    void paint(HDC dc) override;
+    bool setProperty(std::string_view name, const LayoutValue& value) override;
+
+private:
+    void applyAutoSize();
+
+    Graphic picture_;
+    bool autoSize_ = false;
+    bool transparent_ = false;
+};
+
+}  // namespace ui
