@@ -102,6 +102,8 @@ private:
     Component& createComponent(const LayoutNode& node, WinControl& parent);
     void runEvent(const NotifyEvent& event);
     void placeOnShow();
+    SIZE windowSizeForClient(int clientWidth, int clientHeight) const;
+    void bindEvent(Component& target, std::string_view event, const std::string& handler, int line);
     Button* findButton(bool isDefault, const std::vector<Control*>& controls) const;
 
     std::string className_ = "TForm";
@@ -116,6 +118,8 @@ private:
     std::map<std::string, NotifyEvent> handlers_;
     std::map<std::string, CloseQueryEvent> closeQueries_;
     bool destroying_ = false;
+    int requestedClientWidth_ = -1;
+    int requestedClientHeight_ = -1;
 };
 
 }  // namespace ui
