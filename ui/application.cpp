@@ -57,12 +57,16 @@ Application::Application() {
 }
 
 Application::~Application() {
-    // Forms first (the newest first), while the application window that owns them still exists.
-    while (!components().empty()) delete components().back();
-    mainForm_ = nullptr;
+    // Forms first, while the application window that owns them still exists.
+    destroyForms();
     window_.reset();
     if (comInitialized_) CoUninitialize();
     current = nullptr;
+}
+
+void Application::destroyForms() {
+    while (!components().empty()) delete components().back();
+    mainForm_ = nullptr;
 }
 
 Application& Application::instance() {

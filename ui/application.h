@@ -48,6 +48,8 @@ public:
         return form;
     }
     Form* mainForm() const { return mainForm_; }
+    // Destroys every form now, the newest first (the destructor does the same).
+    void destroyForms();
 
     // Shows the main form and handles messages until terminated; returns at once without one.
     void run();

@@ -33,12 +33,15 @@ Form::Form(Component* owner) : WinControl(owner) {
 Form::~Form() {
     destroying_ = true;
     // A shown form is hidden first; a failure in a handler must not escape a destructor.
-    if (visible()) {
-        try { setVisible(false); } catch (const std::exception& failure) {
+    auto guardedStep = [](auto&& step) {
+        try {
+            step();
+        } catch (const std::exception& failure) {
             if (Application::exists()) Application::instance().showException(failure);
         }
-    }
-    runEvent(onDestroy);
+    };
+    if (visible()) guardedStep([this] { setVisible(false); });
+    guardedStep([this] { runEvent(onDestroy); });
     if (Application::exists()) Application::instance().formDestroyed(*this);
     destroyWindowHandle();
 }
