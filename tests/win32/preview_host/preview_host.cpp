@@ -8,6 +8,7 @@
 // "host-state <visible> <exists> <left> <top> <right> <bottom>".
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -21,7 +22,7 @@ constexpr COLORREF kHostColor = RGB(255, 0, 255);
 std::string logPath, commandsPath;
 HWND host = nullptr;
 HANDLE saver = nullptr;
-DWORD lastCommandTick = 0;
+std::atomic<DWORD> lastCommandTick{0};
 std::size_t commandsDone = 0;
 DWORD startTick = 0;
 
@@ -51,30 +52,32 @@ void runCommands() {
         if (!line.empty()) lines.push_back(line);
     for (; commandsDone < lines.size(); ++commandsDone) {
         const std::string& command = lines[commandsDone];
-        lastCommandTick = GetTickCount();
+        DWORD tick = GetTickCount();
+        lastCommandTick = tick;
         if (command == "show") ShowWindow(host, SW_SHOWNA);
         else if (command == "hide") ShowWindow(host, SW_HIDE);
         else if (command == "destroy") DestroyWindow(host);
         else if (command == "quit") PostQuitMessage(0);
-        log("did " + command);
+        log("did " + command + " " + std::to_string(GetTickCount() - tick));
     }
 }
 
-void checkSaver() {
-    if (!saver || WaitForSingleObject(saver, 0) != WAIT_OBJECT_0) return;
+// Waits for the saver on a thread of its own, so that the end is timed when it happens even while
+// the host's own thread is busy with a command (hiding a window can take a while under Wine).
+DWORD WINAPI watchSaver(void*) {
+    WaitForSingleObject(saver, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(saver, &code);
-    CloseHandle(saver);
-    saver = nullptr;
     RECT r{};
     BOOL exists = IsWindow(host);
     if (exists) GetWindowRect(host, &r);
     char line[200];
-    std::snprintf(line, sizeof line, "exit %lu %lu", code, GetTickCount() - lastCommandTick);
+    std::snprintf(line, sizeof line, "exit %lu %lu", code, GetTickCount() - lastCommandTick.load());
     log(line);
     std::snprintf(line, sizeof line, "host-state %d %d %ld %ld %ld %ld", IsWindowVisible(host) ? 1 : 0, exists ? 1 : 0,
                   r.left, r.top, r.right, r.bottom);
     log(line);
+    return 0;
 }
 
 }  // namespace
@@ -126,21 +129,21 @@ int main(int argc, char** argv) {
     log("started " + std::to_string(pi.dwProcessId));
     startTick = lastCommandTick = GetTickCount();
 
+    HANDLE watcher = CreateThread(nullptr, 0, watchSaver, nullptr, 0, nullptr);
     SetTimer(nullptr, 0, 10, nullptr);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         if (message.message == WM_TIMER && message.hwnd == nullptr) {
             runCommands();
-            checkSaver();
             if (GetTickCount() - startTick > 120000) break;  // never outlive a forgotten test
             continue;
         }
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    if (saver) {
-        TerminateProcess(saver, 99);
-        CloseHandle(saver);
-    }
+    if (WaitForSingleObject(saver, 0) != WAIT_OBJECT_0) TerminateProcess(saver, 99);
+    WaitForSingleObject(watcher, 5000);
+    CloseHandle(watcher);
+    CloseHandle(saver);
     return 0;
 }
