@@ -2,27 +2,10 @@
 // block behind the executable image, and the movie file written from it.
 #pragma once
 
-#include "package/picture.h"
+#include "package/byte_stream.h"
+#include "package/package_settings.h"
 
-#include <cstdint>
-#include <memory>
 #include <string>
-
-// The "no colour" value of BackColor: no background colour is sent to the Flash player.
-constexpr int32_t clNone = 0x1FFFFFFF;
-
-struct TPackageSettings {
-    std::string DialogCaption;
-    std::string ButtonCaption;
-    int32_t BackColor = 0;     // 0x00BBGGRR, or clNone
-    uint8_t Interactive = 0;   // any value but 0 means on
-    std::string AboutText;     // RTF
-    int32_t WatermarkLeft = 0;
-    int32_t WatermarkTop = 0;
-    std::unique_ptr<Picture> Watermark;
-    std::string MovieFile;     // full path of the temporary movie file, empty without a movie block
-    std::string BaseName;      // the executable's long file name without its extension
-};
 
 extern TPackageSettings PackageSettings;
 
@@ -32,3 +15,10 @@ void LoadPackage();
 
 // Shut-down: frees the watermark and empties the strings.
 void FinalizePackage();
+
+// Reads the movie field at the stream's position and writes it to PackageSettings.MovieFile.
+// Never throws; an earlier movie file is replaced only by a complete new one.
+void SaveMovie(sav::ByteStream& executable);
+
+// The user's temporary folder with its trailing backslash; empty when the system gives none.
+void GetTempDirectory(std::string& directory);
