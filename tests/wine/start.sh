@@ -24,7 +24,7 @@ if [ ! -f "$WINEPREFIX/.swfsaver-ready" ]; then
   wineserver -w
   touch "$WINEPREFIX/.swfsaver-ready"
 fi
-wineserver -p
+wineserver -p >/dev/null 2>&1  # a daemon: it must not hold the caller's output open
 # Warm the prefix so that the first test does not pay for it.
 "$WINE" cmd /c "echo %TEMP%" 2>/dev/null | tr -d '\r' > "$state/wine-temp"
 "$WINE" winepath -u "$(cat "$state/wine-temp")" 2>/dev/null > "$state/wine-temp-unix"
