@@ -1,5 +1,7 @@
 // The narrow seam between the player core and pixels. The core walks its display list and issues
 // these calls in painting order; an implementation draws them into its target.
+// The software implementation is swf::SoftwareRenderer ("engine/render/software_renderer.h", library
+// swf_render): construct it on an RgbaImage, then beginFrame ... endFrame each frame.
 #pragma once
 
 #include <vector>

@@ -1,0 +1,24 @@
+// Bitmap filters applied to a finished layer before it is composited: blur, drop shadow, glow,
+// bevel and colour matrix. Work is limited to the drawn area grown by what each filter spreads.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/base/effects.h"
+#include "engine/base/image.h"
+#include "engine/render/int_rect.h"
+
+namespace swf::render {
+
+struct FilterScratch {
+    std::vector<uint8_t> alpha, shadow, highlight;
+    std::vector<uint32_t> line;
+};
+
+// Applies `filters` in order to `image` (premultiplied), whose content lies within `drawn`.
+// Returns the area the filtered content may now cover (within the image).
+IntRect applyLayerFilters(RgbaImage& image, const IntRect& drawn, const std::vector<Filter>& filters,
+                          FilterScratch& scratch);
+
+}  // namespace swf::render

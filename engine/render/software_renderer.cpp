@@ -1,0 +1,281 @@
+#include "engine/render/software_renderer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "engine/render/layer_compositor.h"
+#include "engine/render/layer_filters.h"
+#include "engine/render/pixel_math.h"
+#include "engine/render/span_compositor.h"
+#include "engine/render/stroker.h"
+
+namespace swf {
+
+using render::IntRect;
+
+struct SoftwareRenderer::Entry {
+    enum class Kind : uint8_t { CollectingMask, Mask, Layer };
+    Kind kind = Kind::Layer;
+    std::vector<uint8_t> plane;  // masks: one coverage byte per target pixel
+    RgbaImage image;             // layers
+    IntRect bounds;              // where plane or image may be non-zero
+    BlendMode mode = BlendMode::Normal;
+    std::vector<Filter> filters;
+};
+
+// Where draws go now: a picture (the target or a layer) or a mask being collected, and the mask
+// that clips them, if any.
+struct SoftwareRenderer::Destination {
+    RgbaImage* image = nullptr;
+    uint8_t* maskPlane = nullptr;
+    IntRect* dirty = nullptr;
+    const uint8_t* clip = nullptr;
+    IntRect clipBounds;
+    bool isTarget = false;
+};
+
+SoftwareRenderer::SoftwareRenderer(RgbaImage& target) : target_(target) {}
+SoftwareRenderer::~SoftwareRenderer() = default;
+
+void SoftwareRenderer::beginFrame(Rgba background) {
+    while (!stack_.empty()) popTopEntry();
+    if (target_.pixels.size() != size_t(std::max(target_.width, 0)) * size_t(std::max(target_.height, 0)) * 4)
+        target_ = RgbaImage(std::max(target_.width, 0), std::max(target_.height, 0));
+    uint32_t bg = render::packPixel(background.r, background.g, background.b, 255);
+    for (size_t i = 0; i + 4 <= target_.pixels.size(); i += 4) std::memcpy(&target_.pixels[i], &bg, 4);
+    spanPixels_.resize(size_t(std::max(target_.width, 0)) + 1);
+    spanCoverage_.resize(size_t(std::max(target_.width, 0)) + 1);
+}
+
+void SoftwareRenderer::endFrame() {
+    // Unbalanced mask or layer calls must not leak into the next frame.
+    while (!stack_.empty()) popTopEntry();
+}
+
+SoftwareRenderer::Destination SoftwareRenderer::destination() {
+    Destination d;
+    size_t i = stack_.size();
+    if (i > 0 && stack_[i - 1]->kind == Entry::Kind::Mask) {
+        d.clip = stack_[i - 1]->plane.data();
+        d.clipBounds = stack_[i - 1]->bounds;
+    }
+    while (i > 0 && stack_[i - 1]->kind == Entry::Kind::Mask) --i;
+    if (i == 0) {
+        d.image = &target_;
+        d.isTarget = true;
+        return d;
+    }
+    Entry& e = *stack_[i - 1];
+    if (e.kind == Entry::Kind::CollectingMask) d.maskPlane = e.plane.data();
+    else d.image = &e.image;
+    d.dirty = &e.bounds;
+    return d;
+}
+
+void SoftwareRenderer::drawShape(const ShapePaths& shape, const Matrix& toPixels, const ColorTransform& cxform) {
+    if (target_.empty() || spanPixels_.size() < size_t(target_.width)) return;
+    Destination dest = destination();
+    if (dest.clip && dest.clipBounds.empty()) return;  // everything is masked away
+    for (const PathLayer& layer : shape.layers) {
+        for (const FillPath& fill : layer.fills) {
+            if (!dest.maskPlane) {
+                paint_.setFill(fill.style, toPixels, cxform);
+                if (!paint_.visible()) continue;
+            }
+            polygon_.clear();
+            render::flattenContours(fill.contours, toPixels, render::kFlatnessTolerance, polygon_);
+            fillPolygon(fill.nonZero ? render::FillRule::NonZero : render::FillRule::EvenOdd, dest, true);
+        }
+        for (const StrokePath& stroke : layer.strokes) drawStroke(stroke, toPixels, cxform, dest);
+    }
+}
+
+void SoftwareRenderer::drawStroke(const StrokePath& stroke, const Matrix& toPixels, const ColorTransform& cxform,
+                                  const Destination& dest) {
+    const LineStyle& style = stroke.style;
+    if (!dest.maskPlane) {
+        if (style.fill) paint_.setFill(*style.fill, toPixels, cxform);
+        else paint_.setSolid(style.color, cxform);
+        if (!paint_.visible()) return;
+    }
+    double scale = std::sqrt(std::fabs(toPixels.determinant()));
+    if (!std::isfinite(scale) || !std::isfinite(style.width)) return;
+    bool noScale = style.noHScale || style.noVScale;
+    double width = std::max(style.width, 0.0);
+    double pixelWidth = noScale ? width / kTwipsPerPixel : width * scale;
+    polygon_.clear();
+    render::StrokeGeometry geometry;
+    geometry.startCap = style.startCap;
+    geometry.endCap = style.endCap;
+    geometry.join = style.join;
+    geometry.miterLimit = style.miterLimit;
+    if (!noScale && pixelWidth >= 1 && scale > 0) {
+        // Stroke in the shape's own space so that a stretched shape stretches its strokes too.
+        geometry.halfWidth = width / 2;
+        geometry.tolerance = render::kFlatnessTolerance / scale;
+        for (const Contour& contour : stroke.contours) {
+            render::flattenContour(contour, Matrix{}, geometry.tolerance, polyline_);
+            render::strokePolyline(polyline_, geometry, polygon_);
+        }
+        for (Point& p : polygon_.points) {
+            p = toPixels.apply(p);
+            if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
+        }
+    } else {
+        // Hairlines and lines thinner than a pixel are drawn one pixel wide.
+        geometry.halfWidth = std::max(pixelWidth, 1.0) / 2;
+        geometry.tolerance = render::kFlatnessTolerance;
+        for (const Contour& contour : stroke.contours) {
+            render::flattenContour(contour, toPixels, geometry.tolerance, polyline_);
+            render::strokePolyline(polyline_, geometry, polygon_);
+        }
+    }
+    fillPolygon(render::FillRule::NonZero, dest, true);
+}
+
+void SoftwareRenderer::fillPolygon(render::FillRule rule, const Destination& dest, bool) {
+    if (polygon_.empty()) return;
+    IntRect clip = targetRect();
+    if (dest.clip) clip = clip.intersected(dest.clipBounds);
+    const size_t width = static_cast<size_t>(target_.width);
+    IntRect drawn;
+    const bool solid = paint_.isSolid();
+    const uint32_t solidPixel = paint_.solidPixel();
+    rasterizer_.rasterize(polygon_, rule, clip, [&](int y, int x0, int x1, const uint8_t* coverage) {
+        int length = x1 - x0;
+        size_t offset = static_cast<size_t>(y) * width + static_cast<size_t>(x0);
+        if (dest.clip) {
+            std::memcpy(spanCoverage_.data(), coverage, static_cast<size_t>(length));
+            render::applyMaskSpan(spanCoverage_.data(), dest.clip + offset, length);
+            coverage = spanCoverage_.data();
+        }
+        if (dest.maskPlane) {
+            render::uniteMaskSpan(dest.maskPlane + offset, coverage, length);
+        } else if (solid) {
+            render::blendSolidSpan(dest.image->at(x0, y), solidPixel, coverage, length);
+        } else {
+            paint_.shadeSpan(x0, y, length, spanPixels_.data());
+            render::blendSpan(dest.image->at(x0, y), spanPixels_.data(), coverage, length);
+        }
+        drawn = drawn.united({x0, y, x1, y + 1});
+    });
+    if (dest.dirty) *dest.dirty = dest.dirty->united(drawn);
+}
+
+std::unique_ptr<SoftwareRenderer::Entry> SoftwareRenderer::takeEntry() {
+    std::unique_ptr<Entry> e;
+    if (!spare_.empty()) {
+        e = std::move(spare_.back());
+        spare_.pop_back();
+    } else {
+        e = std::make_unique<Entry>();
+    }
+    e->bounds = {};
+    e->filters.clear();
+    return e;
+}
+
+void SoftwareRenderer::releaseEntry(std::unique_ptr<Entry> e) {
+    // Clear only what was drawn, so the plane can be reused without wiping it whole.
+    IntRect r = e->bounds.intersected({0, 0, e->image.width, e->image.height});
+    for (int y = r.y0; y < r.y1; ++y) std::memset(e->image.at(r.x0, y), 0, static_cast<size_t>(r.width()) * 4);
+    if (!e->plane.empty()) {
+        IntRect m = e->bounds.intersected(targetRect());
+        size_t w = static_cast<size_t>(target_.width);
+        if (e->plane.size() == w * static_cast<size_t>(target_.height)) {
+            for (int y = m.y0; y < m.y1; ++y)
+                std::memset(e->plane.data() + static_cast<size_t>(y) * w + static_cast<size_t>(m.x0), 0,
+                            static_cast<size_t>(m.width()));
+        } else {
+            e->plane.clear();
+        }
+    }
+    e->bounds = {};
+    spare_.push_back(std::move(e));
+}
+
+void SoftwareRenderer::popTopEntry() {
+    if (stack_.empty()) return;
+    std::unique_ptr<Entry> e = std::move(stack_.back());
+    stack_.pop_back();
+    releaseEntry(std::move(e));
+}
+
+void SoftwareRenderer::beginMask() {
+    std::unique_ptr<Entry> e = takeEntry();
+    e->kind = Entry::Kind::CollectingMask;
+    size_t size = static_cast<size_t>(std::max(target_.width, 0)) * static_cast<size_t>(std::max(target_.height, 0));
+    if (e->plane.size() != size) e->plane.assign(size, 0);
+    stack_.push_back(std::move(e));
+}
+
+void SoftwareRenderer::endMask() {
+    size_t k = stack_.size();
+    while (k > 0 && stack_[k - 1]->kind != Entry::Kind::CollectingMask) --k;
+    if (k == 0) return;
+    while (stack_.size() > k) popTopEntry();
+    Entry& mask = *stack_.back();
+    mask.kind = Entry::Kind::Mask;
+    if (k >= 2 && stack_[k - 2]->kind == Entry::Kind::Mask) {
+        // Nested masks: what shows must lie inside both.
+        const Entry& outer = *stack_[k - 2];
+        size_t w = static_cast<size_t>(target_.width);
+        for (int y = mask.bounds.y0; y < mask.bounds.y1; ++y) {
+            size_t offset = static_cast<size_t>(y) * w + static_cast<size_t>(mask.bounds.x0);
+            render::applyMaskSpan(mask.plane.data() + offset, outer.plane.data() + offset, mask.bounds.width());
+        }
+        // The plane is now zero outside the intersection, but clearing must still cover the old bounds.
+        IntRect inside = mask.bounds.intersected(outer.bounds);
+        if (inside.empty()) {
+            // Nothing shows; keep the bounds so that release clears them, and clip everything.
+            for (int y = mask.bounds.y0; y < mask.bounds.y1; ++y) {
+                size_t offset = static_cast<size_t>(y) * w + static_cast<size_t>(mask.bounds.x0);
+                std::memset(mask.plane.data() + offset, 0, static_cast<size_t>(mask.bounds.width()));
+            }
+        }
+        mask.bounds = inside.empty() ? IntRect{} : inside;
+    }
+}
+
+void SoftwareRenderer::popMask() {
+    if (stack_.empty()) return;
+    Entry::Kind kind = stack_.back()->kind;
+    if (kind == Entry::Kind::Mask || kind == Entry::Kind::CollectingMask) popTopEntry();
+}
+
+void SoftwareRenderer::pushLayer(BlendMode mode, const std::vector<Filter>& filters) {
+    std::unique_ptr<Entry> e = takeEntry();
+    e->kind = Entry::Kind::Layer;
+    e->mode = mode;
+    e->filters = filters;
+    if (e->image.width != target_.width || e->image.height != target_.height)
+        e->image = RgbaImage(std::max(target_.width, 0), std::max(target_.height, 0));
+    stack_.push_back(std::move(e));
+}
+
+void SoftwareRenderer::popLayer() {
+    size_t k = stack_.size();
+    while (k > 0 && stack_[k - 1]->kind != Entry::Kind::Layer) --k;
+    if (k == 0) return;
+    while (stack_.size() > k) popTopEntry();
+    std::unique_ptr<Entry> layer = std::move(stack_.back());
+    stack_.pop_back();
+    Destination dest = destination();
+    IntRect area = render::applyLayerFilters(layer->image, layer->bounds, layer->filters, filterScratch_);
+    layer->bounds = layer->bounds.united(area);
+    bool stageBelow = dest.isTarget;
+    bool alphaOnly = layer->mode == BlendMode::Alpha || layer->mode == BlendMode::Erase;
+    if (dest.clip) area = area.intersected(dest.clipBounds);
+    if (dest.maskPlane) {
+        render::uniteLayerIntoMask(layer->image, dest.maskPlane, target_.width, area, dest.clip);
+    } else if (!(alphaOnly && stageBelow)) {
+        // Alpha and erase change the alpha of the layer they are drawn into; the stage itself is
+        // always opaque, so there they have nothing to act on.
+        render::compositeLayer(layer->image, *dest.image, area, layer->mode, dest.clip);
+    }
+    if (dest.dirty) *dest.dirty = dest.dirty->united(area);
+    releaseEntry(std::move(layer));
+}
+
+}  // namespace swf

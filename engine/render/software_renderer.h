@@ -1,0 +1,62 @@
+// The software renderer: draws the Renderer calls into an RgbaImage (premultiplied RGBA) with
+// exact-area anti-aliasing. Masks and layers live on a stack of target-sized planes that are reused
+// from frame to frame and only cleared where they were drawn.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "engine/base/image.h"
+#include "engine/render/coverage_rasterizer.h"
+#include "engine/render/int_rect.h"
+#include "engine/render/layer_filters.h"
+#include "engine/render/paint.h"
+#include "engine/render/path_flattener.h"
+#include "engine/render/polygon.h"
+#include "engine/render/renderer.h"
+
+namespace swf {
+
+class SoftwareRenderer final : public Renderer {
+public:
+    // Draws into `target`, which must outlive the renderer; its size may change between frames.
+    explicit SoftwareRenderer(RgbaImage& target);
+    ~SoftwareRenderer() override;
+
+    void beginFrame(Rgba background) override;
+    void endFrame() override;
+    void drawShape(const ShapePaths& shape, const Matrix& toPixels, const ColorTransform& cxform) override;
+    void beginMask() override;
+    void endMask() override;
+    void popMask() override;
+    void pushLayer(BlendMode mode, const std::vector<Filter>& filters) override;
+    void popLayer() override;
+
+private:
+    struct Entry;  // a mask being collected, an active mask, or a layer
+    struct Destination;
+
+    Destination destination();
+    void fillPolygon(render::FillRule rule, const Destination& dest, bool paintVisible);
+    void drawStroke(const StrokePath& stroke, const Matrix& toPixels, const ColorTransform& cxform,
+                    const Destination& dest);
+    std::unique_ptr<Entry> takeEntry();
+    void releaseEntry(std::unique_ptr<Entry> entry);
+    void popTopEntry();
+    render::IntRect targetRect() const { return {0, 0, target_.width, target_.height}; }
+
+    RgbaImage& target_;
+    std::vector<std::unique_ptr<Entry>> stack_;
+    std::vector<std::unique_ptr<Entry>> spare_;  // planes kept for reuse, clear
+
+    render::CoverageRasterizer rasterizer_;
+    render::Polygon polygon_;
+    render::Polyline polyline_;
+    render::Paint paint_;
+    std::vector<uint32_t> spanPixels_;
+    std::vector<uint8_t> spanCoverage_;
+    render::FilterScratch filterScratch_;
+};
+
+}  // namespace swf

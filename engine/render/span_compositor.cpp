@@ -1,0 +1,77 @@
+#include "engine/render/span_compositor.h"
+
+#include <cstring>
+
+#include "engine/render/pixel_math.h"
+
+namespace swf::render {
+
+namespace {
+
+inline uint32_t load(const uint8_t* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+inline void store(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+
+// Scales all four channels of a packed pixel by s/255, two channels per multiply.
+inline uint32_t scalePixel(uint32_t p, uint32_t s) {
+    uint32_t rb = (p & 0x00FF00FFu) * s + 0x00800080u;
+    rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+    uint32_t ga = ((p >> 8) & 0x00FF00FFu) * s + 0x00800080u;
+    ga = (ga + ((ga >> 8) & 0x00FF00FFu)) & 0xFF00FF00u;
+    return rb | ga;
+}
+
+inline uint32_t over(uint32_t src, uint32_t dst) {
+    // Premultiplied source over destination; sums cannot exceed 255 per channel.
+    return src + scalePixel(dst, 255 - pixelA(src));
+}
+
+}  // namespace
+
+void blendSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int length) {
+    for (int i = 0; i < length; ++i, dst += 4) {
+        uint32_t c = coverage[i];
+        if (c == 0) continue;
+        uint32_t s = src[i];
+        if (c != 255) s = scalePixel(s, c);
+        uint32_t a = pixelA(s);
+        if (a == 255) {
+            store(dst, s);
+        } else if (a != 0) {
+            store(dst, over(s, load(dst)));
+        }
+    }
+}
+
+void blendSolidSpan(uint8_t* dst, uint32_t src, const uint8_t* coverage, int length) {
+    const bool opaque = pixelA(src) == 255;
+    for (int i = 0; i < length; ++i, dst += 4) {
+        uint32_t c = coverage[i];
+        if (c == 0) continue;
+        if (c == 255) {
+            if (opaque) {
+                store(dst, src);
+                continue;
+            }
+            store(dst, over(src, load(dst)));
+            continue;
+        }
+        store(dst, over(scalePixel(src, c), load(dst)));
+    }
+}
+
+void uniteMaskSpan(uint8_t* mask, const uint8_t* coverage, int length) {
+    for (int i = 0; i < length; ++i) {
+        uint32_t m = mask[i], c = coverage[i];
+        mask[i] = static_cast<uint8_t>(m + c - div255(m * c));
+    }
+}
+
+void applyMaskSpan(uint8_t* coverage, const uint8_t* mask, int length) {
+    for (int i = 0; i < length; ++i) coverage[i] = mul255(coverage[i], mask[i]);
+}
+
+}  // namespace swf::render

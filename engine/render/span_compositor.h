@@ -1,0 +1,20 @@
+// Putting one row's span of paint onto a surface: source-over with per-pixel coverage for pictures,
+// and the union of coverages for mask surfaces.
+#pragma once
+
+#include <cstdint>
+
+namespace swf::render {
+
+// dst (RGBA bytes, premultiplied) = src * coverage + dst * (1 - srcAlpha * coverage).
+void blendSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int length);
+// The same with one colour for the whole span; `opaque` lets fully covered pixels be stored directly.
+void blendSolidSpan(uint8_t* dst, uint32_t src, const uint8_t* coverage, int length);
+
+// mask = mask + coverage * (1 - mask): the union of shapes drawn into a mask.
+void uniteMaskSpan(uint8_t* mask, const uint8_t* coverage, int length);
+
+// coverage *= mask, in place.
+void applyMaskSpan(uint8_t* coverage, const uint8_t* mask, int length);
+
+}  // namespace swf::render
