@@ -266,7 +266,8 @@ void SoftwareRenderer::popLayer() {
     layer->bounds = layer->bounds.united(area);
     bool stageBelow = dest.isTarget;
     bool alphaOnly = layer->mode == BlendMode::Alpha || layer->mode == BlendMode::Erase;
-    if (dest.clip) area = area.intersected(dest.clipBounds);
+    if (layer->mode == BlendMode::Alpha && dest.dirty) area = dest.dirty->united(area);
+    else if (dest.clip) area = area.intersected(dest.clipBounds);
     if (dest.maskPlane) {
         render::uniteLayerIntoMask(layer->image, dest.maskPlane, target_.width, area, dest.clip);
     } else if (!(alphaOnly && stageBelow)) {

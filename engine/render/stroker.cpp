@@ -34,6 +34,8 @@ void addCircle(Polygon& out, Point c, double r, double tolerance) {
     double ratio = std::clamp(1 - tolerance / r, -1.0, 1.0);
     int n = static_cast<int>(std::ceil(std::numbers::pi / std::max(std::acos(ratio), 1e-3)));
     n = std::clamp(n, 8, 256);
+    // Grow the polygon slightly so that its area equals the circle's: small dots keep their weight.
+    r *= std::sqrt(std::numbers::pi / (n / 2.0 * std::sin(2 * std::numbers::pi / n)));
     out.moveTo({c.x + r, c.y});
     for (int i = 1; i < n; ++i) {
         double t = 2 * std::numbers::pi * i / n;

@@ -1,0 +1,162 @@
+#include "engine/render/paint.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "engine/render/pixel_math.h"
+
+namespace swf::render {
+namespace {
+
+Gradient blackToWhite(SpreadMode spread) {
+    Gradient g;
+    g.spread = spread;
+    g.stops = {{0, {0, 0, 0, 255}}, {255, {255, 255, 255, 255}}};
+    return g;
+}
+
+// A paint's pixel at the centre of pixel (x, y).
+uint32_t shade(const Paint& p, int x, int y) {
+    uint32_t out = 0;
+    p.shadeSpan(x, y, 1, &out);
+    return out;
+}
+
+TEST(Paint, LinearGradientRunsAcrossItsSquareAndSpreadsBeyond) {
+    // Gradient square scaled to 100 px wide, centred at x = 50 px: ratio 0 at x = 0, 255 at x = 100.
+    FillStyle f;
+    f.kind = FillStyle::Kind::LinearGradient;
+    f.gradient = blackToWhite(SpreadMode::Pad);
+    f.gradient.matrix = Matrix{100.0 * 20 / 32768, 0, 0, 1, 50 * 20, 0};
+    Matrix toPixels = Matrix::scale(1 / 20.0, 1 / 20.0);
+    Paint p;
+    p.setFill(f, toPixels, {});
+    EXPECT_NEAR(pixelR(shade(p, 0, 0)), 1, 2);
+    EXPECT_NEAR(pixelR(shade(p, 49, 0)), 126, 2);
+    EXPECT_NEAR(pixelR(shade(p, 99, 0)), 254, 2);
+    EXPECT_EQ(pixelR(shade(p, 150, 0)), 255);  // pad: past the end keeps the last colour
+    EXPECT_EQ(pixelR(shade(p, -50, 0)), 0);
+    EXPECT_TRUE(p.opaque());
+
+    f.gradient.spread = SpreadMode::Repeat;
+    p.setFill(f, toPixels, {});
+    EXPECT_NEAR(pixelR(shade(p, 125, 0)), 64, 3);  // a quarter into the second period
+    f.gradient.spread = SpreadMode::Reflect;
+    p.setFill(f, toPixels, {});
+    EXPECT_NEAR(pixelR(shade(p, 125, 0)), 191, 3);  // a quarter back down
+}
+
+TEST(Paint, RadialAndFocalGradientsMeasureFromTheirCentres) {
+    FillStyle f;
+    f.kind = FillStyle::Kind::RadialGradient;
+    f.gradient = blackToWhite(SpreadMode::Pad);
+    // Radius 50 px, centre at (50, 50) px.
+    f.gradient.matrix = Matrix{50.0 * 20 / 16384, 0, 0, 50.0 * 20 / 16384, 1000, 1000};
+    Matrix toPixels = Matrix::scale(1 / 20.0, 1 / 20.0);
+    Paint p;
+    p.setFill(f, toPixels, {});
+    EXPECT_LE(pixelR(shade(p, 50, 50)), 3);
+    EXPECT_NEAR(pixelR(shade(p, 75, 50)), 128, 4);  // half the radius
+    EXPECT_NEAR(pixelR(shade(p, 50, 25)), 128, 4);
+    EXPECT_EQ(pixelR(shade(p, 0, 0)), 255);
+
+    // Focal point at 0.5: the colour starts at the focus, and the circle's edge still ends it.
+    f.kind = FillStyle::Kind::FocalGradient;
+    f.gradient.focalPoint = 0.5;
+    p.setFill(f, toPixels, {});
+    EXPECT_LE(pixelR(shade(p, 75, 50)), 7);  // its centre lies half a pixel past the focus
+    EXPECT_GE(pixelR(shade(p, 99, 50)), 248);
+    EXPECT_GE(pixelR(shade(p, 1, 50)), 248);
+    // Halfway from the focus (x = 75) to either edge.
+    EXPECT_NEAR(pixelR(shade(p, 87, 50)), 124, 6);
+    EXPECT_NEAR(pixelR(shade(p, 37, 50)), 128, 6);
+}
+
+TEST(Paint, GradientInterpolationModesAndColourTransform) {
+    Gradient g = blackToWhite(SpreadMode::Pad);
+    g.stops[0].color = {255, 0, 0, 255};
+    g.stops[1].color = {0, 0, 255, 255};
+    GradientTable rgb, linear;
+    rgb.build(g, {});
+    g.interpolation = InterpolationMode::LinearRgb;
+    linear.build(g, {});
+    // Halfway: plain RGB mixes to 128, linear RGB mixes light, which is brighter when encoded.
+    EXPECT_NEAR(pixelR(rgb.at(128)), 127, 2);
+    EXPECT_NEAR(pixelR(linear.at(128)), 187, 3);
+    EXPECT_NEAR(pixelB(linear.at(128)), 188, 3);
+
+    ColorTransform halfAlpha;
+    halfAlpha.aMul = 0.5;
+    GradientTable faded;
+    faded.build(g, halfAlpha);
+    EXPECT_NEAR(pixelA(faded.at(0)), 127, 1);
+    EXPECT_NEAR(pixelR(faded.at(0)), 127, 1);  // premultiplied after the transform
+    EXPECT_FALSE(faded.opaque());
+}
+
+TEST(Paint, SolidColourTransformAppliesToStraightColourThenPremultiplies) {
+    ColorTransform cx;
+    cx.rMul = 0.5;
+    cx.gAdd = 100;
+    cx.aMul = 0.5;
+    Paint p;
+    p.setSolid({200, 50, 0, 255}, cx);
+    uint32_t px = p.solidPixel();
+    EXPECT_EQ(pixelA(px), 127);
+    EXPECT_NEAR(pixelR(px), 100 * 127 / 255, 1);
+    EXPECT_NEAR(pixelG(px), 150 * 127 / 255, 1);
+    p.setSolid({200, 50, 0, 255}, ColorTransform{1, 1, 1, 0, 0, 0, 0, 0});
+    EXPECT_FALSE(p.visible());
+}
+
+std::shared_ptr<RgbaImage> checker2x2() {
+    auto img = std::make_shared<RgbaImage>(2, 2);
+    const uint8_t colors[4][4] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {0, 0, 0, 0}};
+    for (int i = 0; i < 4; ++i)
+        for (int c = 0; c < 4; ++c) img->pixels[static_cast<size_t>(i * 4 + c)] = colors[i][c];
+    return img;
+}
+
+TEST(Paint, BitmapsSampleNearestOrBilinearClippedOrRepeating) {
+    FillStyle f;
+    f.kind = FillStyle::Kind::Bitmap;
+    f.bitmap = checker2x2();
+    // Each bitmap pixel becomes 10x10 target pixels (bitmap pixels are 20 twips; scale 10).
+    f.bitmapMatrix = Matrix::scale(200, 200);
+    f.bitmapSmoothed = false;
+    f.bitmapRepeating = false;
+    Matrix toPixels = Matrix::scale(1 / 20.0, 1 / 20.0);
+    Paint p;
+    p.setFill(f, toPixels, {});
+    EXPECT_EQ(shade(p, 5, 5), packPixel(255, 0, 0, 255));
+    EXPECT_EQ(shade(p, 15, 5), packPixel(0, 255, 0, 255));
+    EXPECT_EQ(shade(p, 5, 15), packPixel(0, 0, 255, 255));
+    EXPECT_EQ(shade(p, 15, 15), 0u);
+    EXPECT_EQ(shade(p, 45, 5), packPixel(0, 255, 0, 255));  // clipped: the edge pixel extends
+    f.bitmapRepeating = true;
+    p.setFill(f, toPixels, {});
+    EXPECT_EQ(shade(p, 25, 5), packPixel(255, 0, 0, 255));  // repeating: the bitmap tiles
+    EXPECT_EQ(shade(p, -5, -5), 0u);
+
+    f.bitmapSmoothed = true;
+    f.bitmapRepeating = false;
+    p.setFill(f, toPixels, {});
+    // On the boundary between red and green, half of each.
+    uint32_t mid = shade(p, 10, 2);
+    EXPECT_NEAR(pixelR(mid), 127, 14);
+    EXPECT_NEAR(pixelG(mid), 127, 14);
+    EXPECT_EQ(pixelA(mid), 255);
+
+    ColorTransform invertRed{-1, 1, 1, 1, 255, 0, 0, 0};
+    f.bitmapSmoothed = false;
+    p.setFill(f, toPixels, invertRed);
+    EXPECT_EQ(shade(p, 15, 5), packPixel(255, 255, 0, 255));
+
+    f.bitmap = nullptr;  // an id that names no bitmap paints nothing
+    p.setFill(f, toPixels, {});
+    EXPECT_FALSE(p.visible());
+}
+
+}  // namespace
+}  // namespace swf::render
