@@ -1,0 +1,26 @@
+// Installers of the built-in classes and functions, one file per family.
+#pragma once
+
+#include <vector>
+
+#include "engine/avm1/machine.h"
+
+namespace swf::avm1 {
+
+inline Value arg(const std::vector<Value>& args, size_t i) { return i < args.size() ? args[i] : Value(); }
+
+// Puts a read-only, hidden constant on `o`.
+void putConstant(Machine& m, Object* o, const std::string& name, Value v);
+// Makes a class: a constructor function with its prototype, stored on the global object.
+Object* defineClass(Machine& m, const std::string& name, NativeFunction call, NativeFunction construct,
+                    Object* prototype);
+
+void installObjectAndFunction(Machine& m);
+void installGlobalFunctions(Machine& m);
+void installArray(Machine& m);
+void installString(Machine& m);
+void installNumberBooleanMath(Machine& m);
+void installDateAndKey(Machine& m);
+void installMovieClip(Machine& m);
+
+}  // namespace swf::avm1

@@ -1,0 +1,250 @@
+// Array: construction, the stack and queue methods, slicing, joining and sorting.
+#include <algorithm>
+#include <cmath>
+
+#include "engine/avm1/builtins.h"
+
+namespace swf::avm1 {
+
+namespace {
+
+enum SortFlags { CaseInsensitive = 1, Descending = 2, UniqueSort = 4, ReturnIndexedArray = 8, Numeric = 16 };
+
+constexpr double MaxLength = double(1u << 24);
+
+Value arrayCall(Machine& m, Object*, std::vector<Value>& args) {
+    Object* a = m.newArray();
+    if (args.size() == 1 && args[0].isNumber()) {
+        double n = args[0].number();
+        if (n >= 0 && n <= MaxLength) a->elements.resize(size_t(n));
+    } else {
+        a->elements = args;
+    }
+    return Value(a);
+}
+
+Value arrayConstruct(Machine& m, Object* self, std::vector<Value>& args) {
+    Value made = arrayCall(m, nullptr, args);
+    made.object()->proto = self->proto;  // keeps subclasses' prototypes
+    return made;
+}
+
+// A position argument: negative counts from the end; clamped to [0, size].
+size_t position(Machine& m, const Value& v, size_t size, size_t otherwise) {
+    if (v.isUndefined()) return otherwise;
+    double d = m.toNumber(v);
+    if (std::isnan(d)) return 0;
+    d = std::trunc(d);
+    if (d < 0) d = std::max(0.0, double(size) + d);
+    return size_t(std::min(d, double(size)));
+}
+
+std::string joinElements(Machine& m, Object* a, const std::string& sep) {
+    std::string out;
+    for (size_t i = 0; i < a->elements.size(); ++i) {
+        if (i) out += sep;
+        out += m.toString(a->elements[i]);
+    }
+    return out;
+}
+
+Value push(Machine& m, Object* self, std::vector<Value>& args) {
+    if (!self || !self->isArray) return Value();
+    for (Value& v : args) self->elements.push_back(v);
+    (void)m;
+    return Value(double(self->elements.size()));
+}
+
+Value pop(Machine&, Object* self, std::vector<Value>&) {
+    if (!self || !self->isArray || self->elements.empty()) return Value();
+    Value v = self->elements.back();
+    self->elements.pop_back();
+    return v;
+}
+
+Value shift(Machine&, Object* self, std::vector<Value>&) {
+    if (!self || !self->isArray || self->elements.empty()) return Value();
+    Value v = self->elements.front();
+    self->elements.erase(self->elements.begin());
+    return v;
+}
+
+Value unshift(Machine&, Object* self, std::vector<Value>& args) {
+    if (!self || !self->isArray) return Value();
+    self->elements.insert(self->elements.begin(), args.begin(), args.end());
+    return Value(double(self->elements.size()));
+}
+
+Value join(Machine& m, Object* self, std::vector<Value>& args) {
+    if (!self || !self->isArray) return Value();
+    std::string sep = args.empty() || args[0].isUndefined() ? "," : m.toString(args[0]);
+    return Value(joinElements(m, self, sep));
+}
+
+Value toStringFn(Machine& m, Object* self, std::vector<Value>&) {
+    if (!self || !self->isArray) return Value("[object Object]");
+    return Value(joinElements(m, self, ","));
+}
+
+Value reverse(Machine&, Object* self, std::vector<Value>&) {
+    if (!self || !self->isArray) return Value();
+    std::reverse(self->elements.begin(), self->elements.end());
+    return Value(self);
+}
+
+Value slice(Machine& m, Object* self, std::vector<Value>& args) {
+    if (!self || !self->isArray) return Value();
+    size_t n = self->elements.size();
+    size_t from = position(m, arg(args, 0), n, 0), to = position(m, arg(args, 1), n, n);
+    std::vector<Value> part;
+    if (from < to) part.assign(self->elements.begin() + long(from), self->elements.begin() + long(to));
+    return Value(m.newArray(std::move(part)));
+}
+
+Value splice(Machine& m, Object* self, std::vector<Value>& args) {
+    if (!self || !self->isArray || args.empty()) return Value();
+    size_t n = self->elements.size();
+    size_t from = position(m, args[0], n, 0);
+    size_t count = n - from;
+    if (args.size() > 1) {
+        double c = m.toNumber(args[1]);
+        count = std::isnan(c) || c < 0 ? 0 : size_t(std::min(c, double(n - from)));
+    }
+    std::vector<Value> removed(self->elements.begin() + long(from), self->elements.begin() + long(from + count));
+    self->elements.erase(self->elements.begin() + long(from), self->elements.begin() + long(from + count));
+    if (args.size() > 2) self->elements.insert(self->elements.begin() + long(from), args.begin() + 2, args.end());
+    return Value(m.newArray(std::move(removed)));
+}
+
+Value concat(Machine& m, Object* self, std::vector<Value>& args) {
+    if (!self || !self->isArray) return Value();
+    std::vector<Value> all = self->elements;
+    for (const Value& v : args) {
+        Object* o = v.object();
+        if (o && o->isArray) all.insert(all.end(), o->elements.begin(), o->elements.end());
+        else all.push_back(v);
+    }
+    return Value(m.newArray(std::move(all)));
+}
+
+// A merge sort: stays correct and terminates whatever a script's compare function answers.
+template <class Less> void mergeSort(std::vector<size_t>& idx, Less less) {
+    std::vector<size_t> tmp(idx.size());
+    for (size_t width = 1; width < idx.size(); width *= 2) {
+        for (size_t lo = 0; lo < idx.size(); lo += 2 * width) {
+            size_t mid = std::min(lo + width, idx.size()), hi = std::min(lo + 2 * width, idx.size());
+            size_t a = lo, b = mid, k = lo;
+            while (a < mid && b < hi) tmp[k++] = less(idx[b], idx[a]) ? idx[b++] : idx[a++];
+            while (a < mid) tmp[k++] = idx[a++];
+            while (b < hi) tmp[k++] = idx[b++];
+        }
+        idx.swap(tmp);
+    }
+}
+
+std::string lower(std::string s) {
+    for (char& c : s) c = char(std::tolower((unsigned char)c));
+    return s;
+}
+
+// Compares by the sort flags: <0, 0, >0.
+int compareByFlags(Machine& m, const Value& a, const Value& b, int flags) {
+    if (flags & Numeric) {
+        double x = m.toNumber(a), y = m.toNumber(b);
+        if (x < y) return -1;
+        if (x > y) return 1;
+        return 0;
+    }
+    std::string x = m.toString(a), y = m.toString(b);
+    if (flags & CaseInsensitive) {
+        x = lower(x);
+        y = lower(y);
+    }
+    return x < y ? -1 : x > y ? 1 : 0;
+}
+
+Value sortWith(Machine& m, Object* self, const std::vector<Value>& keys, Object* compare, int flags) {
+    std::vector<size_t> idx(keys.size());
+    for (size_t i = 0; i < idx.size(); ++i) idx[i] = i;
+    bool duplicate = false;
+    auto cmp = [&](size_t i, size_t j) {
+        int c;
+        if (compare) {
+            double r = m.toNumber(m.call(Value(compare), nullptr, {keys[i], keys[j]}));
+            c = r < 0 ? -1 : r > 0 ? 1 : 0;
+        } else {
+            c = compareByFlags(m, keys[i], keys[j], flags);
+        }
+        if (c == 0 && i != j) duplicate = true;
+        return (flags & Descending) ? -c : c;
+    };
+    mergeSort(idx, [&](size_t i, size_t j) { return cmp(i, j) < 0; });
+    if ((flags & UniqueSort) && duplicate) return Value(0.0);
+    if (flags & ReturnIndexedArray) {
+        std::vector<Value> out;
+        for (size_t i : idx) out.push_back(Value(double(i)));
+        return Value(m.newArray(std::move(out)));
+    }
+    std::vector<Value> sorted;
+    for (size_t i : idx) sorted.push_back(self->elements[i]);
+    self->elements = std::move(sorted);
+    return Value(self);
+}
+
+Value sort(Machine& m, Object* self, std::vector<Value>& args) {
+    if (!self || !self->isArray) return Value();
+    Object* compare = nullptr;
+    int flags = 0;
+    size_t next = 0;
+    if (!args.empty()) {
+        Object* f = args[0].object();
+        if (f && f->isFunction()) {
+            compare = f;
+            next = 1;
+        } else if (!args[0].isNumber()) {
+            return Value();
+        }
+    }
+    if (next < args.size()) {
+        if (!args[next].isNumber()) return Value();
+        flags = toInt32(args[next].number());
+    }
+    std::vector<Value> keys = self->elements;
+    return sortWith(m, self, keys, compare, flags);
+}
+
+Value sortOn(Machine& m, Object* self, std::vector<Value>& args) {
+    if (!self || !self->isArray || args.empty()) return Value();
+    std::string field = m.toString(args[0]);
+    int flags = args.size() > 1 ? toInt32(m.toNumber(args[1])) : 0;
+    std::vector<Value> keys;
+    for (const Value& v : self->elements) keys.push_back(m.getMember(v, field));
+    return sortWith(m, self, keys, nullptr, flags);
+}
+
+}  // namespace
+
+void installArray(Machine& m) {
+    m.arrayProto = m.newObject();
+    Object* ctor = defineClass(m, "Array", arrayCall, arrayConstruct, m.arrayProto);
+    putConstant(m, ctor, "CASEINSENSITIVE", Value(double(CaseInsensitive)));
+    putConstant(m, ctor, "DESCENDING", Value(double(Descending)));
+    putConstant(m, ctor, "UNIQUESORT", Value(double(UniqueSort)));
+    putConstant(m, ctor, "RETURNINDEXEDARRAY", Value(double(ReturnIndexedArray)));
+    putConstant(m, ctor, "NUMERIC", Value(double(Numeric)));
+    Object* p = m.arrayProto;
+    m.defineNative(p, "push", push);
+    m.defineNative(p, "pop", pop);
+    m.defineNative(p, "shift", shift);
+    m.defineNative(p, "unshift", unshift);
+    m.defineNative(p, "join", join);
+    m.defineNative(p, "toString", toStringFn);
+    m.defineNative(p, "reverse", reverse);
+    m.defineNative(p, "slice", slice);
+    m.defineNative(p, "splice", splice);
+    m.defineNative(p, "concat", concat);
+    m.defineNative(p, "sort", sort);
+    m.defineNative(p, "sortOn", sortOn);
+}
+
+}  // namespace swf::avm1

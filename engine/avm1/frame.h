@@ -1,0 +1,31 @@
+// One running action block: its code, scope chain, registers and timeline target.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/avm1/machine.h"
+
+namespace swf::avm1 {
+
+struct Machine::Frame {
+    const uint8_t* bytes = nullptr;
+    std::shared_ptr<const std::vector<uint8_t>> keepAlive;
+    std::vector<Object*> scope;  // outermost (global) first
+    size_t targetScope = 1;      // the entry a tellTarget replaces
+    Object* self = nullptr;      // this
+    Object* locals = nullptr;    // a function's activation; null on a timeline
+    Object* varHome = nullptr;   // where undeclared assignments land: the timeline's clip
+    Clip* base = nullptr;        // the clip the code belongs to
+    Clip* target = nullptr;      // tellTarget's clip, timeline actions apply to it
+    bool targetValid = true;
+    std::vector<Value> registers = std::vector<Value>(4);
+    std::vector<std::string> pool;
+    Object* callee = nullptr;
+    Object* home = nullptr;      // the prototype the running method was found on (super)
+    Value returnValue;
+    bool returned = false;
+    size_t stackBase = 0;
+};
+
+}  // namespace swf::avm1

@@ -1,0 +1,100 @@
+// What the script machine needs from the display side: movie clips it can read, move and drive,
+// and the player around them (trace output, fscommand, the clock). The engine's core implements
+// these; tests use a fake.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace swf::avm1 {
+
+// Properties by index, in the order the property actions number them.
+enum class ClipProperty : int {
+    X, Y, XScale, YScale, CurrentFrame, TotalFrames, Alpha, Visible, Width, Height, Rotation,
+    Target, FramesLoaded, Name, DropTarget, Url, HighQuality, FocusRect, SoundBufTime, Quality,
+    XMouse, YMouse, Count
+};
+
+struct ClipBounds {
+    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;  // pixels
+};
+
+// Multipliers in percent and offsets as the Color object exchanges them.
+struct ColorTransformValues {
+    double ra = 100, rb = 0, ga = 100, gb = 0, ba = 100, bb = 0, aa = 100, ab = 0;
+};
+
+struct GradientStop {
+    uint32_t rgb = 0;
+    double alpha = 100;  // percent
+    double ratio = 0;    // 0..255
+};
+
+class Clip {
+public:
+    virtual ~Clip() = default;
+
+    // Numeric properties in the units scripts see (pixels, percent, degrees, 1-based frames);
+    // _name, _target, _url, _droptarget and _quality as text.
+    virtual double number(ClipProperty p) = 0;
+    virtual std::string text(ClipProperty p) = 0;
+    virtual void setNumber(ClipProperty p, double value) = 0;
+    virtual void setText(ClipProperty p, const std::string& value) = 0;
+
+    virtual Clip* parent() = 0;
+    virtual Clip* childByName(const std::string& name, bool caseSensitive) = 0;
+    virtual bool isRemoved() = 0;
+
+    // Timeline.
+    virtual void gotoFrame(int frame, bool play) = 0;  // 1-based
+    virtual bool gotoLabel(const std::string& label, bool play) = 0;
+    virtual void play() = 0;
+    virtual void stop() = 0;
+    virtual void nextFrame() = 0;
+    virtual void prevFrame() = 0;
+
+    // Display list.
+    virtual Clip* duplicate(const std::string& name, int depth) = 0;
+    virtual Clip* attachMovie(const std::string& linkageId, const std::string& name, int depth) = 0;
+    virtual Clip* createEmptyMovieClip(const std::string& name, int depth) = 0;
+    virtual void remove() = 0;
+    virtual int depth() = 0;
+    virtual int nextHighestDepth() = 0;
+    virtual void swapDepths(int depth) = 0;
+    virtual void swapDepths(Clip* other) = 0;
+    virtual bool hitTest(double x, double y, bool shapeFlag) = 0;  // stage pixels
+    virtual bool hitTest(Clip* other) = 0;
+    virtual ClipBounds bounds(Clip* space) = 0;
+    virtual void setMask(Clip* mask) = 0;  // null removes the mask
+
+    // Colour.
+    virtual ColorTransformValues colorTransform() = 0;
+    virtual void setColorTransform(const ColorTransformValues& c) = 0;
+
+    // Drawing.
+    virtual void clear() = 0;
+    virtual void lineStyle(double width, uint32_t rgb, double alpha, bool none) = 0;
+    virtual void beginFill(uint32_t rgb, double alpha) = 0;
+    virtual void beginGradientFill(bool radial, const std::vector<GradientStop>& stops,
+                                   const double matrix[6]) = 0;  // gradient square (±819.2) to clip pixels: a b c d tx ty
+    virtual void endFill() = 0;
+    virtual void moveTo(double x, double y) = 0;
+    virtual void lineTo(double x, double y) = 0;
+    virtual void curveTo(double cx, double cy, double x, double y) = 0;
+};
+
+class Host {
+public:
+    virtual ~Host() = default;
+    virtual void trace(const std::string& line) = 0;
+    virtual void fsCommand(const std::string& command, const std::string& args) = 0;
+    virtual void getUrl(const std::string& url, const std::string& target) = 0;
+    virtual void warning(const std::string& message) = 0;  // a stopped script, a bad action
+    virtual Clip* level(int n) = 0;                        // level 0 is the root
+    virtual double timeMs() = 0;                           // since the movie started
+    virtual bool keyIsDown(int keyCode) = 0;
+    virtual int lastKeyCode() = 0;
+};
+
+}  // namespace swf::avm1

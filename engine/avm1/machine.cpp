@@ -1,0 +1,321 @@
+#include "engine/avm1/machine.h"
+
+#include <cmath>
+
+#include "engine/avm1/frame.h"
+
+namespace swf::avm1 {
+
+Machine::Machine(Host& host, int swfVersion) : host_(host), version_(swfVersion) {
+    installBuiltins();
+}
+
+Machine::~Machine() = default;
+
+Object* Machine::newObject() {
+    Object* o = heap_.make();
+    o->proto = objectProto;
+    return o;
+}
+
+Object* Machine::newArray(std::vector<Value> elements) {
+    Object* o = heap_.make();
+    o->proto = arrayProto;
+    o->isArray = true;
+    o->elements = std::move(elements);
+    return o;
+}
+
+Object* Machine::newFunction(NativeFunction f, Object* prototype) {
+    Object* fn = heap_.make();
+    fn->proto = functionProto;
+    fn->native = f;
+    if (!prototype) {
+        prototype = newObject();
+        prototype->put(key("constructor"), "constructor", Value(fn), DontEnum);
+    }
+    fn->put(key("prototype"), "prototype", Value(prototype), DontEnum);
+    return fn;
+}
+
+Object* Machine::defineNative(Object* target, const std::string& name, NativeFunction f) {
+    Object* fn = heap_.make();
+    fn->proto = functionProto;
+    fn->native = f;
+    target->put(key(name), name, Value(fn), DontEnum);
+    return fn;
+}
+
+Object* Machine::makeError(const std::string& message) {
+    Object* e = newObject();
+    e->proto = errorProto;
+    e->put(key("message"), "message", Value(message));
+    return e;
+}
+
+void Machine::runActions(std::shared_ptr<const std::vector<uint8_t>> bytes, Clip* clip) {
+    if (!bytes) return;
+    ActionCode code{bytes, 0, bytes->size()};
+    runActions(code, clip);
+}
+
+void Machine::runActions(const ActionCode& code, Clip* clip) {
+    if (!code.bytes || code.end > code.bytes->size() || code.begin >= code.end) return;
+    if (clip && clip->isRemoved()) return;
+    bool top = scriptDepth_ == 0;
+    if (top) {
+        actionsRun_ = 0;
+        scriptStart_ = std::chrono::steady_clock::now();
+    }
+    ++scriptDepth_;
+    Frame f;
+    f.bytes = code.bytes->data();
+    f.keepAlive = code.bytes;
+    f.base = f.target = clip;
+    f.scope.push_back(global_);
+    Object* clipObj = clip ? clipObject(clip) : nullptr;
+    if (clipObj) f.scope.push_back(clipObj);
+    f.targetScope = 1;
+    f.self = clipObj;
+    f.varHome = clipObj;
+    f.stackBase = stack_.size();
+    size_t pc;
+    try {
+        runBlock(f, code.begin, code.end, pc);
+    } catch (ScriptThrow& t) {
+        if (top) host_.warning("Uncaught script error: " + toString(t.value));
+        else {
+            --scriptDepth_;
+            stack_.resize(f.stackBase);
+            throw;
+        }
+    } catch (ScriptAbort& a) {
+        if (!top) {
+            --scriptDepth_;
+            stack_.resize(f.stackBase);
+            throw;
+        }
+        host_.warning(a.message);
+    }
+    --scriptDepth_;
+    if (stack_.size() > f.stackBase) stack_.resize(f.stackBase);
+    if (top) callDepth_ = 0;
+}
+
+Value Machine::call(const Value& fnValue, Object* self, std::vector<Value> args, Object* home) {
+    Object* fn = fnValue.object();
+    if (!fn || !fn->isFunction()) return Value();
+    if (fn->native) return fn->native(*this, self, args);
+    return runFunction(fn, self, args, home);
+}
+
+Value Machine::runFunction(Object* fn, Object* self, std::vector<Value>& args, Object* home) {
+    const FunctionCode& code = *fn->code;
+    if (callDepth_ >= limits_.maxCallDepth)
+        throw ScriptAbort{std::to_string(limits_.maxCallDepth) +
+                          " levels of recursion were exceeded in one action list; the script was stopped."};
+    bool top = scriptDepth_ == 0;
+    if (top) {
+        actionsRun_ = 0;
+        scriptStart_ = std::chrono::steady_clock::now();
+    }
+    ++scriptDepth_;
+    ++callDepth_;
+    struct Leave {
+        Machine& m;
+        ~Leave() { --m.callDepth_; --m.scriptDepth_; }
+    } leave{*this};
+
+    Frame f;
+    f.keepAlive = code.body.bytes;
+    f.bytes = code.body.bytes->data();
+    f.scope = fn->scope;
+    f.targetScope = f.scope.size() > 1 ? 1 : f.scope.size();
+    f.base = f.target = fn->definingClip && !fn->definingClip->isRemoved() ? fn->definingClip : nullptr;
+    if (!f.base) f.base = f.target = host_.level(0);
+    f.varHome = f.base ? clipObject(f.base) : nullptr;
+    f.self = self;
+    f.callee = fn;
+    f.home = home;
+    f.pool = code.constantPool;
+    f.stackBase = stack_.size();
+    f.locals = heap_.make();
+    f.locals->proto = nullptr;
+    f.scope.push_back(f.locals);
+    f.registers.assign(code.isFunction2 ? std::max<size_t>(code.registerCount, 1) : 4, Value());
+
+    Object* arguments = nullptr;
+    auto makeArguments = [&] {
+        if (arguments) return arguments;
+        arguments = newArray(args);
+        arguments->put(key("callee"), "callee", Value(fn), DontEnum);
+        return arguments;
+    };
+    auto makeSuper = [&] {
+        Object* s = heap_.make();
+        s->isSuper = true;
+        s->slotA = home;
+        s->slotB = self;
+        return s;
+    };
+    if (code.isFunction2) {
+        size_t reg = 1;
+        auto preload = [&](uint16_t flag, Value v) {
+            if ((code.flags & flag) && reg < f.registers.size()) f.registers[reg++] = std::move(v);
+        };
+        preload(PreloadThis, Value(self));
+        if (code.flags & PreloadArguments) preload(PreloadArguments, Value(makeArguments()));
+        if (code.flags & PreloadSuper) preload(PreloadSuper, Value(makeSuper()));
+        Clip* root = host_.level(0);
+        if (code.flags & PreloadRoot) preload(PreloadRoot, root ? Value(clipObject(root)) : Value());
+        if (code.flags & PreloadParent) {
+            Clip* parent = f.base ? f.base->parent() : nullptr;
+            preload(PreloadParent, parent ? Value(clipObject(parent)) : Value());
+        }
+        preload(PreloadGlobal, Value(global_));
+        if (!(code.flags & SuppressThis)) f.locals->put(key("this"), "this", Value(self));
+        if (!(code.flags & SuppressArguments)) f.locals->put(key("arguments"), "arguments", Value(makeArguments()));
+        if (!(code.flags & SuppressSuper)) f.locals->put(key("super"), "super", Value(makeSuper()));
+    } else {
+        f.locals->put(key("this"), "this", Value(self));
+        f.locals->put(key("arguments"), "arguments", Value(makeArguments()));
+        f.locals->put(key("super"), "super", Value(makeSuper()));
+    }
+    for (size_t i = 0; i < code.params.size(); ++i) {
+        Value v = i < args.size() ? args[i] : Value();
+        const FunctionCode::Param& p = code.params[i];
+        if (code.isFunction2 && p.reg != 0) {
+            if (p.reg < f.registers.size()) f.registers[p.reg] = v;
+        } else {
+            f.locals->put(key(p.name), p.name, v);
+        }
+    }
+    size_t pc;
+    try {
+        runBlock(f, code.body.begin, code.body.end, pc);
+    } catch (...) {
+        stack_.resize(std::min(stack_.size(), f.stackBase));
+        throw;
+    }
+    if (stack_.size() > f.stackBase) stack_.resize(f.stackBase);
+    return f.returned ? f.returnValue : Value();
+}
+
+Value Machine::construct(const Value& ctor, std::vector<Value> args) {
+    Object* fn = ctor.object();
+    if (!fn || !fn->isFunction()) return Value();
+    Object* self = newObject();
+    Value proto = getMember(ctor, "prototype");
+    self->proto = proto.object();
+    self->put(key("__constructor__"), "__constructor__", ctor, DontEnum);
+    if (version_ < 7) self->put(key("constructor"), "constructor", ctor, DontEnum);
+    if (fn->nativeConstruct) {
+        Value made = fn->nativeConstruct(*this, self, args);
+        return made.object() ? made : Value(self);
+    }
+    Value result = call(ctor, self, std::move(args), proto.object());
+    if (fn->native && result.object()) return result;
+    return Value(self);
+}
+
+bool Machine::instanceOf(Object* o, Object* ctor) {
+    Value proto = getMember(Value(ctor), "prototype");
+    Object* p = proto.object();
+    if (!p) return false;
+    int guard = 0;
+    for (Object* q = o->proto; q && guard < 10000; q = q->proto, ++guard) {
+        if (q == p) return true;
+        // Interfaces a class declares with `implements`.
+        if (const Property* impl = q->find(key("__implements__")))
+            if (Object* list = impl->value.object())
+                for (const Value& i : list->elements)
+                    if (i.object() == ctor) return true;
+    }
+    return false;
+}
+
+Object* Machine::clipObject(Clip* clip) {
+    if (!clip) return nullptr;
+    auto it = clipObjects_.find(clip);
+    if (it != clipObjects_.end()) return it->second;
+    Object* o = heap_.make();
+    o->proto = movieClipProto;
+    o->clip = clip;
+    clipObjects_[clip] = o;
+    return o;
+}
+
+void Machine::forgetClip(Clip* clip) {
+    auto it = clipObjects_.find(clip);
+    if (it == clipObjects_.end()) return;
+    it->second->clip = nullptr;  // scripts that still hold it see a dead reference
+    clipObjects_.erase(it);
+}
+
+void Machine::collectGarbage() {
+    if (scriptDepth_ > 0) return;
+    std::vector<Object*> roots{global_, objectProto, functionProto, arrayProto, stringProto, numberProto,
+                               booleanProto, movieClipProto, dateProto, errorProto};
+    for (auto& [clip, o] : clipObjects_) roots.push_back(o);
+    for (auto& [id, i] : intervals_) {
+        roots.push_back(i.fn.object());
+        roots.push_back(i.self);
+        for (const Value& v : i.args) roots.push_back(v.object());
+    }
+    for (const Value& v : stack_) roots.push_back(v.object());
+    heap_.collect(roots);
+}
+
+bool Machine::callClipMethod(Clip* clip, const std::string& name, std::vector<Value> args) {
+    if (!clip || clip->isRemoved()) return false;
+    Object* o = clipObject(clip);
+    Value fn = getMember(Value(o), name);
+    if (!fn.object() || !fn.object()->isFunction()) return false;
+    bool top = scriptDepth_ == 0;
+    try {
+        call(fn, o, std::move(args));
+    } catch (ScriptThrow& t) {
+        if (!top) throw;
+        host_.warning("Uncaught script error: " + toString(t.value));
+    } catch (ScriptAbort& a) {
+        if (!top) throw;
+        host_.warning(a.message);
+    }
+    if (top) callDepth_ = 0;
+    return true;
+}
+
+int Machine::addInterval(Value fn, Object* self, std::string method, double ms, std::vector<Value> args) {
+    if (!std::isfinite(ms) || ms < 1) ms = 1;  // never a busy loop
+    int id = nextIntervalId_++;
+    intervals_[id] = Interval{std::move(fn), self, std::move(method), ms, host_.timeMs() + ms, std::move(args)};
+    return id;
+}
+
+void Machine::clearInterval(int id) { intervals_.erase(id); }
+
+void Machine::runIntervals() {
+    double now = host_.timeMs();
+    std::vector<int> due;
+    for (auto& [id, i] : intervals_)
+        if (i.nextMs <= now) due.push_back(id);
+    for (int id : due) {
+        auto it = intervals_.find(id);
+        if (it == intervals_.end()) continue;  // cleared by an earlier one
+        it->second.nextMs = now + it->second.periodMs;
+        Interval copy = it->second;
+        try {
+            Value fn = copy.method.empty() ? copy.fn : getMember(Value(copy.self), copy.method);
+            actionsRun_ = 0;
+            scriptStart_ = std::chrono::steady_clock::now();
+            call(fn, copy.self, copy.args);
+        } catch (ScriptThrow& t) {
+            host_.warning("Uncaught script error: " + toString(t.value));
+        } catch (ScriptAbort& a) {
+            host_.warning(a.message);
+        }
+        callDepth_ = 0;
+    }
+}
+
+}  // namespace swf::avm1

@@ -1,0 +1,147 @@
+// The ActionScript 1 and 2 machine: runs action blocks against a Host and its Clips, keeps the
+// global object, built-in classes, intervals and each clip's script object.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/avm1/function_code.h"
+#include "engine/avm1/host.h"
+#include "engine/avm1/object.h"
+#include "engine/avm1/value.h"
+
+namespace swf::avm1 {
+
+// A value thrown by a script (throw, or an error of a built-in) travelling to its catch.
+struct ScriptThrow {
+    Value value;
+};
+
+// Stops the whole running script: a limit was reached. The movie goes on.
+struct ScriptAbort {
+    std::string message;
+};
+
+struct Limits {
+    int maxCallDepth = 256;            // nested function calls
+    double maxSecondsPerScript = 5.0;  // wall time of one top-level script
+    uint64_t maxActionsPerScript = 50'000'000;
+};
+
+class Machine {
+public:
+    Machine(Host& host, int swfVersion);
+    ~Machine();
+
+    Host& host() { return host_; }
+    int swfVersion() const { return version_; }
+    void setLimits(const Limits& l) { limits_ = l; }
+
+    // Top-level entry points. A script that throws or hits a limit is stopped and reported to the
+    // host as a warning; these never throw.
+    void runActions(std::shared_ptr<const std::vector<uint8_t>> bytes, Clip* clip);
+    void runActions(const ActionCode& code, Clip* clip);
+    // Calls clip.<name>(args) when the clip's script object has such a function (events).
+    bool callClipMethod(Clip* clip, const std::string& name, std::vector<Value> args = {});
+    // Runs the intervals that are due.
+    void runIntervals();
+    // Frees objects nothing refers to any more. Call between scripts only.
+    void collectGarbage();
+
+    // The clip's script object (made on first use); forget it when the clip leaves the display.
+    Object* clipObject(Clip* clip);
+    void forgetClip(Clip* clip);
+
+    // Conversions with the rules of the movie's SWF version.
+    Value toPrimitive(const Value& v, bool preferString = false);
+    double toNumber(const Value& v);
+    std::string toString(const Value& v);
+    bool toBoolean(const Value& v);
+    Object* toObject(const Value& v);  // null for undefined and null
+    std::string typeOf(const Value& v);
+    std::string traceText(const Value& v);
+
+    // Members of any value (primitives through their class prototypes), with accessors and
+    // clip properties.
+    Value getMember(const Value& target, const std::string& name);
+    void setMember(const Value& target, const std::string& name, const Value& v);
+    bool deleteMember(Object* o, const std::string& name);
+    bool hasProperty(Object* o, const std::string& name);
+    std::vector<std::string> enumerate(Object* o);
+    std::string key(const std::string& name) const;  // folds case where the version ignores it
+
+    // Calls a function value. Throws ScriptThrow / ScriptAbort.
+    Value call(const Value& fn, Object* self, std::vector<Value> args, Object* home = nullptr);
+    Value construct(const Value& fn, std::vector<Value> args);
+    bool instanceOf(Object* o, Object* ctor);
+
+    Object* newObject();
+    Object* newArray(std::vector<Value> elements = {});
+    Object* newFunction(NativeFunction f, Object* prototype = nullptr);
+    Object* defineNative(Object* target, const std::string& name, NativeFunction f);
+    Object* makeError(const std::string& message);
+
+    Object* global() { return global_; }
+    Object* objectProto = nullptr;
+    Object* functionProto = nullptr;
+    Object* arrayProto = nullptr;
+    Object* stringProto = nullptr;
+    Object* numberProto = nullptr;
+    Object* booleanProto = nullptr;
+    Object* movieClipProto = nullptr;
+    Object* dateProto = nullptr;
+    Object* errorProto = nullptr;
+
+    // Intervals (setInterval / clearInterval).
+    int addInterval(Value fn, Object* self, std::string method, double ms, std::vector<Value> args);
+    void clearInterval(int id);
+
+    Clip* resolveTarget(const std::string& path, Clip* base);
+    Heap& heap() { return heap_; }
+
+    // Used by the interpreter (interpreter.cpp).
+    struct Frame;
+    void runBlock(Frame& f, size_t begin, size_t end, size_t& pc);
+    Value runFunction(Object* fn, Object* self, std::vector<Value>& args, Object* home);
+    std::vector<Value>& stack() { return stack_; }
+
+private:
+    void installBuiltins();
+    void checkBudget();
+    Value lookupVariable(Frame& f, const std::string& name);
+    void assignVariable(Frame& f, const std::string& name, const Value& v);
+    bool splitPath(Frame& f, const std::string& path, Object*& owner, std::string& member);
+    Value pop(Frame& f);
+    void step(Frame& f, size_t& pc, size_t end, bool& leave);
+
+    Host& host_;
+    int version_;
+    Limits limits_;
+    Heap heap_;
+    Object* global_ = nullptr;
+    std::unordered_map<Clip*, Object*> clipObjects_;
+    std::vector<Value> stack_;
+    int callDepth_ = 0;
+    int scriptDepth_ = 0;
+    uint64_t actionsRun_ = 0;
+    std::chrono::steady_clock::time_point scriptStart_;
+
+    struct Interval {
+        Value fn;
+        Object* self = nullptr;
+        std::string method;
+        double periodMs = 0, nextMs = 0;
+        std::vector<Value> args;
+    };
+    std::map<int, Interval> intervals_;
+    int nextIntervalId_ = 1;
+
+    friend struct Interpreter;
+};
+
+}  // namespace swf::avm1

@@ -1,0 +1,207 @@
+// Reading, writing, deleting and listing members: ordinary properties, accessors, array elements
+// and the built-in properties of movie clips.
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <set>
+
+#include "engine/avm1/machine.h"
+
+namespace swf::avm1 {
+
+namespace {
+
+constexpr size_t MaxArrayLength = 1u << 24;  // larger lengths are refused rather than allocated
+constexpr int MaxChain = 1000;               // prototype chains longer than this are cut (cycles)
+
+const char* const ClipPropertyNames[] = {
+    "_x", "_y", "_xscale", "_yscale", "_currentframe", "_totalframes", "_alpha", "_visible", "_width",
+    "_height", "_rotation", "_target", "_framesloaded", "_name", "_droptarget", "_url", "_highquality",
+    "_focusrect", "_soundbuftime", "_quality", "_xmouse", "_ymouse"};
+
+int clipPropertyIndex(const std::string& name) {
+    if (name.empty() || name[0] != '_') return -1;
+    std::string lower(name);
+    for (char& c : lower) c = char(std::tolower((unsigned char)c));
+    for (int i = 0; i < int(ClipProperty::Count); ++i)
+        if (lower == ClipPropertyNames[i]) return i;
+    return -1;
+}
+
+bool isTextProperty(ClipProperty p) {
+    return p == ClipProperty::Name || p == ClipProperty::Target || p == ClipProperty::Url ||
+           p == ClipProperty::DropTarget || p == ClipProperty::Quality;
+}
+
+// A canonical array index ("0", "17"), or -1.
+long long arrayIndex(const std::string& name) {
+    if (name.empty() || name.size() > 10) return -1;
+    if (name.size() > 1 && name[0] == '0') return -1;
+    long long n = 0;
+    for (char c : name) {
+        if (c < '0' || c > '9') return -1;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
+}  // namespace
+
+std::string Machine::key(const std::string& name) const {
+    if (version_ >= 7) return name;
+    std::string k(name);
+    for (char& c : k) c = char(std::tolower((unsigned char)c));
+    return k;
+}
+
+Value Machine::getMember(const Value& target, const std::string& name) {
+    Object* o = target.object();
+    if (!o) {
+        if (target.isNullish()) return Value();
+        if (target.isString() && key(name) == "length") return Value(double(target.string().size()));
+        o = toObject(target);
+        if (!o) return Value();
+    }
+    if (o->isSuper) {
+        Object* base = o->slotA ? o->slotA->proto : nullptr;
+        return base ? getMember(Value(base), name) : Value();
+    }
+    std::string k = key(name);
+    if (o->clip) {
+        int index = clipPropertyIndex(name);
+        if (index >= 0) {
+            ClipProperty p = ClipProperty(index);
+            return isTextProperty(p) ? Value(o->clip->text(p)) : Value(o->clip->number(p));
+        }
+        if (!o->find(k)) {
+            if (Clip* child = o->clip->childByName(name, version_ >= 7)) return Value(clipObject(child));
+            if (k == key("_parent")) {
+                Clip* p = o->clip->parent();
+                return p ? Value(clipObject(p)) : Value();
+            }
+            if (k == key("_root")) {
+                Clip* r = host_.level(0);
+                return r ? Value(clipObject(r)) : Value();
+            }
+        }
+    }
+    if (o->isArray) {
+        if (k == "length") return Value(double(o->elements.size()));
+        long long i = arrayIndex(name);
+        if (i >= 0) return size_t(i) < o->elements.size() ? o->elements[size_t(i)] : Value();
+    }
+    if (o->hasPrimitive && o->primitive.isString() && k == "length")
+        return Value(double(o->primitive.string().size()));
+    if (k == "__proto__") return Value(o->proto);
+    int steps = 0;
+    for (Object* cur = o; cur && steps < MaxChain; cur = cur->proto, ++steps) {
+        if (const Property* p = cur->find(k)) {
+            if (p->getter) return call(Value(p->getter), o, {});
+            return p->value;
+        }
+    }
+    return Value();
+}
+
+void Machine::setMember(const Value& target, const std::string& name, const Value& v) {
+    Object* o = target.object();
+    if (!o) return;
+    std::string k = key(name);
+    if (k == "__proto__") {
+        o->proto = v.object();
+        return;
+    }
+    if (o->clip) {
+        int index = clipPropertyIndex(name);
+        if (index >= 0) {
+            ClipProperty p = ClipProperty(index);
+            if (p == ClipProperty::Name || p == ClipProperty::Quality) o->clip->setText(p, toString(v));
+            else if (!isTextProperty(p)) o->clip->setNumber(p, toNumber(v));
+            return;
+        }
+    }
+    if (o->isArray) {
+        if (k == "length") {
+            double n = toNumber(v);
+            if (std::isfinite(n) && n >= 0 && n <= double(MaxArrayLength)) o->elements.resize(size_t(n));
+            return;
+        }
+        long long i = arrayIndex(name);
+        if (i >= 0 && size_t(i) < MaxArrayLength) {
+            if (size_t(i) >= o->elements.size()) o->elements.resize(size_t(i) + 1);
+            o->elements[size_t(i)] = v;
+            return;
+        }
+    }
+    int steps = 0;
+    for (Object* cur = o; cur && steps < MaxChain; cur = cur->proto, ++steps) {
+        if (Property* p = cur->find(k)) {
+            if (p->setter) {
+                call(Value(p->setter), o, {v});
+                return;
+            }
+            if (p->getter) return;  // a read-only accessor
+            if (cur == o) {
+                if (!(p->flags & ReadOnly)) p->value = v;
+                return;
+            }
+            break;
+        }
+    }
+    o->put(k, name, v);
+}
+
+bool Machine::deleteMember(Object* o, const std::string& name) {
+    std::string k = key(name);
+    if (o->isArray) {
+        long long i = arrayIndex(name);
+        if (i >= 0 && size_t(i) < o->elements.size()) {
+            o->elements[size_t(i)] = Value();
+            return true;
+        }
+    }
+    Property* p = o->find(k);
+    if (!p || (p->flags & DontDelete)) return false;
+    return o->remove(k);
+}
+
+bool Machine::hasProperty(Object* o, const std::string& name) {
+    if (!o) return false;
+    std::string k = key(name);
+    if (o->clip) {
+        if (clipPropertyIndex(name) >= 0) return true;
+        if (o->clip->childByName(name, version_ >= 7)) return true;
+    }
+    if (o->isArray) {
+        if (k == "length") return true;
+        long long i = arrayIndex(name);
+        if (i >= 0 && size_t(i) < o->elements.size()) return true;
+    }
+    int steps = 0;
+    for (Object* cur = o; cur && steps < MaxChain; cur = cur->proto, ++steps)
+        if (cur->find(k)) return true;
+    return false;
+}
+
+std::vector<std::string> Machine::enumerate(Object* o) {
+    std::vector<Object*> chain;
+    for (Object* cur = o; cur && int(chain.size()) < MaxChain; cur = cur->proto) chain.push_back(cur);
+    std::vector<std::string> names;
+    std::set<std::string> seen;
+    // Pushed deepest first: the loop pops them, so own and newest names come out first.
+    for (size_t c = chain.size(); c-- > 0;) {
+        Object* cur = chain[c];
+        if (cur->isArray)
+            for (size_t i = 0; i < cur->elements.size(); ++i) {
+                std::string n = std::to_string(i);
+                if (seen.insert(n).second) names.push_back(n);
+            }
+        cur->forEach([&](const Property& p) {
+            if (p.flags & DontEnum) return;
+            if (seen.insert(key(p.name)).second) names.push_back(p.name);
+        });
+    }
+    return names;
+}
+
+}  // namespace swf::avm1

@@ -1,0 +1,99 @@
+// Script objects: ordered properties with flags, a prototype, and the optional parts that make an
+// object a function, an array, a wrapped primitive or the script face of a movie clip.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/avm1/value.h"
+
+namespace swf::avm1 {
+
+class Machine;
+class Clip;
+struct FunctionCode;
+
+enum PropertyFlags : uint8_t { DontEnum = 1, DontDelete = 2, ReadOnly = 4 };
+
+struct Property {
+    std::string name;  // as first written
+    Value value;
+    Object* getter = nullptr;  // addProperty accessors
+    Object* setter = nullptr;
+    uint8_t flags = 0;
+    bool live = true;
+};
+
+// A built-in function: receives the machine, `this` and the arguments; returns the result.
+using NativeFunction = Value (*)(Machine&, Object* self, std::vector<Value>& args);
+
+class Object {
+public:
+    Object* proto = nullptr;  // __proto__
+
+    // Function parts: a native body or script code (with the scope it was defined in).
+    NativeFunction native = nullptr;
+    NativeFunction nativeConstruct = nullptr;  // `new` on a built-in class, when it differs
+    std::shared_ptr<FunctionCode> code;
+    std::vector<Object*> scope;
+    Clip* definingClip = nullptr;
+
+    // Array part: elements live here, "length" and index names map onto it.
+    bool isArray = false;
+    std::vector<Value> elements;
+
+    // Wrapped primitive (String, Number, Boolean objects) or Date time value.
+    bool hasPrimitive = false;
+    Value primitive;
+    bool isDate = false;
+
+    // Script face of a movie clip.
+    Clip* clip = nullptr;
+
+    // Native objects carry extra object references here so that the collector sees them
+    // (a Color's target clip, a super reference's base prototype and this).
+    Object* slotA = nullptr;
+    Object* slotB = nullptr;
+    bool isSuper = false;
+
+    bool isFunction() const { return native || code; }
+
+    // Own properties, keys already folded for case (see Machine::key).
+    Property* find(const std::string& key);
+    const Property* find(const std::string& key) const;
+    Property& put(const std::string& key, const std::string& name, Value v, uint8_t flags = 0);
+    bool remove(const std::string& key);
+    template <class F> void forEach(F f) const {
+        for (const Property& p : props_)
+            if (p.live) f(p);
+    }
+    template <class F> void forEachMutable(F f) {
+        for (Property& p : props_)
+            if (p.live) f(p);
+    }
+
+private:
+    std::vector<Property> props_;
+    std::unordered_map<std::string, size_t> index_;
+    size_t dead_ = 0;
+
+public:
+    bool marked = false;
+};
+
+// Owns every object; unreachable ones are freed by collect() between scripts.
+class Heap {
+public:
+    Object* make();
+    size_t size() const { return objects_.size(); }
+    // Marks from `roots`, then frees the rest.
+    void collect(const std::vector<Object*>& roots);
+
+private:
+    std::vector<std::unique_ptr<Object>> objects_;
+};
+
+}  // namespace swf::avm1

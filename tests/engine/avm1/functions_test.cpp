@@ -1,0 +1,158 @@
+// Functions, scopes, objects, prototypes, exceptions and the limits that stop runaway scripts.
+#include "engine/avm1/function_code.h"
+#include "tests/engine/avm1/machine_fixture.h"
+
+namespace swf::avm1::test {
+
+TEST_F(MachineTest, DefineFunctionWithArgumentsAndReturn) {
+    Asm body;
+    body.get("a").get("b").op(Add2).op(Return);
+    Asm a;
+    a.function("add", {"a", "b"}, body);
+    a.push({4.0, 3.0, 2, "add"}).op(CallFunction).trace();
+    // An anonymous function stored in a variable, called with too few arguments.
+    a.push({"f"}).function("", {"a", "b"}, body).op(SetVariable);
+    a.push({1.0, 1, "f"}).op(CallFunction).trace();
+    EXPECT_EQ(run(a), (Lines{"7", "NaN"}));
+}
+
+TEST_F(MachineTest, DefineFunction2PreloadsRegisters) {
+    // function (x /* r3 */) { return this.k + x + arguments.length; } with this in r1, arguments in r2
+    Asm body;
+    body.push({Reg{1}, "k"}).op(GetMember).push({Reg{3}}).op(Add2);
+    body.push({Reg{2}, "length"}).op(GetMember).op(Add2).op(Return);
+    Asm a;
+    a.push({"o", "k", 10.0, 1}).op(InitObject).op(SetVariable);
+    a.push({"o"}).op(GetVariable).push({"m"});
+    a.function2("", 4, PreloadThis | PreloadArguments | SuppressSuper, {{3, "x"}}, body);
+    a.op(SetMember);
+    a.push({5.0, 9.0, 2}).get("o").push({"m"}).op(CallMethod).trace();
+    EXPECT_EQ(run(a), (Lines{"21"}));  // x is the first argument popped: 9
+}
+
+TEST_F(MachineTest, ClosuresSeeTheirDefiningScope) {
+    // function outer(n) { return function () { return n * 2; }; }  trace(outer(21)());
+    Asm inner;
+    inner.get("n").push({2.0}).op(Multiply).op(Return);
+    Asm outer;
+    outer.function("", {}, inner).op(Return);
+    // CallMethod with an undefined name calls the function value itself.
+    Asm b;
+    b.function("outer", {"n"}, outer);
+    b.push({0}).push({21.0, 1, "outer"}).op(CallFunction).push({Undef()}).op(CallMethod).trace();
+    EXPECT_EQ(run(b), (Lines{"42"}));
+}
+
+TEST_F(MachineTest, ObjectsArraysAndEnumeration) {
+    Asm a;
+    // Names come out newest first.
+    a.push({"o", 0, "Object"}).op(NewObject).op(SetVariable);
+    a.get("o").push({"x", 1.0}).op(SetMember).get("o").push({"y", 2.0}).op(SetMember);
+    a.push({"o"}).op(GetVariable).op(Enumerate2);
+    // Prints names until the null marker.
+    a.label("loop").op(PushDuplicate).push({Null()}).op(Equals2).ifTrue("end").trace().jump("loop");
+    a.label("end").op(Pop);
+    a.push({3.0, 2.0, 1.0, 3}).op(InitArray).store(1).trace();
+    a.push({Reg{1}, "length"}).op(GetMember).trace();
+    a.push({Reg{1}, "5", "x"}).op(SetMember).push({Reg{1}, "length"}).op(GetMember).trace();
+    EXPECT_EQ(run(a), (Lines{"y", "x", "1,2,3", "3", "6"}));
+}
+
+TEST_F(MachineTest, PrototypesExtendsSuperAndInstanceOf) {
+    // function A(v) { this.v = v; }  A.prototype.get = function () { return this.v; };
+    // function B(v) { super(v * 10); }  B extends A;  B.prototype.get = function () { return super.get() + 1; }
+    Asm aBody;
+    aBody.push({"this"}).op(GetVariable).push({"v"}).get("v").op(SetMember);
+    Asm getBody;
+    getBody.push({"this"}).op(GetVariable).push({"v"}).op(GetMember).op(Return);
+    Asm bBody;
+    bBody.get("v").push({10.0}).op(Multiply).push({1}).push({"super"}).op(GetVariable).push({Undef()}).op(CallMethod).op(Pop);
+    Asm bGet;
+    bGet.push({0}).push({"super"}).op(GetVariable).push({"get"}).op(CallMethod).push({1.0}).op(Add2).op(Return);
+    Asm a;
+    a.function("A", {"v"}, aBody);
+    a.get("A").push({"prototype"}).op(GetMember).push({"get"}).function("", {}, getBody).op(SetMember);
+    a.function("B", {"v"}, bBody);
+    a.get("B").get("A").op(Extends);
+    a.get("B").push({"prototype"}).op(GetMember).push({"get"}).function("", {}, bGet).op(SetMember);
+    a.push({"b"}).push({4.0, 1, "B"}).op(NewObject).op(SetVariable);
+    a.push({0}).get("b").push({"get"}).op(CallMethod).trace();
+    a.get("b").get("A").op(InstanceOf).trace();
+    a.push({0.0, "Object"}).op(NewObject).get("A").op(InstanceOf).trace();
+    EXPECT_EQ(run(a), (Lines{"41", "true", "false"}));
+}
+
+TEST_F(MachineTest, TryCatchFinallyAndUncaughtThrow) {
+    Asm tryBody;
+    tryBody.push({"boom"}).op(Throw);
+    Asm catchBody;
+    catchBody.get("e").trace();
+    Asm finallyBody;
+    finallyBody.push({"finally"}).trace();
+    Asm a;
+    a.tryCatch(tryBody, "e", &catchBody, &finallyBody);
+    a.push({"after"}).trace();
+    EXPECT_EQ(run(a), (Lines{"boom", "finally", "after"}));
+
+    Asm b;
+    b.push({"before"}).trace().push({"oops"}).op(Throw).push({"never"}).trace();
+    EXPECT_EQ(run(b), (Lines{"before"}));
+    ASSERT_EQ(host.warnings.size(), 1u);
+    EXPECT_NE(host.warnings[0].find("oops"), std::string::npos);
+}
+
+TEST_F(MachineTest, RunawayRecursionIsStoppedAndTheNextScriptRuns) {
+    Asm body;
+    body.push({0, "f"}).op(CallFunction).op(Return);
+    Asm a;
+    a.function("f", {}, body).push({0, "f"}).op(CallFunction).op(Pop).push({"not reached"}).trace();
+    EXPECT_TRUE(run(a).empty());
+    ASSERT_EQ(host.warnings.size(), 1u);
+    EXPECT_NE(host.warnings[0].find("recursion"), std::string::npos);
+    Asm next;
+    next.push({"still running"}).trace();
+    EXPECT_EQ(run(next), (Lines{"still running"}));
+}
+
+TEST_F(MachineTest, EndlessLoopIsStoppedByTheActionLimit) {
+    Limits limits;
+    limits.maxActionsPerScript = 100000;
+    machine->setLimits(limits);
+    Asm a;
+    a.label("top").jump("top");
+    run(a);
+    ASSERT_EQ(host.warnings.size(), 1u);
+    EXPECT_NE(host.warnings[0].find("too long"), std::string::npos);
+}
+
+TEST_F(MachineTest, AddPropertyAccessorsAndSetPropFlags) {
+    // o.addProperty("p", function () { return 5; }, function (v) { trace("set " + v); });
+    Asm getter;
+    getter.push({5.0}).op(Return);
+    Asm setter;
+    setter.push({"set "}).get("v").op(Add2).trace();
+    Asm a;
+    a.push({"o", 0, "Object"}).op(NewObject).op(SetVariable);
+    a.function("", {"v"}, setter).function("", {}, getter).push({"p", 3}).get("o").push({"addProperty"}).op(CallMethod).op(Pop);
+    a.get("o").push({"p"}).op(GetMember).trace();
+    a.get("o").push({"p", 7.0}).op(SetMember);
+    // ASSetPropFlags(o, "q", 1): hidden from enumeration
+    a.get("o").push({"q", 1.0}).op(SetMember);
+    a.push({1.0, "q"}).get("o").push({3, "ASSetPropFlags"}).op(CallFunction).op(Pop);
+    a.get("o").op(Enumerate2);
+    a.label("loop").op(PushDuplicate).push({Null()}).op(Equals2).ifTrue("end").trace().jump("loop");
+    a.label("end").op(Pop);
+    EXPECT_EQ(run(a), (Lines{"5", "set 7", "p"}));
+}
+
+TEST_F(MachineTest, WithPutsAnObjectOnTheScopeChain) {
+    Asm inner;
+    inner.get("x").trace().push({"x", 9.0}).op(SetVariable);
+    Asm a;
+    a.push({"o", "x", 1.0, 1}).op(InitObject).op(SetVariable);
+    a.get("o").with(inner);
+    a.get("o").push({"x"}).op(GetMember).trace();
+    EXPECT_EQ(run(a), (Lines{"1", "9"}));
+}
+
+}  // namespace swf::avm1::test
