@@ -70,14 +70,21 @@ public:
         return false;
     }
 
-    bool string(const char* field, const char* fallback) {
-        uint32_t length = 0;
-        const uint8_t* text = nullptr;
+    // A length-prefixed string or integer field; false (with the reason printed) when it is
+    // missing or does not fit in the file.
+    bool sized(const char* field, uint32_t& length, const uint8_t*& bytes) {
         if (!in_.u32(length)) return ended(field);
-        if (static_cast<int32_t>(length) < 0 || !in_.take(length, text)) {
+        if (static_cast<int32_t>(length) < 0 || !in_.take(length, bytes)) {
             out_ << field << ": length " << static_cast<int32_t>(length) << " runs past the end of the file\n";
             return false;
         }
+        return true;
+    }
+
+    bool string(const char* field, const char* fallback) {
+        uint32_t length = 0;
+        const uint8_t* text = nullptr;
+        if (!sized(field, length, text)) return false;
         out_ << field << ": " << length << " bytes " << Quoted(text, length);
         if (length == 0 && fallback) out_ << " (shown as \"" << fallback << "\")";
         out_ << "\n";
@@ -87,12 +94,8 @@ public:
     bool integer(const char* field, const char* edge) {
         uint32_t length = 0;
         const uint8_t* bytes = nullptr;
-        if (!in_.u32(length)) return ended(field);
-        if (static_cast<int32_t>(length) < 0 || !in_.take(length, bytes)) {
-            out_ << field << ": length " << static_cast<int32_t>(length) << " runs past the end of the file\n";
-            return false;
-        }
-        uint32_t value = 0xFFFFFFFF;
+        if (!sized(field, length, bytes)) return false;
+        uint32_t value = 0xFFFFFFFF;  // the saver's default, of which a short field replaces the low bytes
         for (uint32_t i = 0; i < length && i < 4; ++i) value = (value & ~(0xFFu << 8 * i)) | uint32_t{bytes[i]} << 8 * i;
         const auto signedValue = static_cast<int32_t>(value);
         out_ << field << ": " << length << " bytes, " << signedValue << " (" << PositionMeaning(signedValue, edge)
