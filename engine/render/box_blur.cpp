@@ -29,6 +29,35 @@ void blurLine(uint8_t* line, int count, int step, int channels, int box, std::ve
         }
     }
 }
+
+// One pass down every column at once: running sums per column, visiting rows in memory order.
+void blurColumns(uint8_t* data, int width, int height, int stride, int channels, int box,
+                 std::vector<uint32_t>& sums, std::vector<uint8_t>& copy) {
+    const size_t rowBytes = static_cast<size_t>(width) * static_cast<size_t>(channels);
+    copy.resize(rowBytes * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y)
+        std::copy_n(data + static_cast<size_t>(y) * static_cast<size_t>(stride), rowBytes, copy.data() + rowBytes * static_cast<size_t>(y));
+    sums.assign(rowBytes, 0);
+    const int top = box / 2;
+    const uint64_t reciprocal = (uint64_t(1) << 32) / static_cast<uint64_t>(box);
+    auto addRow = [&](int row, int sign) {
+        const uint8_t* src = copy.data() + rowBytes * static_cast<size_t>(row);
+        if (sign > 0)
+            for (size_t i = 0; i < rowBytes; ++i) sums[i] += src[i];
+        else
+            for (size_t i = 0; i < rowBytes; ++i) sums[i] -= src[i];
+    };
+    for (int j = 0; j < box - top && j < height; ++j) addRow(j, 1);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* dst = data + static_cast<size_t>(y) * static_cast<size_t>(stride);
+        for (size_t i = 0; i < rowBytes; ++i)
+            dst[i] = static_cast<uint8_t>(std::min<uint64_t>(255, (sums[i] * reciprocal + (uint64_t(1) << 31)) >> 32));
+        int enter = y + box - top, leave = y - top;
+        if (enter < height) addRow(enter, 1);
+        if (leave >= 0) addRow(leave, -1);
+    }
+}
+
 }  // namespace
 
 int boxWidth(double blur) {
@@ -42,11 +71,12 @@ void boxBlur(uint8_t* data, int width, int height, int stride, int channels, int
              std::vector<uint32_t>& scratch) {
     if (width <= 0 || height <= 0) return;
     passes = std::clamp(passes, 1, 15);
+    std::vector<uint8_t> copy;
     for (int pass = 0; pass < passes; ++pass) {
         if (boxX > 1)
-            for (int y = 0; y < height; ++y) blurLine(data + static_cast<size_t>(y) * static_cast<size_t>(stride), width, channels, channels, boxX, scratch);
-        if (boxY > 1)
-            for (int x = 0; x < width; ++x) blurLine(data + static_cast<size_t>(x) * static_cast<size_t>(channels), height, stride, channels, boxY, scratch);
+            for (int y = 0; y < height; ++y)
+                blurLine(data + static_cast<size_t>(y) * static_cast<size_t>(stride), width, channels, channels, boxX, scratch);
+        if (boxY > 1) blurColumns(data, width, height, stride, channels, boxY, scratch, copy);
     }
 }
 

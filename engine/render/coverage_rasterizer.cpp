@@ -135,11 +135,13 @@ const uint8_t* CoverageRasterizer::resolveRow(int row, FillRule rule, int& x0, i
         sum += cells[x];
         cells[x] = 0;
         float w = std::fabs(sum);
-        if (rule == FillRule::EvenOdd) {
-            w = std::fmod(w, 2.0f);
-            if (w > 1) w = 2 - w;
-        } else if (w > 1) {
-            w = 1;
+        if (w > 1) {
+            if (rule == FillRule::EvenOdd) {
+                w -= 2 * std::floor(w * 0.5f);
+                if (w > 1) w = 2 - w;
+            } else {
+                w = 1;
+            }
         }
         uint8_t c = static_cast<uint8_t>(w * 255.0f + 0.5f);
         coverage_[static_cast<size_t>(x - lo)] = c;

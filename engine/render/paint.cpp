@@ -126,18 +126,73 @@ void Paint::shadeSpan(int x, int y, int length, uint32_t* out) const {
     }
 }
 
+namespace {
+
+// Table index for a position along the gradient in 1/256 units, by the spread mode.
+template <SpreadMode spread>
+inline int indexOf(int64_t pos) {
+    if constexpr (spread == SpreadMode::Pad) {
+        return static_cast<int>(std::clamp<int64_t>(pos, 0, 255));
+    } else if constexpr (spread == SpreadMode::Repeat) {
+        return static_cast<int>(pos & 255);
+    } else {
+        int i = static_cast<int>(pos & 511);
+        return i > 255 ? 511 - i : i;
+    }
+}
+
+// Positions are kept in 1/65536 of a table step; far-off values are clamped first so that the
+// fixed-point walk cannot overflow (any position that far out maps like one a little nearer would,
+// except for repeat and reflect, where such a gradient is far finer than a pixel anyway).
+constexpr double kPositionLimit = 1e9;
+inline int64_t toFixed(double v) {
+    if (!(v == v)) return 0;
+    return static_cast<int64_t>(std::clamp(v, -kPositionLimit, kPositionLimit) * 65536.0);
+}
+
+template <SpreadMode spread>
+void linearSpan(const GradientTable& table, double pos, double step, int length, uint32_t* out) {
+    // pos and step in table steps (256 per gradient length).
+    int64_t p = toFixed(pos), dp = toFixed(step);
+    if (std::fabs(pos + step * length) >= kPositionLimit) {
+        for (int i = 0; i < length; ++i) out[i] = table.at(indexOf<spread>(static_cast<int64_t>(std::floor(std::clamp(pos + step * i, -kPositionLimit, kPositionLimit)))));
+        return;
+    }
+    for (int i = 0; i < length; ++i, p += dp) out[i] = table.at(indexOf<spread>(p >> 16));
+}
+
+template <SpreadMode spread>
+void radialSpan(const GradientTable& table, double gx, double gy, double sx, double sy, int length, uint32_t* out) {
+    for (int i = 0; i < length; ++i, gx += sx, gy += sy) {
+        double t = std::sqrt(gx * gx + gy * gy) * 256.0;
+        out[i] = table.at(indexOf<spread>(static_cast<int64_t>(std::min(t, kPositionLimit))));
+    }
+}
+
+}  // namespace
+
 void Paint::shadeGradient(int x, int y, int length, uint32_t* out) const {
     // Walk gradient space along the row: one matrix step per pixel.
     Point p = inverse_.apply(Point{x + 0.5, y + 0.5});
     double gx = p.x / kGradientHalf, gy = p.y / kGradientHalf;
     double stepX = inverse_.a / kGradientHalf, stepY = inverse_.b / kGradientHalf;
     switch (kind_) {
-        case Kind::Linear:
-            for (int i = 0; i < length; ++i, gx += stepX) out[i] = table_.at(spreadIndex((gx + 1) * 0.5, spread_));
+        case Kind::Linear: {
+            double pos = (gx + 1) * 128.0, step = stepX * 128.0;
+            switch (spread_) {
+                case SpreadMode::Pad: linearSpan<SpreadMode::Pad>(table_, pos, step, length, out); return;
+                case SpreadMode::Repeat: linearSpan<SpreadMode::Repeat>(table_, pos, step, length, out); return;
+                case SpreadMode::Reflect: linearSpan<SpreadMode::Reflect>(table_, pos, step, length, out); return;
+            }
             return;
+        }
         case Kind::Radial:
-            for (int i = 0; i < length; ++i, gx += stepX, gy += stepY)
-                out[i] = table_.at(spreadIndex(std::sqrt(gx * gx + gy * gy), spread_));
+            if (!std::isfinite(gx) || !std::isfinite(gy)) gx = gy = 0;
+            switch (spread_) {
+                case SpreadMode::Pad: radialSpan<SpreadMode::Pad>(table_, gx, gy, stepX, stepY, length, out); return;
+                case SpreadMode::Repeat: radialSpan<SpreadMode::Repeat>(table_, gx, gy, stepX, stepY, length, out); return;
+                case SpreadMode::Reflect: radialSpan<SpreadMode::Reflect>(table_, gx, gy, stepX, stepY, length, out); return;
+            }
             return;
         default: {
             // Focal: the colour at p is set by how far p lies along the ray from the focus F through p

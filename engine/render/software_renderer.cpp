@@ -43,7 +43,11 @@ void SoftwareRenderer::beginFrame(Rgba background) {
     if (target_.pixels.size() != size_t(std::max(target_.width, 0)) * size_t(std::max(target_.height, 0)) * 4)
         target_ = RgbaImage(std::max(target_.width, 0), std::max(target_.height, 0));
     uint32_t bg = render::packPixel(background.r, background.g, background.b, 255);
-    for (size_t i = 0; i + 4 <= target_.pixels.size(); i += 4) std::memcpy(&target_.pixels[i], &bg, 4);
+    if (!target_.empty()) {
+        // One row by pixels, the rest by copying rows.
+        for (int x = 0; x < target_.width; ++x) std::memcpy(target_.at(x, 0), &bg, 4);
+        for (int y = 1; y < target_.height; ++y) std::memcpy(target_.row(y), target_.row(0), size_t(target_.width) * 4);
+    }
     spanPixels_.resize(size_t(std::max(target_.width, 0)) + 1);
     spanCoverage_.resize(size_t(std::max(target_.width, 0)) + 1);
 }

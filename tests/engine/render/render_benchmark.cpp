@@ -1,0 +1,164 @@
+// Frame times of the software renderer at 1920x1080 on one core: large and small fills, gradients,
+// bitmaps, strokes, and a typical animation frame mixing them. Prints figures; asserts nothing.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+#include <numbers>
+
+#include "engine/render/software_renderer.h"
+#include "tests/engine/render/test_shapes.h"
+
+namespace swf {
+namespace {
+
+constexpr int kWidth = 1920, kHeight = 1080;
+const Matrix kPixels = Matrix::scale(1 / kTwipsPerPixel, 1 / kTwipsPerPixel);
+
+// A circle of four quadratic arcs per quadrant... eight 45-degree arcs, in twips.
+Contour circle(double cx, double cy, double r) {
+    Contour c;
+    c.start = {cx + r, cy};
+    const double k = r / std::cos(std::numbers::pi / 8);
+    for (int i = 1; i <= 8; ++i) {
+        double mid = (i - 0.5) * std::numbers::pi / 4, end = i * std::numbers::pi / 4;
+        c.segments.push_back({{cx + k * std::cos(mid), cy + k * std::sin(mid)},
+                              {cx + r * std::cos(end), cy + r * std::sin(end)}, true});
+    }
+    return c;
+}
+
+FillStyle gradientFill(FillStyle::Kind kind, double cx, double cy, double size) {
+    FillStyle f;
+    f.kind = kind;
+    f.gradient.matrix = {size / 32768, 0, 0, size / 32768, cx, cy};
+    f.gradient.stops = {{0, {255, 200, 0, 255}}, {128, {200, 30, 90, 255}}, {255, {20, 40, 200, 255}}};
+    return f;
+}
+
+ShapePaths oneFill(FillStyle style, Contour contour) {
+    FillPath f;
+    f.style = std::move(style);
+    f.contours.push_back(std::move(contour));
+    return test::shapeWithFill(std::move(f));
+}
+
+void renderLoop(benchmark::State& state, const std::vector<ShapePaths>& shapes) {
+    RgbaImage target(kWidth, kHeight);
+    SoftwareRenderer r(target);
+    for (auto _ : state) {
+        r.beginFrame({255, 255, 255, 255});
+        for (const ShapePaths& s : shapes) r.drawShape(s, kPixels, {});
+        r.endFrame();
+        benchmark::DoNotOptimize(target.pixels.data());
+    }
+}
+
+void BM_LargeSolidCircle(benchmark::State& state) {
+    renderLoop(state, {oneFill(test::solidFill({40, 120, 200, 255}), circle(960 * 20, 540 * 20, 520 * 20))});
+}
+
+void BM_SmallSolidShapes(benchmark::State& state) {
+    std::vector<ShapePaths> shapes;
+    for (int i = 0; i < 1000; ++i) {
+        double x = (i * 97 % 1900) * 20.0, y = (i * 61 % 1060) * 20.0;
+        shapes.push_back(oneFill(test::solidFill({uint8_t(i), uint8_t(i * 3), 200, 200}), circle(x, y, 200)));
+    }
+    renderLoop(state, shapes);
+}
+
+void BM_FullScreenLinearGradient(benchmark::State& state) {
+    renderLoop(state, {oneFill(gradientFill(FillStyle::Kind::LinearGradient, 960 * 20, 540 * 20, 1920 * 20),
+                               test::rectContour(0, 0, kWidth * 20, kHeight * 20))});
+}
+
+void BM_FullScreenRadialGradient(benchmark::State& state) {
+    renderLoop(state, {oneFill(gradientFill(FillStyle::Kind::RadialGradient, 960 * 20, 540 * 20, 1200 * 20),
+                               test::rectContour(0, 0, kWidth * 20, kHeight * 20))});
+}
+
+void BM_BitmapFill(benchmark::State& state) {
+    auto bitmap = std::make_shared<RgbaImage>(256, 256);
+    for (size_t i = 0; i < bitmap->pixels.size(); ++i) bitmap->pixels[i] = (i % 4 == 3) ? 255 : uint8_t(i * 7);
+    FillStyle f;
+    f.kind = FillStyle::Kind::Bitmap;
+    f.bitmap = bitmap;
+    f.bitmapSmoothed = state.range(0) != 0;
+    f.bitmapMatrix = {20 * 3.1, 0.4, -0.4, 20 * 3.1, 100, 100};  // scaled and slightly rotated
+    renderLoop(state, {oneFill(f, test::rectContour(200 * 20, 100 * 20, 1700 * 20, 1000 * 20))});
+}
+
+void BM_Strokes(benchmark::State& state) {
+    std::vector<ShapePaths> shapes;
+    for (int i = 0; i < 300; ++i) {
+        ShapePaths s;
+        s.layers.emplace_back();
+        StrokePath stroke;
+        stroke.style.width = 20.0 * (1 + i % 6);
+        stroke.style.color = {uint8_t(i), 60, 90, 255};
+        Contour c = circle((i * 131 % 1800 + 60) * 20.0, (i * 71 % 960 + 60) * 20.0, 50 * 20.0);
+        c.closed = true;
+        stroke.contours.push_back(c);
+        s.layers.back().strokes.push_back(stroke);
+        shapes.push_back(std::move(s));
+    }
+    renderLoop(state, shapes);
+}
+
+// A typical screen-saver frame: a full-screen gradient backdrop, a few large translucent shapes, a
+// hundred small ones, some outlines, and one masked and one filtered group.
+void BM_TypicalFrame(benchmark::State& state) {
+    std::vector<ShapePaths> shapes;
+    shapes.push_back(oneFill(gradientFill(FillStyle::Kind::LinearGradient, 960 * 20, 540 * 20, 1920 * 20),
+                             test::rectContour(0, 0, kWidth * 20, kHeight * 20)));
+    for (int i = 0; i < 5; ++i)
+        shapes.push_back(oneFill(gradientFill(FillStyle::Kind::RadialGradient, (300 + i * 330) * 20.0, 540 * 20, 500 * 20),
+                                 circle((300 + i * 330) * 20.0, 540 * 20, 250 * 20)));
+    for (int i = 0; i < 100; ++i)
+        shapes.push_back(oneFill(test::solidFill({uint8_t(i * 2), 180, 90, 160}),
+                                 circle((i * 97 % 1900) * 20.0, (i * 61 % 1060) * 20.0, 600)));
+    for (int i = 0; i < 20; ++i) {
+        ShapePaths s;
+        s.layers.emplace_back();
+        StrokePath stroke;
+        stroke.style.width = 60;
+        stroke.style.color = {0, 0, 0, 255};
+        stroke.contours.push_back(circle((i * 91 % 1800 + 60) * 20.0, (i * 53 % 960 + 60) * 20.0, 80 * 20.0));
+        s.layers.back().strokes.push_back(stroke);
+        shapes.push_back(std::move(s));
+    }
+    RgbaImage target(kWidth, kHeight);
+    SoftwareRenderer r(target);
+    Filter glow;
+    glow.kind = Filter::Kind::Glow;
+    glow.glow.color = {255, 255, 0, 255};
+    ShapePaths maskShape = oneFill(test::solidFill({0, 0, 0, 255}), circle(960 * 20, 540 * 20, 300 * 20));
+    for (auto _ : state) {
+        r.beginFrame({255, 255, 255, 255});
+        for (const ShapePaths& s : shapes) r.drawShape(s, kPixels, {});
+        r.beginMask();
+        r.drawShape(maskShape, kPixels, {});
+        r.endMask();
+        r.drawShape(shapes[1], kPixels, {});
+        r.popMask();
+        r.pushLayer(BlendMode::Normal, {glow});
+        r.drawShape(shapes[10], kPixels, {});
+        r.drawShape(shapes[11], kPixels, {});
+        r.popLayer();
+        r.endFrame();
+        benchmark::DoNotOptimize(target.pixels.data());
+    }
+}
+
+BENCHMARK(BM_LargeSolidCircle)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SmallSolidShapes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullScreenLinearGradient)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullScreenRadialGradient)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BitmapFill)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Strokes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypicalFrame)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace swf
+
+BENCHMARK_MAIN();
