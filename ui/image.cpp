@@ -1,5 +1,6 @@
 #include "ui/image.h"
 
+#include "package/picture.h"
 #include "ui/layout_values.h"
 #include "ui/text_compare.h"
 #include "ui/win_control.h"
@@ -16,6 +17,25 @@ void Image::setPicture(Graphic picture) {
     picture_ = std::move(picture);
     applyAutoSize();
     invalidate();
+}
+
+void Image::setPicture(const sav::Picture& picture) {
+    Graphic graphic;
+    if (picture.hasGraphic() && picture.width() > 0 && picture.height() > 0 &&
+        picture.pixels().size() >= static_cast<std::size_t>(picture.width()) * picture.height() * 4) {
+        graphic.width = picture.width();
+        graphic.height = picture.height();
+        graphic.pixels.resize(static_cast<std::size_t>(graphic.width) * graphic.height);
+        const std::uint8_t* bgra = picture.pixels().data();
+        for (std::uint32_t& pixel : graphic.pixels) {
+            pixel = static_cast<std::uint32_t>(bgra[0]) | static_cast<std::uint32_t>(bgra[1]) << 8 |
+                    static_cast<std::uint32_t>(bgra[2]) << 16;
+            bgra += 4;
+        }
+        graphic.transparent = picture.kind() == sav::Picture::Kind::Bitmap;
+        graphic.transparentColor = picture.transparentColor() & 0xFFFFFF;
+    }
+    setPicture(std::move(graphic));
 }
 
 void Image::setAutoSize(bool value) {

@@ -6,6 +6,10 @@
 #include "ui/graphic.h"
 #include "ui/handles.h"
 
+namespace sav {
+class Picture;
+}
+
 namespace ui {
 
 class Image : public GraphicControl {
@@ -14,6 +18,9 @@ public:
 
     // Keeps its own copy of the picture.
     void setPicture(Graphic picture);
+    // A package picture: a bitmap is drawn transparent by its transparentColor(), a JPEG whole;
+    // a picture without a graphic leaves the image empty.
+    void setPicture(const sav::Picture& picture);
     const Graphic& picture() const { return picture_; }
     bool hasPicture() const { return !picture_.empty(); }
 

@@ -19,7 +19,7 @@ end=$(pe_image_end "$product")
 size=$(stat -c %s "$product")
 check_eq "the file ends at its image end" "$end" "$size"
 if [ -x "$PACK" ]; then
-  check "the packaging tool reports the same image end" bash -c "'$PACK' --inspect '$product' | grep -qi '$end'"
+  check "the packaging tool reports the same image end" bash -c "'$PACK' --inspect '$product' | grep -q '^image end: $end\$'"
 fi
 
 # A file with bytes behind the image is told apart by the same computation.
