@@ -13,7 +13,12 @@ Clip* clipOf(Object* o) { return o ? o->clip : nullptr; }
 Clip* clipArg(Machine& m, Object* self, const Value& v) {
     if (Object* o = v.object()) return o->clip;
     if (v.isNullish()) return nullptr;
-    return m.resolveTarget(m.toString(v), clipOf(self));
+    // A path names a clip inside this one or, failing that, a sibling.
+    Clip* base = clipOf(self);
+    std::string path = m.toString(v);
+    Clip* found = m.resolveTarget(path, base);
+    if (!found && base && base->parent()) found = m.resolveTarget(path, base->parent());
+    return found;
 }
 
 Value clipValue(Machine& m, Clip* c) { return c ? Value(m.clipObject(c)) : Value(); }

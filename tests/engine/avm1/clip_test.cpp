@@ -1,0 +1,117 @@
+// Movie clips through the host interface: properties, paths, timeline control, the display list,
+// drawing, Color, fscommand and getURL.
+#include "tests/engine/avm1/machine_fixture.h"
+
+namespace swf::avm1::test {
+
+TEST_F(MachineTest, ClipPropertiesByNameAndIndex) {
+    FakeClip* ball = host.root.add("ball");
+    Asm a;
+    a.push({"ball"}).op(GetVariable).push({"_x", 25.0}).op(SetMember);
+    a.push({"ball", 1, 40.0}).op(SetProperty);  // _y by index
+    a.push({"ball"}).op(GetVariable).push({"_y"}).op(GetMember).trace();
+    a.push({"ball", 0}).op(GetProperty).trace();
+    a.push({"ball"}).op(GetVariable).push({"_name"}).op(GetMember).trace();
+    a.push({"ball"}).op(GetVariable).trace();
+    a.push({"ball"}).op(GetVariable).push({"_parent"}).op(GetMember).trace();
+    EXPECT_EQ(run(a), (Lines{"40", "25", "ball", "_level0.ball", "_level0"}));
+    EXPECT_EQ(ball->numbers[int(ClipProperty::X)], 25);
+}
+
+TEST_F(MachineTest, SlashAndDotPathsAndTellTarget) {
+    FakeClip* outer = host.root.add("outer");
+    FakeClip* inner = outer->add("inner");
+    Asm a;
+    a.push({"/outer/inner:v", 5.0}).op(SetVariable);
+    a.push({"_root.outer.inner.v"}).op(GetVariable).trace();
+    a.push({"outer.inner._x", 12.0}).op(SetVariable);
+    a.record(0x8B, {'o', 'u', 't', 'e', 'r', '/', 'i', 'n', 'n', 'e', 'r', 0});  // tellTarget
+    a.op(Stop).get("v").trace();
+    a.record(0x8B, {0});
+    a.get("v").trace();
+    EXPECT_EQ(run(a), (Lines{"5", "5", "undefined"}));
+    EXPECT_EQ(inner->numbers[int(ClipProperty::X)], 12);
+    EXPECT_FALSE(inner->playing);
+    EXPECT_TRUE(host.root.playing);
+}
+
+TEST_F(MachineTest, TimelineActionsAndMethods) {
+    FakeClip* clip = host.root.add("mc");
+    Asm a;
+    a.record(0x81, {4, 0});                                                 // gotoFrame 5
+    a.record(0x8C, {'e', 'n', 'd', 0});                                     // gotoLabel
+    a.push({3.0, 1}).push({"mc"}).op(GetVariable).push({"gotoAndStop"}).op(CallMethod).op(Pop);
+    a.push({"intro", 1}).push({"mc"}).op(GetVariable).push({"gotoAndPlay"}).op(CallMethod).op(Pop);
+    a.push({"mc"}).op(GetVariable).push({"_currentframe"}).op(GetMember).trace();
+    EXPECT_EQ(run(a), (Lines{"3"}));
+    EXPECT_EQ(host.root.log, (Lines{"goto 5", "label end"}));
+    EXPECT_EQ(clip->log, (Lines{"goto 3", "label intro"}));
+    EXPECT_TRUE(clip->playing);
+}
+
+TEST_F(MachineTest, DisplayListMethodsAndClipEvents) {
+    FakeClip* mc = host.root.add("mc", 1);
+    Asm a;
+    a.push({5.0, "copy", 2}).push({"mc"}).op(GetVariable).push({"duplicateMovieClip"}).op(CallMethod).trace();
+    a.push({10.0, "fresh", 2}).push({"_root"}).op(GetVariable).push({"createEmptyMovieClip"}).op(CallMethod).trace();
+    a.push({0}).push({"copy"}).op(GetVariable).push({"getDepth"}).op(CallMethod).trace();
+    a.push({4.0, 4.0, 2}).push({"mc"}).op(GetVariable).push({"hitTest"}).op(CallMethod).trace();
+    a.push({"copy", 1}).push({"mc"}).op(GetVariable).push({"swapDepths"}).op(CallMethod).op(Pop);
+    a.push({0}).push({"mc"}).op(GetVariable).push({"getDepth"}).op(CallMethod).trace();
+    // mc.onEnterFrame = function () { trace(this._name + " entered"); }
+    Asm handler;
+    handler.push({"this"}).op(GetVariable).push({"_name"}).op(GetMember).push({" entered"}).op(Add2).trace();
+    a.push({"mc"}).op(GetVariable).push({"onEnterFrame"}).function("", {}, handler).op(SetMember);
+    auto lines = run(a);
+    EXPECT_EQ(lines, (Lines{"_level0.copy", "_level0.fresh", "5", "true", "5"}));
+    host.lines.clear();
+    EXPECT_TRUE(machine->callClipMethod(mc, "onEnterFrame"));
+    EXPECT_FALSE(machine->callClipMethod(mc, "onLoad"));
+    EXPECT_EQ(host.lines, (Lines{"mc entered"}));
+    // A removed clip's script object no longer reaches the clip.
+    Asm remove;
+    remove.push({0}).push({"mc"}).op(GetVariable).push({"removeMovieClip"}).op(CallMethod).op(Pop);
+    run(remove);
+    EXPECT_TRUE(mc->removed);
+}
+
+TEST_F(MachineTest, DrawingApiReachesTheClip) {
+    Asm a;
+    a.push({100.0, 0xff0000, 2.0, 3}).push({"_root"}).op(GetVariable).push({"lineStyle"}).op(CallMethod).op(Pop);
+    a.push({50.0, 0x00ff00, 2}).push({"_root"}).op(GetVariable).push({"beginFill"}).op(CallMethod).op(Pop);
+    a.push({0.0, 0.0, 2}).push({"_root"}).op(GetVariable).push({"moveTo"}).op(CallMethod).op(Pop);
+    a.push({0.0, 10.0, 2}).push({"_root"}).op(GetVariable).push({"lineTo"}).op(CallMethod).op(Pop);
+    a.push({10.0, 10.0, 5.0, 5.0, 4}).push({"_root"}).op(GetVariable).push({"curveTo"}).op(CallMethod).op(Pop);
+    a.push({0}).push({"_root"}).op(GetVariable).push({"endFill"}).op(CallMethod).op(Pop);
+    // beginGradientFill("linear", [0, 0xffffff], [100, 100], [0, 255], {matrixType: "box", x: 0, y: 0, w: 100, h: 50, r: 0})
+    a.push({"matrixType", "box", "x", 0.0, "y", 0.0, "w", 100.0, "h", 50.0, "r", 0.0, 6}).op(InitObject);
+    a.push({255.0, 0.0, 2}).op(InitArray).push({100.0, 100.0, 2}).op(InitArray).push({0xffffff, 0.0, 2}).op(InitArray);
+    a.push({"linear", 5}).push({"_root"}).op(GetVariable).push({"beginGradientFill"}).op(CallMethod).op(Pop);
+    run(a);
+    EXPECT_EQ(host.root.log, (Lines{"lineStyle 2 16711680 100", "beginFill 65280 50", "moveTo 0 0", "lineTo 10 0",
+                                    "curveTo 10 10", "endFill", "linear 2 50.000000"}));
+}
+
+TEST_F(MachineTest, ColorObjectSetsTheTransform) {
+    FakeClip* mc = host.root.add("mc");
+    Asm a;
+    a.push({"c"}).push({"mc"}).op(GetVariable).push({1, "Color"}).op(NewObject).op(SetVariable);
+    a.push({0x336699, 1}).get("c").push({"setRGB"}).op(CallMethod).op(Pop);
+    a.push({0}).get("c").push({"getRGB"}).op(CallMethod).trace();
+    a.push({"aa", 50.0, 1}).op(InitObject).push({1}).get("c").push({"setTransform"}).op(CallMethod).op(Pop);
+    EXPECT_EQ(run(a), (Lines{"3368601"}));
+    EXPECT_EQ(mc->color.rb, 0x33);
+    EXPECT_EQ(mc->color.ra, 0);
+    EXPECT_EQ(mc->color.aa, 50);
+}
+
+TEST_F(MachineTest, FsCommandAndGetUrl) {
+    Asm a;
+    a.push({"FSCommand:quit", "true"}).record(0x9A, {0});
+    a.record(0x83, {'h', 't', 't', 'p', ':', '/', '/', 'x', 0, '_', 'b', 'l', 'a', 'n', 'k', 0});
+    run(a);
+    EXPECT_EQ(host.commands, (Lines{"quit(true)"}));
+    EXPECT_EQ(host.urls, (Lines{"http://x"}));
+}
+
+}  // namespace swf::avm1::test

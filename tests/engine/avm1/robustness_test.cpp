@@ -1,0 +1,58 @@
+// Malformed and hostile action bytes: the machine reports, stops the script and goes on.
+#include <random>
+
+#include "tests/engine/avm1/machine_fixture.h"
+
+namespace swf::avm1::test {
+
+TEST_F(MachineTest, TruncatedRecordsAndWildJumps) {
+    std::vector<std::vector<uint8_t>> cases = {
+        {0x96, 0x10, 0x00, 0x00, 'a'},             // push longer than the block
+        {0x96, 0x02, 0x00, 0x06, 0x00},            // a double cut short
+        {0x99, 0x02, 0x00, 0x00, 0x80},            // jump far before the start
+        {0x99, 0x02, 0x00, 0xff, 0x7f},            // jump far past the end
+        {0x9B, 0x07, 0x00, 'f', 0, 0, 0, 0xff, 0xff, 0x00},  // function body past the end
+        {0x8F, 0x07, 0x00, 0x04, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff},  // try sizes past the end
+        {0x94, 0x02, 0x00, 0xff, 0xff},            // with on an empty stack
+        {0x88, 0x05, 0x00, 0xff, 0xff, 'a', 0},    // constant pool claiming 65535 entries
+        {0x3D, 0x52, 0x53, 0x40, 0x4E, 0x4F, 0x17, 0x2A},  // calls and throw on an empty stack
+    };
+    for (auto& bytes : cases) {
+        host.warnings.clear();
+        machine->runActions(std::make_shared<const std::vector<uint8_t>>(bytes), &host.root);
+    }
+    Asm next;
+    next.push({"alive"}).trace();
+    EXPECT_EQ(run(next), (Lines{"alive"}));
+}
+
+TEST_F(MachineTest, RandomBytesNeverCrashOrHang) {
+    Limits limits;
+    limits.maxActionsPerScript = 20000;
+    machine->setLimits(limits);
+    std::mt19937 rng(1234);
+    const uint8_t common[] = {0x96, 0x99, 0x9D, 0x9B, 0x8E, 0x8F, 0x94, 0x3D, 0x52, 0x40, 0x4E, 0x4F, 0x42, 0x43,
+                              0x1C, 0x1D, 0x47, 0x3E, 0x2A, 0x55, 0x46, 0x88, 0x87};
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<uint8_t> bytes(rng() % 64);
+        for (auto& b : bytes) b = (rng() % 3 == 0) ? common[rng() % sizeof common] : uint8_t(rng());
+        machine->runActions(std::make_shared<const std::vector<uint8_t>>(bytes), &host.root);
+        if (round % 100 == 0) machine->collectGarbage();
+    }
+    EXPECT_TRUE(machine->stack().empty());
+}
+
+TEST_F(MachineTest, GarbageCollectionKeepsWhatIsReachable) {
+    Asm a;
+    a.push({"kept", "v", 1.0, 1}).op(InitObject).op(SetVariable);
+    for (int i = 0; i < 200; ++i) a.push({"w", 2.0, 1}).op(InitObject).op(Pop);
+    run(a);
+    size_t before = machine->heap().size();
+    machine->collectGarbage();
+    EXPECT_LT(machine->heap().size() + 150, before);
+    Asm b;
+    b.get("kept").push({"v"}).op(GetMember).trace();
+    EXPECT_EQ(run(b), (Lines{"1"}));
+}
+
+}  // namespace swf::avm1::test
