@@ -1,6 +1,7 @@
 // Number, Boolean and Math.
 #include <cfloat>
 #include <cmath>
+#include <numbers>
 #include <random>
 
 #include "engine/avm1/builtins.h"
@@ -144,14 +145,14 @@ void installNumberBooleanMath(Machine& m) {
         {"max", mathMax}, {"min", mathMin}, {"pow", mathPow}, {"random", mathRandom}, {"round", mathRound},
         {"sin", mathSin}, {"sqrt", mathSqrt}, {"tan", mathTan}};
     for (auto& fn : functions) m.defineNative(math, fn.name, fn.f);
-    putConstant(m, math, "E", Value(M_E));
-    putConstant(m, math, "LN10", Value(M_LN10));
-    putConstant(m, math, "LN2", Value(M_LN2));
-    putConstant(m, math, "LOG10E", Value(M_LOG10E));
-    putConstant(m, math, "LOG2E", Value(M_LOG2E));
-    putConstant(m, math, "PI", Value(M_PI));
-    putConstant(m, math, "SQRT1_2", Value(M_SQRT1_2));
-    putConstant(m, math, "SQRT2", Value(M_SQRT2));
+    putConstant(m, math, "E", Value(std::numbers::e));
+    putConstant(m, math, "LN10", Value(std::numbers::ln10));
+    putConstant(m, math, "LN2", Value(std::numbers::ln2));
+    putConstant(m, math, "LOG10E", Value(std::numbers::log10e));
+    putConstant(m, math, "LOG2E", Value(std::numbers::log2e));
+    putConstant(m, math, "PI", Value(std::numbers::pi));
+    putConstant(m, math, "SQRT1_2", Value(std::numbers::sqrt2 / 2));
+    putConstant(m, math, "SQRT2", Value(std::numbers::sqrt2));
 }
 
 }  // namespace swf::avm1
