@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 namespace {
 
@@ -145,6 +146,34 @@ TEST(Picture, UnknownOrTooShortStartsGiveNoGraphic) {
         picture.load(bytes.data(), bytes.size());
         EXPECT_FALSE(picture.hasGraphic());
         EXPECT_EQ(picture.kind(), Picture::Kind::None);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Damaged files either decode or fail with the program's failure type: never a crash, a hang
+// or another exception (the sanitizer build checks the memory side).
+TEST(Picture, RandomDamageFailsCleanly) {
+    std::mt19937 random(20261208);
+    const std::vector<std::vector<uint8_t>> originals = {
+        testfiles::Bitmap24(7, 5, std::vector<uint32_t>(35, 0x445566)), Palette8TopDown(),
+        testfiles::SolidJpeg(24, 16, 0x808000)};
+    for (const auto& original : originals) {
+        for (int round = 0; round < 700; ++round) {
+            std::vector<uint8_t> bytes = original;
+            const int flips = 1 + int(random() % 6);
+            for (int i = 0; i < flips; ++i) bytes[2 + random() % (bytes.size() - 2)] = uint8_t(random());
+            if (random() % 3 == 0) bytes.resize(2 + random() % (bytes.size() - 2));
+            Picture picture;
+            try {
+                picture.load(bytes.data(), bytes.size());
+                EXPECT_EQ(picture.pixels().size(), size_t(picture.width()) * picture.height() * 4);
+            } catch (const sav::Error&) {
+                EXPECT_FALSE(picture.hasGraphic());
+            }
+        }
     }
 }
 
