@@ -256,7 +256,9 @@ void Form::setVisible(bool visible) {
     } else {
         Control::setVisible(false);
         runEvent(onHide);
-        if (handleAllocated()) ShowWindow(handle(), SW_HIDE);
+        // A form being destroyed disappears with its window; hiding it first would only cost
+        // a round trip to the display.
+        if (handleAllocated() && !destroying_) ShowWindow(handle(), SW_HIDE);
     }
 }
 

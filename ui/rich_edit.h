@@ -4,6 +4,9 @@
 
 #include "ui/win_control.h"
 
+#include <windows.h>
+#include <richedit.h>
+
 #include <string>
 
 namespace ui {
