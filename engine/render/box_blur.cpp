@@ -68,10 +68,9 @@ int boxWidth(double blur) {
 int blurExtent(int box, int passes) { return box <= 1 ? 0 : ((box + 1) / 2) * std::max(passes, 1); }
 
 void boxBlur(uint8_t* data, int width, int height, int stride, int channels, int boxX, int boxY, int passes,
-             std::vector<uint32_t>& scratch) {
+             std::vector<uint32_t>& scratch, std::vector<uint8_t>& copy) {
     if (width <= 0 || height <= 0) return;
     passes = std::clamp(passes, 1, 15);
-    std::vector<uint8_t> copy;
     for (int pass = 0; pass < passes; ++pass) {
         if (boxX > 1)
             for (int y = 0; y < height; ++y)

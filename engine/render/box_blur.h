@@ -14,7 +14,8 @@ int boxWidth(double blur);
 int blurExtent(int box, int passes);
 
 // Blurs a region of `width` x `height` pixels of `channels` bytes each, rows `stride` bytes apart.
+// `sums` and `copy` are working memory kept by the caller so that repeated blurs do not allocate.
 void boxBlur(uint8_t* data, int width, int height, int stride, int channels, int boxX, int boxY, int passes,
-             std::vector<uint32_t>& scratch);
+             std::vector<uint32_t>& sums, std::vector<uint8_t>& copy);
 
 }  // namespace swf::render

@@ -47,7 +47,7 @@ void blurredAlpha(const RgbaImage& image, const IntRect& area, bool invert, cons
             uint8_t a = image.at(area.x0 + x, area.y0 + y)[3];
             plane[static_cast<size_t>(y * w + x)] = invert ? static_cast<uint8_t>(255 - a) : a;
         }
-    boxBlur(plane.data(), w, h, w, 1, p.boxX, p.boxY, p.passes, scratch.line);
+    boxBlur(plane.data(), w, h, w, 1, p.boxX, p.boxY, p.passes, scratch.line, scratch.copy);
     if (p.strength != 1)
         for (uint8_t& v : plane) v = static_cast<uint8_t>(std::min(255.0, v * p.strength + 0.5));
 }
@@ -178,7 +178,7 @@ IntRect applyLayerFilters(RgbaImage& image, const IntRect& drawn, const std::vec
                 int passes = std::clamp(f.passes, 1, 15);
                 area = area.inflated(blurExtent(bx, passes), blurExtent(by, passes)).intersected(imageRect(image));
                 boxBlur(image.at(area.x0, area.y0), area.width(), area.height(), image.width * 4, 4, bx, by, passes,
-                        scratch.line);
+                        scratch.line, scratch.copy);
                 break;
             }
             case Filter::Kind::DropShadow: {

@@ -14,6 +14,7 @@ namespace swf::render {
 struct FilterScratch {
     std::vector<uint8_t> alpha, shadow, highlight;
     std::vector<uint32_t> line;
+    std::vector<uint8_t> copy;
 };
 
 // Applies `filters` in order to `image` (premultiplied), whose content lies within `drawn`.

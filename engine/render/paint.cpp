@@ -44,11 +44,6 @@ inline uint32_t transformPixel(uint32_t p, const ColorTransform& cx) {
     return packPixel(mul255(c.r, c.a), mul255(c.g, c.a), mul255(c.b, c.a), c.a);
 }
 
-inline int wrap(int v, int size) {
-    int m = v % size;
-    return m < 0 ? m + size : m;
-}
-
 }  // namespace
 
 void Paint::setSolid(Rgba straight, const ColorTransform& cxform) {
@@ -217,41 +212,59 @@ void Paint::shadeBitmap(int x, int y, int length, uint32_t* out) const {
     const RgbaImage& bm = *bitmap_;
     const int w = bm.width, h = bm.height;
     Point p = inverse_.apply(Point{x + 0.5, y + 0.5});
-    double u = p.x, v = p.y;
-    const double du = inverse_.a, dv = inverse_.b;
-    auto texel = [&](int tx, int ty) {
+    // Bilinear sampling weighs the four texels around the point, whose centres sit at +0.5.
+    double offset = smoothed_ ? 0.5 : 0.0;
+    // Walk bitmap space in 16.16 fixed point; far-off coordinates are clamped first so the walk
+    // cannot overflow (a repeating bitmap is first brought back near its origin).
+    double u0 = p.x - offset, v0 = p.y - offset;
+    if (repeating_) {
+        u0 = std::fmod(u0, double(w));
+        v0 = std::fmod(v0, double(h));
+    }
+    int64_t u = toFixed(u0), v = toFixed(v0);
+    const int64_t du = toFixed(inverse_.a), dv = toFixed(inverse_.b);
+    auto texel = [&](int64_t tx, int64_t ty) {
         if (repeating_) {
-            tx = wrap(tx, w);
-            ty = wrap(ty, h);
+            tx %= w;
+            ty %= h;
+            if (tx < 0) tx += w;
+            if (ty < 0) ty += h;
         } else {
-            tx = std::clamp(tx, 0, w - 1);
-            ty = std::clamp(ty, 0, h - 1);
+            tx = std::clamp<int64_t>(tx, 0, w - 1);
+            ty = std::clamp<int64_t>(ty, 0, h - 1);
         }
-        const uint8_t* s = bm.at(tx, ty);
+        const uint8_t* s = bm.at(static_cast<int>(tx), static_cast<int>(ty));
         return packPixel(s[0], s[1], s[2], s[3]);
     };
-    // Far-away coordinates (a huge inverse scale) are brought into int range before flooring.
-    auto toInt = [](double d) { return static_cast<int>(std::clamp(std::floor(d), -1e9, 1e9)); };
     for (int i = 0; i < length; ++i, u += du, v += dv) {
+        int64_t ix = u >> 16, iy = v >> 16;
         uint32_t px;
         if (!smoothed_) {
-            px = texel(toInt(u), toInt(v));
+            px = texel(ix, iy);
         } else {
-            double su = u - 0.5, sv = v - 0.5;
-            double fu = std::floor(su), fv = std::floor(sv);
-            int ix = toInt(fu), iy = toInt(fv);
-            uint32_t wx = static_cast<uint32_t>(std::clamp((su - fu) * 256.0, 0.0, 256.0));
-            uint32_t wy = static_cast<uint32_t>(std::clamp((sv - fv) * 256.0, 0.0, 256.0));
-            uint32_t p00 = texel(ix, iy), p10 = texel(ix + 1, iy), p01 = texel(ix, iy + 1), p11 = texel(ix + 1, iy + 1);
-            uint32_t result = 0;
-            for (int shift = 0; shift < 32; shift += 8) {
-                uint32_t a = (p00 >> shift) & 255, b = (p10 >> shift) & 255;
-                uint32_t c = (p01 >> shift) & 255, d = (p11 >> shift) & 255;
-                uint32_t top = a * (256 - wx) + b * wx, bottom = c * (256 - wx) + d * wx;
-                uint32_t value = (top * (256 - wy) + bottom * wy + 32768) >> 16;
-                result |= std::min(value, 255u) << shift;
+            uint32_t wx = static_cast<uint32_t>((u >> 8) & 255), wy = static_cast<uint32_t>((v >> 8) & 255);
+            uint32_t p00, p10, p01, p11;
+            if (ix >= 0 && ix + 1 < w && iy >= 0 && iy + 1 < h) {
+                // Inside: the four texels are neighbours in memory.
+                const uint8_t* a = bm.at(static_cast<int>(ix), static_cast<int>(iy));
+                const uint8_t* c = a + static_cast<size_t>(w) * 4;
+                p00 = packPixel(a[0], a[1], a[2], a[3]);
+                p10 = packPixel(a[4], a[5], a[6], a[7]);
+                p01 = packPixel(c[0], c[1], c[2], c[3]);
+                p11 = packPixel(c[4], c[5], c[6], c[7]);
+            } else {
+                p00 = texel(ix, iy);
+                p10 = texel(ix + 1, iy);
+                p01 = texel(ix, iy + 1);
+                p11 = texel(ix + 1, iy + 1);
             }
-            px = result;
+            // Two channels per multiply: red and blue, then green and alpha, each 8.8 weighted.
+            auto lerp = [](uint32_t a, uint32_t b, uint32_t t) {
+                uint32_t rb = ((a & 0x00FF00FFu) * (256 - t) + (b & 0x00FF00FFu) * t) >> 8;
+                uint32_t ga = (((a >> 8) & 0x00FF00FFu) * (256 - t) + ((b >> 8) & 0x00FF00FFu) * t) >> 8;
+                return (rb & 0x00FF00FFu) | ((ga & 0x00FF00FFu) << 8);
+            };
+            px = lerp(lerp(p00, p10, wx), lerp(p01, p11, wx), wy);
         }
         out[i] = cxformIdentity_ ? px : transformPixel(px, cxform_);
     }

@@ -48,18 +48,30 @@ void blendSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int l
 
 void blendSolidSpan(uint8_t* dst, uint32_t src, const uint8_t* coverage, int length) {
     const bool opaque = pixelA(src) == 255;
-    for (int i = 0; i < length; ++i, dst += 4) {
+    int i = 0;
+    while (i < length) {
         uint32_t c = coverage[i];
-        if (c == 0) continue;
-        if (c == 255) {
-            if (opaque) {
-                store(dst, src);
-                continue;
-            }
-            store(dst, over(src, load(dst)));
+        if (c == 0) {
+            ++i;
             continue;
         }
-        store(dst, over(scalePixel(src, c), load(dst)));
+        if (c == 255) {
+            // Fully covered runs (the inside of a shape) are the bulk of the work: do them together.
+            int end = i + 1;
+            while (end < length && coverage[end] == 255) ++end;
+            uint8_t* p = dst + static_cast<size_t>(i) * 4;
+            if (opaque) {
+                for (int k = i; k < end; ++k, p += 4) store(p, src);
+            } else {
+                const uint32_t keep = 255 - pixelA(src);
+                for (int k = i; k < end; ++k, p += 4) store(p, src + scalePixel(load(p), keep));
+            }
+            i = end;
+            continue;
+        }
+        uint8_t* p = dst + static_cast<size_t>(i) * 4;
+        store(p, over(scalePixel(src, c), load(p)));
+        ++i;
     }
 }
 

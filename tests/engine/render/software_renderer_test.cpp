@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <memory>
+
 #include "tests/engine/render/test_shapes.h"
 
 namespace swf {
@@ -51,6 +54,99 @@ TEST(SoftwareRenderer, EdgesAndTranslucentFillsBlendWithWhatIsBelow) {
     EXPECT_NEAR(glass.r, 127, 1);
     EXPECT_NEAR(glass.b, 255, 1);
     EXPECT_EQ(glass.a, 255);
+}
+
+}  // namespace
+}  // namespace swf
+
+namespace swf {
+namespace {
+
+TEST(SoftwareRenderer, MalformedShapesAndTransformsDrawNothingWrongAndNeverCrash) {
+    RgbaImage target(32, 32);
+    SoftwareRenderer r(target);
+    r.beginFrame(kWhite);
+    const double nan = std::nan("");
+    ShapePaths square = filledRect(0, 0, 400, 400, kRed);
+    r.drawShape(square, Matrix{nan, 0, 0, 1, 0, 0}, {});
+    r.drawShape(square, Matrix{1e300, 0, 0, 1e300, -1e300, 0}, {});
+    r.drawShape(square, Matrix{0, 0, 0, 0, 5, 5}, {});  // squashed to a point
+    ColorTransform wild{nan, 1e30f, -1e30f, 1, nan, 0, 0, 0};
+    r.drawShape(square, kTwipsToPixels, wild);
+
+    // Gradients with no stops, out-of-order stops and a singular matrix; a bitmap whose pixel
+    // buffer is shorter than its size says.
+    ShapePaths gradient = filledRect(0, 0, 640, 640, kRed);
+    FillStyle& g = gradient.layers[0].fills[0].style;
+    g.kind = FillStyle::Kind::FocalGradient;
+    g.gradient.focalPoint = 7;
+    r.drawShape(gradient, kTwipsToPixels, {});
+    g.gradient.stops = {{200, kRed}, {10, kBlue}, {10, kWhite}};
+    g.gradient.matrix = Matrix{0, 0, 0, 0, 0, 0};
+    r.drawShape(gradient, kTwipsToPixels, {});
+    auto shortBitmap = std::make_shared<RgbaImage>();
+    shortBitmap->width = 1000;
+    shortBitmap->height = 1000;
+    g.kind = FillStyle::Kind::Bitmap;
+    g.bitmap = shortBitmap;
+    r.drawShape(gradient, kTwipsToPixels, {});
+
+    // Strokes of absurd widths and contours without segments.
+    ShapePaths strokes;
+    strokes.layers.emplace_back();
+    for (double width : {nan, -5.0, 1e30, 0.0}) {
+        StrokePath s;
+        s.style.width = width;
+        s.style.miterLimit = nan;
+        s.style.join = JoinStyle::Miter;
+        Contour c;
+        c.start = {10, 10};
+        c.segments.push_back({{nan, 10}, {600, 600}, true});
+        s.contours.push_back(c);
+        s.contours.push_back(Contour{});
+        strokes.layers[0].strokes.push_back(s);
+    }
+    r.drawShape(strokes, kTwipsToPixels, {});
+
+    // Filters with extreme parameters.
+    Filter blur;
+    blur.kind = Filter::Kind::Blur;
+    blur.blur.blurX = 1e9;
+    blur.blur.blurY = nan;
+    blur.blur.passes = 1000;
+    Filter shadow;
+    shadow.kind = Filter::Kind::DropShadow;
+    shadow.dropShadow.distance = 1e12;
+    shadow.dropShadow.angle = nan;
+    shadow.dropShadow.strength = 1e9;
+    r.pushLayer(BlendMode(200), {blur, shadow});
+    r.drawShape(filledRect(100, 100, 300, 300, kBlue), kTwipsToPixels, {});
+    r.popLayer();
+    r.endFrame();
+
+    // The target keeps its size and stays opaque, as a frame of the stage must.
+    EXPECT_EQ(target.pixels.size(), size_t(32 * 32 * 4));
+    for (size_t i = 3; i < target.pixels.size(); i += 4) ASSERT_EQ(target.pixels[i], 255);
+}
+
+TEST(SoftwareRenderer, TargetSizeMayChangeBetweenFrames) {
+    RgbaImage target(8, 8);
+    SoftwareRenderer r(target);
+    for (int size : {8, 40, 3, 0, 17}) {
+        target = RgbaImage(size, size);
+        r.beginFrame(kWhite);
+        r.beginMask();
+        r.drawShape(filledRect(0, 0, 10000, 10000, kRed), kTwipsToPixels, {});
+        r.endMask();
+        r.pushLayer(BlendMode::Multiply, {});
+        r.drawShape(filledRect(0, 0, 10000, 10000, kBlue), kTwipsToPixels, {});
+        r.popLayer();
+        r.popMask();
+        r.endFrame();
+        if (size > 0) {
+            EXPECT_EQ(pixel(target, size - 1, size - 1), kBlue) << size;
+        }
+    }
 }
 
 }  // namespace
