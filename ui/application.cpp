@@ -88,7 +88,11 @@ void Application::initialize() {
 }
 
 void Application::formCreated(Form& form) {
-    if (!mainForm_) mainForm_ = &form;
+    // The main form gets its window at once; other forms when something first needs it.
+    if (!mainForm_) {
+        mainForm_ = &form;
+        form.handle();
+    }
     form.doCreate();
 }
 
