@@ -3,6 +3,7 @@
 #include "package/base_name.h"
 #include "package/block_reader.h"
 #include "package/exe_size.h"
+#include "package/sized_path.h"
 #include "package/win32_file_stream.h"
 #include "package/win32_movie_file.h"
 #include "support/error.h"
@@ -10,7 +11,6 @@
 
 #include <windows.h>
 
-#include <cstring>
 #include <vector>
 
 TPackageSettings PackageSettings;
@@ -38,16 +38,7 @@ std::string DeriveBaseName(const std::string& path) {
 }  // namespace
 
 void GetTempDirectory(std::string& directory) {
-    std::vector<char> buffer(MAX_PATH);
-    DWORD length = GetTempPathA(static_cast<DWORD>(buffer.size()), buffer.data());
-    // A path that does not fit is reported by the size it needs: fetch it again with that room
-    // (a few times, should the setting change in between).
-    for (int tries = 0; length >= buffer.size() && tries < 4; ++tries) {
-        buffer.resize(length + 1);
-        length = GetTempPathA(static_cast<DWORD>(buffer.size()), buffer.data());
-    }
-    if (length >= buffer.size()) length = 0;
-    directory.assign(buffer.data(), strnlen(buffer.data(), length));
+    directory = sav::ReadSizedPath([](char* buffer, uint32_t size) { return GetTempPathA(size, buffer); }, MAX_PATH);
 }
 
 void SaveMovie(sav::ByteStream& executable) {
