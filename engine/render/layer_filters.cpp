@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/render/box_blur.h"
+#include "engine/render/gradient_table.h"
 #include "engine/render/pixel_math.h"
 
 namespace swf::render {
@@ -164,6 +165,109 @@ void colorMatrix(RgbaImage& image, const IntRect& area, const ColorMatrixFilter&
     }
 }
 
+// Gradient glow and gradient bevel: like glow and bevel, but the effect's colour comes from a
+// gradient indexed by its strength (glow) or by the light-minus-shade difference around a middle of
+// 128 (bevel).
+IntRect gradientEffect(RgbaImage& image, const IntRect& drawn, const GradientGlowBevelFilter& f, FilterScratch& s) {
+    ShadowParams p = shadowParams(f.blurX, f.blurY, f.passes, f.angle, f.distance, f.strength, f.inner, f.knockout,
+                                  f.compositeSource);
+    Gradient g;
+    g.stops = f.stops;
+    GradientTable table;
+    table.build(g, {});
+    int grow = std::max(blurExtent(p.boxX, p.passes), blurExtent(p.boxY, p.passes));
+    IntRect area = drawn.inflated(grow + std::abs(p.dx), grow + std::abs(p.dy)).intersected(imageRect(image));
+    if (area.empty()) return area;
+    ShadowParams plain = p;
+    plain.strength = f.bevel ? 1 : p.strength;
+    blurredAlpha(image, area, f.inner && !f.bevel, plain, s.alpha, s);
+    const bool full = f.onTop;
+    for (int y = 0; y < area.height(); ++y) {
+        uint8_t* px = image.at(area.x0, area.y0 + y);
+        for (int x = 0; x < area.width(); ++x, px += 4) {
+            uint32_t source = loadPixel(px);
+            int index;
+            if (f.bevel) {
+                int lit = static_cast<int>(sampleShifted(s.alpha, area, x, y, p.dx, p.dy, 0));
+                int shaded = static_cast<int>(sampleShifted(s.alpha, area, x, y, -p.dx, -p.dy, 0));
+                index = static_cast<int>(std::clamp(128 + (shaded - lit) * p.strength / 2, 0.0, 255.0));
+            } else {
+                index = static_cast<int>(sampleShifted(s.alpha, area, x, y, p.dx, p.dy, p.inner ? 255 : 0));
+            }
+            uint32_t effect = table.at(index);
+            uint32_t within = 255;
+            if (!full) within = p.inner ? pixelA(source) : 255 - pixelA(source);
+            if (!f.bevel && !p.inner) within = 255;  // an outer glow lies beneath the object anyway
+            effect = scale(effect, within);
+            storePixel(px, combine(source, effect, p.inner || full, p.knockout, p.compositeSource));
+        }
+    }
+    return area;
+}
+
+// Convolution over straight colour: each output is the weighted sum of its neighbourhood, divided
+// and biased; pixels past the edge repeat the edge (clamp) or read as the default colour.
+IntRect convolution(RgbaImage& image, const IntRect& drawn, const ConvolutionFilter& f, FilterScratch& s) {
+    const int mx = f.matrixX, my = f.matrixY;
+    if (mx <= 0 || my <= 0 || mx > 31 || my > 31 || f.matrix.size() != static_cast<size_t>(mx * my)) return drawn;
+    IntRect area = drawn.inflated(mx / 2, my / 2).intersected(imageRect(image));
+    if (area.empty()) return area;
+    const int w = area.width(), h = area.height();
+    // Straight colours of the area, then convolve into the image.
+    std::vector<uint8_t>& straight = s.copy;
+    straight.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint8_t* p = image.at(area.x0 + x, area.y0 + y);
+            uint8_t* q = &straight[static_cast<size_t>(y * w + x) * 4];
+            uint32_t a = p[3];
+            for (int c = 0; c < 3; ++c) q[c] = a ? static_cast<uint8_t>(std::min(255u, (p[c] * 255u + a / 2) / a)) : 0;
+            q[3] = p[3];
+        }
+    const float divisor = (f.divisor != 0 && std::isfinite(f.divisor)) ? f.divisor : 1.0f;
+    const float bias = std::isfinite(f.bias) ? f.bias : 0.0f;
+    const uint8_t fallback[4] = {f.defaultColor.r, f.defaultColor.g, f.defaultColor.b, f.defaultColor.a};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            float sum[4] = {0, 0, 0, 0};
+            for (int j = 0; j < my; ++j)
+                for (int i = 0; i < mx; ++i) {
+                    float k = f.matrix[static_cast<size_t>(j * mx + i)];
+                    if (k == 0 || !std::isfinite(k)) continue;
+                    int sx = x + i - mx / 2, sy = y + j - my / 2;
+                    const uint8_t* q;
+                    // Outside the area the layer is transparent; outside the image, the edge rule holds.
+                    int ax = area.x0 + sx, ay = area.y0 + sy;
+                    if (ax < 0 || ay < 0 || ax >= image.width || ay >= image.height) {
+                        if (!f.clamp) {
+                            q = fallback;
+                        } else {
+                            sx = std::clamp(sx, -area.x0, image.width - 1 - area.x0);
+                            sy = std::clamp(sy, -area.y0, image.height - 1 - area.y0);
+                            sx = std::clamp(sx, 0, w - 1);
+                            sy = std::clamp(sy, 0, h - 1);
+                            q = &straight[static_cast<size_t>(sy * w + sx) * 4];
+                        }
+                    } else if (sx < 0 || sy < 0 || sx >= w || sy >= h) {
+                        static const uint8_t transparent[4] = {0, 0, 0, 0};
+                        q = transparent;
+                    } else {
+                        q = &straight[static_cast<size_t>(sy * w + sx) * 4];
+                    }
+                    for (int c = 0; c < 4; ++c) sum[c] += k * q[c];
+                }
+            const uint8_t* self = &straight[static_cast<size_t>(y * w + x) * 4];
+            float out[4];
+            for (int c = 0; c < 4; ++c) out[c] = std::clamp(sum[c] / divisor + bias, 0.0f, 255.0f);
+            if (f.preserveAlpha) out[3] = self[3];
+            uint8_t* p = image.at(area.x0 + x, area.y0 + y);
+            float na = out[3] / 255.0f;
+            for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(out[c] * na + 0.5f);
+            p[3] = static_cast<uint8_t>(out[3] + 0.5f);
+        }
+    return area;
+}
+
 }  // namespace
 
 IntRect applyLayerFilters(RgbaImage& image, const IntRect& drawn, const std::vector<Filter>& filters,
@@ -204,9 +308,14 @@ IntRect applyLayerFilters(RgbaImage& image, const IntRect& drawn, const std::vec
                 colorMatrix(image, area, filter.colorMatrix);
                 break;
             case Filter::Kind::GradientGlow:
-            case Filter::Kind::GradientBevel:
+            case Filter::Kind::GradientBevel: {
+                GradientGlowBevelFilter f = filter.gradient;
+                f.bevel = filter.kind == Filter::Kind::GradientBevel;
+                area = gradientEffect(image, area, f, scratch);
+                break;
+            }
             case Filter::Kind::Convolution:
-                // Not drawn yet: the layer shows without them.
+                area = convolution(image, area, filter.convolution, scratch);
                 break;
         }
     }

@@ -1,5 +1,6 @@
 // Bitmap filters applied to a finished layer before it is composited: blur, drop shadow, glow,
-// bevel and colour matrix. Work is limited to the drawn area grown by what each filter spreads.
+// bevel, gradient glow and bevel, convolution and colour matrix. Work is limited to the drawn area
+// grown by what each filter spreads.
 #pragma once
 
 #include <cstdint>

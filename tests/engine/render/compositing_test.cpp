@@ -223,5 +223,39 @@ TEST(Filters, DropShadowGlowAndColourMatrix) {
     expectNear(pixel(target, 15, 15), {77, 77, 77, 255}, 1, "grey");
 }
 
+TEST(Filters, ConvolutionAndGradientGlow) {
+    RgbaImage target(30, 30);
+    SoftwareRenderer r(target);
+    // A kernel that takes the right-hand neighbour shifts the picture, alpha too, one pixel left.
+    Filter shift;
+    shift.kind = Filter::Kind::Convolution;
+    shift.convolution.matrixX = 3;
+    shift.convolution.matrixY = 1;
+    shift.convolution.matrix = {0, 0, 1};
+    shift.convolution.preserveAlpha = false;
+    r.beginFrame(kWhite);
+    r.pushLayer(BlendMode::Normal, {shift});
+    r.drawShape(rectPx(10, 10, 20, 20, kRed), kPixels, {});
+    r.popLayer();
+    EXPECT_EQ(pixel(target, 9, 15), kRed);
+    EXPECT_EQ(pixel(target, 19, 15), kWhite);
+
+    // Gradient glow: transparent where the glow is faint, blue where it is strong.
+    Filter glow;
+    glow.kind = Filter::Kind::GradientGlow;
+    glow.gradient.stops = {{0, {0, 0, 255, 0}}, {255, {0, 0, 255, 255}}};
+    glow.gradient.blurX = glow.gradient.blurY = 4;
+    glow.gradient.distance = 0;
+    r.beginFrame(kWhite);
+    r.pushLayer(BlendMode::Normal, {glow});
+    r.drawShape(rectPx(10, 10, 20, 20, kRed), kPixels, {});
+    r.popLayer();
+    EXPECT_EQ(pixel(target, 15, 15), kRed);
+    Rgba near = pixel(target, 9, 15), far = pixel(target, 3, 15);
+    EXPECT_LT(near.r, 200);
+    EXPECT_EQ(near.b, 255);
+    EXPECT_EQ(far, kWhite);
+}
+
 }  // namespace
 }  // namespace swf
