@@ -28,6 +28,18 @@ wait_exit "$pid" 30
 check_eq "/a with a new movie: exit code" 0 "$EXIT_CODE"
 check "/a with a new movie: the file is replaced" cmp -s "$WORK/other.swf" "$target"
 
+# Started through its short 8.3 path, the saver still takes its long name as the base name.
+SHORT_PATH="$RUN_DIR/tests/win32/package_short_path/package_short_path.exe"
+cp "$WORK/Sample.Saver.scr" "$WORK/Long Saver Name.v2.scr"
+short=$("$WINE" "$SHORT_PATH" "Z:${WORK//\//\\}\\Long Saver Name.v2.scr" 2>/dev/null | tr -d '\r')
+check "a short path differs from the long name" test -n "$short" -a "${short##*\\}" != "Long Saver Name.v2.scr"
+rm -f "$WINE_TEMP_UNIX/Long Saver Name.v2.tmp"
+start_bg pid "$WINE" "$short" /a
+wait_exit "$pid" 30
+check_eq "started by its short path ($short): exit code" 0 "$EXIT_CODE"
+check "started by its short path: the movie file has the long base name" \
+  cmp -s "$WORK/other.swf" "$WINE_TEMP_UNIX/Long Saver Name.v2.tmp"
+
 # Without a package nothing is written.
 cp "$SAVER" "$WORK/Plain.scr"
 rm -f "$WINE_TEMP_UNIX/Plain.tmp"
