@@ -130,22 +130,27 @@ const uint8_t* CoverageRasterizer::resolveRow(int row, FillRule rule, int& x0, i
     float* cells = cells_.data() + static_cast<size_t>(row) * static_cast<size_t>(stride_);
     int end = std::min(hi + 1, stride_ - 1);  // the spare cell is cleared but never drawn
     float sum = 0;
+    uint8_t c = 0;
     bool any = false;
     for (int x = lo; x < end; ++x) {
-        sum += cells[x];
-        cells[x] = 0;
-        float w = std::fabs(sum);
-        if (w > 1) {
-            if (rule == FillRule::EvenOdd) {
-                w -= 2 * std::floor(w * 0.5f);
-                if (w > 1) w = 2 - w;
-            } else {
-                w = 1;
+        // Cells without an edge keep the coverage of the pixel before: only edge cells recompute.
+        float delta = cells[x];
+        if (delta != 0) {
+            sum += delta;
+            cells[x] = 0;
+            float w = std::fabs(sum);
+            if (w > 1) {
+                if (rule == FillRule::EvenOdd) {
+                    w -= 2 * std::floor(w * 0.5f);
+                    if (w > 1) w = 2 - w;
+                } else {
+                    w = 1;
+                }
             }
+            c = static_cast<uint8_t>(w * 255.0f + 0.5f);
+            any |= c != 0;
         }
-        uint8_t c = static_cast<uint8_t>(w * 255.0f + 0.5f);
         coverage_[static_cast<size_t>(x - lo)] = c;
-        any |= c != 0;
     }
     for (int x = end; x <= hi; ++x) cells[x] = 0;
     if (!any) return nullptr;

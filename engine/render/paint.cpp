@@ -158,9 +158,21 @@ void linearSpan(const GradientTable& table, double pos, double step, int length,
 
 template <SpreadMode spread>
 void radialSpan(const GradientTable& table, double gx, double gy, double sx, double sy, int length, uint32_t* out) {
-    for (int i = 0; i < length; ++i, gx += sx, gy += sy) {
-        double t = std::sqrt(gx * gx + gy * gy) * 256.0;
-        out[i] = table.at(indexOf<spread>(static_cast<int64_t>(std::min(t, kPositionLimit))));
+    // Single precision is ample for a 256-entry table once positions are near the gradient; far-off
+    // ones only need to stay far off.
+    if (std::fabs(gx) + std::fabs(sx) * length > 1e6 || std::fabs(gy) + std::fabs(sy) * length > 1e6) {
+        for (int i = 0; i < length; ++i, gx += sx, gy += sy) {
+            double t = std::sqrt(gx * gx + gy * gy) * 256.0;
+            out[i] = table.at(indexOf<spread>(static_cast<int64_t>(std::min(t, kPositionLimit))));
+        }
+        return;
+    }
+    float fx = static_cast<float>(gx * 256), fy = static_cast<float>(gy * 256);
+    const float stepX = static_cast<float>(sx * 256), stepY = static_cast<float>(sy * 256);
+    for (int i = 0; i < length; ++i) {
+        // Recomputed from the start rather than summed, so long spans do not drift.
+        float px = fx + stepX * static_cast<float>(i), py = fy + stepY * static_cast<float>(i);
+        out[i] = table.at(indexOf<spread>(static_cast<int64_t>(std::sqrt(px * px + py * py))));
     }
 }
 

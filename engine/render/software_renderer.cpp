@@ -146,6 +146,7 @@ void SoftwareRenderer::fillPolygon(render::FillRule rule, const Destination& des
     IntRect drawn;
     const bool solid = paint_.isSolid();
     const uint32_t solidPixel = paint_.solidPixel();
+    const bool opaque = paint_.opaque();
     rasterizer_.rasterize(polygon_, rule, clip, [&](int y, int x0, int x1, const uint8_t* coverage) {
         int length = x1 - x0;
         size_t offset = static_cast<size_t>(y) * width + static_cast<size_t>(x0);
@@ -160,7 +161,7 @@ void SoftwareRenderer::fillPolygon(render::FillRule rule, const Destination& des
             render::blendSolidSpan(dest.image->at(x0, y), solidPixel, coverage, length);
         } else {
             paint_.shadeSpan(x0, y, length, spanPixels_.data());
-            render::blendSpan(dest.image->at(x0, y), spanPixels_.data(), coverage, length);
+            render::blendSpan(dest.image->at(x0, y), spanPixels_.data(), coverage, length, opaque);
         }
         drawn = drawn.united({x0, y, x1, y + 1});
     });

@@ -31,18 +31,26 @@ inline uint32_t over(uint32_t src, uint32_t dst) {
 
 }  // namespace
 
-void blendSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int length) {
-    for (int i = 0; i < length; ++i, dst += 4) {
+void blendSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int length, bool opaque) {
+    int i = 0;
+    while (i < length) {
         uint32_t c = coverage[i];
-        if (c == 0) continue;
-        uint32_t s = src[i];
-        if (c != 255) s = scalePixel(s, c);
-        uint32_t a = pixelA(s);
-        if (a == 255) {
-            store(dst, s);
-        } else if (a != 0) {
-            store(dst, over(s, load(dst)));
+        if (c == 255 && opaque) {
+            int end = i + 1;
+            while (end < length && coverage[end] == 255) ++end;
+            std::memcpy(dst + static_cast<size_t>(i) * 4, src + i, static_cast<size_t>(end - i) * 4);
+            i = end;
+            continue;
         }
+        if (c != 0) {
+            uint8_t* p = dst + static_cast<size_t>(i) * 4;
+            uint32_t s = src[i];
+            if (c != 255) s = scalePixel(s, c);
+            uint32_t a = pixelA(s);
+            if (a == 255) store(p, s);
+            else if (a != 0) store(p, over(s, load(p)));
+        }
+        ++i;
     }
 }
 

@@ -7,8 +7,9 @@
 namespace swf::render {
 
 // dst (RGBA bytes, premultiplied) = src * coverage + dst * (1 - srcAlpha * coverage).
-void blendSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int length);
-// The same with one colour for the whole span; `opaque` lets fully covered pixels be stored directly.
+// `opaque` promises that every source pixel has alpha 255, so covered runs are simply copied.
+void blendSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int length, bool opaque);
+// The same with one colour for the whole span.
 void blendSolidSpan(uint8_t* dst, uint32_t src, const uint8_t* coverage, int length);
 
 // mask = mask + coverage * (1 - mask): the union of shapes drawn into a mask.
