@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using testfiles::Append;
 using testfiles::Append32;
 using testfiles::AppendText;
@@ -236,6 +238,44 @@ TEST(PackageBlock, EmptyPictureFieldClearsAnEarlierGraphic) {
     sav::ReadPicture(stream, picture);
     EXPECT_FALSE(picture.hasGraphic());
     EXPECT_EQ(picture.width(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Blocks of random bytes, and real blocks with random damage, are read without a crash, without
+// reading past the end and without a failure other than the program's own.
+TEST(PackageBlock, RandomBlocksAreReadSafely) {
+    std::mt19937 random(8122026);
+    sav::PackageContents contents;
+    contents.dialogCaption = "Caption";
+    contents.aboutText = "{\\rtf1 about}";
+    contents.watermark = testfiles::Bitmap24(3, 3, std::vector<uint32_t>(9, 0x102030));
+    contents.movie = {'F', 'W', 'S', 6, 1, 2, 3, 4};
+    const auto real = sav::WritePackageBlock(contents);
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<uint8_t> block;
+        if (round % 2) {
+            block.resize(random() % 80);
+            for (auto& b : block) b = uint8_t(random() % 4 ? random() % 8 : random());
+        } else {
+            block = real;
+            for (int i = 0; i < 3; ++i) block[random() % block.size()] = uint8_t(random());
+            block.resize(random() % (block.size() + 1));
+        }
+        sav::MemoryStream stream(block);
+        TPackageSettings settings = Fresh();
+        try {
+            if (sav::ReadPackageFields(stream, settings)) {
+                MemoryTarget movie;
+                sav::CopyMovie(stream, movie);
+            }
+        } catch (const sav::Error&) {
+        }
+        EXPECT_LE(settings.DialogCaption.size() + settings.ButtonCaption.size() + settings.AboutText.size(),
+                  block.size());
+    }
 }
 
 }  // namespace
