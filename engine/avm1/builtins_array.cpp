@@ -102,11 +102,12 @@ Value slice(Machine& m, Object* self, std::vector<Value>& args) {
 }
 
 Value splice(Machine& m, Object* self, std::vector<Value>& args) {
-    if (!self || !self->isArray || args.empty()) return Value();
+    if (!self || !self->isArray || args.empty() || args[0].isUndefined()) return Value();
     size_t n = self->elements.size();
     size_t from = position(m, args[0], n, 0);
     size_t count = n - from;
     if (args.size() > 1) {
+        if (args[1].isUndefined()) return Value();
         double c = m.toNumber(args[1]);
         count = std::isnan(c) || c < 0 ? 0 : size_t(std::min(c, double(n - from)));
     }
@@ -142,15 +143,32 @@ template <class Less> void mergeSort(std::vector<size_t>& idx, Less less) {
     }
 }
 
-std::string lower(std::string s) {
-    for (char& c : s) c = char(std::tolower((unsigned char)c));
-    return s;
+// Lower case for ASCII and the Latin-1 letters written as UTF-8 (U+00C0..U+00DE).
+std::string lower(const std::string& s) {
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+        unsigned char c = (unsigned char)s[i];
+        if (c == 0xC3 && i + 1 < s.size()) {
+            unsigned char next = (unsigned char)s[i + 1];
+            if (next >= 0x80 && next <= 0x9E && next != 0x97) next = (unsigned char)(next + 0x20);
+            out += char(c);
+            out += char(next);
+            ++i;
+        } else {
+            out += char(std::tolower(c));
+        }
+    }
+    return out;
 }
 
-// Compares by the sort flags: <0, 0, >0.
+// Compares by the sort flags: <0, 0, >0. NUMERIC compares two numbers by value (NaN last) and
+// anything else as text.
 int compareByFlags(Machine& m, const Value& a, const Value& b, int flags) {
-    if (flags & Numeric) {
-        double x = m.toNumber(a), y = m.toNumber(b);
+    if ((flags & Numeric) && a.isNumber() && b.isNumber()) {
+        double x = a.number(), y = b.number();
+        bool xn = std::isnan(x), yn = std::isnan(y);
+        if (xn || yn) return xn == yn ? 0 : xn ? 1 : -1;
         if (x < y) return -1;
         if (x > y) return 1;
         return 0;
@@ -201,6 +219,8 @@ Value sort(Machine& m, Object* self, std::vector<Value>& args) {
         if (f && f->isFunction()) {
             compare = f;
             next = 1;
+        } else if (f) {
+            return Value(self);  // an object that is no function: left as it is
         } else if (!args[0].isNumber()) {
             return Value();
         }

@@ -66,7 +66,12 @@ Value booleanValueOf(Machine& m, Object* o, std::vector<Value>&) {
 
 #define MATH1(name, expr)                                                   \
     Value name(Machine& m, Object*, std::vector<Value>& args) {             \
-        double x = args.empty() ? NAN : m.toNumber(args[0]);                \
+        double x = NAN;                                                     \
+        /* the first two arguments convert, as the reference player does */     \
+        for (size_t i = 0; i < args.size() && i < 2; ++i) {                \
+            double v = m.toNumber(args[i]);                                 \
+            if (i == 0) x = v;                                              \
+        }                                                                   \
         return Value(double(expr));                                         \
     }
 MATH1(mathAbs, std::fabs(x))

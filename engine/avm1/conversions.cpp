@@ -9,16 +9,19 @@ Value Machine::toPrimitive(const Value& v, bool preferString) {
     Object* o = v.object();
     if (!o) return v;
     if (o->clip) return Value(o->clip->text(ClipProperty::Target));
-    if (o->hasPrimitive && !preferString) return o->primitive;
     const char* order[2] = {"valueOf", "toString"};
     if (preferString || o->isDate) std::swap(order[0], order[1]);
+    bool anyCallable = false;
     for (const char* name : order) {
         Value fn = getMember(v, name);
         if (fn.object() && fn.object()->isFunction()) {
+            anyCallable = true;
             Value r = call(fn, o, {});
             if (!r.isObject()) return r;
         }
     }
+    // Without any conversion method a number reads as undefined would; text gets a type tag.
+    if (!anyCallable && !preferString) return Value();
     if (o->isFunction()) return Value("[type Function]");
     return Value("[type Object]");
 }
@@ -30,9 +33,8 @@ double Machine::toNumber(const Value& v) {
     case Value::Kind::Boolean: return v.boolean() ? 1 : 0;
     case Value::Kind::Number: return v.number();
     case Value::Kind::String: {
-        double d = stringToNumber(v.string(), version_ >= 6);
-        if (std::isnan(d) && version_ < 5) return 0;
-        return d;
+        if (version_ < 5) return legacyStringToNumber(v.string());
+        return stringToNumber(v.string(), version_ >= 6);
     }
     case Value::Kind::Object: {
         Value p = toPrimitive(v);

@@ -194,19 +194,22 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         break;
     case 0x17: pop(f); break;
     case 0x0A: case 0x0B: case 0x0C: case 0x0D: {
-        double b = num(pop(f)), x = num(pop(f));
+        Value bv = pop(f), xv = pop(f);
+        double x = num(xv), b = num(bv);  // the left operand converts first
         double res = a.code == 0x0A ? x + b : a.code == 0x0B ? x - b : a.code == 0x0C ? x * b : x / b;
         if (a.code == 0x0D && b == 0 && version_ < 5) { pushv(Value("#ERROR#")); break; }
         pushv(Value(res));
         break;
     }
     case 0x0E: {
-        double b = num(pop(f)), x = num(pop(f));
+        Value bv = pop(f), xv = pop(f);
+        double x = num(xv), b = num(bv);
         pushv(version_ < 5 ? Value(double(x == b)) : Value(x == b));
         break;
     }
     case 0x0F: {
-        double b = num(pop(f)), x = num(pop(f));
+        Value bv = pop(f), xv = pop(f);
+        double x = num(xv), b = num(bv);
         pushv(version_ < 5 ? Value(double(x < b)) : Value(x < b));
         break;
     }
@@ -222,7 +225,8 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         break;
     }
     case 0x13: case 0x29: case 0x68: {
-        std::string b = toString(pop(f)), x = toString(pop(f));
+        Value bv = pop(f), xv = pop(f);
+        std::string x = toString(xv), b = toString(bv);
         bool res = a.code == 0x13 ? x == b : a.code == 0x29 ? x < b : x > b;
         pushv(version_ < 5 ? Value(double(res)) : Value(res));
         break;
@@ -397,7 +401,8 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         break;
     }
     case 0x47: {
-        Value b = toPrimitive(pop(f)), x = toPrimitive(pop(f));
+        Value bv = pop(f), xv = pop(f);
+        Value x = toPrimitive(xv), b = toPrimitive(bv);
         if (x.isString() || b.isString()) pushv(Value(toString(x) + toString(b)));
         else pushv(Value(toNumber(x) + toNumber(b)));
         break;
@@ -423,12 +428,14 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         break;
     }
     case 0x3F: {
-        double b = toNumber(pop(f)), x = toNumber(pop(f));
+        Value bv = pop(f), xv = pop(f);
+        double x = toNumber(xv), b = toNumber(bv);
         pushv(Value(std::fmod(x, b)));
         break;
     }
     case 0x60: case 0x61: case 0x62: case 0x63: case 0x64: case 0x65: {
-        int32_t b = toInt32(toNumber(pop(f))), x = toInt32(toNumber(pop(f)));
+        Value bv = pop(f), xv = pop(f);
+        int32_t x = toInt32(toNumber(xv)), b = toInt32(toNumber(bv));
         double res = 0;
         switch (a.code) {
         case 0x60: res = x & b; break;
@@ -688,7 +695,8 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         uint16_t trySize = r.u16(), catchSize = r.u16(), finallySize = r.u16();
         std::string catchName;
         uint8_t catchReg = 0;
-        bool inRegister = flags & 1;
+        // Flags: 1 a catch block, 2 a finally block, 4 the caught value goes to a register.
+        bool inRegister = flags & 4;
         if (inRegister) catchReg = r.u8();
         else catchName = r.str();
         size_t tryBegin = a.next;
@@ -703,7 +711,7 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
             runBlock(f, tryBegin, catchBegin, inner);
         } catch (ScriptThrow& t) {
             if (stack_.size() > stackMark) stack_.resize(stackMark);
-            if (flags & 4) {
+            if (flags & 1) {
                 if (inRegister) {
                     if (catchReg < f.registers.size()) f.registers[catchReg] = t.value;
                 } else {

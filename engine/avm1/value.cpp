@@ -91,6 +91,29 @@ double stringToNumber(const std::string& s, bool hex) {
     return std::strtod(s.c_str() + start, nullptr);
 }
 
+double legacyStringToNumber(const std::string& s) {
+    size_t i = 0, n = s.size();
+    while (i < n && isSpace(s[i])) ++i;
+    size_t start = i;
+    if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+    bool anyDigit = false;
+    while (i < n && s[i] >= '0' && s[i] <= '9') { ++i; anyDigit = true; }
+    if (i < n && s[i] == '.') {
+        ++i;
+        while (i < n && s[i] >= '0' && s[i] <= '9') { ++i; anyDigit = true; }
+    }
+    if (!anyDigit) return 0;
+    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+        size_t k = i + 1;
+        if (k < n && (s[k] == '+' || s[k] == '-')) ++k;
+        if (k < n && s[k] >= '0' && s[k] <= '9') {
+            while (k < n && s[k] >= '0' && s[k] <= '9') ++k;
+            i = k;
+        }
+    }
+    return std::strtod(s.substr(start, i - start).c_str(), nullptr);
+}
+
 int32_t toInt32(double n) {
     if (!std::isfinite(n)) return 0;
     double m = std::fmod(std::trunc(n), 4294967296.0);

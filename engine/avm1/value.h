@@ -51,6 +51,9 @@ std::string numberToString(double n);
 // when `hex` is allowed; anything else (including "") is NaN.
 double stringToNumber(const std::string& s, bool hex);
 
+// Text to number for SWF 4 movies: the longest leading decimal number, 0 when there is none.
+double legacyStringToNumber(const std::string& s);
+
 // ToInt32 of the language: wraps modulo 2^32, NaN and the infinities give 0.
 int32_t toInt32(double n);
 

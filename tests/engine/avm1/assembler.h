@@ -102,7 +102,7 @@ public:
         std::vector<uint8_t> c = catchBody ? catchBody->bytes(false) : std::vector<uint8_t>{};
         std::vector<uint8_t> f = finallyBody ? finallyBody->bytes(false) : std::vector<uint8_t>{};
         std::vector<uint8_t> d;
-        d.push_back(uint8_t((catchBody ? 4 : 0) | (finallyBody ? 2 : 0)));
+        d.push_back(uint8_t((catchBody ? 1 : 0) | (finallyBody ? 2 : 0)));
         u16(d, uint16_t(t.size()));
         u16(d, uint16_t(c.size()));
         u16(d, uint16_t(f.size()));
