@@ -14,10 +14,17 @@ namespace swf {
 
 using render::IntRect;
 
+// Nesting deeper than this gets no planes of its own, so that a movie cannot make the renderer
+// allocate without bound: an extra layer draws straight into what lies below (without its blend
+// mode and filters), an extra mask's content is discarded and it clips nothing more.
+constexpr int kMaxPlanes = 24;
+
 struct SoftwareRenderer::Entry {
-    enum class Kind : uint8_t { CollectingMask, Mask, Layer };
+    // Skipped* kinds stand for the masks and layers beyond kMaxPlanes.
+    enum class Kind : uint8_t { CollectingMask, Mask, Layer, SkippedCollectingMask, SkippedMask, SkippedLayer };
     Kind kind = Kind::Layer;
     std::vector<uint8_t> plane;  // masks: one coverage byte per target pixel
+    int planeWidth = 0, planeHeight = 0;
     RgbaImage image;             // layers
     IntRect bounds;              // where plane or image may be non-zero
     BlendMode mode = BlendMode::Normal;
@@ -33,6 +40,7 @@ struct SoftwareRenderer::Destination {
     const uint8_t* clip = nullptr;
     IntRect clipBounds;
     bool isTarget = false;
+    bool discard = false;  // content of a mask beyond the nesting limit
 };
 
 SoftwareRenderer::SoftwareRenderer(RgbaImage& target) : target_(target) {}
@@ -59,28 +67,66 @@ void SoftwareRenderer::endFrame() {
 
 SoftwareRenderer::Destination SoftwareRenderer::destination() {
     Destination d;
-    size_t i = stack_.size();
-    if (i > 0 && stack_[i - 1]->kind == Entry::Kind::Mask) {
-        d.clip = stack_[i - 1]->plane.data();
-        d.clipBounds = stack_[i - 1]->bounds;
+    bool haveClip = false;
+    for (size_t i = stack_.size(); i > 0; --i) {
+        Entry& e = *stack_[i - 1];
+        switch (e.kind) {
+            case Entry::Kind::SkippedMask:
+            case Entry::Kind::SkippedLayer:
+                continue;
+            case Entry::Kind::Mask:
+                // The topmost active mask already holds the intersection with those below it.
+                if (!haveClip) {
+                    d.clip = e.plane.data();
+                    d.clipBounds = e.bounds;
+                    haveClip = true;
+                }
+                continue;
+            case Entry::Kind::SkippedCollectingMask:
+                d.discard = true;
+                return d;
+            case Entry::Kind::CollectingMask:
+                d.maskPlane = e.plane.data();
+                d.dirty = &e.bounds;
+                return d;
+            case Entry::Kind::Layer:
+                d.image = &e.image;
+                d.dirty = &e.bounds;
+                return d;
+        }
     }
-    while (i > 0 && stack_[i - 1]->kind == Entry::Kind::Mask) --i;
-    if (i == 0) {
-        d.image = &target_;
-        d.isTarget = true;
-        return d;
-    }
-    Entry& e = *stack_[i - 1];
-    if (e.kind == Entry::Kind::CollectingMask) d.maskPlane = e.plane.data();
-    else d.image = &e.image;
-    d.dirty = &e.bounds;
+    d.image = &target_;
+    d.isTarget = true;
     return d;
 }
 
+// Planes are made at the target's size; a target resized in the middle of a frame (against the
+// interface's rules) must not let a draw run past the end of one.
+bool SoftwareRenderer::fitsTarget(const Destination& d) const {
+    size_t pixels = static_cast<size_t>(std::max(target_.width, 0)) * static_cast<size_t>(std::max(target_.height, 0));
+    if (target_.pixels.size() != pixels * 4 || spanPixels_.size() < static_cast<size_t>(target_.width)) return false;
+    for (const auto& e : stack_) {
+        if ((e->kind == Entry::Kind::CollectingMask || e->kind == Entry::Kind::Mask) &&
+            (e->planeWidth != target_.width || e->planeHeight != target_.height))
+            return false;
+        if (e->kind == Entry::Kind::Layer && (e->image.width != target_.width || e->image.height != target_.height))
+            return false;
+    }
+    return d.image || d.maskPlane || d.discard;
+}
+
+int SoftwareRenderer::planeCount() const {
+    int n = 0;
+    for (const auto& e : stack_)
+        if (e->kind == Entry::Kind::CollectingMask || e->kind == Entry::Kind::Mask || e->kind == Entry::Kind::Layer) ++n;
+    return n;
+}
+
 void SoftwareRenderer::drawShape(const ShapePaths& shape, const Matrix& toPixels, const ColorTransform& cxform) {
-    if (target_.empty() || spanPixels_.size() < size_t(target_.width)) return;
+    if (target_.empty()) return;
     Destination dest = destination();
-    if (dest.clip && dest.clipBounds.empty()) return;  // everything is masked away
+    if (!fitsTarget(dest)) return;
+    if (dest.discard || (dest.clip && dest.clipBounds.empty())) return;  // nothing of it can show
     for (const PathLayer& layer : shape.layers) {
         for (const FillPath& fill : layer.fills) {
             if (!dest.maskPlane) {
@@ -186,15 +232,11 @@ void SoftwareRenderer::releaseEntry(std::unique_ptr<Entry> e) {
     IntRect r = e->bounds.intersected({0, 0, e->image.width, e->image.height});
     for (int y = r.y0; y < r.y1; ++y) std::memset(e->image.at(r.x0, y), 0, static_cast<size_t>(r.width()) * 4);
     if (!e->plane.empty()) {
-        IntRect m = e->bounds.intersected(targetRect());
-        size_t w = static_cast<size_t>(target_.width);
-        if (e->plane.size() == w * static_cast<size_t>(target_.height)) {
-            for (int y = m.y0; y < m.y1; ++y)
-                std::memset(e->plane.data() + static_cast<size_t>(y) * w + static_cast<size_t>(m.x0), 0,
-                            static_cast<size_t>(m.width()));
-        } else {
-            e->plane.clear();
-        }
+        IntRect m = e->bounds.intersected({0, 0, e->planeWidth, e->planeHeight});
+        size_t w = static_cast<size_t>(e->planeWidth);
+        for (int y = m.y0; y < m.y1; ++y)
+            std::memset(e->plane.data() + static_cast<size_t>(y) * w + static_cast<size_t>(m.x0), 0,
+                        static_cast<size_t>(m.width()));
     }
     e->bounds = {};
     spare_.push_back(std::move(e));
@@ -209,36 +251,50 @@ void SoftwareRenderer::popTopEntry() {
 
 void SoftwareRenderer::beginMask() {
     std::unique_ptr<Entry> e = takeEntry();
+    if (planeCount() >= kMaxPlanes) {
+        e->kind = Entry::Kind::SkippedCollectingMask;
+        stack_.push_back(std::move(e));
+        return;
+    }
     e->kind = Entry::Kind::CollectingMask;
-    size_t size = static_cast<size_t>(std::max(target_.width, 0)) * static_cast<size_t>(std::max(target_.height, 0));
-    if (e->plane.size() != size) e->plane.assign(size, 0);
+    if (e->planeWidth != target_.width || e->planeHeight != target_.height) {
+        e->planeWidth = std::max(target_.width, 0);
+        e->planeHeight = std::max(target_.height, 0);
+        e->plane.assign(static_cast<size_t>(e->planeWidth) * static_cast<size_t>(e->planeHeight), 0);
+    }
     stack_.push_back(std::move(e));
 }
 
 void SoftwareRenderer::endMask() {
     size_t k = stack_.size();
-    while (k > 0 && stack_[k - 1]->kind != Entry::Kind::CollectingMask) --k;
+    while (k > 0 && stack_[k - 1]->kind != Entry::Kind::CollectingMask &&
+           stack_[k - 1]->kind != Entry::Kind::SkippedCollectingMask)
+        --k;
     if (k == 0) return;
     while (stack_.size() > k) popTopEntry();
     Entry& mask = *stack_.back();
+    if (mask.kind == Entry::Kind::SkippedCollectingMask) {
+        mask.kind = Entry::Kind::SkippedMask;
+        return;
+    }
     mask.kind = Entry::Kind::Mask;
-    if (k >= 2 && stack_[k - 2]->kind == Entry::Kind::Mask) {
+    // The active mask below, if it applies here (no layer or mask content in between).
+    const Entry* outer = nullptr;
+    for (size_t i = k - 1; i > 0; --i) {
+        Entry::Kind kind = stack_[i - 1]->kind;
+        if (kind == Entry::Kind::SkippedMask || kind == Entry::Kind::SkippedLayer) continue;
+        if (kind == Entry::Kind::Mask) outer = stack_[i - 1].get();
+        break;
+    }
+    if (outer) {
         // Nested masks: what shows must lie inside both.
-        const Entry& outer = *stack_[k - 2];
         size_t w = static_cast<size_t>(target_.width);
         for (int y = mask.bounds.y0; y < mask.bounds.y1; ++y) {
             size_t offset = static_cast<size_t>(y) * w + static_cast<size_t>(mask.bounds.x0);
-            render::applyMaskSpan(mask.plane.data() + offset, outer.plane.data() + offset, mask.bounds.width());
+            render::applyMaskSpan(mask.plane.data() + offset, outer->plane.data() + offset, mask.bounds.width());
         }
-        // The plane is now zero outside the intersection, but clearing must still cover the old bounds.
-        IntRect inside = mask.bounds.intersected(outer.bounds);
-        if (inside.empty()) {
-            // Nothing shows; keep the bounds so that release clears them, and clip everything.
-            for (int y = mask.bounds.y0; y < mask.bounds.y1; ++y) {
-                size_t offset = static_cast<size_t>(y) * w + static_cast<size_t>(mask.bounds.x0);
-                std::memset(mask.plane.data() + offset, 0, static_cast<size_t>(mask.bounds.width()));
-            }
-        }
+        // The plane is now zero outside the intersection, so the smaller bounds still cover all of it.
+        IntRect inside = mask.bounds.intersected(outer->bounds);
         mask.bounds = inside.empty() ? IntRect{} : inside;
     }
 }
@@ -246,11 +302,18 @@ void SoftwareRenderer::endMask() {
 void SoftwareRenderer::popMask() {
     if (stack_.empty()) return;
     Entry::Kind kind = stack_.back()->kind;
-    if (kind == Entry::Kind::Mask || kind == Entry::Kind::CollectingMask) popTopEntry();
+    if (kind == Entry::Kind::Mask || kind == Entry::Kind::CollectingMask || kind == Entry::Kind::SkippedMask ||
+        kind == Entry::Kind::SkippedCollectingMask)
+        popTopEntry();
 }
 
 void SoftwareRenderer::pushLayer(BlendMode mode, const std::vector<Filter>& filters) {
     std::unique_ptr<Entry> e = takeEntry();
+    if (planeCount() >= kMaxPlanes) {
+        e->kind = Entry::Kind::SkippedLayer;
+        stack_.push_back(std::move(e));
+        return;
+    }
     e->kind = Entry::Kind::Layer;
     e->mode = mode;
     e->filters = filters;
@@ -261,19 +324,29 @@ void SoftwareRenderer::pushLayer(BlendMode mode, const std::vector<Filter>& filt
 
 void SoftwareRenderer::popLayer() {
     size_t k = stack_.size();
-    while (k > 0 && stack_[k - 1]->kind != Entry::Kind::Layer) --k;
+    while (k > 0 && stack_[k - 1]->kind != Entry::Kind::Layer && stack_[k - 1]->kind != Entry::Kind::SkippedLayer) --k;
     if (k == 0) return;
     while (stack_.size() > k) popTopEntry();
+    if (stack_.back()->kind == Entry::Kind::SkippedLayer) {
+        popTopEntry();
+        return;
+    }
     std::unique_ptr<Entry> layer = std::move(stack_.back());
     stack_.pop_back();
     Destination dest = destination();
+    if (!fitsTarget(dest)) {
+        releaseEntry(std::move(layer));
+        return;
+    }
     IntRect area = render::applyLayerFilters(layer->image, layer->bounds, layer->filters, filterScratch_);
     layer->bounds = layer->bounds.united(area);
     bool stageBelow = dest.isTarget;
     bool alphaOnly = layer->mode == BlendMode::Alpha || layer->mode == BlendMode::Erase;
     if (layer->mode == BlendMode::Alpha && dest.dirty) area = dest.dirty->united(area);
     else if (dest.clip) area = area.intersected(dest.clipBounds);
-    if (dest.maskPlane) {
+    if (dest.discard) {
+        // Inside the content of a mask beyond the nesting limit: nothing to add to.
+    } else if (dest.maskPlane) {
         render::uniteLayerIntoMask(layer->image, dest.maskPlane, target_.width, area, dest.clip);
     } else if (!(alphaOnly && stageBelow)) {
         // Alpha and erase change the alpha of the layer they are drawn into; the stage itself is

@@ -38,6 +38,8 @@ private:
     struct Destination;
 
     Destination destination();
+    int planeCount() const;
+    bool fitsTarget(const Destination& d) const;
     void fillPolygon(render::FillRule rule, const Destination& dest, bool paintVisible);
     void drawStroke(const StrokePath& stroke, const Matrix& toPixels, const ColorTransform& cxform,
                     const Destination& dest);

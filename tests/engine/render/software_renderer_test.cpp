@@ -129,6 +129,34 @@ TEST(SoftwareRenderer, MalformedShapesAndTransformsDrawNothingWrongAndNeverCrash
     for (size_t i = 3; i < target.pixels.size(); i += 4) ASSERT_EQ(target.pixels[i], 255);
 }
 
+TEST(SoftwareRenderer, DeepNestingIsBoundedAndStaysBalanced) {
+    RgbaImage target(16, 16);
+    SoftwareRenderer r(target);
+    r.beginFrame(kWhite);
+    // A hundred nested masked layers: those beyond the limit get no planes, yet every pop matches
+    // its push and drawing after them is unaffected.
+    for (int i = 0; i < 100; ++i) {
+        r.beginMask();
+        r.drawShape(filledRect(0, 0, tw(16 - i * 0.1), tw(16), kRed), kTwipsToPixels, {});
+        r.endMask();
+        r.pushLayer(BlendMode::Multiply, {});
+    }
+    r.drawShape(filledRect(0, 0, tw(8), tw(8), kBlue), kTwipsToPixels, {});
+    for (int i = 0; i < 100; ++i) {
+        r.popLayer();
+        r.popMask();
+    }
+    EXPECT_EQ(pixel(target, 2, 2), kBlue);  // the innermost content still reached the stage
+    r.drawShape(filledRect(tw(12), tw(12), tw(16), tw(16), kRed), kTwipsToPixels, {});
+    EXPECT_EQ(pixel(target, 14, 14), kRed);  // no mask left behind
+    // A target resized in the middle of a frame stops drawing instead of overrunning a plane.
+    r.pushLayer(BlendMode::Normal, {});
+    target = RgbaImage(64, 64);
+    r.drawShape(filledRect(0, 0, tw(64), tw(64), kRed), kTwipsToPixels, {});
+    r.popLayer();
+    r.endFrame();
+}
+
 TEST(SoftwareRenderer, TargetSizeMayChangeBetweenFrames) {
     RgbaImage target(8, 8);
     SoftwareRenderer r(target);
