@@ -91,6 +91,11 @@ public:
         return v;
     }
     std::vector<uint8_t> rest() { return bytes(remaining()); }
+    // A reader over bytes [start, start + n) of this reader's slice, wherever its position is.
+    ByteReader slice(size_t start, size_t n) const {
+        if (start > size_ || n > size_ - start) throw ParseError("offset outside its record");
+        return ByteReader(data_ + start, n);
+    }
     // A reader over the next n bytes; this reader moves past them.
     ByteReader sub(size_t n) {
         need(n);
@@ -108,13 +113,13 @@ private:
 // Reads bit fields MSB first from a ByteReader; byte-aligned reads resume after align().
 class BitReader {
 public:
-    explicit BitReader(ByteReader& bytes) : bytes_(bytes) {}
+    explicit BitReader(ByteReader& bytes) : bytes_(&bytes) {}
 
     uint32_t ub(int bits) {
         uint32_t v = 0;
         for (int i = 0; i < bits; ++i) {
             if (bitsLeft_ == 0) {
-                current_ = bytes_.u8();
+                current_ = bytes_->u8();
                 bitsLeft_ = 8;
             }
             --bitsLeft_;
@@ -133,7 +138,7 @@ public:
     void align() { bitsLeft_ = 0; }
 
 private:
-    ByteReader& bytes_;
+    ByteReader* bytes_;
     uint8_t current_ = 0;
     int bitsLeft_ = 0;
 };

@@ -1,0 +1,316 @@
+#include "engine/parse/parser.h"
+
+#include <string>
+
+#include "engine/parse/control_parser.h"
+#include "engine/parse/inflate.h"
+#include "engine/parse/jpeg_info.h"
+#include "engine/parse/shape_parser.h"
+#include "engine/parse/swf_reader.h"
+#include "engine/parse/text_parser.h"
+
+namespace swf {
+namespace {
+
+enum Tag : uint16_t {
+    kEnd = 0, kShowFrame = 1, kDefineShape = 2, kPlaceObject = 4, kRemoveObject = 5, kDefineBits = 6,
+    kDefineButton = 7, kJpegTables = 8, kSetBackgroundColor = 9, kDefineFont = 10, kDefineText = 11,
+    kDoAction = 12, kDefineFontInfo = 13, kDefineBitsLossless = 20, kDefineBitsJpeg2 = 21, kDefineShape2 = 22,
+    kDefineButtonCxform = 23, kPlaceObject2 = 26, kRemoveObject2 = 28, kDefineShape3 = 32, kDefineText2 = 33,
+    kDefineButton2 = 34, kDefineBitsJpeg3 = 35, kDefineBitsLossless2 = 36, kDefineEditText = 37,
+    kDefineSprite = 39, kFrameLabel = 43, kDefineMorphShape = 46, kDefineFont2 = 48, kExportAssets = 56,
+    kDoInitAction = 59, kDefineFontInfo2 = 62, kFileAttributes = 69, kPlaceObject3 = 70, kDefineFont3 = 75,
+    kDoAbc1 = 72, kDoAbc = 82, kDefineShape4 = 83, kDefineMorphShape2 = 84, kDefineBitsJpeg4 = 90,
+};
+
+// A limit on the whole movie: it passes through the per-character recovery below.
+class MovieLimitError : public ParseError {
+public:
+    explicit MovieLimitError(const std::string& message) : ParseError(Kind::Limit, message) {}
+};
+
+class MovieParser {
+public:
+    MovieParser(Movie& movie, const ParseLimits& limits) : movie_(movie), limits_(limits) {}
+
+    // Reads tags into `timeline` up to End or the end of `r`. Data that ends inside a tag keeps what
+    // was read before it and adds a warning.
+    void readTimeline(SwfReader& r, Timeline& timeline, int nesting) {
+        Frame current;
+        while (!r.atEnd()) {
+            if (++tagCount_ > limits_.maxTagCount)
+                throw MovieLimitError("movie has more than " + std::to_string(limits_.maxTagCount) + " tags (limit)");
+            uint16_t codeAndLength;
+            uint32_t length;
+            try {
+                codeAndLength = r.u16();
+                length = codeAndLength & 0x3F;
+                if (length == 0x3F) length = r.u32();
+            } catch (const ParseError&) {
+                warn("data ends inside a tag header");
+                break;
+            }
+            uint16_t code = codeAndLength >> 6;
+            if (length > r.remaining()) {
+                warn("tag " + std::to_string(code) + " runs past the end of the data; the rest is dropped");
+                r.skip(r.remaining());
+                break;
+            }
+            SwfReader body = r.sub(length);
+            if (code == kEnd) break;
+            if (code == kShowFrame) {
+                timeline.frames.push_back(std::move(current));
+                current = Frame{};
+                continue;
+            }
+            readTag(code, body, current, nesting);
+        }
+        if (timeline.frames.empty() && !current.tags.empty()) timeline.frames.push_back(std::move(current));
+    }
+
+private:
+    void warn(const std::string& line) {
+        if (movie_.warnings.size() < 1000) movie_.warnings.push_back(line);
+    }
+
+    void addCharacter(uint16_t id, uint16_t code, CharacterDefinition def) {
+        if (movie_.characters.count(id)) {
+            warn("character " + std::to_string(id) + " defined again; the first definition stays");
+            return;
+        }
+        movie_.characters.emplace(id, Character{id, code, std::move(def)});
+    }
+
+    void readTag(uint16_t code, SwfReader& r, Frame& frame, int nesting) {
+        uint16_t id = 0;
+        bool defines = isDefinition(code);
+        try {
+            if (defines && code != kDefineFontInfo && code != kDefineFontInfo2 && code != kDefineButtonCxform)
+                id = r.u16();
+            readTagBody(code, id, r, frame, nesting);
+        } catch (const MovieLimitError&) {
+            throw;
+        } catch (const ParseError& e) {
+            if (defines && id != 0 && !movie_.characters.count(id)) {
+                movie_.failedCharacters[id] = e.what();
+            } else {
+                warn("tag " + std::to_string(code) + " skipped: " + e.what());
+            }
+        }
+    }
+
+    static bool isDefinition(uint16_t code) {
+        switch (code) {
+        case kDefineShape: case kDefineShape2: case kDefineShape3: case kDefineShape4: case kDefineMorphShape:
+        case kDefineMorphShape2: case kDefineBits: case kDefineBitsJpeg2: case kDefineBitsJpeg3:
+        case kDefineBitsJpeg4: case kDefineBitsLossless: case kDefineBitsLossless2: case kDefineSprite:
+        case kDefineFont: case kDefineFont2: case kDefineFont3: case kDefineText: case kDefineText2:
+        case kDefineEditText: case kDefineButton: case kDefineButton2:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    void readTagBody(uint16_t code, uint16_t id, SwfReader& r, Frame& frame, int nesting) {
+        switch (code) {
+        case kDefineShape: addCharacter(id, code, readDefineShape(r, 1, limits_.maxShapeRecords)); break;
+        case kDefineShape2: addCharacter(id, code, readDefineShape(r, 2, limits_.maxShapeRecords)); break;
+        case kDefineShape3: addCharacter(id, code, readDefineShape(r, 3, limits_.maxShapeRecords)); break;
+        case kDefineShape4: addCharacter(id, code, readDefineShape(r, 4, limits_.maxShapeRecords)); break;
+        case kDefineMorphShape: addCharacter(id, code, readDefineMorphShape(r, 1, limits_.maxShapeRecords)); break;
+        case kDefineMorphShape2: addCharacter(id, code, readDefineMorphShape(r, 2, limits_.maxShapeRecords)); break;
+        case kJpegTables: movie_.jpegTables = r.copy(r.remaining()); break;
+        case kDefineBits:
+        case kDefineBitsJpeg2:
+        case kDefineBitsJpeg3:
+        case kDefineBitsJpeg4: addCharacter(id, code, readJpeg(code, r)); break;
+        case kDefineBitsLossless:
+        case kDefineBitsLossless2: addCharacter(id, code, readLossless(code, r)); break;
+        case kDefineSprite: {
+            if (nesting + 1 > limits_.maxSpriteNesting)
+                throw ParseError(ParseError::Kind::Limit, "sprites nested more than " +
+                                                              std::to_string(limits_.maxSpriteNesting) + " deep (limit)");
+            Sprite s;
+            s.timeline.declaredFrameCount = r.u16();
+            readTimeline(r, s.timeline, nesting + 1);
+            addCharacter(id, code, std::move(s));
+            break;
+        }
+        case kDefineFont: addCharacter(id, code, readDefineFont(r, limits_.maxShapeRecords)); break;
+        case kDefineFont2: addCharacter(id, code, readDefineFont2(r, 2, limits_.maxShapeRecords)); break;
+        case kDefineFont3: addCharacter(id, code, readDefineFont2(r, 3, limits_.maxShapeRecords)); break;
+        case kDefineFontInfo:
+        case kDefineFontInfo2: {
+            uint16_t fontId = r.u16();
+            auto it = movie_.characters.find(fontId);
+            Font* font = it == movie_.characters.end() ? nullptr : std::get_if<Font>(&it->second.definition);
+            if (!font) throwMalformed("font information for " + std::to_string(fontId) + ", which is no font");
+            Font merged = *font;  // merge into a copy so that a damaged tag leaves the font as it was
+            readDefineFontInfo(r, code == kDefineFontInfo ? 1 : 2, merged);
+            *font = std::move(merged);
+            break;
+        }
+        case kDefineText: addCharacter(id, code, readDefineText(r, 1)); break;
+        case kDefineText2: addCharacter(id, code, readDefineText(r, 2)); break;
+        case kDefineEditText: addCharacter(id, code, readDefineEditText(r)); break;
+        case kDefineButton: addCharacter(id, code, readDefineButton(r, 1)); break;
+        case kDefineButton2: addCharacter(id, code, readDefineButton(r, 2)); break;
+        case kDefineButtonCxform: {
+            uint16_t buttonId = r.u16();
+            auto it = movie_.characters.find(buttonId);
+            Button* b = it == movie_.characters.end() ? nullptr : std::get_if<Button>(&it->second.definition);
+            if (!b) throwMalformed("button colour transform for " + std::to_string(buttonId) + ", which is no button");
+            ColorTransform c = r.cxform(false);
+            for (ButtonRecord& rec : b->records) rec.colorTransform = c;
+            break;
+        }
+        case kPlaceObject: frame.tags.push_back(readPlaceObject(r, 1)); break;
+        case kPlaceObject2: frame.tags.push_back(readPlaceObject(r, 2)); break;
+        case kPlaceObject3: frame.tags.push_back(readPlaceObject(r, 3)); break;
+        case kRemoveObject: {
+            RemoveObject rm;
+            rm.characterId = r.u16();
+            rm.depth = r.u16();
+            frame.tags.push_back(rm);
+            break;
+        }
+        case kRemoveObject2: frame.tags.push_back(RemoveObject{r.u16(), std::nullopt}); break;
+        case kFrameLabel: {
+            FrameLabel label;
+            label.name = r.string();
+            label.namedAnchor = !r.atEnd() && r.u8() == 1;
+            frame.tags.push_back(std::move(label));
+            break;
+        }
+        case kDoAction: frame.tags.push_back(DoAction{r.copy(r.remaining())}); break;
+        case kDoInitAction: {
+            DoInitAction a;
+            a.spriteId = r.u16();
+            a.bytes = r.copy(r.remaining());
+            frame.tags.push_back(std::move(a));
+            break;
+        }
+        case kSetBackgroundColor: frame.tags.push_back(SetBackgroundColor{r.rgb()}); break;
+        case kFileAttributes: {
+            uint8_t f = r.u8();
+            FileAttributes& a = movie_.attributes;
+            a.present = true;
+            a.useDirectBlit = f & 0x40;
+            a.useGpu = f & 0x20;
+            a.hasMetadata = f & 0x10;
+            a.actionScript3 = f & 0x08;
+            a.useNetwork = f & 0x01;
+            break;
+        }
+        case kExportAssets: {
+            uint16_t n = r.u16();
+            for (uint16_t i = 0; i < n; ++i) {
+                uint16_t tagId = r.u16();
+                movie_.exports[r.string()] = tagId;
+            }
+            break;
+        }
+        case kDoAbc:
+        case kDoAbc1: movie_.hasAbc = true; break;
+        default: break;  // unknown and unneeded tags (sound, metadata, alignment zones...) are skipped
+        }
+    }
+
+    void countPixels(int width, int height) {
+        if (width > limits_.maxBitmapDimension || height > limits_.maxBitmapDimension)
+            throw ParseError(ParseError::Kind::Limit, "bitmap of " + std::to_string(width) + "x" +
+                                                          std::to_string(height) + " pixels is larger than " +
+                                                          std::to_string(limits_.maxBitmapDimension) + " (limit)");
+        uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+        if (bitmapPixels_ + pixels > limits_.maxTotalBitmapPixels)
+            throw ParseError(ParseError::Kind::Limit, "bitmaps of the movie exceed " +
+                                                          std::to_string(limits_.maxTotalBitmapPixels) +
+                                                          " pixels together (limit)");
+        bitmapPixels_ += pixels;
+    }
+
+    EncodedBitmap readJpeg(uint16_t code, SwfReader& r) {
+        EncodedBitmap b;
+        b.kind = EncodedBitmap::Kind::Jpeg;
+        b.tagVersion = code == kDefineBits ? 1 : code == kDefineBitsJpeg2 ? 2 : code == kDefineBitsJpeg3 ? 3 : 4;
+        b.usesMovieTables = code == kDefineBits;
+        if (b.tagVersion >= 3) {
+            uint32_t imageSize = r.u32();
+            if (b.tagVersion == 4) b.deblocking = r.u16() / 256.0;
+            b.imageData = r.copy(imageSize);
+            b.alphaData = r.copy(r.remaining());
+        } else {
+            b.imageData = r.copy(r.remaining());
+        }
+        if (auto size = jpegFrameSize(b.imageData)) {
+            b.width = static_cast<uint16_t>(size->width);
+            b.height = static_cast<uint16_t>(size->height);
+            countPixels(size->width, size->height);
+        }
+        return b;
+    }
+
+    EncodedBitmap readLossless(uint16_t code, SwfReader& r) {
+        EncodedBitmap b;
+        b.kind = EncodedBitmap::Kind::Lossless;
+        b.tagVersion = code == kDefineBitsLossless ? 1 : 2;
+        b.hasAlpha = b.tagVersion == 2;
+        b.losslessFormat = r.u8();
+        if (b.losslessFormat < 3 || b.losslessFormat > 5)
+            throwMalformed("unknown lossless bitmap format " + std::to_string(b.losslessFormat));
+        b.width = r.u16();
+        b.height = r.u16();
+        if (b.losslessFormat == 3) b.colorTableSize = static_cast<uint16_t>(r.u8() + 1);
+        countPixels(b.width, b.height);
+        b.zlibData = r.copy(r.remaining());
+        return b;
+    }
+
+    Movie& movie_;
+    const ParseLimits& limits_;
+    size_t tagCount_ = 0;
+    uint64_t bitmapPixels_ = 0;
+};
+
+}  // namespace
+
+Movie parseMovie(std::span<const uint8_t> file, const ParseLimits& limits) {
+    if (file.size() < 8 || file[1] != 'W' || file[2] != 'S' || (file[0] != 'F' && file[0] != 'C' && file[0] != 'Z'))
+        throw ParseError(ParseError::Kind::NotSwf, "not a SWF movie (no FWS, CWS or ZWS signature)");
+    Movie movie;
+    Header& h = movie.header;
+    h.version = file[3];
+    h.declaredLength = static_cast<uint32_t>(file[4] | file[5] << 8 | file[6] << 16) | static_cast<uint32_t>(file[7]) << 24;
+    if (file[0] == 'Z') {
+        h.compression = Compression::Lzma;
+        throw ParseError(ParseError::Kind::Unsupported, "LZMA-compressed (ZWS) movies are not supported");
+    }
+
+    std::vector<uint8_t> inflated;
+    std::span<const uint8_t> body = file.subspan(8);
+    if (file[0] == 'C') {
+        h.compression = Compression::Zlib;
+        InflateResult z = inflateCapped(body, limits.maxInflatedBytes, "movie");
+        if (!z.complete) movie.warnings.push_back(z.error);
+        inflated = std::move(z.data);
+        body = inflated;
+    } else if (body.size() > limits.maxInflatedBytes) {
+        throw ParseError(ParseError::Kind::Limit,
+                         "movie is larger than " + std::to_string(limits.maxInflatedBytes) + " bytes (limit)");
+    }
+
+    SwfReader r(body);
+    try {
+        h.stageRect = r.rect();
+        h.frameRate = r.u16() / 256.0;
+        h.frameCount = r.u16();
+    } catch (const ParseError&) {
+        throw ParseError(ParseError::Kind::Truncated, "movie ends inside its header");
+    }
+    movie.timeline.declaredFrameCount = h.frameCount;
+    MovieParser(movie, limits).readTimeline(r, movie.timeline, 0);
+    return movie;
+}
+
+}  // namespace swf
