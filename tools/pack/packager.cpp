@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <stdexcept>
 #include <system_error>
 
 namespace pack {
@@ -109,7 +110,12 @@ std::vector<uint8_t> BuildSaver(const Options& options) {
     contents.watermarkTop = options.watermarkTop;
     if (!options.watermarkPath.empty()) contents.watermark = Watermark(options.watermarkPath);
     contents.movie = Movie(options.moviePath);
-    const std::vector<uint8_t> block = sav::WritePackageBlock(contents);
+    std::vector<uint8_t> block;
+    try {
+        block = sav::WritePackageBlock(contents);
+    } catch (const std::length_error& tooLong) {
+        throw UsageError(std::string("a field does not fit in the package: ") + tooLong.what());
+    }
     saver.insert(saver.end(), block.begin(), block.end());
     return saver;
 }
