@@ -53,3 +53,19 @@ wait_movie_shown() {
 
 # The saver's processor time so far, in clock ticks.
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null; }
+
+# wait_saver_end NAME: waits for the saver's end in the host's log; sets END_CODE (or "none")
+# and END_MS (milliseconds from the host's last command to the end).
+wait_saver_end() {
+  local line
+  line=$(wait_log "$1" '^exit' 10)
+  read -r _ END_CODE END_MS <<<"$line"
+  END_CODE=${END_CODE:-none}
+  END_MS=${END_MS:-99999}
+}
+
+# stop_host NAME: tells the host to quit and waits for it.
+stop_host() {
+  host_command "$1" quit
+  wait_exit "$HOST_PID" 10
+}

@@ -8,22 +8,18 @@ READER="$RUN_DIR/tests/win32/app_box_reader/app_box_reader.exe"
 start_host abc --handle-text abc
 text=$("$WINE" "$READER" "Application Error" 20 2>/dev/null | tr -d '\r')
 check_eq "'/p abc' names the text in the box" "'abc' is not a valid integer value" "$(printf '%s\n' "$text" | sed -n 2p)"
-line=$(wait_log abc '^exit' 10)
-read -r _ code _ <<<"$line"
-check_eq "'/p abc' exits with 1" 1 "${code:-none}"
+wait_saver_end abc
+check_eq "'/p abc' exits with 1" 1 "$END_CODE"
 state=$(wait_log abc '^host-state' 5)
 check_eq "the host stays visible, in place and unchanged in size" \
   "host-state 1 1 $HOST_X $HOST_Y $((HOST_X + HOST_W)) $((HOST_Y + HOST_H))" "$state"
 screenshot "$WORK/abc.png"
 check_eq "the host still shows its own colour everywhere" $((HOST_W * HOST_H)) "$(host_magenta "$WORK/abc.png")"
-host_command abc quit
-wait_exit "$HOST_PID" 10
+stop_host abc
 
 start_host nowindow --handle-text 12345678
-line=$(wait_log nowindow '^exit' 10)
-read -r _ code ms <<<"$line"
-check_eq "'/p 12345678' (no such window) exits with 0" 0 "${code:-none}"
-check "it ends at once (${ms:-?} ms)" test "${ms:-99999}" -lt 3000
-host_command nowindow quit
-wait_exit "$HOST_PID" 10
+wait_saver_end nowindow
+check_eq "'/p 12345678' (no such window) exits with 0" 0 "$END_CODE"
+check "it ends at once ($END_MS ms)" test "$END_MS" -lt 3000
+stop_host nowindow
 finish

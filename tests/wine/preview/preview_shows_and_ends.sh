@@ -27,20 +27,16 @@ else
 fi
 
 host_command shown hide
-line=$(wait_log shown '^exit' 10)
-read -r _ code ms <<<"$line"
-check_eq "hiding the host ends the saver with 0" 0 "${code:-none}"
-check "it ends within a second of the hide (${ms:-?} ms)" test "${ms:-99999}" -lt 1000
-host_command shown quit
-wait_exit "$HOST_PID" 10
+wait_saver_end shown
+check_eq "hiding the host ends the saver with 0" 0 "$END_CODE"
+check "it ends within a second of the hide ($END_MS ms)" test "$END_MS" -lt 1000
+stop_host shown
 
 start_host destroyed
 wait_movie_shown 15 >/dev/null
 host_command destroyed destroy
-line=$(wait_log destroyed '^exit' 10)
-read -r _ code ms <<<"$line"
-check_eq "destroying the host ends the saver with 0" 0 "${code:-none}"
-check "it ends within a second of the destruction (${ms:-?} ms)" test "${ms:-99999}" -lt 1000
-host_command destroyed quit
-wait_exit "$HOST_PID" 10
+wait_saver_end destroyed
+check_eq "destroying the host ends the saver with 0" 0 "$END_CODE"
+check "it ends within a second of the destruction ($END_MS ms)" test "$END_MS" -lt 1000
+stop_host destroyed
 finish

@@ -18,9 +18,7 @@ check "waiting costs under a quarter of a core" test "$((t1 - t0))" -lt "$(( $(g
 host_command hidden show
 if wait_movie_shown 15; then ok "the movie appears when the host is shown"; else fail "the host shows its own colour after showing"; fi
 host_command hidden hide
-line=$(wait_log hidden '^exit' 10)
-read -r _ code ms <<<"$line"
-check_eq "hiding it afterwards ends the saver with 0" 0 "${code:-none}"
-host_command hidden quit
-wait_exit "$HOST_PID" 10
+wait_saver_end hidden
+check_eq "hiding it afterwards ends the saver with 0" 0 "$END_CODE"
+stop_host hidden
 finish
