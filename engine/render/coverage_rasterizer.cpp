@@ -33,6 +33,12 @@ bool CoverageRasterizer::prepare(const Polygon& polygon, const IntRect& clip) {
 // box become vertical edges on its left border (they still change the winding of everything to their
 // right), parts right of it vanish into the spare cell past the right border.
 void CoverageRasterizer::addEdge(Point a, Point b) {
+    // Far beyond any target, coordinates only need to stay far: bringing them within 1e12 keeps
+    // every difference and product below finite.
+    constexpr double kFar = 1e12;
+    if (!(a.x == a.x && a.y == a.y && b.x == b.x && b.y == b.y)) return;
+    a = {std::clamp(a.x, -kFar, kFar), std::clamp(a.y, -kFar, kFar)};
+    b = {std::clamp(b.x, -kFar, kFar), std::clamp(b.y, -kFar, kFar)};
     double top = box_.y0, bottom = box_.y1;
     if (a.y == b.y) return;
     if ((a.y <= top && b.y <= top) || (a.y >= bottom && b.y >= bottom)) return;

@@ -1,6 +1,7 @@
 // The software renderer: draws the Renderer calls into an RgbaImage (premultiplied RGBA) with
 // exact-area anti-aliasing. Masks and layers live on a stack of target-sized planes that are reused
-// from frame to frame and only cleared where they were drawn.
+// from frame to frame and only cleared where they were drawn, so keep one renderer for a whole run
+// of frames rather than making one per frame.
 #pragma once
 
 #include <cstdint>

@@ -156,6 +156,12 @@ TEST(CoverageRasterizer, MalformedPolygonsAreHarmless) {
     Polygon huge = rectPolygon(-1e30, -1e30, 1e30, 1e30);
     CoverageGrid g = rasterize(huge, FillRule::NonZero, 4, 4);
     EXPECT_DOUBLE_EQ(g.sum(), 16.0);
+    // Differences of such coordinates overflow to infinity unless they are tamed first.
+    Polygon vast = polygonOf({{-1.7e308, -1.7e308}, {1.7e308, 0.5}, {2, 1.7e308}});
+    for (FillRule rule : {FillRule::NonZero, FillRule::EvenOdd}) {
+        double sum = rasterize(vast, rule, 4, 4).sum();
+        EXPECT_TRUE(sum >= 0 && sum <= 16);
+    }
     Polygon flattened;
     Contour c;
     c.start = {0, 0};
