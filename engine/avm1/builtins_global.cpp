@@ -15,7 +15,7 @@ Value asSetPropFlags(Machine& m, Object*, std::vector<Value>& args) {
     if (!o) return Value();
     int set = toInt32(m.toNumber(arg(args, 2)));
     int clear = toInt32(m.toNumber(arg(args, 3)));
-    auto apply = [&](Property& p) { p.flags = uint8_t(((p.flags & ~clear) | set) & 7); };
+    auto apply = [&](Property& p) { p.flags = uint16_t((p.flags & ~clear) | set); };
     Value names = arg(args, 1);
     if (names.isNull()) {
         o->forEachMutable(apply);

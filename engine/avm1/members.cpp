@@ -95,7 +95,7 @@ Value Machine::getMember(const Value& target, const std::string& name) {
     if (k == "__proto__") return Value(o->proto);
     int steps = 0;
     for (Object* cur = o; cur && steps < MaxChain; cur = cur->proto, ++steps) {
-        if (const Property* p = cur->find(k)) {
+        if (const Property* p = cur->find(k); p && visibleTo(p->flags, version_)) {
             if (p->getter) return call(Value(p->getter), o, {});
             return p->value;
         }
@@ -179,7 +179,7 @@ bool Machine::hasProperty(Object* o, const std::string& name) {
     }
     int steps = 0;
     for (Object* cur = o; cur && steps < MaxChain; cur = cur->proto, ++steps)
-        if (cur->find(k)) return true;
+        if (const Property* p = cur->find(k); p && visibleTo(p->flags, version_)) return true;
     return false;
 }
 
@@ -197,7 +197,7 @@ std::vector<std::string> Machine::enumerate(Object* o) {
                 if (seen.insert(n).second) names.push_back(n);
             }
         cur->forEach([&](const Property& p) {
-            if (p.flags & DontEnum) return;
+            if ((p.flags & DontEnum) || !visibleTo(p.flags, version_)) return;
             if (seen.insert(key(p.name)).second) names.push_back(p.name);
         });
     }

@@ -14,7 +14,7 @@ const Property* Object::find(const std::string& key) const {
     return it == index_.end() ? nullptr : &props_[it->second];
 }
 
-Property& Object::put(const std::string& key, const std::string& name, Value v, uint8_t flags) {
+Property& Object::put(const std::string& key, const std::string& name, Value v, uint16_t flags) {
     if (Property* p = find(key)) {
         p->value = std::move(v);
         return *p;

@@ -16,14 +16,25 @@ class Machine;
 class Clip;
 struct FunctionCode;
 
-enum PropertyFlags : uint8_t { DontEnum = 1, DontDelete = 2, ReadOnly = 4 };
+enum PropertyFlags : uint16_t {
+    DontEnum = 1, DontDelete = 2, ReadOnly = 4,
+    // Seen only by movies of at least SWF 6, 7, 8, 9 or 10.
+    FromVersion6 = 0x100, FromVersion7 = 0x400, FromVersion8 = 0x1000, FromVersion9 = 0x2000, FromVersion10 = 0x4000
+};
+
+// Whether a movie of `swfVersion` sees a property with these flags.
+inline bool visibleTo(uint16_t flags, int swfVersion) {
+    return !((flags & FromVersion6 && swfVersion < 6) || (flags & FromVersion7 && swfVersion < 7) ||
+             (flags & FromVersion8 && swfVersion < 8) || (flags & FromVersion9 && swfVersion < 9) ||
+             (flags & FromVersion10 && swfVersion < 10));
+}
 
 struct Property {
     std::string name;  // as first written
     Value value;
     Object* getter = nullptr;  // addProperty accessors
     Object* setter = nullptr;
-    uint8_t flags = 0;
+    uint16_t flags = 0;
     bool live = true;
 };
 
@@ -64,7 +75,7 @@ public:
     // Own properties, keys already folded for case (see Machine::key).
     Property* find(const std::string& key);
     const Property* find(const std::string& key) const;
-    Property& put(const std::string& key, const std::string& name, Value v, uint8_t flags = 0);
+    Property& put(const std::string& key, const std::string& name, Value v, uint16_t flags = 0);
     bool remove(const std::string& key);
     template <class F> void forEach(F f) const {
         for (const Property& p : props_)

@@ -104,4 +104,16 @@ TEST_F(MachineTest, FunctionCallAndApply) {
     EXPECT_EQ(run(a), (Lines{"K12", "Kxy"}));
 }
 
+TEST_F(MachineTest, PropertiesFlaggedForLaterVersionsAreHidden) {
+    // o.p = 1; ASSetPropFlags(o, "p", 0x1000 /* from SWF 8 on */); trace(o.p);
+    Asm a;
+    a.push({"o", "p", 1.0, 1}).op(InitObject).op(SetVariable);
+    a.push({0.0, 4096.0, "p"}).get("o").push({4, "ASSetPropFlags"}).op(CallFunction).op(Pop);
+    a.get("o").push({"p"}).op(GetMember).trace();
+    useVersion(7);
+    EXPECT_EQ(run(a), (Lines{"undefined"}));
+    useVersion(8);
+    EXPECT_EQ(run(a), (Lines{"1"}));
+}
+
 }  // namespace swf::avm1::test
