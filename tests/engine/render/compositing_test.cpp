@@ -12,14 +12,12 @@ namespace {
 
 using test::filledRect;
 
-const Rgba kWhite{255, 255, 255, 255};
-const Rgba kRed{255, 0, 0, 255};
-const Matrix kPixels = Matrix::scale(1 / kTwipsPerPixel, 1 / kTwipsPerPixel);
-
-Rgba pixel(const RgbaImage& img, int x, int y) {
-    const uint8_t* p = img.at(x, y);
-    return {p[0], p[1], p[2], p[3]};
-}
+using test::kBlue;
+using test::kRed;
+using test::kTwipsToPixels;
+using test::kWhite;
+using test::pixel;
+const Matrix kPixels = kTwipsToPixels;
 ShapePaths rectPx(double x0, double y0, double x1, double y1, Rgba c) {
     return filledRect(x0 * 20, y0 * 20, x1 * 20, y1 * 20, c);
 }

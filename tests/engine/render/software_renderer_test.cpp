@@ -12,15 +12,11 @@ namespace {
 
 using test::filledRect;
 
-const Rgba kWhite{255, 255, 255, 255};
-const Rgba kRed{255, 0, 0, 255};
-const Rgba kBlue{0, 0, 255, 255};
-const Matrix kTwipsToPixels = Matrix::scale(1 / kTwipsPerPixel, 1 / kTwipsPerPixel);
-
-Rgba pixel(const RgbaImage& img, int x, int y) {
-    const uint8_t* p = img.at(x, y);
-    return {p[0], p[1], p[2], p[3]};
-}
+using test::kBlue;
+using test::kRed;
+using test::kTwipsToPixels;
+using test::kWhite;
+using test::pixel;
 
 // Twips of a pixel coordinate.
 double tw(double px) { return px * kTwipsPerPixel; }

@@ -3,6 +3,7 @@
 
 #include <initializer_list>
 
+#include "engine/base/image.h"
 #include "engine/base/paths.h"
 
 namespace swf::test {
@@ -39,6 +40,18 @@ inline ShapePaths filledRect(double x0, double y0, double x1, double y1, Rgba co
     f.style = solidFill(color);
     f.contours.push_back(rectContour(x0, y0, x1, y1));
     return shapeWithFill(std::move(f));
+}
+
+inline const Rgba kWhite{255, 255, 255, 255};
+inline const Rgba kRed{255, 0, 0, 255};
+inline const Rgba kBlue{0, 0, 255, 255};
+// Shapes whose coordinates are whole twips drawn at one pixel per 20 twips.
+inline const Matrix kTwipsToPixels = Matrix::scale(1 / kTwipsPerPixel, 1 / kTwipsPerPixel);
+
+// A target pixel as stored (premultiplied).
+inline Rgba pixel(const RgbaImage& img, int x, int y) {
+    const uint8_t* p = img.at(x, y);
+    return {p[0], p[1], p[2], p[3]};
 }
 
 }  // namespace swf::test
