@@ -31,7 +31,9 @@ for args in "/c" "" "/C:1234"; do
     red=$(convert "$WORK/about.png" -crop "$((r - l))x60+$l+$t" +repage -fuzz 20% -fill black +opaque "rgb(200,0,0)" -format "%[fx:int(mean*w*h*3)]" info: 2>/dev/null)
     check "the title is drawn in the RTF's red ($red)" test "${red:-0}" -gt 20
   fi
-  # The saver window is made in this mode too, but never shown.
+  # The saver window is made in this mode too, but never shown, and leaves the pointer alone.
+  cursor=$(fact cursor_showing "$(probe cursor)")
+  [ "$cursor" != unknown ] && check_eq "'$args': the pointer stays visible" 1 "$cursor"
   check_eq "'$args': the saver window exists, hidden" "1 0" \
     "$(s=$(probe window TfrmSCRViewEngine); echo "$(fact found "$s") $(fact visible "$s")")"
   probe close TfrmConfig >/dev/null
