@@ -153,7 +153,12 @@ void SoftwareRenderer::drawStroke(const StrokePath& stroke, const Matrix& toPixe
     if (!std::isfinite(scale) || !std::isfinite(style.width)) return;
     bool noScale = style.noHScale || style.noVScale;
     double width = std::max(style.width, 0.0);
-    double pixelWidth = noScale ? width / kTwipsPerPixel : width * scale;
+    // A stroke that may not scale on one axis still follows the scale of the other.
+    double scaleX = std::hypot(toPixels.a, toPixels.b), scaleY = std::hypot(toPixels.c, toPixels.d);
+    double pixelWidth = width * scale;
+    if (style.noHScale && style.noVScale) pixelWidth = width / kTwipsPerPixel;
+    else if (style.noHScale) pixelWidth = width * scaleY;
+    else if (style.noVScale) pixelWidth = width * scaleX;
     polygon_.clear();
     render::StrokeGeometry geometry;
     geometry.startCap = style.startCap;

@@ -120,6 +120,20 @@ TEST(StrokesThroughTheRenderer, HairlinesAndThinLinesAreOnePixelWideWidthsScale)
     EXPECT_NEAR(drawn(160, false), 200, 1);   // 8 px wide, scaled to 4
     EXPECT_NEAR(drawn(160, true), 400, 1);    // no-scale: stays 8 px wide
 
+    // Stretched three times across: a stroke that may not scale horizontally follows the vertical
+    // scale only; one that may not scale vertically follows the horizontal one.
+    style.width = 160;
+    style.noHScale = true;
+    style.noVScale = false;
+    r.beginFrame({255, 255, 255, 255});
+    r.drawShape(strokeShape(style, {400, 400}, {800, 400}), Matrix::scale(1.5 / 20, 0.5 / 20), {});
+    EXPECT_NEAR(darkness(target), 30 * 4, 1);  // 30 px long, 8 * 0.5 px wide
+    style.noHScale = false;
+    style.noVScale = true;
+    r.beginFrame({255, 255, 255, 255});
+    r.drawShape(strokeShape(style, {400, 400}, {800, 400}), Matrix::scale(1.5 / 20, 0.5 / 20), {});
+    EXPECT_NEAR(darkness(target), 30 * 12, 1);  // 8 * 1.5 px wide
+
     // A stroke painted with a fill uses the fill, not the colour.
     FillStyle red;
     red.color = {255, 0, 0, 255};
