@@ -22,6 +22,16 @@ if [ -x "$PACK" ]; then
   check "the packaging tool reports the same image end" bash -c "'$PACK' --inspect '$product' | grep -q '^image end: $end\$'"
 fi
 
+# Its resources: the manifest asking for the common controls 6.0.0.0 (visual styles), the icon,
+# and the two form layouts.
+types=$(i686-w64-mingw32-objdump -p "$product" | sed -n 's/^[0-9a-f]*   Entry: ID: 0x0000\(..\),.*/\1/p' | tr '\n' ' ')
+strings -a "$product" > "$WORK/strings.txt"
+check "the manifest names Microsoft.Windows.Common-Controls" grep -q 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' "$WORK/strings.txt"
+check "the saver window's layout is stored" grep -q '^object frmSCRViewEngine TfrmSCRViewEngine' "$WORK/strings.txt"
+check "the about dialog's layout is stored" grep -q '^object frmConfig TfrmConfig' "$WORK/strings.txt"
+check "an icon group is stored" grep -q '0e' <<<"$types"
+check "a manifest resource is stored" grep -q '18' <<<"$types"
+
 # A file with bytes behind the image is told apart by the same computation.
 cp "$product" "$WORK/longer.scr"
 printf 'tail' >> "$WORK/longer.scr"
