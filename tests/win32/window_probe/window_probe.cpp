@@ -3,6 +3,7 @@
 //                             and one child=CLASS:TEXT line per child window
 // window_probe redraw CLASS  asks that window and its children to paint again
 // window_probe textpos CLASS TEXT  the screen position of TEXT in the window's rich edit box
+// window_probe endsession CLASS  sends WM_QUERYENDSESSION and prints answer=1 or 0
 // window_probe cursor         prints cursor_showing (GetCursorInfo) and the pointer position
 // window_probe close CLASS    posts WM_CLOSE to that window (as another program would) and
 //                             prints sent=1, or found=0 when there is none
@@ -88,6 +89,23 @@ int CloseWindow(const char* className) {
     return 0;
 }
 
+// The system's question before a log-off: sent, and the answer printed (1 may end, 0 may not).
+int QueryEndSession(const char* className) {
+    HWND window = FindWindowA(className, nullptr);
+    if (!window) {
+        std::printf("found=0\n");
+        return 0;
+    }
+    DWORD_PTR answer = 0;
+    // Long enough for a password prompt of the test's library, which answers at once.
+    if (!SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 20000, &answer)) {
+        std::printf("answer=none\n");
+        return 0;
+    }
+    std::printf("answer=%d\n", answer ? 1 : 0);
+    return 0;
+}
+
 int Redraw(const char* className) {
     HWND window = FindWindowA(className, nullptr);
     std::printf("found=%d\n", window ? 1 : 0);
@@ -134,7 +152,8 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "cursor") == 0) return ProbeCursor();
     if (argc == 3 && std::strcmp(argv[1], "close") == 0) return CloseWindow(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "redraw") == 0) return Redraw(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "endsession") == 0) return QueryEndSession(argv[2]);
     if (argc == 4 && std::strcmp(argv[1], "textpos") == 0) return TextPosition(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: window_probe window CLASS | cursor | close CLASS\n");
+    std::fprintf(stderr, "usage: window_probe window|close|redraw|endsession CLASS | textpos CLASS TEXT | cursor\n");
     return 2;
 }

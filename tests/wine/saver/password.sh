@@ -1,6 +1,7 @@
 # The screen-saver password: with "ScreenSaveUsePassword" on and our stand-in PASSWORD.CPL in the
 # system folder, a refusing answer keeps the saver running and the next input asks again, an
-# accepting one ends it; WM_CLOSE from another program passes the same check. Without the value,
+# accepting one ends it; WM_CLOSE from another program and the system's question before a
+# log-off pass the same check. Without the value,
 # or without the library, input ends it at once; a PASSWORD.CPL beside the saver or in the
 # current folder is never loaded.
 source "$(dirname "$0")/../lib.sh"
@@ -49,7 +50,12 @@ if start_saver "$WORK/saver.scr"; then
   check "WM_CLOSE from outside asks too" wait_calls 3
   if still_running 1; then ok "and a refusal keeps it running"; else fail "WM_CLOSE refused keeps it running"; fi
 
+  # Before a log-off the system asks; the password check answers for the saver.
+  check_eq "a refused password refuses the log-off" 0 "$(fact answer "$(probe endsession TfrmSCRViewEngine)")"
   answer 1
+  check_eq "an accepted one allows it" 1 "$(fact answer "$(probe endsession TfrmSCRViewEngine)")"
+  check_eq "without closing the saver" 1 "$(fact visible "$(probe window TfrmSCRViewEngine)")"
+
   xdotool key space
   wait_exit "$pid" 15
   check_eq "an accepted password ends it with 0" 0 "$EXIT_CODE"
