@@ -99,7 +99,7 @@ Value registerClass(Machine&, Object*, std::vector<Value>&) { return Value(true)
 Value functionCall(Machine& m, Object* self, std::vector<Value>& args) {
     Value thisArg = arg(args, 0);
     std::vector<Value> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
-    return m.call(Value(self), thisArg.isNullish() ? nullptr : m.toObject(thisArg), std::move(rest));
+    return m.call(Value(self), thisArg.isNullish() ? m.global() : m.toObject(thisArg), std::move(rest));
 }
 
 Value functionApply(Machine& m, Object* self, std::vector<Value>& args) {
@@ -113,7 +113,7 @@ Value functionApply(Machine& m, Object* self, std::vector<Value>& args) {
                 list.push_back(m.getMember(Value(a), std::to_string(i)));
         }
     }
-    return m.call(Value(self), thisArg.isNullish() ? nullptr : m.toObject(thisArg), std::move(list));
+    return m.call(Value(self), thisArg.isNullish() ? m.global() : m.toObject(thisArg), std::move(list));
 }
 
 Value functionCtor(Machine& m, Object*, std::vector<Value>&) { return Value(m.newFunction(nullptr)); }

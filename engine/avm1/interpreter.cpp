@@ -49,7 +49,22 @@ void Machine::checkBudget() {
     }
 }
 
+void Machine::startScript() {
+    actionsRun_ = 0;
+    scriptStart_ = std::chrono::steady_clock::now();
+    char here;
+    stackTop_ = reinterpret_cast<uintptr_t>(&here);
+}
+
+void Machine::checkStack() {
+    char here;
+    uintptr_t now = reinterpret_cast<uintptr_t>(&here);
+    if (stackTop_ > now && stackTop_ - now > limits_.maxStackBytes)
+        throw ScriptAbort{"Script recursion nested too deeply for the stack; the script was stopped."};
+}
+
 void Machine::runBlock(Frame& f, size_t begin, size_t end, size_t& pc) {
+    checkStack();
     pc = begin;
     while (pc >= begin && pc < end && !f.returned) {
         checkBudget();

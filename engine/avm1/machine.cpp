@@ -63,10 +63,7 @@ void Machine::runActions(const ActionCode& code, Clip* clip) {
     if (!code.bytes || code.end > code.bytes->size() || code.begin >= code.end) return;
     if (clip && clip->isRemoved()) return;
     bool top = scriptDepth_ == 0;
-    if (top) {
-        actionsRun_ = 0;
-        scriptStart_ = std::chrono::steady_clock::now();
-    }
+    if (top) startScript();
     ++scriptDepth_;
     Frame f;
     f.bytes = code.bytes->data();
@@ -105,7 +102,20 @@ void Machine::runActions(const ActionCode& code, Clip* clip) {
 Value Machine::call(const Value& fnValue, Object* self, std::vector<Value> args, Object* home) {
     Object* fn = fnValue.object();
     if (!fn || !fn->isFunction()) return Value();
-    if (fn->native) return fn->native(*this, self, args);
+    if (fn->native) {
+        // Built-ins count too: a conversion can call back into scripts or into itself (an
+        // array that contains itself).
+        if (callDepth_ >= limits_.maxCallDepth)
+            throw ScriptAbort{std::to_string(limits_.maxCallDepth) +
+                              " levels of recursion were exceeded in one action list; the script was stopped."};
+        checkStack();
+        ++callDepth_;
+        struct Leave {
+            int& depth;
+            ~Leave() { --depth; }
+        } leave{callDepth_};
+        return fn->native(*this, self, args);
+    }
     return runFunction(fn, self, args, home);
 }
 
@@ -115,10 +125,7 @@ Value Machine::runFunction(Object* fn, Object* self, std::vector<Value>& args, O
         throw ScriptAbort{std::to_string(limits_.maxCallDepth) +
                           " levels of recursion were exceeded in one action list; the script was stopped."};
     bool top = scriptDepth_ == 0;
-    if (top) {
-        actionsRun_ = 0;
-        scriptStart_ = std::chrono::steady_clock::now();
-    }
+    if (top) startScript();
     ++scriptDepth_;
     ++callDepth_;
     struct Leave {
@@ -272,6 +279,7 @@ bool Machine::callClipMethod(Clip* clip, const std::string& name, std::vector<Va
     Value fn = getMember(Value(o), name);
     if (!fn.object() || !fn.object()->isFunction()) return false;
     bool top = scriptDepth_ == 0;
+    if (top) startScript();
     try {
         call(fn, o, std::move(args));
     } catch (ScriptThrow& t) {
@@ -306,8 +314,7 @@ void Machine::runIntervals() {
         Interval copy = it->second;
         try {
             Value fn = copy.method.empty() ? copy.fn : getMember(Value(copy.self), copy.method);
-            actionsRun_ = 0;
-            scriptStart_ = std::chrono::steady_clock::now();
+            startScript();
             call(fn, copy.self, copy.args);
         } catch (ScriptThrow& t) {
             host_.warning("Uncaught script error: " + toString(t.value));

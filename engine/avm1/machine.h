@@ -31,6 +31,9 @@ struct Limits {
     int maxCallDepth = 256;            // nested function calls
     double maxSecondsPerScript = 5.0;  // wall time of one top-level script
     uint64_t maxActionsPerScript = 50'000'000;
+    // Native stack one script may use: nesting is stopped before it could overflow a 1 MB thread
+    // stack (a script call level takes a few kilobytes).
+    size_t maxStackBytes = 640 * 1024;
 };
 
 class Machine {
@@ -113,6 +116,8 @@ public:
 private:
     void installBuiltins();
     void checkBudget();
+    void checkStack();
+    void startScript();
     Value lookupVariable(Frame& f, const std::string& name);
     void assignVariable(Frame& f, const std::string& name, const Value& v);
     bool splitPath(Frame& f, const std::string& path, Object*& owner, std::string& member);
@@ -130,6 +135,7 @@ private:
     int scriptDepth_ = 0;
     uint64_t actionsRun_ = 0;
     std::chrono::steady_clock::time_point scriptStart_;
+    uintptr_t stackTop_ = 0;
 
     struct Interval {
         Value fn;

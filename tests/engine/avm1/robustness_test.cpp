@@ -56,3 +56,35 @@ TEST_F(MachineTest, GarbageCollectionKeepsWhatIsReachable) {
 }
 
 }  // namespace swf::avm1::test
+
+namespace swf::avm1::test {
+
+TEST_F(MachineTest, SelfContainingArrayAsTextIsStopped) {
+    // a = []; a[0] = a; trace(a);
+    Asm a;
+    a.push({"a", 0}).op(InitArray).op(SetVariable);
+    a.get("a").push({"0"}).get("a").op(SetMember);
+    a.get("a").trace();
+    run(a);
+    ASSERT_EQ(host.warnings.size(), 1u);
+    EXPECT_NE(host.warnings[0].find("recursion"), std::string::npos);
+}
+
+}  // namespace swf::avm1::test
+
+namespace swf::avm1::test {
+
+TEST_F(MachineTest, DeeplyNestedBlocksAreStoppedBeforeTheStackEnds) {
+    Asm body;
+    body.push({"innermost"}).trace();
+    for (int i = 0; i < 3000; ++i) {
+        Asm outer;
+        outer.push({"_root"}).op(GetVariable).with(body);
+        body = outer;
+    }
+    EXPECT_TRUE(run(body).empty());
+    ASSERT_EQ(host.warnings.size(), 1u);
+    EXPECT_NE(host.warnings[0].find("too deeply"), std::string::npos);
+}
+
+}  // namespace swf::avm1::test
