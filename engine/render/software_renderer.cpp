@@ -40,7 +40,8 @@ struct SoftwareRenderer::Destination {
     const uint8_t* clip = nullptr;
     IntRect clipBounds;
     bool isTarget = false;
-    bool discard = false;  // content of a mask beyond the nesting limit
+    bool discard = false;     // content of a mask beyond the nesting limit
+    bool accumulate = false;  // image is the shape scratch: add coverage-weighted paint, don't blend
 };
 
 SoftwareRenderer::SoftwareRenderer(RgbaImage& target) : target_(target) {}
@@ -128,6 +129,19 @@ void SoftwareRenderer::drawShape(const ShapePaths& shape, const Matrix& toPixels
     if (!fitsTarget(dest)) return;
     if (dest.discard || (dest.clip && dest.clipBounds.empty())) return;  // nothing of it can show
     for (const PathLayer& layer : shape.layers) {
+        // The fills of one layer tile the plane without overlapping. Blending them one by one would let
+        // the background show through where two meet along an anti-aliased edge; adding them up first
+        // and blending the sum once keeps shared edges seamless.
+        const bool merge = !dest.maskPlane && layer.fills.size() > 1;
+        Destination fillDest = dest;
+        if (merge) {
+            if (shapeScratch_.width != target_.width || shapeScratch_.height != target_.height)
+                shapeScratch_ = RgbaImage(target_.width, target_.height);
+            scratchDirty_ = {};
+            fillDest.image = &shapeScratch_;
+            fillDest.dirty = &scratchDirty_;
+            fillDest.accumulate = true;
+        }
         for (const FillPath& fill : layer.fills) {
             if (!dest.maskPlane) {
                 paint_.setFill(fill.style, toPixels, cxform);
@@ -135,7 +149,13 @@ void SoftwareRenderer::drawShape(const ShapePaths& shape, const Matrix& toPixels
             }
             polygon_.clear();
             render::flattenContours(fill.contours, toPixels, render::kFlatnessTolerance, polygon_);
-            fillPolygon(fill.nonZero ? render::FillRule::NonZero : render::FillRule::EvenOdd, dest, true);
+            fillPolygon(fill.nonZero ? render::FillRule::NonZero : render::FillRule::EvenOdd, fillDest);
+        }
+        if (merge && !scratchDirty_.empty()) {
+            render::compositeLayer(shapeScratch_, *dest.image, scratchDirty_, BlendMode::Normal, nullptr);
+            if (dest.dirty) *dest.dirty = dest.dirty->united(scratchDirty_);
+            for (int y = scratchDirty_.y0; y < scratchDirty_.y1; ++y)
+                std::memset(shapeScratch_.at(scratchDirty_.x0, y), 0, static_cast<size_t>(scratchDirty_.width()) * 4);
         }
         for (const StrokePath& stroke : layer.strokes) drawStroke(stroke, toPixels, cxform, dest);
     }
@@ -186,10 +206,10 @@ void SoftwareRenderer::drawStroke(const StrokePath& stroke, const Matrix& toPixe
             render::strokePolyline(polyline_, geometry, polygon_);
         }
     }
-    fillPolygon(render::FillRule::NonZero, dest, true);
+    fillPolygon(render::FillRule::NonZero, dest);
 }
 
-void SoftwareRenderer::fillPolygon(render::FillRule rule, const Destination& dest, bool) {
+void SoftwareRenderer::fillPolygon(render::FillRule rule, const Destination& dest) {
     if (polygon_.empty()) return;
     IntRect clip = targetRect();
     if (dest.clip) clip = clip.intersected(dest.clipBounds);
@@ -208,6 +228,10 @@ void SoftwareRenderer::fillPolygon(render::FillRule rule, const Destination& des
         }
         if (dest.maskPlane) {
             render::uniteMaskSpan(dest.maskPlane + offset, coverage, length);
+        } else if (dest.accumulate) {
+            if (solid) std::fill_n(spanPixels_.data(), length, solidPixel);
+            else paint_.shadeSpan(x0, y, length, spanPixels_.data());
+            render::addSpan(dest.image->at(x0, y), spanPixels_.data(), coverage, length);
         } else if (solid) {
             render::blendSolidSpan(dest.image->at(x0, y), solidPixel, coverage, length);
         } else {

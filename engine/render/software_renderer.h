@@ -41,7 +41,7 @@ private:
     Destination destination();
     int planeCount() const;
     bool fitsTarget(const Destination& d) const;
-    void fillPolygon(render::FillRule rule, const Destination& dest, bool paintVisible);
+    void fillPolygon(render::FillRule rule, const Destination& dest);
     void drawStroke(const StrokePath& stroke, const Matrix& toPixels, const ColorTransform& cxform,
                     const Destination& dest);
     std::unique_ptr<Entry> takeEntry();
@@ -60,6 +60,8 @@ private:
     std::vector<uint32_t> spanPixels_;
     std::vector<uint8_t> spanCoverage_;
     render::FilterScratch filterScratch_;
+    RgbaImage shapeScratch_;        // the fills of one shape layer, summed before blending
+    render::IntRect scratchDirty_;
 };
 
 }  // namespace swf

@@ -1,5 +1,6 @@
 #include "engine/render/span_compositor.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/render/pixel_math.h"
@@ -80,6 +81,15 @@ void blendSolidSpan(uint8_t* dst, uint32_t src, const uint8_t* coverage, int len
         uint8_t* p = dst + static_cast<size_t>(i) * 4;
         store(p, over(scalePixel(src, c), load(p)));
         ++i;
+    }
+}
+
+void addSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int length) {
+    for (int i = 0; i < length; ++i, dst += 4) {
+        uint32_t c = coverage[i];
+        if (c == 0) continue;
+        uint32_t s = c == 255 ? src[i] : scalePixel(src[i], c);
+        for (int k = 0; k < 4; ++k) dst[k] = static_cast<uint8_t>(std::min(255u, dst[k] + ((s >> (8 * k)) & 255u)));
     }
 }
 

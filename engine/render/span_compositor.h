@@ -12,6 +12,9 @@ void blendSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int l
 // The same with one colour for the whole span.
 void blendSolidSpan(uint8_t* dst, uint32_t src, const uint8_t* coverage, int length);
 
+// dst = min(255, dst + src * coverage), per channel: sums paint of regions that do not overlap.
+void addSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int length);
+
 // mask = mask + coverage * (1 - mask): the union of shapes drawn into a mask.
 void uniteMaskSpan(uint8_t* mask, const uint8_t* coverage, int length);
 

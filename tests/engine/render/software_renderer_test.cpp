@@ -52,6 +52,32 @@ TEST(SoftwareRenderer, EdgesAndTranslucentFillsBlendWithWhatIsBelow) {
     EXPECT_EQ(glass.a, 255);
 }
 
+TEST(SoftwareRenderer, FillsOfOneLayerMeetWithoutASeam) {
+    // Red and blue share an edge through the middle of pixel column 4, drawn as two fills of one layer.
+    ShapePaths shape = filledRect(0, 0, tw(4.5), tw(8), kRed);
+    FillPath blue;
+    blue.style = test::solidFill(kBlue);
+    blue.contours.push_back(test::rectContour(tw(4.5), 0, tw(8), tw(8)));
+    shape.layers[0].fills.push_back(blue);
+    RgbaImage target(8, 8);
+    SoftwareRenderer r(target);
+    r.beginFrame(kWhite);
+    r.drawShape(shape, kTwipsToPixels, {});
+    Rgba edge = pixel(target, 4, 3);
+    EXPECT_NEAR(edge.r, 128, 1);  // half red, half blue, and none of the white behind
+    EXPECT_EQ(edge.g, 0);
+    EXPECT_NEAR(edge.b, 127, 1);
+    EXPECT_EQ(pixel(target, 2, 3), kRed);
+    EXPECT_EQ(pixel(target, 6, 3), kBlue);
+    // The same two fills in separate layers are blended one after the other.
+    ShapePaths layered = filledRect(0, 0, tw(4.5), tw(8), kRed);
+    layered.layers.emplace_back();
+    layered.layers[1].fills.push_back(blue);
+    r.beginFrame(kWhite);
+    r.drawShape(layered, kTwipsToPixels, {});
+    EXPECT_NEAR(pixel(target, 4, 3).g, 64, 1);
+}
+
 }  // namespace
 }  // namespace swf
 
