@@ -40,4 +40,20 @@ for args in "/c" "" "/C:1234"; do
   wait_exit "$pid" 20
   check_eq "'$args': closing ends with 0" 0 "$EXIT_CODE"
 done
+
+# The engine without a package: the dialog shows with empty texts.
+cp "$SAVER" "$WORK/bare.scr"
+start_bg pid "$WINE" "$WORK/bare.scr" /c
+if wait_visible TfrmConfig 40; then
+  facts=$(probe window TfrmConfig)
+  check_eq "without a package: an empty caption" "" "$(fact caption "$facts")"
+  check "without a package: an empty button" grep -qx 'child=TButton:' <<< "$facts"
+  check "without a package: an empty text box" grep -qx 'child=TRichEdit:' <<< "$facts"
+  probe close TfrmConfig >/dev/null
+  wait_exit "$pid" 20
+  check_eq "without a package: closing ends with 0" 0 "$EXIT_CODE"
+else
+  fail "without a package: the dialog shows"
+  kill_wine_programs
+fi
 finish
