@@ -100,6 +100,25 @@ void compositeLayer(const RgbaImage& layer, RgbaImage& below, const IntRect& are
     }
 }
 
+void transformArea(RgbaImage& image, const IntRect& area, const ColorTransform& cxform) {
+    IntRect r = area.intersected({0, 0, image.width, image.height});
+    for (int y = r.y0; y < r.y1; ++y) {
+        uint8_t* p = image.at(r.x0, y);
+        for (int x = r.x0; x < r.x1; ++x, p += 4) {
+            uint32_t a = p[3];
+            if (a == 0) continue;
+            Rgba straight{static_cast<uint8_t>(std::min(255u, (p[0] * 255u + a / 2) / a)),
+                          static_cast<uint8_t>(std::min(255u, (p[1] * 255u + a / 2) / a)),
+                          static_cast<uint8_t>(std::min(255u, (p[2] * 255u + a / 2) / a)), static_cast<uint8_t>(a)};
+            Rgba c = cxform.apply(straight);
+            p[0] = mul255(c.r, c.a);
+            p[1] = mul255(c.g, c.a);
+            p[2] = mul255(c.b, c.a);
+            p[3] = c.a;
+        }
+    }
+}
+
 void uniteLayerIntoMask(const RgbaImage& layer, uint8_t* mask, int maskWidth, const IntRect& area,
                         const uint8_t* clip) {
     IntRect r = area.intersected({0, 0, std::min(layer.width, maskWidth), layer.height});

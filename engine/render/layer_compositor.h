@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "engine/base/color.h"
 #include "engine/base/effects.h"
 #include "engine/base/image.h"
 #include "engine/render/int_rect.h"
@@ -14,6 +15,10 @@ namespace swf::render {
 // acts on every pixel of `area`, so callers pass all of `below` that may be drawn for it.
 void compositeLayer(const RgbaImage& layer, RgbaImage& below, const IntRect& area, BlendMode mode,
                     const uint8_t* mask);
+
+// Applies a colour transform to the pixels of `area` (straight colour, then premultiplied again).
+// Transparent pixels stay transparent: a layer's empty parts do not gain colour.
+void transformArea(RgbaImage& image, const IntRect& area, const ColorTransform& cxform);
 
 // Adds the layer's alpha, as coverage, to a mask plane being collected.
 void uniteLayerIntoMask(const RgbaImage& layer, uint8_t* mask, int maskWidth, const IntRect& area,

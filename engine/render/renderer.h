@@ -36,8 +36,11 @@ public:
 
     // Layers: draws between pushLayer() and popLayer() go to an off-screen layer, which popLayer()
     // filters and composites onto what lies below with the blend mode. Filter sizes are in target pixels
-    // (the core scales them by the view before calling).
-    virtual void pushLayer(BlendMode mode, const std::vector<Filter>& filters) = 0;
+    // (the core scales them by the view before calling). `layerTransform` colours the finished layer
+    // (after its filters) as it is composited: a group that must fade as one (Layer mode with alpha)
+    // passes its colour transform here instead of to each drawShape; identity otherwise.
+    virtual void pushLayer(BlendMode mode, const std::vector<Filter>& filters,
+                           const ColorTransform& layerTransform = {}) = 0;
     virtual void popLayer() = 0;
 };
 

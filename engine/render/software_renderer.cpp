@@ -29,6 +29,7 @@ struct SoftwareRenderer::Entry {
     IntRect bounds;              // where plane or image may be non-zero
     BlendMode mode = BlendMode::Normal;
     std::vector<Filter> filters;
+    ColorTransform layerTransform;
 };
 
 // Where draws go now: a picture (the target or a layer) or a mask being collected, and the mask
@@ -336,7 +337,8 @@ void SoftwareRenderer::popMask() {
         popTopEntry();
 }
 
-void SoftwareRenderer::pushLayer(BlendMode mode, const std::vector<Filter>& filters) {
+void SoftwareRenderer::pushLayer(BlendMode mode, const std::vector<Filter>& filters,
+                                 const ColorTransform& layerTransform) {
     std::unique_ptr<Entry> e = takeEntry();
     if (planeCount() >= kMaxPlanes) {
         e->kind = Entry::Kind::SkippedLayer;
@@ -346,6 +348,7 @@ void SoftwareRenderer::pushLayer(BlendMode mode, const std::vector<Filter>& filt
     e->kind = Entry::Kind::Layer;
     e->mode = mode;
     e->filters = filters;
+    e->layerTransform = layerTransform;
     if (e->image.width != target_.width || e->image.height != target_.height)
         e->image = RgbaImage(std::max(target_.width, 0), std::max(target_.height, 0));
     stack_.push_back(std::move(e));
@@ -369,6 +372,7 @@ void SoftwareRenderer::popLayer() {
     }
     IntRect area = render::applyLayerFilters(layer->image, layer->bounds, layer->filters, filterScratch_);
     layer->bounds = layer->bounds.united(area);
+    if (!layer->layerTransform.isIdentity()) render::transformArea(layer->image, area, layer->layerTransform);
     bool stageBelow = dest.isTarget;
     bool alphaOnly = layer->mode == BlendMode::Alpha || layer->mode == BlendMode::Erase;
     if (layer->mode == BlendMode::Alpha && dest.dirty) area = dest.dirty->united(area);

@@ -31,7 +31,8 @@ public:
     void beginMask() override;
     void endMask() override;
     void popMask() override;
-    void pushLayer(BlendMode mode, const std::vector<Filter>& filters) override;
+    void pushLayer(BlendMode mode, const std::vector<Filter>& filters,
+                   const ColorTransform& layerTransform = {}) override;
     void popLayer() override;
 
 private:

@@ -132,6 +132,22 @@ TEST(Layers, AlphaAndEraseActOnTheLayerTheyAreDrawnInto) {
     }
 }
 
+TEST(Layers, LayerTransformFadesTheGroupAsOne) {
+    // Two overlapping opaque squares faded to half as a group: the overlap is no darker than the rest.
+    RgbaImage target(12, 12);
+    SoftwareRenderer r(target);
+    ColorTransform half;
+    half.aMul = 0.5;
+    r.beginFrame(kWhite);
+    r.pushLayer(BlendMode::Layer, {}, half);
+    r.drawShape(rectPx(0, 0, 8, 8, kRed), kPixels, {});
+    r.drawShape(rectPx(4, 4, 12, 12, kRed), kPixels, {});
+    r.popLayer();
+    expectNear(pixel(target, 2, 2), {255, 128, 128, 255}, 1, "single");
+    expectNear(pixel(target, 6, 6), {255, 128, 128, 255}, 1, "overlap");
+    EXPECT_EQ(pixel(target, 10, 1), kWhite);
+}
+
 TEST(Layers, MaskedLayerIsClippedOnceNotTwice) {
     RgbaImage target(10, 10);
     SoftwareRenderer r(target);
