@@ -79,9 +79,6 @@ std::vector<ShapeRecord> readRecords(SwfReader& r, int version, size_t maxRecord
     int fillBits = static_cast<int>(r.ub(4));
     int lineBits = static_cast<int>(r.ub(4));
     for (;;) {
-        if (out.size() >= maxRecords)
-            throw ParseError(ParseError::Kind::Limit,
-                             "shape has more than " + std::to_string(maxRecords) + " records (limit)");
         ShapeRecord rec;
         if (!r.flag()) {
             uint32_t flags = r.ub(5);
@@ -136,6 +133,9 @@ std::vector<ShapeRecord> readRecords(SwfReader& r, int version, size_t maxRecord
             rec.delta.x = r.sb(n);
             rec.delta.y = r.sb(n);
         }
+        if (out.size() >= maxRecords)
+            throw ParseError(ParseError::Kind::Limit,
+                             "shape has more than " + std::to_string(maxRecords) + " records (limit)");
         out.push_back(std::move(rec));
     }
     r.align();

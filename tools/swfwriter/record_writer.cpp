@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <initializer_list>
+#include <stdexcept>
 
 namespace swfw {
 namespace {
@@ -26,12 +28,20 @@ uint8_t bitmapType(const swf::FillStyle& f) {
     return static_cast<uint8_t>(0x40 | (f.bitmapRepeating ? 0 : 1) | (f.bitmapSmoothed ? 0 : 2));
 }
 
+// Edge fields hold at most 17 bits; callers split longer edges.
+int edgeBits(std::initializer_list<int32_t> values) {
+    int n = 2;
+    for (int32_t v : values) n = std::max(n, sbits(v));
+    if (n > 17) throw std::invalid_argument("shape edge longer than an edge record holds");
+    return n;
+}
+
 void writeEdge(BodyWriter& w, const swf::ShapeRecord& r) {
     int32_t dx = twips(r.delta.x), dy = twips(r.delta.y);
     if (r.type == swf::ShapeRecord::Type::Line) {
         w.ub(1, 1);
         w.ub(1, 1);
-        int n = std::max({sbits(dx), sbits(dy), 2});
+        int n = edgeBits({dx, dy});
         w.ub(4, static_cast<uint32_t>(n - 2));
         if (dx != 0 && dy != 0) {
             w.ub(1, 1);
@@ -51,7 +61,7 @@ void writeEdge(BodyWriter& w, const swf::ShapeRecord& r) {
     int32_t cx = twips(r.control.x), cy = twips(r.control.y);
     w.ub(1, 1);
     w.ub(1, 0);
-    int n = std::max({sbits(cx), sbits(cy), sbits(dx), sbits(dy), 2});
+    int n = edgeBits({cx, cy, dx, dy});
     w.ub(4, static_cast<uint32_t>(n - 2));
     w.sb(n, cx);
     w.sb(n, cy);

@@ -77,7 +77,8 @@ public:
     void fileAttributes(bool actionScript3 = false, bool useNetwork = false, bool hasMetadata = false);
     void setBackgroundColor(swf::Rgba color);
 
-    // DefineShape `version` 1..4. Version 1 and 2 write colours without alpha; 4 writes the edge
+    // DefineShape `version` 1..4 (an edge past 65535 twips on an axis throws std::invalid_argument).
+    // Version 1 and 2 write colours without alpha; 4 writes the edge
     // bounds, winding and stroke-scaling flags, and LINESTYLE2 records.
     void defineShape(uint16_t id, const swf::Shape& shape, int version = 3);
     void defineMorphShape(uint16_t id, const swf::MorphShape& shape, int version = 1);
