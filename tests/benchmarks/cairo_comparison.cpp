@@ -1,0 +1,100 @@
+// Our software rasterizer against cairo's image backend on the same frames at 1920x1080, one core,
+// in one run: every case is drawn by both, timed per frame, and summarised as ours/cairo at the end,
+// beside how far the two pictures lie apart (showing both did the same work). The summary uses
+// processor time, which a busy machine disturbs less than wall time. Prints figures only.
+#include <benchmark/benchmark.h>
+
+#include <iostream>
+#include <string>
+
+#include "engine/render/software_renderer.h"
+#include "tests/benchmarks/cairo_painter.h"
+#include "tests/benchmarks/comparison_scenes.h"
+#include "tests/benchmarks/image_difference.h"
+#include "tests/benchmarks/ratio_table.h"
+
+namespace swf::bench {
+namespace {
+
+void drawOurs(benchmark::State& state, const Scene& scene) {
+    RgbaImage target(kFrameWidth, kFrameHeight);
+    SoftwareRenderer renderer(target);
+    for (auto _ : state) {
+        renderer.beginFrame(scene.background);
+        for (const ShapePaths& s : scene.shapes) renderer.drawShape(s, scene.toPixels, {});
+        renderer.endFrame();
+        benchmark::DoNotOptimize(target.pixels.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+void drawCairo(benchmark::State& state, const Scene& scene) {
+    CairoPainter painter(kFrameWidth, kFrameHeight);
+    for (auto _ : state) {
+        painter.beginFrame(scene.background);
+        for (const ShapePaths& s : scene.shapes) painter.drawShape(s, scene.toPixels);
+        painter.endFrame();
+        benchmark::ClobberMemory();
+    }
+}
+
+ImageDifference differenceOf(const Scene& scene) {
+    RgbaImage ours(kFrameWidth, kFrameHeight);
+    SoftwareRenderer renderer(ours);
+    renderer.beginFrame(scene.background);
+    for (const ShapePaths& s : scene.shapes) renderer.drawShape(s, scene.toPixels, {});
+    renderer.endFrame();
+    CairoPainter painter(kFrameWidth, kFrameHeight);
+    painter.beginFrame(scene.background);
+    for (const ShapePaths& s : scene.shapes) painter.drawShape(s, scene.toPixels);
+    painter.endFrame();
+    return compareImages(ours, painter.snapshot());
+}
+
+// The console output as usual, and every per-frame processor time kept for the summary.
+class TableReporter : public benchmark::ConsoleReporter {
+public:
+    explicit TableReporter(RatioTable& table) : table_(table) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred) continue;
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+            const std::string& name = run.run_name.function_name;  // "<side>/<case>"
+            const size_t slash = name.find('/');
+            if (slash == std::string::npos) continue;
+            const double ms = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e3;
+            table_.recordTime(name.substr(slash + 1),
+                              name.compare(0, slash, "ours") == 0 ? RatioTable::Side::Ours : RatioTable::Side::Cairo,
+                              ms);
+        }
+    }
+
+private:
+    RatioTable& table_;
+};
+
+}  // namespace
+}  // namespace swf::bench
+
+int main(int argc, char** argv) {
+    using namespace swf::bench;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+
+    static const std::vector<Scene> scenes = comparisonScenes();
+    RatioTable table;
+    for (const Scene& scene : scenes) {
+        table.recordDifference(scene.name, differenceOf(scene));
+        benchmark::RegisterBenchmark(("ours/" + scene.name).c_str(), drawOurs, scene)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("cairo/" + scene.name).c_str(), drawCairo, scene)
+            ->Unit(benchmark::kMillisecond);
+    }
+    TableReporter reporter(table);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    table.print(std::cout);
+    return 0;
+}
