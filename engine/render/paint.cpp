@@ -252,7 +252,12 @@ void Paint::shadeBitmap(int x, int y, int length, uint32_t* out) const {
         int64_t ix = u >> 16, iy = v >> 16;
         uint32_t px;
         if (!smoothed_) {
-            px = texel(ix, iy);
+            if (ix >= 0 && ix < w && iy >= 0 && iy < h) {
+                const uint8_t* a = bm.at(static_cast<int>(ix), static_cast<int>(iy));
+                px = packPixel(a[0], a[1], a[2], a[3]);
+            } else {
+                px = texel(ix, iy);
+            }
         } else {
             uint32_t wx = static_cast<uint32_t>((u >> 8) & 255), wy = static_cast<uint32_t>((v >> 8) & 255);
             uint32_t p00, p10, p01, p11;
