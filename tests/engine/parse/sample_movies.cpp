@@ -17,6 +17,19 @@ swf::RgbaImage testImage(bool withAlpha) {
     return img;
 }
 
+swf::RgbaImage smoothImage() {
+    swf::RgbaImage img(32, 24);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 32; ++x) {
+            uint8_t* p = img.at(x, y);
+            p[0] = static_cast<uint8_t>(40 + x * 5);
+            p[1] = static_cast<uint8_t>(60 + y * 6);
+            p[2] = 120;
+            p[3] = 255;
+        }
+    return img;
+}
+
 swf::Shape everyStyleShape() {
     swf::Shape s = swfw::rectangleShape(swf::Rect{0, 0, 2000, 1000}, swf::Rgba{10, 20, 30, 128});
     swf::FillStyle linear;
@@ -183,10 +196,10 @@ std::vector<uint8_t> bitmapsMovie() {
     w.defineBitsLossless(3, testImage(false), 5, false);
     w.defineBitsLossless(4, testImage(true), 3, true);
     w.defineBitsLossless(5, testImage(true), 5, true);
-    std::vector<uint8_t> jpeg = swfw::encodeJpeg(testImage(false));
+    std::vector<uint8_t> jpeg = swfw::encodeJpeg(smoothImage());
     w.defineBitsJpeg2(6, jpeg);
-    std::vector<uint8_t> alpha(12);
-    for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = static_cast<uint8_t>(i * 20);
+    std::vector<uint8_t> alpha(32 * 24);
+    for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = static_cast<uint8_t>(i);
     w.defineBitsJpeg3(7, jpeg, alpha);
     w.defineBitsJpeg3(8, jpeg, alpha, 0.5);
     swf::FillStyle fill;

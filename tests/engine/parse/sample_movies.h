@@ -15,6 +15,8 @@ namespace sample {
 
 // A 4x3 image with distinct straight-alpha colours (alpha varies when `withAlpha`).
 swf::RgbaImage testImage(bool withAlpha);
+// A 32x24 opaque image with smooth colour changes, which JPEG keeps closely.
+swf::RgbaImage smoothImage();
 // A shape with one style of each fill kind and a LINESTYLE2 of each cap and join.
 swf::Shape everyStyleShape();
 swf::MorphShape morphShape();
