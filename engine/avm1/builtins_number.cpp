@@ -89,34 +89,34 @@ MATH1(mathSqrt, std::sqrt(x))
 MATH1(mathTan, std::tan(x))
 #undef MATH1
 
+// Two-argument functions read exactly two arguments, first to last.
 Value mathAtan2(Machine& m, Object*, std::vector<Value>& args) {
-    return Value(std::atan2(m.toNumber(arg(args, 0)), m.toNumber(arg(args, 1))));
+    double y = m.toNumber(arg(args, 0));
+    double x = m.toNumber(arg(args, 1));
+    return Value(std::atan2(y, x));
 }
 
 Value mathPow(Machine& m, Object*, std::vector<Value>& args) {
-    return Value(std::pow(m.toNumber(arg(args, 0)), m.toNumber(arg(args, 1))));
+    double x = m.toNumber(arg(args, 0));
+    double y = m.toNumber(arg(args, 1));
+    return Value(std::pow(x, y));
 }
 
+// max and min compare their first two arguments: a missing second one reads as undefined.
 Value mathMax(Machine& m, Object*, std::vector<Value>& args) {
     if (args.empty()) return Value(-INFINITY);
-    double r = -INFINITY;
-    for (const Value& v : args) {
-        double x = m.toNumber(v);
-        if (std::isnan(x)) return Value(NAN);
-        r = std::max(r, x);
-    }
-    return Value(r);
+    double x = m.toNumber(args[0]);
+    double y = m.toNumber(arg(args, 1));
+    if (std::isnan(x) || std::isnan(y)) return Value(NAN);
+    return Value(std::max(x, y));
 }
 
 Value mathMin(Machine& m, Object*, std::vector<Value>& args) {
     if (args.empty()) return Value(INFINITY);
-    double r = INFINITY;
-    for (const Value& v : args) {
-        double x = m.toNumber(v);
-        if (std::isnan(x)) return Value(NAN);
-        r = std::min(r, x);
-    }
-    return Value(r);
+    double x = m.toNumber(args[0]);
+    double y = m.toNumber(arg(args, 1));
+    if (std::isnan(x) || std::isnan(y)) return Value(NAN);
+    return Value(std::min(x, y));
 }
 
 Value mathRandom(Machine&, Object*, std::vector<Value>&) {
