@@ -139,6 +139,7 @@ void SoftwareRenderer::drawShape(const ShapePaths& shape, const Matrix& toPixels
             if (shapeScratch_.width != target_.width || shapeScratch_.height != target_.height)
                 shapeScratch_ = RgbaImage(target_.width, target_.height);
             scratchDirty_ = {};
+            scratchRows_.assign(static_cast<size_t>(target_.height), {target_.width, 0});
             fillDest.image = &shapeScratch_;
             fillDest.dirty = &scratchDirty_;
             fillDest.accumulate = true;
@@ -153,10 +154,15 @@ void SoftwareRenderer::drawShape(const ShapePaths& shape, const Matrix& toPixels
             fillPolygon(fill.nonZero ? render::FillRule::NonZero : render::FillRule::EvenOdd, fillDest);
         }
         if (merge && !scratchDirty_.empty()) {
-            render::compositeLayer(shapeScratch_, *dest.image, scratchDirty_, BlendMode::Normal, nullptr);
+            // Row by row over what the fills touched: fills far apart do not make a large box's worth
+            // of work.
+            for (int y = scratchDirty_.y0; y < scratchDirty_.y1; ++y) {
+                auto [x0, x1] = scratchRows_[static_cast<size_t>(y)];
+                if (x1 <= x0) continue;
+                render::compositeLayer(shapeScratch_, *dest.image, {x0, y, x1, y + 1}, BlendMode::Normal, nullptr);
+                std::memset(shapeScratch_.at(x0, y), 0, static_cast<size_t>(x1 - x0) * 4);
+            }
             if (dest.dirty) *dest.dirty = dest.dirty->united(scratchDirty_);
-            for (int y = scratchDirty_.y0; y < scratchDirty_.y1; ++y)
-                std::memset(shapeScratch_.at(scratchDirty_.x0, y), 0, static_cast<size_t>(scratchDirty_.width()) * 4);
         }
         for (const StrokePath& stroke : layer.strokes) drawStroke(stroke, toPixels, cxform, dest);
     }
@@ -233,6 +239,8 @@ void SoftwareRenderer::fillPolygon(render::FillRule rule, const Destination& des
             if (solid) std::fill_n(spanPixels_.data(), length, solidPixel);
             else paint_.shadeSpan(x0, y, length, spanPixels_.data());
             render::addSpan(dest.image->at(x0, y), spanPixels_.data(), coverage, length);
+            auto& row = scratchRows_[static_cast<size_t>(y)];
+            row = {std::min(row.first, x0), std::max(row.second, x1)};
         } else if (solid) {
             render::blendSolidSpan(dest.image->at(x0, y), solidPixel, coverage, length);
         } else {

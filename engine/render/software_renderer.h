@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "engine/base/image.h"
@@ -63,6 +64,7 @@ private:
     render::FilterScratch filterScratch_;
     RgbaImage shapeScratch_;        // the fills of one shape layer, summed before blending
     render::IntRect scratchDirty_;
+    std::vector<std::pair<int, int>> scratchRows_;  // per row, the columns the scratch was drawn in
 };
 
 }  // namespace swf
