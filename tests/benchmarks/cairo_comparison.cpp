@@ -4,8 +4,11 @@
 // processor time, which a busy machine disturbs less than wall time. Prints figures only.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <iostream>
 #include <string>
+
+#include <unistd.h>
 
 #include "engine/render/software_renderer.h"
 #include "tests/benchmarks/cairo_painter.h"
@@ -54,7 +57,9 @@ ImageDifference differenceOf(const Scene& scene) {
 // The console output as usual, and every per-frame processor time kept for the summary.
 class TableReporter : public benchmark::ConsoleReporter {
 public:
-    explicit TableReporter(RatioTable& table) : table_(table) {}
+    // Colours only on a terminal, so that output kept in a file stays plain text.
+    explicit TableReporter(RatioTable& table)
+        : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular), table_(table) {}
 
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
