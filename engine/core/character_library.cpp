@@ -1,0 +1,97 @@
+#include "engine/core/character_library.h"
+
+#include <algorithm>
+
+#include "engine/parse/bitmap_decoder.h"
+#include "engine/paths/morph_shape.h"
+#include "engine/paths/shape_paths.h"
+
+namespace swf {
+
+namespace {
+// Morph paths are kept per ratio; a tween uses a few dozen ratios, but a movie driving the ratio
+// freely could make any number, so the cache is emptied past this many.
+constexpr size_t kMaxCachedMorphs = 512;
+}  // namespace
+
+CharacterLibrary::CharacterLibrary(std::shared_ptr<const Movie> movie) : movie_(std::move(movie)) {}
+
+const ShapePaths* CharacterLibrary::shape(uint16_t id) {
+    auto it = shapes_.find(id);
+    if (it != shapes_.end()) return &it->second;
+    const Shape* s = movie_->findAs<Shape>(id);
+    if (!s) return nullptr;
+    ShapePaths paths = buildShapePaths(*s);
+    resolveBitmaps(paths);
+    return &shapes_.emplace(id, std::move(paths)).first->second;
+}
+
+const ShapePaths* CharacterLibrary::morph(uint16_t id, uint16_t ratio) {
+    auto key = std::make_pair(id, ratio);
+    auto it = morphs_.find(key);
+    if (it != morphs_.end()) return &it->second;
+    const MorphShape* m = movie_->findAs<MorphShape>(id);
+    if (!m) return nullptr;
+    if (morphs_.size() >= kMaxCachedMorphs) morphs_.clear();
+    ShapePaths paths = buildShapePaths(interpolateMorph(*m, ratio / 65535.0));
+    resolveBitmaps(paths);
+    return &morphs_.emplace(key, std::move(paths)).first->second;
+}
+
+const ShapePaths* CharacterLibrary::glyph(uint16_t fontId, uint32_t index) {
+    auto key = std::make_pair(fontId, index);
+    auto it = glyphs_.find(key);
+    if (it != glyphs_.end()) return &it->second;
+    const Font* font = movie_->findAs<Font>(fontId);
+    if (!font || index >= font->glyphs.size()) return nullptr;
+    // A glyph's records select fill style 1, which the font does not store: it is the text colour.
+    Shape glyphShape = font->glyphs[index];
+    FillStyle white;
+    white.color = {255, 255, 255, 255};
+    glyphShape.fillStyles = {white};
+    glyphShape.lineStyles.clear();
+    for (ShapeRecord& r : glyphShape.records) {
+        if (r.hasNewStyles) {
+            r.newFillStyles = {white};
+            r.newLineStyles.clear();
+        }
+        if (r.hasLine) r.line = 0;
+    }
+    return &glyphs_.emplace(key, buildShapePaths(glyphShape)).first->second;
+}
+
+BitmapRef CharacterLibrary::bitmap(uint16_t id) {
+    auto it = bitmaps_.find(id);
+    if (it != bitmaps_.end()) return it->second;
+    const EncodedBitmap* encoded = movie_->findAs<EncodedBitmap>(id);
+    BitmapRef decoded;
+    if (encoded) {
+        std::string error;
+        decoded = decodeBitmap(*encoded, movie_->jpegTables, error);
+        if (!decoded) warn("bitmap " + std::to_string(id) + " could not be decoded: " + error);
+    }
+    bitmaps_[id] = decoded;
+    return decoded;
+}
+
+void CharacterLibrary::resolveFill(FillStyle& fill) {
+    if (fill.kind == FillStyle::Kind::Bitmap) fill.bitmap = bitmap(fill.bitmapId);
+}
+
+void CharacterLibrary::resolveBitmaps(ShapePaths& paths) {
+    for (PathLayer& layer : paths.layers) {
+        for (FillPath& f : layer.fills) resolveFill(f.style);
+        for (StrokePath& s : layer.strokes)
+            if (s.style.fill) resolveFill(*s.style.fill);
+    }
+}
+
+void CharacterLibrary::warn(const std::string& message) {
+    if (std::find(reported_.begin(), reported_.end(), message) != reported_.end()) return;
+    reported_.push_back(message);
+    warnings_.push_back(message);
+}
+
+std::vector<std::string> CharacterLibrary::takeWarnings() { return std::exchange(warnings_, {}); }
+
+}  // namespace swf

@@ -1,0 +1,50 @@
+// The movie's characters as the player draws them: shape paths with their bitmaps resolved, morph
+// shapes at a ratio, font glyphs, and decoded bitmaps. Everything is made once, on first use, and
+// kept; a character that cannot be made is reported once and then drawn as nothing.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/base/paths.h"
+#include "engine/parse/movie.h"
+
+namespace swf {
+
+class CharacterLibrary {
+public:
+    explicit CharacterLibrary(std::shared_ptr<const Movie> movie);
+
+    const Movie& movie() const { return *movie_; }
+
+    // Paths of a DefineShape; null when `id` names no shape.
+    const ShapePaths* shape(uint16_t id);
+    // Paths of a morph shape at `ratio` (0..65535); null when `id` names no morph shape.
+    const ShapePaths* morph(uint16_t id, uint16_t ratio);
+    // One glyph of a font filled in opaque white (callers colour it with a colour transform), in the
+    // font's glyph units; null when the font or glyph does not exist.
+    const ShapePaths* glyph(uint16_t fontId, uint32_t index);
+    BitmapRef bitmap(uint16_t id);
+
+    // Lines about characters that could not be made, each reported once.
+    void warn(const std::string& message);
+    std::vector<std::string> takeWarnings();
+
+private:
+    void resolveBitmaps(ShapePaths& paths);
+    void resolveFill(FillStyle& fill);
+
+    std::shared_ptr<const Movie> movie_;
+    std::map<uint16_t, ShapePaths> shapes_;
+    std::map<std::pair<uint16_t, uint16_t>, ShapePaths> morphs_;
+    std::map<std::pair<uint16_t, uint32_t>, ShapePaths> glyphs_;
+    std::map<uint16_t, BitmapRef> bitmaps_;  // null entries: failed once, not retried
+    std::vector<std::string> warnings_;
+    std::vector<std::string> reported_;
+};
+
+}  // namespace swf

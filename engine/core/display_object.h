@@ -1,0 +1,62 @@
+// Display objects: what a timeline has placed at its depths. A sprite instance (movie clip) owns its
+// own timeline position and display list; a button owns the objects of its current state.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/base/color.h"
+#include "engine/base/effects.h"
+#include "engine/base/geometry.h"
+#include "engine/parse/timeline.h"
+
+namespace swf {
+
+struct DisplayObject;
+
+// Depth -> object, painted in ascending depth order.
+using DisplayList = std::map<int, std::unique_ptr<DisplayObject>>;
+
+// A timeline being played: the main movie's or a sprite instance's.
+struct Clip {
+    const Timeline* timeline = nullptr;
+    int frame = 0;          // 0-based index of the frame shown; -1 before the first is built
+    bool playing = true;
+    DisplayList children;
+};
+
+struct DisplayObject {
+    enum class Kind : uint8_t { Shape, MorphShape, StaticText, EditText, Button, Sprite, Unknown };
+    Kind kind = Kind::Unknown;
+    uint16_t characterId = 0;
+    int depth = 0;
+
+    Matrix matrix;
+    ColorTransform colorTransform;
+    uint16_t ratio = 0;
+    std::string name;        // instance name, for scripts
+    int clipDepth = 0;       // > 0: this object masks the depths above it up to clipDepth
+    BlendMode blendMode = BlendMode::Normal;
+    std::vector<Filter> filters;
+    bool visible = true;
+
+    // The frame (0-based) of the parent's timeline whose PlaceObject created this instance, and
+    // whether the timeline placed it at all (objects made by scripts are left alone by the timeline).
+    int placeFrame = 0;
+    bool fromTimeline = true;
+
+    // A scripted object stops following its timeline's matrix and colour changes.
+    bool scriptTransformed = false;
+
+    // Sprites: their own timeline. Buttons: the records of the up state as `clip->children`.
+    std::unique_ptr<Clip> clip;
+
+    // Called once per frame before the clip's own timeline advances (the scripting layer sets it).
+    std::function<void(DisplayObject&)> onEnterFrame;
+};
+
+}  // namespace swf

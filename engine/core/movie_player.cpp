@@ -1,0 +1,113 @@
+#include "engine/core/movie_player.h"
+
+#include <cmath>
+#include <variant>
+
+#include "engine/core/stage_painter.h"
+#include "engine/parse/parser.h"
+
+namespace swf {
+
+std::unique_ptr<Player> Player::load(std::vector<uint8_t> bytes, std::string& error) {
+    try {
+        auto movie = std::make_shared<Movie>(parseMovie(bytes));
+        return std::make_unique<MoviePlayer>(std::move(movie));
+    } catch (const ParseError& e) {
+        error = e.what();
+    } catch (const std::bad_alloc&) {
+        error = "the movie needs more memory than is available";
+    }
+    return nullptr;
+}
+
+MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, TimelineLimits limits)
+    : movie_(std::move(movie)), library_(movie_), timeline_(library_, limits) {
+    for (const std::string& w : movie_->warnings) library_.warn(w);
+    Rect stage = movie_->header.stageRect;
+    viewportWidth_ = static_cast<int>(std::lround(stage.width() / kTwipsPerPixel));
+    viewportHeight_ = static_cast<int>(std::lround(stage.height() / kTwipsPerPixel));
+    timeline_.start(root_, movie_->timeline);
+    applyBackgroundTags(0);
+}
+
+double MoviePlayer::frameRate() const {
+    double rate = movie_->header.frameRate;
+    return rate > 0 && std::isfinite(rate) ? rate : 12.0;  // a rate of 0 plays at the default speed
+}
+
+int MoviePlayer::frameCount() const { return std::max<int>(1, static_cast<int>(movie_->timeline.frames.size())); }
+
+// SetBackgroundColor is usually in the first frame; the last one up to the frame shown wins.
+void MoviePlayer::applyBackgroundTags(int frameIndex) {
+    for (int f = 0; f <= frameIndex && f < static_cast<int>(movie_->timeline.frames.size()); ++f)
+        for (const ControlTag& tag : movie_->timeline.frames[f].tags)
+            if (const auto* bg = std::get_if<SetBackgroundColor>(&tag)) {
+                background_ = bg->color;
+                background_.a = 255;
+            }
+}
+
+void MoviePlayer::rewind() {
+    timeline_.gotoFrame(root_, 0);
+    root_.playing = false;
+}
+
+void MoviePlayer::gotoFrame(int frame) {
+    timeline_.gotoFrame(root_, frame - 1);
+    applyBackgroundTags(root_.frame);
+}
+
+void MoviePlayer::nextFrame() {
+    timeline_.gotoFrame(root_, root_.frame + 1);
+    applyBackgroundTags(root_.frame);
+    root_.playing = false;
+}
+
+void MoviePlayer::previousFrame() {
+    timeline_.gotoFrame(root_, root_.frame - 1);
+    root_.playing = false;
+}
+
+void MoviePlayer::tick() {
+    timeline_.advance(root_, loop_);
+    applyBackgroundTags(root_.frame);
+}
+
+void MoviePlayer::setViewport(int width, int height, const ViewOptions& options) {
+    viewportWidth_ = std::max(0, width);
+    viewportHeight_ = std::max(0, height);
+    view_ = options;
+}
+
+Matrix MoviePlayer::stageToPixels() const {
+    return viewTransform(movie_->header.stageRect, viewportWidth_, viewportHeight_, view_);
+}
+
+void MoviePlayer::render(RgbaImage& target) {
+    if (target.width != viewportWidth_ || target.height != viewportHeight_) target = RgbaImage(viewportWidth_, viewportHeight_);
+    if (!renderer_ || rendererTarget_ != &target) {
+        renderer_ = std::make_unique<SoftwareRenderer>(target);
+        rendererTarget_ = &target;
+    }
+    render(*renderer_);
+}
+
+void MoviePlayer::render(Renderer& renderer) {
+    Rgba bg = view_.background.value_or(background_);
+    bg.a = 255;
+    renderer.beginFrame(bg);
+    Matrix m = stageToPixels();
+    StagePainter painter(library_, renderer);
+    painter.setFilterScale(std::hypot(m.a, m.b) * kTwipsPerPixel, std::hypot(m.c, m.d) * kTwipsPerPixel);
+    painter.paintClip(root_, m, ColorTransform{});
+    renderer.endFrame();
+}
+
+std::string MoviePlayer::getVariable(const std::string& name) {
+    auto it = variables_.find(name);
+    return it == variables_.end() ? std::string() : it->second;
+}
+
+std::vector<std::string> MoviePlayer::takeWarnings() { return library_.takeWarnings(); }
+
+}  // namespace swf

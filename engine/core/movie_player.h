@@ -1,0 +1,87 @@
+// The Player over a parsed movie: the main timeline, its display list, and rendering at the viewport.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/core/character_library.h"
+#include "engine/core/display_object.h"
+#include "engine/core/player.h"
+#include "engine/core/timeline_player.h"
+#include "engine/render/software_renderer.h"
+
+namespace swf {
+
+class MoviePlayer final : public Player {
+public:
+    explicit MoviePlayer(std::shared_ptr<const Movie> movie, TimelineLimits limits = {});
+
+    int swfVersion() const override { return movie_->header.version; }
+    double frameRate() const override;
+    int frameCount() const override;
+    int currentFrame() const override { return root_.frame + 1; }
+    Rect stageRect() const override { return movie_->header.stageRect; }
+    Rgba backgroundColor() const override { return background_; }
+
+    bool isPlaying() const override { return root_.playing; }
+    void play() override { root_.playing = true; }
+    void stop() override { root_.playing = false; }
+    void setLoop(bool loop) override { loop_ = loop; }
+    bool loop() const override { return loop_; }
+    void rewind() override;
+    void gotoFrame(int frame) override;
+    void nextFrame() override;
+    void previousFrame() override;
+    void tick() override;
+
+    void setViewport(int width, int height, const ViewOptions& options) override;
+    void render(RgbaImage& target) override;
+    void render(Renderer& renderer) override;
+
+    // Input reaches movies through the scripting layer; without it nothing on the stage reacts.
+    bool mouseMove(double, double) override { return false; }
+    bool mouseDown(double, double) override { return false; }
+    bool mouseUp(double, double) override { return false; }
+    bool keyDown(int, int) override { return false; }
+    bool keyUp(int, int) override { return false; }
+
+    void setFsCommandHandler(std::function<void(const std::string&, const std::string&)> h) override {
+        fsCommand_ = std::move(h);
+    }
+    void setTraceHandler(std::function<void(const std::string&)> h) override { trace_ = std::move(h); }
+    void setVariable(const std::string& name, const std::string& value) override { variables_[name] = value; }
+    std::string getVariable(const std::string& name) override;
+
+    std::vector<std::string> takeWarnings() override;
+
+    // For the scripting layer and tests.
+    Clip& root() { return root_; }
+    const Clip& root() const { return root_; }
+    TimelinePlayer& timeline() { return timeline_; }
+    CharacterLibrary& library() { return library_; }
+    Matrix stageToPixels() const;
+
+private:
+    void applyBackgroundTags(int frameIndex);
+
+    std::shared_ptr<const Movie> movie_;
+    CharacterLibrary library_;
+    TimelinePlayer timeline_;
+    Clip root_;
+    bool loop_ = true;
+    Rgba background_{255, 255, 255, 255};
+
+    int viewportWidth_ = 0, viewportHeight_ = 0;
+    ViewOptions view_;
+
+    RgbaImage* rendererTarget_ = nullptr;
+    std::unique_ptr<SoftwareRenderer> renderer_;
+
+    std::function<void(const std::string&, const std::string&)> fsCommand_;
+    std::function<void(const std::string&)> trace_;
+    std::map<std::string, std::string> variables_;
+};
+
+}  // namespace swf

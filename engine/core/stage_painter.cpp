@@ -1,0 +1,140 @@
+#include "engine/core/stage_painter.h"
+
+#include <cmath>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "engine/core/text_layout.h"
+
+namespace swf {
+
+namespace {
+
+// Colours a white glyph: the text colour replaces it, then the object's transform applies.
+ColorTransform tint(Rgba color) {
+    ColorTransform t;
+    t.rMul = t.gMul = t.bMul = 0;
+    t.rAdd = color.r;
+    t.gAdd = color.g;
+    t.bAdd = color.b;
+    t.aMul = color.a / 255.0f;
+    return t;
+}
+
+}  // namespace
+
+void StagePainter::paintClip(const Clip& clip, const Matrix& toPixels, const ColorTransform& cxform) {
+    paintChildren(clip, toPixels, cxform, 0);
+}
+
+void StagePainter::paintChildren(const Clip& clip, const Matrix& toPixels, const ColorTransform& cxform,
+                                 int nesting) {
+    std::vector<int> maskEnds;  // clip depths of the masks in force, innermost last
+    for (const auto& [depth, child] : clip.children) {
+        while (!maskEnds.empty() && depth > maskEnds.back()) {
+            renderer_.popMask();
+            maskEnds.pop_back();
+        }
+        if (child->clipDepth > 0) {
+            renderer_.beginMask();
+            paintContent(*child, toPixels * child->matrix, cxform * child->colorTransform, nesting);
+            renderer_.endMask();
+            maskEnds.push_back(child->clipDepth);
+            continue;
+        }
+        if (child->visible) paintObject(*child, toPixels, cxform, nesting);
+    }
+    while (!maskEnds.empty()) {
+        renderer_.popMask();
+        maskEnds.pop_back();
+    }
+}
+
+void StagePainter::paintObject(const DisplayObject& obj, const Matrix& parentToPixels,
+                               const ColorTransform& parentCx, int nesting) {
+    Matrix toPixels = parentToPixels * obj.matrix;
+    ColorTransform cx = parentCx * obj.colorTransform;
+    bool layered = (obj.blendMode != BlendMode::Normal) || !obj.filters.empty();
+    if (layered) renderer_.pushLayer(obj.blendMode, scaledFilters(obj.filters));
+    paintContent(obj, toPixels, cx, nesting);
+    if (layered) renderer_.popLayer();
+}
+
+void StagePainter::paintContent(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cx,
+                                int nesting) {
+    switch (obj.kind) {
+    case DisplayObject::Kind::Shape:
+        if (const ShapePaths* paths = library_.shape(obj.characterId)) renderer_.drawShape(*paths, toPixels, cx);
+        break;
+    case DisplayObject::Kind::MorphShape:
+        if (const ShapePaths* paths = library_.morph(obj.characterId, obj.ratio))
+            renderer_.drawShape(*paths, toPixels, cx);
+        break;
+    case DisplayObject::Kind::StaticText:
+        paintStaticText(obj, toPixels, cx);
+        break;
+    case DisplayObject::Kind::EditText:
+        paintEditText(obj, toPixels, cx);
+        break;
+    case DisplayObject::Kind::Sprite:
+    case DisplayObject::Kind::Button:
+        if (obj.clip) paintChildren(*obj.clip, toPixels, cx, nesting + 1);
+        break;
+    case DisplayObject::Kind::Unknown:
+        break;
+    }
+}
+
+void StagePainter::paintGlyph(uint16_t fontId, uint32_t index, const Matrix& glyphToPixels, Rgba color,
+                              const ColorTransform& cxform) {
+    if (const ShapePaths* glyph = library_.glyph(fontId, index))
+        renderer_.drawShape(*glyph, glyphToPixels, cxform * tint(color));
+}
+
+void StagePainter::paintStaticText(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cx) {
+    const StaticText* text = library_.movie().findAs<StaticText>(obj.characterId);
+    if (!text) return;
+    Matrix textToPixels = toPixels * text->matrix;
+    uint16_t fontId = 0;
+    Rgba color;
+    double x = 0, y = 0, height = 240;
+    for (const TextRecord& rec : text->records) {
+        if (rec.fontId) fontId = *rec.fontId;
+        if (rec.color) color = *rec.color;
+        if (rec.xOffset) x = *rec.xOffset;
+        if (rec.yOffset) y = *rec.yOffset;
+        if (rec.height) height = *rec.height;
+        const Font* font = library_.movie().findAs<Font>(fontId);
+        double scale = font ? height / font->emSquare : 0;
+        for (const TextGlyph& g : rec.glyphs) {
+            if (font) {
+                Matrix glyphToText = Matrix::translate(x, y) * Matrix::scale(scale, scale);
+                paintGlyph(fontId, g.index, textToPixels * glyphToText, color, cx);
+            }
+            x += g.advance;
+        }
+    }
+}
+
+void StagePainter::paintEditText(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cx) {
+    const EditText* text = library_.movie().findAs<EditText>(obj.characterId);
+    if (!text) return;
+    for (const PlacedGlyph& g : layoutEditText(*text, library_.movie()))
+        paintGlyph(g.fontId, g.index, toPixels * g.glyphToText, g.color, cx);
+}
+
+std::vector<Filter> StagePainter::scaledFilters(const std::vector<Filter>& filters) const {
+    std::vector<Filter> out = filters;
+    double sx = filterScaleX_, sy = filterScaleY_, s = std::sqrt(std::fabs(sx * sy));
+    for (Filter& f : out) {
+        f.dropShadow.blurX *= sx, f.dropShadow.blurY *= sy, f.dropShadow.distance *= s;
+        f.blur.blurX *= sx, f.blur.blurY *= sy;
+        f.glow.blurX *= sx, f.glow.blurY *= sy;
+        f.bevel.blurX *= sx, f.bevel.blurY *= sy, f.bevel.distance *= s;
+        f.gradient.blurX *= sx, f.gradient.blurY *= sy, f.gradient.distance *= s;
+    }
+    return out;
+}
+
+}  // namespace swf

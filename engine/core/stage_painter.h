@@ -1,0 +1,39 @@
+// Paints a display list through a Renderer: objects in depth order with their matrices and colour
+// transforms composed down the tree, masks by clip depth, and blend modes and filters as layers.
+#pragma once
+
+#include "engine/core/character_library.h"
+#include "engine/core/display_object.h"
+#include "engine/render/renderer.h"
+
+namespace swf {
+
+class StagePainter {
+public:
+    StagePainter(CharacterLibrary& library, Renderer& renderer) : library_(library), renderer_(renderer) {}
+
+    // `toPixels` maps the clip's twips to target pixels; `filterScaleX/Y` turn filter sizes (stage
+    // pixels) into target pixels.
+    void paintClip(const Clip& clip, const Matrix& toPixels, const ColorTransform& cxform);
+    void setFilterScale(double x, double y) {
+        filterScaleX_ = x;
+        filterScaleY_ = y;
+    }
+
+private:
+    void paintObject(const DisplayObject& obj, const Matrix& parentToPixels, const ColorTransform& parentCx,
+                     int nesting);
+    void paintChildren(const Clip& clip, const Matrix& toPixels, const ColorTransform& cxform, int nesting);
+    void paintContent(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cxform, int nesting);
+    void paintStaticText(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cxform);
+    void paintEditText(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cxform);
+    void paintGlyph(uint16_t fontId, uint32_t index, const Matrix& glyphToPixels, Rgba color,
+                    const ColorTransform& cxform);
+    std::vector<Filter> scaledFilters(const std::vector<Filter>& filters) const;
+
+    CharacterLibrary& library_;
+    Renderer& renderer_;
+    double filterScaleX_ = 1, filterScaleY_ = 1;
+};
+
+}  // namespace swf

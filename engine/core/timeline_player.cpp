@@ -1,0 +1,262 @@
+#include "engine/core/timeline_player.h"
+
+#include <algorithm>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace swf {
+
+namespace {
+
+int frameCountOf(const Clip& clip) {
+    if (!clip.timeline) return 1;
+    return std::max<int>(1, static_cast<int>(clip.timeline->frames.size()));
+}
+
+// Copies the fields a PlaceObject carries onto `obj`; absent fields keep their values.
+void applyPlacement(DisplayObject& obj, const PlaceObject& p) {
+    if (!obj.scriptTransformed) {
+        if (p.matrix) obj.matrix = *p.matrix;
+        if (p.colorTransform) obj.colorTransform = *p.colorTransform;
+    }
+    if (p.ratio) obj.ratio = *p.ratio;
+    if (p.name) obj.name = *p.name;
+    if (p.clipDepth) obj.clipDepth = *p.clipDepth;
+    if (p.filters) obj.filters = *p.filters;
+    if (p.blendMode) obj.blendMode = *p.blendMode;
+}
+
+// The timeline-controlled properties of `from`, given to `to` (when a rebuilt frame keeps an object).
+void copyPlacement(DisplayObject& to, const DisplayObject& from) {
+    if (!to.scriptTransformed) {
+        to.matrix = from.matrix;
+        to.colorTransform = from.colorTransform;
+    }
+    to.ratio = from.ratio;
+    if (!from.name.empty()) to.name = from.name;
+    to.clipDepth = from.clipDepth;
+    to.filters = from.filters;
+    to.blendMode = from.blendMode;
+}
+
+}  // namespace
+
+TimelinePlayer::TimelinePlayer(CharacterLibrary& library, TimelineLimits limits)
+    : library_(library), limits_(limits) {}
+
+void TimelinePlayer::start(Clip& clip, const Timeline& timeline, int nesting, DisplayObject* owner) {
+    clip.timeline = &timeline;
+    clip.children.clear();
+    clip.frame = 0;
+    applyFrame(clip, 0, nesting);
+    frameBuilt(owner, clip);
+}
+
+void TimelinePlayer::frameBuilt(DisplayObject* owner, Clip& clip) {
+    if (scripts_) scripts_->frameBuilt(owner, clip, clip.frame);
+}
+
+void TimelinePlayer::advance(Clip& clip, bool loop, int nesting, DisplayObject* owner) {
+    // Children first: an object the parent places in this frame then shows its own first frame.
+    std::vector<DisplayObject*> children;
+    children.reserve(clip.children.size());
+    for (auto& [depth, child] : clip.children) children.push_back(child.get());
+    for (DisplayObject* child : children) {
+        if (child->onEnterFrame) child->onEnterFrame(*child);
+        if (child->clip && child->kind == DisplayObject::Kind::Sprite) advance(*child->clip, true, nesting + 1, child);
+    }
+    if (!clip.timeline || !clip.playing) return;
+    int count = frameCountOf(clip);
+    int next = clip.frame + 1;
+    if (next >= count) {
+        if (!loop) {
+            clip.playing = false;
+            return;
+        }
+        if (count == 1) return;  // a one-frame timeline stays as it is
+        next = 0;
+    }
+    gotoFrame(clip, next, nesting, owner);
+}
+
+void TimelinePlayer::gotoFrame(Clip& clip, int frameIndex, int nesting, DisplayObject* owner) {
+    if (!clip.timeline) return;
+    frameIndex = std::clamp(frameIndex, 0, frameCountOf(clip) - 1);
+    if (frameIndex == clip.frame) return;
+    if (frameIndex > clip.frame) {
+        for (int f = clip.frame + 1; f <= frameIndex; ++f) {
+            clip.frame = f;
+            applyFrame(clip, f, nesting);
+        }
+    } else {
+        rebuildTo(clip, frameIndex, nesting);
+        clip.frame = frameIndex;
+    }
+    frameBuilt(owner, clip);
+}
+
+void TimelinePlayer::applyFrame(Clip& clip, int frameIndex, int nesting) {
+    if (!clip.timeline || frameIndex < 0 || frameIndex >= static_cast<int>(clip.timeline->frames.size())) return;
+    for (const ControlTag& tag : clip.timeline->frames[frameIndex].tags) {
+        if (const auto* p = std::get_if<PlaceObject>(&tag)) {
+            place(clip, *p, nesting);
+        } else if (const auto* r = std::get_if<RemoveObject>(&tag)) {
+            auto it = clip.children.find(r->depth);
+            if (it != clip.children.end() && it->second->fromTimeline) clip.children.erase(it);
+        }
+    }
+}
+
+void TimelinePlayer::place(Clip& clip, const PlaceObject& p, int nesting) {
+    auto it = clip.children.find(p.depth);
+    DisplayObject* existing = it == clip.children.end() ? nullptr : it->second.get();
+    bool modifyOnly = p.version >= 2 && p.move && !p.characterId;
+    if (modifyOnly) {
+        if (existing) applyPlacement(*existing, p);
+        return;
+    }
+    if (!p.characterId) return;
+    if (!existing && clip.children.size() >= limits_.maxObjectsPerClip) {
+        library_.warn("a clip holds more than " + std::to_string(limits_.maxObjectsPerClip) +
+                      " objects: character " + std::to_string(*p.characterId) + " was not placed");
+        return;
+    }
+    if (existing && p.version >= 2 && !p.move) return;  // the depth is taken: the place is ignored
+    auto obj = instantiate(*p.characterId, p.depth, nesting);
+    if (!obj) return;
+    obj->placeFrame = clip.frame;
+    if (existing && p.move) {
+        // Replacing the character keeps what the tag does not change.
+        copyPlacement(*obj, *existing);
+        obj->name = existing->name;
+    }
+    applyPlacement(*obj, p);
+    clip.children[p.depth] = std::move(obj);
+}
+
+std::unique_ptr<DisplayObject> TimelinePlayer::instantiate(uint16_t characterId, int depth, int nesting) {
+    const Character* c = library_.movie().find(characterId);
+    if (!c) {
+        auto failed = library_.movie().failedCharacters.find(characterId);
+        if (failed != library_.movie().failedCharacters.end())
+            library_.warn("character " + std::to_string(characterId) + " is not shown: " + failed->second);
+        else
+            library_.warn("character " + std::to_string(characterId) + " is placed but never defined");
+        return nullptr;
+    }
+    auto obj = std::make_unique<DisplayObject>();
+    obj->characterId = characterId;
+    obj->depth = depth;
+    const CharacterDefinition& def = c->definition;
+    if (std::holds_alternative<Shape>(def)) {
+        obj->kind = DisplayObject::Kind::Shape;
+    } else if (std::holds_alternative<MorphShape>(def)) {
+        obj->kind = DisplayObject::Kind::MorphShape;
+    } else if (std::holds_alternative<StaticText>(def)) {
+        obj->kind = DisplayObject::Kind::StaticText;
+    } else if (std::holds_alternative<EditText>(def)) {
+        obj->kind = DisplayObject::Kind::EditText;
+    } else if (const auto* sprite = std::get_if<Sprite>(&def)) {
+        if (nesting + 1 > limits_.maxClipNesting) {
+            library_.warn("clips nest deeper than " + std::to_string(limits_.maxClipNesting) + ": sprite " +
+                          std::to_string(characterId) + " was not placed");
+            return nullptr;
+        }
+        obj->kind = DisplayObject::Kind::Sprite;
+        obj->clip = std::make_unique<Clip>();
+        start(*obj->clip, sprite->timeline, nesting + 1, obj.get());
+    } else if (const auto* button = std::get_if<Button>(&def)) {
+        if (nesting + 1 > limits_.maxClipNesting) {
+            library_.warn("clips nest deeper than " + std::to_string(limits_.maxClipNesting) + ": button " +
+                          std::to_string(characterId) + " was not placed");
+            return nullptr;
+        }
+        obj->kind = DisplayObject::Kind::Button;
+        obj->clip = std::make_unique<Clip>();
+        obj->clip->playing = false;
+        for (const ButtonRecord& r : button->records) {
+            if (!r.up || r.characterId == characterId) continue;
+            auto part = instantiate(r.characterId, r.depth, nesting + 1);
+            if (!part) continue;
+            part->matrix = r.matrix;
+            part->colorTransform = r.colorTransform;
+            part->filters = r.filters;
+            part->blendMode = r.blendMode;
+            obj->clip->children[r.depth] = std::move(part);
+        }
+    } else {
+        // Bitmaps and fonts are not display objects of their own in these movies.
+        library_.warn("character " + std::to_string(characterId) + " cannot be placed on a timeline");
+        return nullptr;
+    }
+    return obj;
+}
+
+void TimelinePlayer::rebuildTo(Clip& clip, int frameIndex, int nesting) {
+    // Replay the placement tags from the first frame into bare records: what the display list would
+    // hold at `frameIndex`, and from which frame each object dates.
+    struct Placed {
+        DisplayObject props;
+        bool exists = false;
+    };
+    std::map<int, Placed> target;
+    for (int f = 0; f <= frameIndex && f < static_cast<int>(clip.timeline->frames.size()); ++f) {
+        for (const ControlTag& tag : clip.timeline->frames[f].tags) {
+            if (const auto* r = std::get_if<RemoveObject>(&tag)) {
+                target.erase(r->depth);
+                continue;
+            }
+            const auto* p = std::get_if<PlaceObject>(&tag);
+            if (!p) continue;
+            auto it = target.find(p->depth);
+            bool modifyOnly = p->version >= 2 && p->move && !p->characterId;
+            if (modifyOnly) {
+                if (it != target.end()) applyPlacement(it->second.props, *p);
+                continue;
+            }
+            if (!p->characterId) continue;
+            if (it != target.end() && p->version >= 2 && !p->move) continue;
+            Placed placed;
+            placed.exists = true;
+            placed.props.characterId = *p->characterId;
+            placed.props.depth = p->depth;
+            placed.props.placeFrame = f;
+            if (it != target.end() && p->move) {
+                copyPlacement(placed.props, it->second.props);
+                placed.props.name = it->second.props.name;
+            }
+            applyPlacement(placed.props, *p);
+            target[p->depth] = std::move(placed);
+        }
+    }
+
+    DisplayList rebuilt;
+    for (auto& [depth, child] : clip.children) {
+        if (!child->fromTimeline) {
+            rebuilt[depth] = std::move(child);
+            continue;
+        }
+        auto t = target.find(depth);
+        // The same placement still stands: the object lives on (a nested clip keeps its frame).
+        if (t != target.end() && t->second.props.characterId == child->characterId &&
+            t->second.props.placeFrame == child->placeFrame) {
+            copyPlacement(*child, t->second.props);
+            rebuilt[depth] = std::move(child);
+            t->second.exists = false;  // taken care of
+        }
+    }
+    clip.children = std::move(rebuilt);
+    for (auto& [depth, placed] : target) {
+        if (!placed.exists || clip.children.count(depth)) continue;
+        if (clip.children.size() >= limits_.maxObjectsPerClip) break;
+        auto obj = instantiate(placed.props.characterId, depth, nesting);
+        if (!obj) continue;
+        copyPlacement(*obj, placed.props);
+        obj->name = placed.props.name;
+        obj->placeFrame = placed.props.placeFrame;
+        clip.children[depth] = std::move(obj);
+    }
+}
+
+}  // namespace swf

@@ -1,0 +1,59 @@
+// Plays timelines: applies a frame's placement tags to a clip's display list, advances clips frame by
+// frame (nested sprites with them), and jumps to any frame, rebuilding the display list when going
+// backwards so that it equals what playing from the start would have built.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "engine/core/character_library.h"
+#include "engine/core/display_object.h"
+
+namespace swf {
+
+// Where frame scripts run. The player calls these in the frame cycle; the defaults do nothing.
+class FrameScripts {
+public:
+    virtual ~FrameScripts() = default;
+    // A clip's frame has been built (its display list is complete): the frame's init actions and then
+    // its actions run here.
+    virtual void frameBuilt(DisplayObject* owner, Clip& clip, int frameIndex) {
+        (void)owner, (void)clip, (void)frameIndex;
+    }
+};
+
+struct TimelineLimits {
+    size_t maxObjectsPerClip = 16384;
+    int maxClipNesting = 64;
+};
+
+class TimelinePlayer {
+public:
+    TimelinePlayer(CharacterLibrary& library, TimelineLimits limits = {});
+
+    void setScripts(FrameScripts* scripts) { scripts_ = scripts; }
+
+    // Builds frame 1 of a fresh clip.
+    void start(Clip& clip, const Timeline& timeline, int nesting = 0, DisplayObject* owner = nullptr);
+
+    // One frame of the movie for `clip` and everything inside it: nested clips advance first, then
+    // the clip's own timeline (when playing) moves on, looping at the end when `loop` is set,
+    // otherwise stopping there.
+    void advance(Clip& clip, bool loop, int nesting = 0, DisplayObject* owner = nullptr);
+
+    // Shows `frameIndex` (0-based, clamped).
+    void gotoFrame(Clip& clip, int frameIndex, int nesting = 0, DisplayObject* owner = nullptr);
+
+private:
+    void applyFrame(Clip& clip, int frameIndex, int nesting);
+    void place(Clip& clip, const PlaceObject& p, int nesting);
+    std::unique_ptr<DisplayObject> instantiate(uint16_t characterId, int depth, int nesting);
+    void rebuildTo(Clip& clip, int frameIndex, int nesting);
+    void frameBuilt(DisplayObject* owner, Clip& clip);
+
+    CharacterLibrary& library_;
+    TimelineLimits limits_;
+    FrameScripts* scripts_ = nullptr;
+};
+
+}  // namespace swf

@@ -1,0 +1,101 @@
+// swfrender MOVIE.swf --frames N --out OUT.png: the stage after N frames, as a PNG.
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "engine/core/player.h"
+#include "tools/swfrender/png_output.h"
+#include "tools/swfrender/render_options.h"
+
+namespace {
+
+constexpr std::streamoff kMaxMovieFileBytes = 256ll * 1024 * 1024;
+
+int failWith(const std::string& message) {
+    std::fprintf(stderr, "swfrender: %s\n", message.c_str());
+    return 1;
+}
+
+bool readFile(const std::string& path, std::vector<uint8_t>& out, std::string& error) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) {
+        error = "cannot open " + path;
+        return false;
+    }
+    std::streamoff size = in.tellg();
+    if (size < 0 || size > kMaxMovieFileBytes) {
+        error = path + " is not a file of a playable size";
+        return false;
+    }
+    out.resize(static_cast<size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(out.data()), size)) {
+        error = "cannot read " + path;
+        return false;
+    }
+    return true;
+}
+
+// Plays the first `frames` frames over and over, timing each frame (advance and render), and prints
+// the median and the process's peak memory.
+void bench(swf::Player& player, int frames) {
+    swf::RgbaImage image;
+    std::vector<double> ms;
+    int rounds = std::max(1, 240 / frames);
+    for (int r = 0; r < rounds; ++r) {
+        player.gotoFrame(1);
+        for (int f = 0; f < frames; ++f) {
+            auto start = std::chrono::steady_clock::now();
+            if (f > 0) player.tick();
+            player.render(image);
+            ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        }
+    }
+    std::sort(ms.begin(), ms.end());
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::fprintf(stderr, "%dx%d: median %.2f ms per frame over %zu frames, peak memory %.1f MB\n", image.width,
+                 image.height, ms[ms.size() / 2], ms.size(), usage.ru_maxrss / 1024.0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    auto options = swfrender::parseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::fprintf(stderr, "swfrender: %s\n%s\n", error.c_str(), swfrender::kUsage);
+        return 2;
+    }
+    std::vector<uint8_t> bytes;
+    if (!readFile(options->movie, bytes, error)) return failWith(error);
+    auto player = swf::Player::load(std::move(bytes), error);
+    if (!player) return failWith(options->movie + ": " + error);
+
+    swf::Rect stage = player->stageRect();
+    int width = options->width.value_or(std::max(1, static_cast<int>(std::lround(stage.width() / swf::kTwipsPerPixel))));
+    int height = options->height.value_or(std::max(1, static_cast<int>(std::lround(stage.height() / swf::kTwipsPerPixel))));
+    width = std::min(width, 16384);
+    height = std::min(height, 16384);
+    swf::ViewOptions view;
+    view.scaleMode = options->scaleMode;
+    player->setViewport(width, height, view);
+
+    if (options->bench) {
+        bench(*player, options->frames);
+        if (options->out.empty()) return 0;
+        player->gotoFrame(1);
+    }
+    for (int f = 1; f < options->frames; ++f) player->tick();
+    swf::RgbaImage image;
+    player->render(image);
+    for (const std::string& w : player->takeWarnings()) std::fprintf(stderr, "swfrender: warning: %s\n", w.c_str());
+    if (!swfrender::writePng(image, options->out, error)) return failWith(error);
+    return 0;
+}

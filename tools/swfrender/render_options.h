@@ -1,0 +1,26 @@
+// Command line of swfrender.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/core/player.h"
+
+namespace swfrender {
+
+struct RenderOptions {
+    std::string movie;
+    std::string out;
+    int frames = 1;
+    std::optional<int> width, height;
+    swf::ScaleMode scaleMode = swf::ScaleMode::ShowAll;
+    bool bench = false;
+};
+
+// Returns nullopt and sets `error` for a command line it cannot use.
+std::optional<RenderOptions> parseOptions(const std::vector<std::string>& args, std::string& error);
+
+extern const char* const kUsage;
+
+}  // namespace swfrender
