@@ -1,0 +1,43 @@
+// The connection point of the component's event interface: keeps the hosts' sinks and calls
+// them by DISPID.
+#pragma once
+
+#include <ocidl.h>
+#include <olectl.h>
+#include <windows.h>
+
+#include <vector>
+
+namespace flash {
+
+class EventConnectionPoint final : public IConnectionPoint {
+public:
+    explicit EventConnectionPoint(IConnectionPointContainer* container) : container_(container) {}
+    ~EventConnectionPoint();
+
+    // The container goes away: calls from sinks still holding us answer E_UNEXPECTED.
+    void detach();
+    // Calls every sink with the arguments in their declared order.
+    void fire(DISPID id, VARIANT* args, UINT count);
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
+    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) override;
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override;
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override;
+
+private:
+    struct Sink {
+        DWORD cookie;
+        IDispatch* dispatch;
+    };
+    ULONG refs_ = 1;
+    IConnectionPointContainer* container_;
+    std::vector<Sink> sinks_;
+    DWORD nextCookie_ = 1;
+};
+
+}  // namespace flash

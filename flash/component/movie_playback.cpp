@@ -1,0 +1,257 @@
+#include "flash/component/movie_playback.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace flash {
+namespace {
+
+// A movie larger than this is not read: the saver's movies are a few megabytes at most.
+constexpr LONGLONG kMaxMovieBytes = 512LL * 1024 * 1024;
+
+struct FileCloser {
+    HANDLE handle;
+    ~FileCloser() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+};
+
+std::vector<uint8_t> readWholeFile(const std::wstring& path) {
+    // Others may rewrite the file while we read it (a second saver start); share everything.
+    FileCloser file{CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (file.handle == INVALID_HANDLE_VALUE) return {};
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.handle, &size) || size.QuadPart <= 0 || size.QuadPart > kMaxMovieBytes) return {};
+    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20)), got = 0;
+        if (!ReadFile(file.handle, bytes.data() + done, chunk, &got, nullptr) || got == 0) break;
+        done += got;
+    }
+    bytes.resize(done);  // a file shortened meanwhile gives what was there
+    return bytes;
+}
+
+}  // namespace
+
+MoviePlayback::MoviePlayback() = default;
+
+MoviePlayback::~MoviePlayback() {
+    if (frameBitmap_) DeleteObject(frameBitmap_);
+}
+
+bool MoviePlayback::load(const std::wstring& path) {
+    const bool wasPlaying = playing();
+    player_.reset();
+    frameValid_ = false;
+    viewWidth_ = viewHeight_ = 0;
+    if (path.empty()) return false;
+    std::vector<uint8_t> bytes = readWholeFile(path);
+    if (bytes.empty()) return false;
+#if FLASH_HAVE_ENGINE
+    std::string error;
+    player_ = swf::Player::load(std::move(bytes), error);
+#endif
+    if (!player_) return false;
+    player_->setLoop(loop_);
+    player_->setFsCommandHandler([this](const std::string& command, const std::string& args) {
+        if (onFsCommand) onFsCommand(command, args);
+    });
+    // A newly loaded movie plays, as the control always did; Stop before loading does not last.
+    (void)wasPlaying;
+    playing_ = true;
+    player_->play();
+    return true;
+}
+
+void MoviePlayback::play() {
+    playing_ = true;
+    if (player_) player_->play();
+}
+
+void MoviePlayback::stop() {
+    playing_ = false;
+    if (player_) player_->stop();
+}
+
+void MoviePlayback::rewind() {
+    playing_ = false;
+    if (player_) player_->rewind();
+    frameValid_ = false;
+}
+
+void MoviePlayback::back() {
+    playing_ = false;
+    if (player_) player_->previousFrame();
+    frameValid_ = false;
+}
+
+void MoviePlayback::forward() {
+    playing_ = false;
+    if (player_) player_->nextFrame();
+    frameValid_ = false;
+}
+
+void MoviePlayback::gotoFrame(long frame) {
+    if (player_) player_->gotoFrame(static_cast<int>(std::clamp<long>(frame, 0, 0x3FFFFFFF)) + 1);
+    frameValid_ = false;
+}
+
+bool MoviePlayback::playing() const { return player_ ? player_->isPlaying() : playing_; }
+
+void MoviePlayback::setPlaying(bool playing) { playing ? play() : stop(); }
+
+void MoviePlayback::setLoop(bool loop) {
+    loop_ = loop;
+    if (player_) player_->setLoop(loop);
+}
+
+long MoviePlayback::totalFrames() const { return player_ ? player_->frameCount() : 0; }
+
+long MoviePlayback::frameNumber() const { return player_ ? player_->currentFrame() - 1 : 0; }
+
+double MoviePlayback::frameRate() const {
+    const double rate = player_ ? player_->frameRate() : 12.0;
+    return std::clamp(rate, 0.01, 120.0);
+}
+
+long MoviePlayback::backgroundColor() const {
+    if (background_) return *background_;
+    if (!player_) return 0xFFFFFF;
+    const swf::Rgba c = player_->backgroundColor();
+    return (static_cast<long>(c.r) << 16) | (static_cast<long>(c.g) << 8) | c.b;
+}
+
+void MoviePlayback::setBackgroundColor(long rgb) {
+    background_ = rgb & 0xFFFFFF;
+    viewWidth_ = viewHeight_ = 0;  // the viewport options change
+    frameValid_ = false;
+}
+
+void MoviePlayback::setScaleMode(int mode) {
+    scaleMode_ = std::clamp(mode, 0, 3);
+    viewWidth_ = viewHeight_ = 0;
+    frameValid_ = false;
+}
+
+void MoviePlayback::setAlignMode(int mode) {
+    alignMode_ = mode & 0xF;
+    viewWidth_ = viewHeight_ = 0;
+    frameValid_ = false;
+}
+
+void MoviePlayback::setQuality(int quality) {
+    quality_ = std::clamp(quality, 0, 3);
+    viewWidth_ = viewHeight_ = 0;
+    frameValid_ = false;
+}
+
+void MoviePlayback::setVariable(const std::string& name, const std::string& value) {
+    if (player_) player_->setVariable(name, value);
+}
+
+std::string MoviePlayback::variable(const std::string& name) { return player_ ? player_->getVariable(name) : ""; }
+
+bool MoviePlayback::tick() {
+    if (!player_) return false;
+    player_->tick();
+    frameValid_ = false;
+    return true;
+}
+
+bool MoviePlayback::mouseMove(int x, int y) { return player_ && viewWidth_ > 0 && player_->mouseMove(x, y); }
+bool MoviePlayback::mouseDown(int x, int y) { return player_ && viewWidth_ > 0 && player_->mouseDown(x, y); }
+bool MoviePlayback::mouseUp(int x, int y) { return player_ && viewWidth_ > 0 && player_->mouseUp(x, y); }
+
+swf::ViewOptions MoviePlayback::viewOptions() const {
+    swf::ViewOptions options;
+    static constexpr swf::ScaleMode modes[] = {swf::ScaleMode::ShowAll, swf::ScaleMode::NoBorder,
+                                               swf::ScaleMode::ExactFit, swf::ScaleMode::NoScale};
+    options.scaleMode = modes[scaleMode_];
+    options.align.left = alignMode_ & 1;
+    options.align.right = alignMode_ & 2;
+    options.align.top = alignMode_ & 4;
+    options.align.bottom = alignMode_ & 8;
+    if (background_)
+        options.background = swf::Rgba{static_cast<uint8_t>(*background_ >> 16), static_cast<uint8_t>(*background_ >> 8),
+                                        static_cast<uint8_t>(*background_), 255};
+    options.quality = quality_ == 0 || quality_ == 2 ? swf::Quality::Low : swf::Quality::High;
+    return options;
+}
+
+COLORREF MoviePlayback::backgroundColorRef() const {
+    const long rgb = backgroundColor();
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+void MoviePlayback::renderFrame(int width, int height) {
+    if (width != frameWidth_ || height != frameHeight_ || !frameBitmap_) {
+        if (frameBitmap_) DeleteObject(frameBitmap_);
+        frameBitmap_ = nullptr;
+        frameBits_ = nullptr;
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;  // top-down rows, as the engine's image
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        frameBitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &frameBits_, nullptr, 0);
+        frameWidth_ = frameBitmap_ ? width : 0;
+        frameHeight_ = frameBitmap_ ? height : 0;
+        if (!frameBitmap_) return;
+    }
+    player_->render(image_);
+    GdiFlush();
+    const long bg = backgroundColor();
+    const unsigned bgR = (bg >> 16) & 0xFF, bgG = (bg >> 8) & 0xFF, bgB = bg & 0xFF;
+    auto* out = static_cast<uint8_t*>(frameBits_);
+    const bool sized = image_.width == width && image_.height == height;
+    for (int y = 0; y < height; ++y) {
+        uint8_t* dst = out + static_cast<size_t>(y) * static_cast<size_t>(width) * 4;
+        for (int x = 0; x < width; ++x, dst += 4) {
+            if (!sized) {
+                dst[0] = static_cast<uint8_t>(bgB), dst[1] = static_cast<uint8_t>(bgG), dst[2] = static_cast<uint8_t>(bgR);
+                dst[3] = 255;
+                continue;
+            }
+            // Premultiplied colour over the background.
+            const uint8_t* src = image_.at(x, y);
+            const unsigned rest = 255u - src[3];
+            dst[0] = static_cast<uint8_t>(std::min(255u, src[2] + (bgB * rest + 127) / 255));
+            dst[1] = static_cast<uint8_t>(std::min(255u, src[1] + (bgG * rest + 127) / 255));
+            dst[2] = static_cast<uint8_t>(std::min(255u, src[0] + (bgR * rest + 127) / 255));
+            dst[3] = 255;
+        }
+    }
+    frameValid_ = true;
+}
+
+void MoviePlayback::draw(HDC dc, const RECT& bounds) {
+    const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
+    if (width <= 0 || height <= 0) return;
+    if (player_ && (width != viewWidth_ || height != viewHeight_)) {
+        player_->setViewport(width, height, viewOptions());
+        viewWidth_ = width;
+        viewHeight_ = height;
+        frameValid_ = false;
+    }
+    if (player_ && !frameValid_) renderFrame(width, height);
+    if (player_ && frameValid_ && frameWidth_ == width && frameHeight_ == height) {
+        HDC memory = CreateCompatibleDC(dc);
+        if (memory) {
+            HGDIOBJ old = SelectObject(memory, frameBitmap_);
+            BitBlt(dc, bounds.left, bounds.top, width, height, memory, 0, 0, SRCCOPY);
+            SelectObject(memory, old);
+            DeleteDC(memory);
+            return;
+        }
+    }
+    HBRUSH brush = CreateSolidBrush(backgroundColorRef());
+    FillRect(dc, &bounds, brush);
+    DeleteObject(brush);
+}
+
+}  // namespace flash
