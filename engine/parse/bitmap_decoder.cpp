@@ -22,14 +22,15 @@ uint8_t premultiply(uint8_t c, uint8_t a) { return static_cast<uint8_t>((c * a +
 
 RgbaImage decodeLossless(const EncodedBitmap& b) {
     const int w = b.width, h = b.height;
-    RgbaImage img(w, h);
-    if (img.empty()) return img;
+    RgbaImage img;
+    if (w == 0 || h == 0) return img;
     const size_t sw = static_cast<size_t>(w);
     if (b.losslessFormat == 3) {
         const size_t entry = b.hasAlpha ? 4 : 3;
         const size_t table = b.colorTableSize * entry;
         const size_t stride = (sw + 3) & ~size_t{3};
         std::vector<uint8_t> d = inflatePixels(b.zlibData, table + stride * static_cast<size_t>(h), "bitmap pixels");
+        img = RgbaImage(w, h);  // only once the data is known to fill it
         for (int y = 0; y < h; ++y) {
             const uint8_t* row = d.data() + table + stride * static_cast<size_t>(y);
             uint8_t* out = img.row(y);
@@ -48,6 +49,7 @@ RgbaImage decodeLossless(const EncodedBitmap& b) {
     } else if (b.losslessFormat == 4) {
         const size_t stride = (sw * 2 + 3) & ~size_t{3};
         std::vector<uint8_t> d = inflatePixels(b.zlibData, stride * static_cast<size_t>(h), "bitmap pixels");
+        img = RgbaImage(w, h);
         for (int y = 0; y < h; ++y) {
             const uint8_t* row = d.data() + stride * static_cast<size_t>(y);
             uint8_t* out = img.row(y);
@@ -62,6 +64,7 @@ RgbaImage decodeLossless(const EncodedBitmap& b) {
         }
     } else {
         std::vector<uint8_t> d = inflatePixels(b.zlibData, sw * 4 * static_cast<size_t>(h), "bitmap pixels");
+        img = RgbaImage(w, h);
         for (int y = 0; y < h; ++y) {
             const uint8_t* in = d.data() + sw * 4 * static_cast<size_t>(y);
             uint8_t* out = img.row(y);
