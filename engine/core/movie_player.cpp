@@ -37,13 +37,16 @@ double MoviePlayer::frameRate() const {
 
 int MoviePlayer::frameCount() const { return std::max<int>(1, static_cast<int>(movie_->timeline.frames.size())); }
 
-// SetBackgroundColor is usually in the first frame; the last one up to the frame shown wins.
+// The first SetBackgroundColor of the movie sets the colour for good: players ignore later ones.
 void MoviePlayer::applyBackgroundTags(int frameIndex) {
+    if (backgroundSet_) return;
     for (int f = 0; f <= frameIndex && f < static_cast<int>(movie_->timeline.frames.size()); ++f)
         for (const ControlTag& tag : movie_->timeline.frames[f].tags)
             if (const auto* bg = std::get_if<SetBackgroundColor>(&tag)) {
                 background_ = bg->color;
                 background_.a = 255;
+                backgroundSet_ = true;
+                return;
             }
 }
 

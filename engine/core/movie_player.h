@@ -72,6 +72,7 @@ private:
     Clip root_;
     bool loop_ = true;
     Rgba background_{255, 255, 255, 255};
+    bool backgroundSet_ = false;
 
     int viewportWidth_ = 0, viewportHeight_ = 0;
     ViewOptions view_;

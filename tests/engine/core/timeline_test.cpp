@@ -1,0 +1,140 @@
+// Timelines and the display list: placing, moving, replacing and removing, nested clips, the end of
+// the main timeline, and jumps backwards.
+#include <gtest/gtest.h>
+
+#include "tests/engine/core/movie_builder.h"
+
+using namespace coretest;
+using swf::Rgba;
+
+namespace {
+
+int spriteFrame(swf::MoviePlayer& p, int depth) {
+    auto it = p.root().children.find(depth);
+    if (it == p.root().children.end() || !it->second->clip) return -1;
+    return it->second->clip->frame;
+}
+
+}  // namespace
+
+TEST(Timeline, PlaceMoveReplaceAndRemoveFollowTheFrames) {
+    MovieBuilder b;
+    b.rect(1, 0, 0, 10, 10, kRed);
+    b.rect(2, 0, 0, 10, 10, kBlue);
+    b.main() = timeline({{place(1, 1, 0, 0)}, {moveTo(1, 50, 50)}, {replace(1, 2)}, {removeAt(1)}});
+    auto p = b.player();
+    EXPECT_EQ(pixelAt(*p, 5, 5), kRed);
+    p->tick();
+    EXPECT_EQ(pixelAt(*p, 5, 5), kWhite);
+    EXPECT_EQ(pixelAt(*p, 55, 55), kRed);
+    p->tick();
+    EXPECT_EQ(pixelAt(*p, 55, 55), kBlue) << "the replacement keeps the moved matrix";
+    p->tick();
+    EXPECT_EQ(pixelAt(*p, 55, 55), kWhite);
+    EXPECT_TRUE(p->root().children.empty());
+}
+
+TEST(Timeline, PlacingOnATakenDepthIsIgnoredAndMissingCharactersWarn) {
+    MovieBuilder b;
+    b.rect(1, 0, 0, 10, 10, kRed);
+    b.rect(2, 0, 0, 10, 10, kBlue);
+    b.main() = timeline({{place(1, 1), place(1, 2), place(2, 99)}});
+    auto p = b.player();
+    EXPECT_EQ(pixelAt(*p, 5, 5), kRed);
+    auto warnings = p->takeWarnings();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("99"), std::string::npos);
+    EXPECT_TRUE(p->takeWarnings().empty());
+}
+
+TEST(Timeline, NestedSpritesAdvanceEveryFrameAndLoop) {
+    MovieBuilder b;
+    b.rect(1, 0, 0, 10, 10, kRed);
+    b.rect(2, 0, 0, 10, 10, kBlue);
+    b.rect(3, 0, 0, 10, 10, kGreen);
+    b.sprite(10, timeline({{place(1, 1)}, {replace(1, 2)}, {replace(1, 3)}}));
+    b.main() = timeline({{}, {place(1, 10)}, {}, {}, {}});
+    auto p = b.player();
+    p->tick();
+    EXPECT_EQ(pixelAt(*p, 5, 5), kRed) << "a newly placed clip shows its first frame";
+    p->tick();
+    EXPECT_EQ(pixelAt(*p, 5, 5), kBlue);
+    p->tick();
+    EXPECT_EQ(pixelAt(*p, 5, 5), kGreen);
+    p->tick();
+    EXPECT_EQ(pixelAt(*p, 5, 5), kRed) << "sprites loop";
+    EXPECT_EQ(p->currentFrame(), 5);
+}
+
+TEST(Timeline, MainTimelineLoopsOrStopsAtItsEnd) {
+    MovieBuilder b;
+    b.rect(1, 0, 0, 10, 10, kRed);
+    b.main() = timeline({{place(1, 1)}, {removeAt(1)}, {}});
+    auto looping = b.player();
+    for (int i = 0; i < 3; ++i) looping->tick();
+    EXPECT_EQ(looping->currentFrame(), 1);
+    EXPECT_TRUE(looping->isPlaying());
+    EXPECT_EQ(pixelAt(*looping, 5, 5), kRed) << "frame 1 is built again after the loop";
+
+    auto once = b.player();
+    once->setLoop(false);
+    for (int i = 0; i < 5; ++i) once->tick();
+    EXPECT_EQ(once->currentFrame(), 3);
+    EXPECT_FALSE(once->isPlaying());
+}
+
+TEST(Timeline, GoingBackwardsRebuildsWhatPlayingWouldHaveShown) {
+    MovieBuilder b;
+    b.rect(1, 0, 0, 10, 10, kRed);
+    b.rect(2, 0, 0, 10, 10, kBlue);
+    b.sprite(10, timeline({{}, {}, {}, {}, {}, {}, {}}));
+    b.main() = timeline({{place(1, 1), place(5, 10)},
+                         {moveTo(1, 50, 0), place(2, 2, 0, 50)},
+                         {removeAt(1)},
+                         {place(1, 2, 80, 80)}});
+    auto p = b.player();
+    for (int i = 0; i < 3; ++i) p->tick();
+    EXPECT_EQ(spriteFrame(*p, 5), 3);
+    p->gotoFrame(2);
+    EXPECT_EQ(p->currentFrame(), 2);
+    EXPECT_EQ(pixelAt(*p, 55, 5), kRed);
+    EXPECT_EQ(pixelAt(*p, 5, 55), kBlue);
+    EXPECT_EQ(pixelAt(*p, 85, 85), kWhite);
+    EXPECT_EQ(spriteFrame(*p, 5), 3) << "a clip placed before the target frame lives on";
+    p->gotoFrame(1);
+    EXPECT_EQ(pixelAt(*p, 5, 5), kRed);
+    EXPECT_EQ(pixelAt(*p, 5, 55), kWhite);
+    EXPECT_EQ(p->root().children.size(), 2u);
+
+    // An object placed again at a depth in a later frame is a new object after a jump back.
+    p->gotoFrame(4);
+    EXPECT_EQ(pixelAt(*p, 85, 85), kBlue);
+    p->rewind();
+    EXPECT_FALSE(p->isPlaying());
+    EXPECT_EQ(pixelAt(*p, 5, 5), kRed);
+    EXPECT_EQ(pixelAt(*p, 85, 85), kWhite);
+}
+
+TEST(Timeline, LimitsStopTheClipNotThePlayer) {
+    MovieBuilder b;
+    b.rect(1, 0, 0, 10, 10, kRed);
+    // A sprite that places itself nests without end.
+    b.sprite(10, timeline({{place(1, 1), place(2, 10)}}));
+    b.main() = timeline({{place(1, 10), place(2, 1), place(3, 1), place(4, 1)}});
+    swf::TimelineLimits limits;
+    limits.maxClipNesting = 5;
+    limits.maxObjectsPerClip = 3;
+    auto p = b.player(limits);
+    EXPECT_EQ(p->root().children.size(), 3u);
+    int depth = 0;
+    for (const swf::Clip* c = &p->root(); c;) {
+        auto it = c->children.find(c == &p->root() ? 1 : 2);
+        c = it != c->children.end() && it->second->clip ? it->second->clip.get() : nullptr;
+        if (c) ++depth;
+    }
+    EXPECT_EQ(depth, 5);
+    auto warnings = p->takeWarnings();
+    ASSERT_EQ(warnings.size(), 2u);
+    p->tick();
+    EXPECT_EQ(pixelAt(*p, 5, 5), kRed);
+}
