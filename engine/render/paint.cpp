@@ -234,13 +234,24 @@ void Paint::shadeBitmap(int x, int y, int length, uint32_t* out) const {
         v0 = std::fmod(v0, double(h));
     }
     int64_t u = toFixed(u0), v = toFixed(v0);
-    const int64_t du = toFixed(inverse_.a), dv = toFixed(inverse_.b);
+    int64_t du = toFixed(inverse_.a), dv = toFixed(inverse_.b);
+    // A repeating walk is kept within one tile: each step is reduced below a tile's size, so one
+    // correction after it brings the position back.
+    const int64_t tileU = int64_t(w) << 16, tileV = int64_t(h) << 16;
+    auto intoTile = [](int64_t& pos, int64_t tile) {
+        if (pos >= tile) pos -= tile;
+        else if (pos < 0) pos += tile;
+    };
+    if (repeating_) {
+        u = ((u % tileU) + tileU) % tileU;
+        v = ((v % tileV) + tileV) % tileV;
+        du %= tileU;
+        dv %= tileV;
+    }
     auto texel = [&](int64_t tx, int64_t ty) {
         if (repeating_) {
-            tx %= w;
-            ty %= h;
-            if (tx < 0) tx += w;
-            if (ty < 0) ty += h;
+            if (tx < 0 || tx >= w) tx = ((tx % w) + w) % w;
+            if (ty < 0 || ty >= h) ty = ((ty % h) + h) % h;
         } else {
             tx = std::clamp<int64_t>(tx, 0, w - 1);
             ty = std::clamp<int64_t>(ty, 0, h - 1);
@@ -284,6 +295,14 @@ void Paint::shadeBitmap(int x, int y, int length, uint32_t* out) const {
             px = lerp(lerp(p00, p10, wx), lerp(p01, p11, wx), wy);
         }
         out[i] = cxformIdentity_ ? px : transformPixel(px, cxform_);
+        if (repeating_) {
+            // Advance here (the loop adds du and dv) so that the next position is back in the tile.
+            int64_t nu = u + du, nv = v + dv;
+            intoTile(nu, tileU);
+            intoTile(nv, tileV);
+            u = nu - du;
+            v = nv - dv;
+        }
     }
 }
 
