@@ -226,18 +226,25 @@ void Paint::shadeBitmap(int x, int y, int length, uint32_t* out) const {
     Point p = inverse_.apply(Point{x + 0.5, y + 0.5});
     // Bilinear sampling weighs the four texels around the point, whose centres sit at +0.5.
     double offset = smoothed_ ? 0.5 : 0.0;
-    // Walk bitmap space in 16.16 fixed point; far-off coordinates are clamped first so the walk
-    // cannot overflow (a repeating bitmap is first brought back near its origin).
+    // Walk bitmap space in fixed point with 24 fraction bits, fine enough that long spans land on the
+    // texels that sampling each pixel alone would. Positions beyond 2^30 texels and steps beyond 2^20
+    // are clamped (sampling that far out or that coarsely shows nothing different), which keeps a
+    // walk across the widest target inside 64 bits.
     double u0 = p.x - offset, v0 = p.y - offset;
     if (repeating_) {
         u0 = std::fmod(u0, double(w));
         v0 = std::fmod(v0, double(h));
     }
-    int64_t u = toFixed(u0), v = toFixed(v0);
-    int64_t du = toFixed(inverse_.a), dv = toFixed(inverse_.b);
+    constexpr int kFraction = 24;
+    auto fixed = [](double d, double limit) -> int64_t {
+        if (!(d == d)) return 0;
+        return static_cast<int64_t>(std::clamp(d, -limit, limit) * double(int64_t(1) << kFraction));
+    };
+    int64_t u = fixed(u0, 1073741824.0), v = fixed(v0, 1073741824.0);
+    int64_t du = fixed(inverse_.a, 1048576.0), dv = fixed(inverse_.b, 1048576.0);
     // A repeating walk is kept within one tile: each step is reduced below a tile's size, so one
     // correction after it brings the position back.
-    const int64_t tileU = int64_t(w) << 16, tileV = int64_t(h) << 16;
+    const int64_t tileU = int64_t(w) << kFraction, tileV = int64_t(h) << kFraction;
     auto intoTile = [](int64_t& pos, int64_t tile) {
         if (pos >= tile) pos -= tile;
         else if (pos < 0) pos += tile;
@@ -260,7 +267,7 @@ void Paint::shadeBitmap(int x, int y, int length, uint32_t* out) const {
         return packPixel(s[0], s[1], s[2], s[3]);
     };
     for (int i = 0; i < length; ++i, u += du, v += dv) {
-        int64_t ix = u >> 16, iy = v >> 16;
+        int64_t ix = u >> kFraction, iy = v >> kFraction;
         uint32_t px;
         if (!smoothed_) {
             if (ix >= 0 && ix < w && iy >= 0 && iy < h) {
@@ -270,7 +277,8 @@ void Paint::shadeBitmap(int x, int y, int length, uint32_t* out) const {
                 px = texel(ix, iy);
             }
         } else {
-            uint32_t wx = static_cast<uint32_t>((u >> 8) & 255), wy = static_cast<uint32_t>((v >> 8) & 255);
+            uint32_t wx = static_cast<uint32_t>((u >> (kFraction - 8)) & 255);
+            uint32_t wy = static_cast<uint32_t>((v >> (kFraction - 8)) & 255);
             uint32_t p00, p10, p01, p11;
             if (ix >= 0 && ix + 1 < w && iy >= 0 && iy + 1 < h) {
                 // Inside: the four texels are neighbours in memory.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "engine/render/pixel_math.h"
@@ -156,6 +157,38 @@ TEST(Paint, BitmapsSampleNearestOrBilinearClippedOrRepeating) {
     f.bitmap = nullptr;  // an id that names no bitmap paints nothing
     p.setFill(f, toPixels, {});
     EXPECT_FALSE(p.visible());
+}
+
+TEST(Paint, LongSpansMatchPixelByPixelSampling) {
+    // Spans walk their paint incrementally; across tiles, spread periods and rotations the walk must
+    // land where sampling each pixel on its own does.
+    FillStyle bitmap;
+    bitmap.kind = FillStyle::Kind::Bitmap;
+    bitmap.bitmap = checker2x2();
+    bitmap.bitmapMatrix = Matrix{20 * 1.7, 20 * 0.4, -20 * 0.4, 20 * 1.7, -333, 77};
+    FillStyle gradient;
+    gradient.kind = FillStyle::Kind::RadialGradient;
+    gradient.gradient = blackToWhite(SpreadMode::Reflect);
+    gradient.gradient.matrix = Matrix{0.02, 0.01, -0.01, 0.02, 100, 50};
+    Matrix toPixels = Matrix::scale(1 / 20.0, 1 / 20.0);
+    for (bool repeating : {true, false})
+        for (bool smoothed : {true, false}) {
+            bitmap.bitmapRepeating = repeating;
+            bitmap.bitmapSmoothed = smoothed;
+            for (const FillStyle* fill : {&bitmap, &gradient}) {
+                Paint p;
+                p.setFill(*fill, toPixels, {});
+                uint32_t span[300];
+                p.shadeSpan(-50, 7, 300, span);
+                // Fixed-point steps may move a bilinear weight by a step of 1/256: allow a unit or two.
+                for (int i = 0; i < 300; ++i) {
+                    uint32_t alone = shade(p, -50 + i, 7);
+                    ASSERT_LE(std::abs(int(pixelR(span[i])) - int(pixelR(alone))), 2) << i;
+                    ASSERT_LE(std::abs(int(pixelG(span[i])) - int(pixelG(alone))), 2) << i << " rep " << repeating << " sm " << smoothed << " bmp " << (fill == &bitmap);
+                    ASSERT_LE(std::abs(int(pixelA(span[i])) - int(pixelA(alone))), 2) << i;
+                }
+            }
+        }
 }
 
 }  // namespace
