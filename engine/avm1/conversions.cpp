@@ -13,7 +13,7 @@ Value Machine::toPrimitive(const Value& v, bool preferString) {
     if (preferString || o->isDate) std::swap(order[0], order[1]);
     bool anyCallable = false;
     for (const char* name : order) {
-        Value fn = getMember(v, name);
+        Value fn = getMember(v, name, false);
         if (fn.object() && fn.object()->isFunction()) {
             anyCallable = true;
             Value r = call(fn, o, {});

@@ -71,7 +71,8 @@ public:
 
     // Members of any value (primitives through their class prototypes), with accessors and
     // clip properties.
-    Value getMember(const Value& target, const std::string& name);
+    // `useResolve`: a missing member is asked of the object's __resolve function.
+    Value getMember(const Value& target, const std::string& name, bool useResolve = true);
     void setMember(const Value& target, const std::string& name, const Value& v);
     bool deleteMember(Object* o, const std::string& name);
     bool hasProperty(Object* o, const std::string& name);

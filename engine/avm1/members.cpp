@@ -54,7 +54,7 @@ std::string Machine::key(const std::string& name) const {
     return k;
 }
 
-Value Machine::getMember(const Value& target, const std::string& name) {
+Value Machine::getMember(const Value& target, const std::string& name, bool useResolve) {
     Object* o = target.object();
     if (!o) {
         if (target.isNullish()) return Value();
@@ -98,6 +98,17 @@ Value Machine::getMember(const Value& target, const std::string& name) {
         if (const Property* p = cur->find(k); p && visibleTo(p->flags, version_)) {
             if (p->getter) return call(Value(p->getter), o, {});
             return p->value;
+        }
+    }
+    // A missing member is asked of the object's __resolve function, when it has one.
+    if (useResolve && k != key("__resolve")) {
+        steps = 0;
+        for (Object* cur = o; cur && steps < MaxChain; cur = cur->proto, ++steps) {
+            if (const Property* p = cur->find(key("__resolve")); p && visibleTo(p->flags, version_)) {
+                Value resolver = p->getter ? call(Value(p->getter), o, {}) : p->value;
+                if (resolver.object() && resolver.object()->isFunction()) return call(resolver, o, {Value(name)});
+                break;
+            }
         }
     }
     return Value();

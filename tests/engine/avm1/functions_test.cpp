@@ -155,4 +155,17 @@ TEST_F(MachineTest, WithPutsAnObjectOnTheScopeChain) {
     EXPECT_EQ(run(a), (Lines{"1", "9"}));
 }
 
+TEST_F(MachineTest, ResolveAnswersMissingMembersButNotConversions) {
+    // o = {}; o.__proto__ = null; o.__resolve = function (n) { return "got " + n; };
+    Asm resolver;
+    resolver.push({"got "}).get("n").op(Add2).op(Return);
+    Asm a;
+    a.push({"o", 0}).op(InitObject).op(SetVariable);
+    a.get("o").push({"__proto__", Null()}).op(SetMember);
+    a.get("o").push({"__resolve"}).function("", {"n"}, resolver).op(SetMember);
+    a.get("o").push({"anything"}).op(GetMember).trace();
+    a.get("o").op(ToNumber).trace();  // no valueOf: NaN, __resolve is not asked
+    EXPECT_EQ(run(a), (Lines{"got anything", "NaN"}));
+}
+
 }  // namespace swf::avm1::test
