@@ -229,18 +229,21 @@ std::vector<uint8_t> SwfWriter::finish(bool compress, std::optional<uint16_t> fr
     body.push_back(0);
     body.push_back(0);  // End
     uint32_t length = static_cast<uint32_t>(body.size() + 8);
-    std::vector<uint8_t> out = {static_cast<uint8_t>(compress ? 'C' : 'F'), 'W', 'S', static_cast<uint8_t>(version_),
-                                static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8),
-                                static_cast<uint8_t>(length >> 16), static_cast<uint8_t>(length >> 24)};
-    if (!compress) {
-        out.insert(out.end(), body.begin(), body.end());
-        return out;
+    const uint8_t header[8] = {static_cast<uint8_t>(compress ? 'C' : 'F'), 'W', 'S', static_cast<uint8_t>(version_),
+                               static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8),
+                               static_cast<uint8_t>(length >> 16), static_cast<uint8_t>(length >> 24)};
+    std::vector<uint8_t> payload = body;
+    if (compress) {
+        uLongf size = compressBound(static_cast<uLong>(body.size()));
+        payload.assign(size, 0);
+        if (compress2(payload.data(), &size, body.data(), static_cast<uLong>(body.size()), 9) != Z_OK)
+            throw std::runtime_error("zlib could not compress the movie");
+        payload.resize(size);
     }
-    uLongf size = compressBound(static_cast<uLong>(body.size()));
-    std::vector<uint8_t> z(size);
-    if (compress2(z.data(), &size, body.data(), static_cast<uLong>(body.size()), 9) != Z_OK)
-        throw std::runtime_error("zlib could not compress the movie");
-    out.insert(out.end(), z.begin(), z.begin() + static_cast<std::ptrdiff_t>(size));
+    // Sized first and copied into: gcc 12 misreads inserting after an initialised prefix as overflow.
+    std::vector<uint8_t> out(8 + payload.size());
+    std::copy(header, header + 8, out.begin());
+    std::copy(payload.begin(), payload.end(), out.begin() + 8);
     return out;
 }
 
