@@ -10,7 +10,7 @@ make_saver "$WORK/interactive.scr" --interactive
 # quiet_run NAME ACTION...: starts the quiet saver with the pointer at 500,300 and runs ACTION.
 quiet_run() {
   local name=$1; shift
-  xdotool mousemove 500 300
+  pointer_at 500 300
   if ! start_saver "$WORK/quiet.scr"; then fail "$name: the saver shows"; kill_wine_programs; return 1; fi
   "$@"
 }
@@ -41,7 +41,7 @@ click_ends() {
 }
 quiet_run click click_ends || true
 
-xdotool mousemove 500 300
+pointer_at 500 300
 if start_saver "$WORK/interactive.scr"; then
   cursor=$(fact cursor_showing "$(probe cursor)")
   if [ "$cursor" = unknown ]; then echo "note: Wine cannot report the pointer's visibility here"

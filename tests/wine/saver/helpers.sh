@@ -23,6 +23,19 @@ start_saver() {
   wait_visible TfrmSCRViewEngine 40
 }
 
+# pointer_at X Y: moves the pointer and waits until Windows programs see it there, so that a
+# saver started next takes that position as its start point (Wine learns of X pointer motion
+# lazily).
+pointer_at() {
+  xdotool mousemove "$1" "$2"
+  for _ in $(seq 1 20); do
+    [ "$(fact cursor_pos "$(probe cursor)")" = "$1,$2" ] && return 0
+    xdotool mousemove "$1" "$2"
+    sleep 0.1
+  done
+  echo "note: Windows programs do not see the pointer at $1,$2"
+}
+
 # still_running SECONDS: true when the saver started last has not ended within that time.
 still_running() {
   wait_exit "$pid" "$1"

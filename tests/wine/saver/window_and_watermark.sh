@@ -8,7 +8,7 @@ source "$(dirname "$0")/helpers.sh"
 convert -size 40x20 xc:'rgb(0,0,255)' -bordercolor 'rgb(255,0,255)' -border 10 BMP3:"$WORK/mark.bmp"
 make_saver "$WORK/bitmap.scr" --watermark "$WORK/mark.bmp" --watermark-left right:0 --watermark-top bottom:0
 
-xdotool mousemove 500 300
+pointer_at 500 300
 if start_saver "$WORK/bitmap.scr"; then
   facts=$(probe window TfrmSCRViewEngine)
   check_eq "the window covers the primary screen" "0,0,1024,768" "$(fact rect "$facts")"
