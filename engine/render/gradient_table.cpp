@@ -31,28 +31,34 @@ void GradientTable::build(const Gradient& gradient, const ColorTransform& cxform
         return;
     }
     bool linear = gradient.interpolation == InterpolationMode::LinearRgb;
-    size_t next = 0;  // first stop whose ratio is above the current index
     for (int i = 0; i < 256; ++i) {
-        while (next < stops.size() && stops[next].ratio <= i) ++next;
+        // The colour comes from the first pair of neighbouring stops that spans i with a real
+        // interval. Stops that share a ratio make a hard edge: a ratio shared at the very start or end
+        // (or between two intervals) shows the colour of the interval it bounds, not its twin's.
+        const GradientStop* a = nullptr;
+        const GradientStop* b = nullptr;
+        for (size_t j = 0; j + 1 < stops.size(); ++j) {
+            if (stops[j].ratio <= i && i <= stops[j + 1].ratio && stops[j].ratio < stops[j + 1].ratio) {
+                a = &stops[j];
+                b = &stops[j + 1];
+                break;
+            }
+        }
         Rgba c;
-        if (next == 0) {
-            c = stops.front().color;
-        } else if (next == stops.size()) {
-            c = stops.back().color;
+        if (!a) {
+            // Before the first stop, after the last, or where only stops of one ratio are.
+            c = i < stops.front().ratio ? stops.front().color : stops.back().color;
+            for (const GradientStop& stop : stops)
+                if (stop.ratio == i) c = stop.color;
         } else {
-            const GradientStop& a = stops[next - 1];
-            const GradientStop& b = stops[next];
-            // Stops out of order (malformed) meet here with b.ratio < a.ratio: take the nearer colour.
-            double span = double(b.ratio) - double(a.ratio);
-            double t = span > 0 ? (i - a.ratio) / span : 0.0;
-            t = std::clamp(t, 0.0, 1.0);
+            double t = (i - a->ratio) / (double(b->ratio) - double(a->ratio));
             auto mix = [&](uint8_t x, uint8_t y) {
                 if (!linear) return static_cast<uint8_t>(std::lround(x + (y - x) * t));
                 double v = fromLinear(toLinear(x) + (toLinear(y) - toLinear(x)) * t);
                 return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 255.0)));
             };
-            c = {mix(a.color.r, b.color.r), mix(a.color.g, b.color.g), mix(a.color.b, b.color.b),
-                 static_cast<uint8_t>(std::lround(a.color.a + (b.color.a - a.color.a) * t))};
+            c = {mix(a->color.r, b->color.r), mix(a->color.g, b->color.g), mix(a->color.b, b->color.b),
+                 static_cast<uint8_t>(std::lround(a->color.a + (b->color.a - a->color.a) * t))};
         }
         c = cxform.apply(c);
         if (c.a != 255) opaque_ = false;

@@ -96,6 +96,23 @@ TEST(Paint, GradientInterpolationModesAndColourTransform) {
     EXPECT_FALSE(faded.opaque());
 }
 
+TEST(Paint, StopsSharingARatioMakeAHardEdge) {
+    const Rgba a{230, 82, 88, 255}, b{2, 128, 205, 255}, c{252, 77, 77, 255}, d{0, 82, 155, 255};
+    Gradient g;
+    g.stops = {{0, a}, {0, b}, {255, c}, {255, d}};
+    GradientTable table;
+    table.build(g, {});
+    // The real interval runs from b to c: its ends, not the twins outside it, colour 0 and 255.
+    EXPECT_EQ(table.at(0), packPixel(b.r, b.g, b.b, 255));
+    EXPECT_EQ(table.at(255), packPixel(c.r, c.g, c.b, 255));
+    g.stops = {{70, a}, {70, b}, {140, c}, {140, d}};
+    table.build(g, {});
+    EXPECT_EQ(table.at(69), packPixel(a.r, a.g, a.b, 255));
+    EXPECT_EQ(table.at(70), packPixel(b.r, b.g, b.b, 255));
+    EXPECT_EQ(table.at(140), packPixel(c.r, c.g, c.b, 255));
+    EXPECT_EQ(table.at(141), packPixel(d.r, d.g, d.b, 255));
+}
+
 TEST(Paint, SolidColourTransformAppliesToStraightColourThenPremultiplies) {
     ColorTransform cx;
     cx.rMul = 0.5;
