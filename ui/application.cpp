@@ -65,7 +65,11 @@ Application::~Application() {
 }
 
 void Application::destroyForms() {
-    while (!components().empty()) delete components().back();
+    while (!components().empty()) {
+        Component* last = components().back();
+        if (auto* form = dynamic_cast<Form*>(last)) form->beforeDestruction();
+        delete last;
+    }
     mainForm_ = nullptr;
 }
 

@@ -30,9 +30,12 @@ Form::Form(Component* owner) : WinControl(owner) {
     storeBounds(0, 0, 320, 240);
 }
 
-Form::~Form() {
+Form::~Form() { beforeDestruction(); }
+
+void Form::beforeDestruction() {
+    if (destroying_) return;
     destroying_ = true;
-    // A shown form is hidden first; a failure in a handler must not escape a destructor.
+    // A failure in a handler must not escape: the form goes all the same.
     auto guardedStep = [](auto&& step) {
         try {
             step();

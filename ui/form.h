@@ -34,8 +34,15 @@ struct BorderIcons {
 class Form : public WinControl {
 public:
     explicit Form(Component* owner = nullptr);
-    // A shown form is hidden first (OnHide), then OnDestroy runs and the window goes.
+    // A shown form is hidden first (OnHide), then OnDestroy runs and the window goes (see
+    // beforeDestruction).
     ~Form() override;
+
+    // Hides a shown form (OnHide), runs OnDestroy and destroys the window, while the derived
+    // form and its members are still whole. The application calls it before deleting a form;
+    // whoever deletes a form otherwise should call it first (the destructor would run the
+    // handlers only after the derived class's members are gone). Runs once.
+    void beforeDestruction();
 
     // Builds the components from the layout resource named className (RCDATA), scaled from the
     // layout's pixels per inch to the screen's. Throws sav::Error on a missing or damaged layout.

@@ -96,7 +96,10 @@ public:
 protected:
     // Shapes the window: derived classes call the base, then change what they need.
     virtual void createParams(CreateParams& params);
-    // After the window exists (children not yet made) and before it is destroyed.
+    // After the window exists (children not yet made) and before it is destroyed (on
+    // WM_DESTROY, also when a foreign parent window takes it down). A derived class that needs
+    // windowDestroying at its own end calls destroyWindowHandle() in its destructor: once the
+    // base's destructor runs, the derived overrides are no longer called.
     virtual void windowCreated() {}
     virtual void windowDestroying() {}
     // Every message of the window. Derived classes handle what they need and call the base

@@ -89,7 +89,8 @@ public:
         defineHandler("FormCreate", [](ui::Component&) { events += "create,"; });
         defineHandler("FormShow", [](ui::Component&) { events += "show,"; });
         defineHandler("FormHide", [](ui::Component&) { events += "hide,"; });
-        defineHandler("FormDestroy", [](ui::Component&) { events += "destroy,"; });
+        // Reads a member: the form must still be whole when its OnDestroy runs.
+        defineHandler("FormDestroy", [this](ui::Component&) { events += whole ? "destroy-whole," : "destroy-gone,"; });
         defineHandler("btnOKClick", [](ui::Component&) { events += "ok,"; });
         defineHandler("btnCancelClick", [](ui::Component&) { events += "cancel,"; });
         defineCloseQuery("FormCloseQuery", [this](ui::Component&, bool& canClose) {
@@ -101,7 +102,9 @@ public:
         pnlBackground = &component<ui::Panel>("pnlBackground");
         imgMark = &component<ui::Image>("imgMark");
     }
+    ~TfrmProbe() override { whole = false; }
     bool allowClose = false;
+    volatile bool whole = true;
     ui::RichEdit* redText;
     ui::Panel* pnlBackground;
     ui::Image* imgMark;

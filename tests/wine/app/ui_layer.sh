@@ -46,6 +46,6 @@ check_eq "without closing the form" 1 "$(fact still_visible)"
 check_eq "a quit message marks the application terminated" 1 "$(fact terminated_by_quit)"
 check_eq "a failing OnCreate shows its message in a box" "creation failed here" "$box"
 check_eq "and the form exists all the same" 1 "$(fact failing_form_exists)"
-check_eq "a shown form is hidden, then destroyed" "hide,destroy," "$(fact events_at_end)"
+check_eq "a shown form is hidden, then destroyed while still whole" "hide,destroy-whole," "$(fact events_at_end)"
 check_eq "its window is gone" 1 "$(fact window_gone)"
 finish
