@@ -44,7 +44,7 @@ inline int blendChannel(BlendMode mode, int s, int d, int sa, int da) {
 
 inline void blendPixel(BlendMode mode, const uint8_t* s, uint8_t* d) {
     int sa = s[3], da = d[3];
-    if (sa == 0 && mode != BlendMode::Alpha) return;
+    if (sa == 0) return;
     switch (mode) {
         case BlendMode::Alpha:
             // The layer's alpha becomes the alpha of what lies below.
@@ -82,13 +82,11 @@ void compositeLayer(const RgbaImage& layer, RgbaImage& below, const IntRect& are
         const uint8_t* s = layer.at(r.x0, y);
         uint8_t* d = below.at(r.x0, y);
         const uint8_t* m = mask ? mask + static_cast<size_t>(y) * static_cast<size_t>(layer.width) + r.x0 : nullptr;
-        // Alpha mode keeps what lies below only where the layer is: it acts on transparent pixels too.
-        const bool skipTransparent = mode != BlendMode::Alpha;
         for (int x = r.x0; x < r.x1; ++x, s += 4, d += 4) {
             uint32_t cov = m ? *m++ : 255;
-            if (s[3] == 0 && skipTransparent) continue;
+            if (s[3] == 0) continue;
             if (m) {
-                if (cov == 0 && skipTransparent) continue;
+                if (cov == 0) continue;
                 if (cov != 255) {
                     uint8_t scaled[4] = {mul255(s[0], cov), mul255(s[1], cov), mul255(s[2], cov), mul255(s[3], cov)};
                     blendPixel(mode, scaled, d);

@@ -11,8 +11,9 @@
 namespace swf::render {
 
 // Composites `area` of `layer` onto the same pixels of `below` (both premultiplied, same size).
-// `mask`, when not null, is a coverage plane of the same size that clips the layer. Alpha mode
-// acts on every pixel of `area`, so callers pass all of `below` that may be drawn for it.
+// `mask`, when not null, is a coverage plane of the same size that clips the layer. Alpha and erase
+// act only where the layer has content: there they scale what lies below by the layer's alpha
+// (alpha) or its complement (erase).
 void compositeLayer(const RgbaImage& layer, RgbaImage& below, const IntRect& area, BlendMode mode,
                     const uint8_t* mask);
 

@@ -383,8 +383,7 @@ void SoftwareRenderer::popLayer() {
     if (!layer->layerTransform.isIdentity()) render::transformArea(layer->image, area, layer->layerTransform);
     bool stageBelow = dest.isTarget;
     bool alphaOnly = layer->mode == BlendMode::Alpha || layer->mode == BlendMode::Erase;
-    if (layer->mode == BlendMode::Alpha && dest.dirty) area = dest.dirty->united(area);
-    else if (dest.clip) area = area.intersected(dest.clipBounds);
+    if (dest.clip) area = area.intersected(dest.clipBounds);
     if (dest.discard) {
         // Inside the content of a mask beyond the nesting limit: nothing to add to.
     } else if (dest.maskPlane) {

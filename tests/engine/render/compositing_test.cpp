@@ -118,16 +118,19 @@ TEST(Layers, AlphaAndEraseActOnTheLayerTheyAreDrawnInto) {
         r.drawShape(rectPx(0, 0, 8, 8, kRed), kPixels, {});
         r.pushLayer(mode, {});
         r.drawShape(rectPx(0, 0, 4, 8, Rgba{0, 0, 0, 255}), kPixels, {});
+        r.drawShape(rectPx(4, 0, 8, 2, Rgba{0, 0, 0, 128}), kPixels, {});
         r.popLayer();
         r.popLayer();
         r.endFrame();
         Rgba left = pixel(target, 1, 1), right = pixel(target, 6, 6);
         if (mode == BlendMode::Alpha) {
-            EXPECT_EQ(left, kRed);     // where the alpha shape is, the layer stays
-            EXPECT_EQ(right, kWhite);  // elsewhere its alpha is zero
+            expectNear(left, kRed, 0, "opaque alpha shape keeps the layer");
+            EXPECT_EQ(right, kRed);  // where there is no alpha shape, nothing changes
+            expectNear(pixel(target, 6, 1), {255, 127, 127, 255}, 1, "half alpha");
         } else {
             EXPECT_EQ(left, kWhite);  // erased
             EXPECT_EQ(right, kRed);
+            expectNear(pixel(target, 6, 1), {255, 128, 128, 255}, 1, "half erased");
         }
     }
 }
