@@ -2,7 +2,6 @@
 
 #include <csetjmp>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include <jpeglib.h>
@@ -33,7 +32,7 @@ struct Decoder {
     ErrorManager err;
 };
 
-// Runs libjpeg on `jpeg`; fills `out` (RGB rows) and the size. No C++ object with a destructor lives
+// Runs libjpeg on `jpeg`; fills `out` (RGBA rows, alpha 255) and the size. No C++ object with a destructor lives
 // in this frame while libjpeg can jump. Returns false with `err.message` set on failure.
 bool runLibjpeg(Decoder& d, std::span<const uint8_t> tables, std::span<const uint8_t> jpeg, int maxDimension,
                 std::vector<uint8_t>& out, int& width, int& height) {
@@ -58,14 +57,14 @@ bool runLibjpeg(Decoder& d, std::span<const uint8_t> tables, std::span<const uin
         jpeg_destroy_decompress(&d.cinfo);
         return false;
     }
-    d.cinfo.out_color_space = JCS_RGB;
+    d.cinfo.out_color_space = JCS_EXT_RGBA;  // straight into the pixel layout: no second buffer
     jpeg_start_decompress(&d.cinfo);
     width = static_cast<int>(d.cinfo.output_width);
     height = static_cast<int>(d.cinfo.output_height);
     // The vector is sized before decoding starts; libjpeg only writes into it.
-    out.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 3, 0);
+    out.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 4, 0);
     while (d.cinfo.output_scanline < d.cinfo.output_height) {
-        JSAMPROW row = out.data() + static_cast<size_t>(d.cinfo.output_scanline) * static_cast<size_t>(width) * 3;
+        JSAMPROW row = out.data() + static_cast<size_t>(d.cinfo.output_scanline) * static_cast<size_t>(width) * 4;
         jpeg_read_scanlines(&d.cinfo, &row, 1);
     }
     jpeg_finish_decompress(&d.cinfo);
@@ -115,15 +114,9 @@ RgbaImage decodeJpeg(std::span<const uint8_t> jpeg, std::span<const uint8_t> tab
     std::vector<uint8_t> fixedTables = repairJpegHeader(tables);
     if (image.size() < 4) throw ParseError(ParseError::Kind::Malformed, "JPEG data too short");
     auto decoder = std::make_unique<Decoder>();
-    std::vector<uint8_t> rgb;
-    int width = 0, height = 0;
-    if (!runLibjpeg(*decoder, fixedTables, image, maxDimension, rgb, width, height))
+    RgbaImage img;
+    if (!runLibjpeg(*decoder, fixedTables, image, maxDimension, img.pixels, img.width, img.height))
         throw ParseError(ParseError::Kind::Malformed, std::string("JPEG: ") + decoder->err.message);
-    RgbaImage img(width, height);
-    for (size_t i = 0, n = static_cast<size_t>(width) * static_cast<size_t>(height); i < n; ++i) {
-        std::memcpy(img.pixels.data() + i * 4, rgb.data() + i * 3, 3);
-        img.pixels[i * 4 + 3] = 255;
-    }
     return img;
 }
 
