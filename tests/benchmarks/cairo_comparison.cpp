@@ -10,11 +10,9 @@
 
 #include <unistd.h>
 
-#include "engine/render/software_renderer.h"
-#include "tests/benchmarks/cairo_painter.h"
-#include "tests/benchmarks/comparison_scenes.h"
 #include "tests/benchmarks/image_difference.h"
 #include "tests/benchmarks/ratio_table.h"
+#include "tests/benchmarks/scene_drawing.h"
 
 namespace swf::bench {
 namespace {
@@ -23,9 +21,7 @@ void drawOurs(benchmark::State& state, const Scene& scene) {
     RgbaImage target(kFrameWidth, kFrameHeight);
     SoftwareRenderer renderer(target);
     for (auto _ : state) {
-        renderer.beginFrame(scene.background);
-        for (const ShapePaths& s : scene.shapes) renderer.drawShape(s, scene.toPixels, {});
-        renderer.endFrame();
+        drawScene(renderer, scene);
         benchmark::DoNotOptimize(target.pixels.data());
         benchmark::ClobberMemory();
     }
@@ -34,24 +30,9 @@ void drawOurs(benchmark::State& state, const Scene& scene) {
 void drawCairo(benchmark::State& state, const Scene& scene) {
     CairoPainter painter(kFrameWidth, kFrameHeight);
     for (auto _ : state) {
-        painter.beginFrame(scene.background);
-        for (const ShapePaths& s : scene.shapes) painter.drawShape(s, scene.toPixels);
-        painter.endFrame();
+        drawScene(painter, scene);
         benchmark::ClobberMemory();
     }
-}
-
-ImageDifference differenceOf(const Scene& scene) {
-    RgbaImage ours(kFrameWidth, kFrameHeight);
-    SoftwareRenderer renderer(ours);
-    renderer.beginFrame(scene.background);
-    for (const ShapePaths& s : scene.shapes) renderer.drawShape(s, scene.toPixels, {});
-    renderer.endFrame();
-    CairoPainter painter(kFrameWidth, kFrameHeight);
-    painter.beginFrame(scene.background);
-    for (const ShapePaths& s : scene.shapes) painter.drawShape(s, scene.toPixels);
-    painter.endFrame();
-    return compareImages(ours, painter.snapshot());
 }
 
 // The console output as usual, and every per-frame processor time kept for the summary.
@@ -91,7 +72,7 @@ int main(int argc, char** argv) {
     static const std::vector<Scene> scenes = comparisonScenes();
     RatioTable table;
     for (const Scene& scene : scenes) {
-        table.recordDifference(scene.name, differenceOf(scene));
+        table.recordDifference(scene.name, compareImages(drawnByUs(scene), drawnByCairo(scene)));
         benchmark::RegisterBenchmark(("ours/" + scene.name).c_str(), drawOurs, scene)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("cairo/" + scene.name).c_str(), drawCairo, scene)

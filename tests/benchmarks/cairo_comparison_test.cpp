@@ -4,31 +4,12 @@
 
 #include <sstream>
 
-#include "engine/render/software_renderer.h"
-#include "tests/benchmarks/cairo_painter.h"
-#include "tests/benchmarks/comparison_scenes.h"
 #include "tests/benchmarks/image_difference.h"
 #include "tests/benchmarks/ratio_table.h"
+#include "tests/benchmarks/scene_drawing.h"
 
 namespace swf::bench {
 namespace {
-
-RgbaImage drawnByUs(const Scene& scene) {
-    RgbaImage target(kFrameWidth, kFrameHeight);
-    SoftwareRenderer renderer(target);
-    renderer.beginFrame(scene.background);
-    for (const ShapePaths& s : scene.shapes) renderer.drawShape(s, scene.toPixels, {});
-    renderer.endFrame();
-    return target;
-}
-
-RgbaImage drawnByCairo(const Scene& scene) {
-    CairoPainter painter(kFrameWidth, kFrameHeight);
-    painter.beginFrame(scene.background);
-    for (const ShapePaths& s : scene.shapes) painter.drawShape(s, scene.toPixels);
-    painter.endFrame();
-    return painter.snapshot();
-}
 
 TEST(CairoComparison, BothRasterizersPaintTheSamePictureForEveryScene) {
     for (const Scene& scene : comparisonScenes()) {
