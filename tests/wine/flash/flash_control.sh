@@ -1,0 +1,19 @@
+#!/bin/bash
+# The Flash control in a plain host window: colour swap at the component, direct calls, the
+# resize rule, the right-button rule, a failing method and a failed creation.
+source "$(dirname "$0")/../lib.sh"
+
+HOST="$RUN_DIR/tests/win32/flash_host/flash_host.exe"
+out="$WORK/host.txt"
+timeout 60 "$WINE" "$HOST" > "$out" 2>&1
+code=$?
+cat "$out"
+while read -r line; do
+  case "$line" in
+    ok:*) ok "${line#ok: }" ;;
+    FAIL:*) fail "${line#FAIL: }" ;;
+  esac
+done < "$out"
+check "the host ran to its end" grep -q '^done' "$out"
+check_eq "host exit code" 0 "$code"
+finish
