@@ -16,6 +16,8 @@ std::unique_ptr<Player> Player::load(std::vector<uint8_t> bytes, std::string& er
         error = e.what();
     } catch (const std::bad_alloc&) {
         error = "the movie needs more memory than is available";
+    } catch (const std::exception& e) {
+        error = std::string("the movie cannot be read: ") + e.what();
     }
     return nullptr;
 }
