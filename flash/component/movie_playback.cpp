@@ -43,7 +43,6 @@ MoviePlayback::~MoviePlayback() {
 }
 
 bool MoviePlayback::load(const std::wstring& path) {
-    const bool wasPlaying = playing();
     player_.reset();
     frameValid_ = false;
     viewWidth_ = viewHeight_ = 0;
@@ -59,8 +58,7 @@ bool MoviePlayback::load(const std::wstring& path) {
     player_->setFsCommandHandler([this](const std::string& command, const std::string& args) {
         if (onFsCommand) onFsCommand(command, args);
     });
-    // A newly loaded movie plays, as the control always did; Stop before loading does not last.
-    (void)wasPlaying;
+    // A newly loaded movie starts playing, as a Flash control does.
     playing_ = true;
     player_->play();
     return true;

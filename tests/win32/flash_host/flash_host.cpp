@@ -15,6 +15,7 @@
 #include "flash/my_shockwave_flash.h"
 #include "ui/activex/ole_error.h"
 #include "ui/panel.h"
+#include "string_spy.h"
 
 namespace {
 
@@ -165,6 +166,23 @@ void runChecks() {
                std::string("creation without the registered class fails: ") + e.className() + " " + e.what());
     }
     RegisterFlashComponentClass();
+
+    // What the hosting sends for strings, seen by a stand-in component.
+    const DWORD cookie = spy::registerSpyClass();
+    static constexpr DISPID noEvents[] = {0};
+    const ui::OleControlDescriptor spyDescriptor{spy::kSpyClassId, IID_IDispatch, noEvents, 0};
+    {
+        ui::OleControl hosted(nullptr, spyDescriptor);
+        hosted.setStringProperty(flash::dispid::Movie, "");
+        report(spy::lastPut.id == flash::dispid::Movie && spy::lastPut.type == VT_BSTR && spy::lastPut.nullString,
+               "an empty Movie is sent as a null BSTR");
+        hosted.setStringProperty(flash::dispid::Movie, "C:\\a.swf");
+        report(spy::lastPut.type == VT_BSTR && !spy::lastPut.nullString && spy::lastPut.length == 8,
+               "a Movie path is sent as a BSTR of its text");
+        hosted.setBoolProperty(flash::dispid::Loop, true);
+        report(spy::lastPut.type == VT_BOOL, "Loop is sent as VT_BOOL");
+    }
+    CoRevokeClassObject(cookie);
     DestroyWindow(window);
 }
 
