@@ -711,7 +711,7 @@ HRESULT FlashObject::invokeProperty(DISPID id, WORD flags, DISPPARAMS* params, V
 
 HRESULT FlashObject::invokeMethod(DISPID id, DISPPARAMS* params, VARIANT* result, UINT* argError) {
     const UINT count = params ? params->cArgs : 0;
-    auto noArgs = [&](HRESULT (FlashObject::*method)()) { return count ? DISP_E_BADPARAMCOUNT : (this->*method)(); };
+    auto noArgs = [&](HRESULT (STDMETHODCALLTYPE FlashObject::*method)()) { return count ? DISP_E_BADPARAMCOUNT : (this->*method)(); };
     auto setLong = [&](long v) {
         if (!result) return;
         VariantClear(result);

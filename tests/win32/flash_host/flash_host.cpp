@@ -27,12 +27,14 @@ void report(bool good, const std::string& what) {
     std::fflush(stdout);
 }
 
+LRESULT CALLBACK plainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 HWND makePlainWindow(int x, int y, int w, int h) {
     WNDCLASSA wc{};
-    wc.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        if (message == WM_DESTROY) PostQuitMessage(0);
-        return DefWindowProcA(window, message, wParam, lParam);
-    };
+    wc.lpfnWndProc = plainWindowProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     wc.lpszClassName = "FlashHostWindow";
@@ -137,6 +139,20 @@ void runChecks() {
     // A method the component does not implement: E_NOTIMPL with its description as the error.
     flash::IShockwaveFlash* flash = nullptr;
     control->oleObject()->QueryInterface(flash::kShockwaveFlashIid, reinterpret_cast<void**>(&flash));
+    // Callers reach Play, Stop and Rewind by vtable slot (0 is QueryInterface): 28, 29 and 32.
+    using Slot = HRESULT(STDMETHODCALLTYPE*)(flash::IShockwaveFlash*);
+    void** vtable = *reinterpret_cast<void***>(flash);
+    VARIANT_BOOL playingNow = VARIANT_FALSE;
+    reinterpret_cast<Slot>(vtable[28])(flash);
+    flash->get_Playing(&playingNow);
+    report(playingNow != VARIANT_FALSE, "vtable slot 28 is Play");
+    reinterpret_cast<Slot>(vtable[29])(flash);
+    flash->get_Playing(&playingNow);
+    report(playingNow == VARIANT_FALSE, "vtable slot 29 is Stop");
+    reinterpret_cast<Slot>(vtable[28])(flash);
+    reinterpret_cast<Slot>(vtable[32])(flash);
+    flash->get_Playing(&playingNow);
+    report(playingNow == VARIANT_FALSE, "vtable slot 32 is Rewind (to the first frame, stopped)");
     try {
         HRESULT hr = flash->Zoom(2);
         ui::raiseCallError(hr, flash, flash::kShockwaveFlashIid);
