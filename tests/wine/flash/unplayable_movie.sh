@@ -6,7 +6,7 @@ source "$(dirname "$0")/../lib.sh"
 HOST="$RUN_DIR/tests/win32/flash_host/flash_host.exe"
 printf 'FWS\012' > "$WORK/bad.swf"
 head -c 5000 /dev/urandom >> "$WORK/bad.swf"
-start_bg pid "$WINE" "$HOST" show "$(winepath -w "$WORK/bad.swf" 2>/dev/null || echo "$WORK/bad.swf")"
+start_bg pid "$WINE" "$HOST" show "Z:${WORK//\//\\}\\bad.swf"
 if wait_for_window "flash host" 30 > /dev/null; then
   ok "the host window shows"
   sleep 1  # the first paint
