@@ -1,7 +1,8 @@
 // A test host for the Flash control: makes TMyShockwaveFlash in a plain window, drives it and
 // prints one line per observation ("ok: ..." or "FAIL: ..."), then "done".
 //
-//   flash_host.exe            the checks below, then exit (code = number of failures)
+//   flash_host.exe [MOVIE]    the checks below (with MOVIE: also playback across a resize),
+//                             then exit (code = number of failures)
 //   flash_host.exe show MOVIE shows the control at 40,30 sized 320x240 in a window at 100,100
 //                             with MOVIE playing, prints "shown", runs until the window closes
 #include <windows.h>
@@ -86,7 +87,7 @@ bool rightClickShowsMenu(HWND target) {
     return menuSeen;
 }
 
-void runChecks() {
+void runChecks(const char* movie) {
     HWND window = makePlainWindow(100, 100, 400, 300);
     ui::Panel panel;
     panel.setBounds(0, 0, 400, 300);
@@ -135,6 +136,21 @@ void runChecks() {
     report(rightClickShowsMenu(control->componentWindow()), "the popup menu shows while Menu is true");
     control->setPopupMenu(nullptr);
     DestroyMenu(menu);
+
+    // With a movie: the position survives the re-creation of the window, and playback goes on.
+    if (movie) {
+        control->setMovie(movie);
+        control->Play();
+        pump(1300);
+        const int before = control->frameNum();
+        report(before > 0, "the movie advances (frame " + std::to_string(before) + ")");
+        control->setBounds(10, 10, 240, 160);
+        const int kept = control->frameNum();
+        report(kept >= before, "a resize keeps the movie's position (" + std::to_string(kept) + ")");
+        pump(1300);
+        report(control->frameNum() > kept && control->playing(), "the movie plays on after the resize (frame " +
+                                                                      std::to_string(control->frameNum()) + ")");
+    }
 
     // A method the component does not implement: E_NOTIMPL with its description as the error.
     flash::IShockwaveFlash* flash = nullptr;
@@ -232,7 +248,7 @@ int main(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[1]) == "show") {
         code = showMovie(argv[2]);
     } else {
-        runChecks();
+        runChecks(argc >= 2 ? argv[1] : nullptr);
         std::printf("done\n");
         code = failures;
     }
