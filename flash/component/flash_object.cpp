@@ -43,16 +43,18 @@ HRESULT getString(const std::wstring& field, BSTR* value) {
     return *value || field.empty() ? S_OK : E_OUTOFMEMORY;
 }
 
-LONGLONG counterNow() {
+// The performance counter in nanoseconds, split so that a long uptime cannot overflow.
+swf::FrameClock::Time counterNow() {
+    static const LONGLONG frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f.QuadPart > 0 ? f.QuadPart : 1;
+    }();
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
-
-LONGLONG counterFrequency() {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return frequency.QuadPart;
+    const LONGLONG seconds = now.QuadPart / frequency, rest = now.QuadPart % frequency;
+    return swf::FrameClock::Time(seconds * 1'000'000'000LL +
+                                 static_cast<LONGLONG>(static_cast<double>(rest) * 1e9 / static_cast<double>(frequency)));
 }
 
 ATOM registerWindowClass();
@@ -232,7 +234,7 @@ HRESULT FlashObject::put_Movie(BSTR path) {
     readyState_ = kReadyLoading;
     fireReadyState(kReadyLoading);
     playback_.load(movie_);  // a movie that cannot be played leaves the background
-    nextFrameDue_ = 0;
+    startTimer();            // at the new movie's rate
     readyState_ = kReadyComplete;
     if (events_ && freezeEvents_ == 0) {
         VARIANT percent;
@@ -265,7 +267,7 @@ HRESULT FlashObject::Pan(long, long, int) { return notImplemented(L"Pan"); }
 
 HRESULT FlashObject::Play() {
     playback_.play();
-    nextFrameDue_ = 0;
+    clock_.restart();
     return S_OK;
 }
 
@@ -471,25 +473,21 @@ void FlashObject::frameChanged() {
 }
 
 void FlashObject::startTimer() {
+    clock_.setRate(playback_.frameRate());
+    clock_.restart();
     if (!window_) return;
-    // The timer runs faster than the movie; onTimer lets a frame run only when it is due.
+    // The timer runs faster than the movie; the clock lets a frame run only when it is due. Setting
+    // it again replaces the old one.
     const double periodMs = 1000.0 / playback_.frameRate();
     SetTimer(window_, kFrameTimer, static_cast<UINT>(std::clamp(periodMs / 4.0, 1.0, 250.0)), nullptr);
 }
 
 void FlashObject::onTimer() {
     if (!playback_.hasMovie() || !playback_.playing()) {
-        nextFrameDue_ = 0;
+        clock_.restart();
         return;
     }
-    static const LONGLONG frequency = counterFrequency();
-    const LONGLONG period = std::max<LONGLONG>(1, static_cast<LONGLONG>(frequency / playback_.frameRate()));
-    const LONGLONG now = counterNow();
-    if (nextFrameDue_ == 0) nextFrameDue_ = now + period;  // the first frame shows for a full period
-    if (now < nextFrameDue_) return;
-    nextFrameDue_ += period;
-    // A slow frame leaves no backlog: the next one is a full period away from now.
-    if (nextFrameDue_ <= now) nextFrameDue_ = now + period;
+    if (!clock_.frameDue(counterNow())) return;
     AddRef();  // fscommand handlers may release us
     if (playback_.tick()) frameChanged();
     Release();
@@ -923,7 +921,6 @@ HRESULT FlashObject::activateInPlace(IOleClientSite* site, HWND parent, LPCRECT 
         return HRESULT_FROM_WIN32(GetLastError());
     }
     inPlaceSite_ = inPlace;
-    nextFrameDue_ = 0;
     startTimer();
     frameChanged();
     return S_OK;

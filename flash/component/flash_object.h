@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "engine/core/frame_clock.h"
 #include "flash/component/movie_playback.h"
 #include "flash/component/shockwave_flash_interface.h"
 
@@ -210,7 +211,7 @@ private:
     bool menu_ = true;
     bool deviceFont_ = false, embedMovie_ = false;
     std::wstring wmode_ = L"Window", salign_, base_, scale_ = L"ShowAll", bgcolor_, quality2_ = L"High", swremote_;
-    LONGLONG nextFrameDue_ = 0;  // performance counter ticks
+    swf::FrameClock clock_;
     int freezeEvents_ = 0;
 };
 

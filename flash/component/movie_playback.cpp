@@ -1,6 +1,7 @@
 #include "flash/component/movie_playback.h"
 
 #include <algorithm>
+#include <exception>
 #include <vector>
 
 namespace flash {
@@ -152,16 +153,37 @@ void MoviePlayback::setVariable(const std::string& name, const std::string& valu
 
 std::string MoviePlayback::variable(const std::string& name) { return player_ ? player_->getVariable(name) : ""; }
 
-bool MoviePlayback::tick() {
-    if (!player_) return false;
-    player_->tick();
-    frameValid_ = false;
-    return true;
+template <typename Step>
+bool MoviePlayback::guarded(Step step) {
+    try {
+        return step();
+    } catch (const std::exception&) {
+        // Out of memory in the middle of a frame: the movie stops and the background shows; the
+        // program hosting us goes on.
+        player_.reset();
+        frameValid_ = false;
+        return true;
+    }
 }
 
-bool MoviePlayback::mouseMove(int x, int y) { return player_ && viewWidth_ > 0 && player_->mouseMove(x, y); }
-bool MoviePlayback::mouseDown(int x, int y) { return player_ && viewWidth_ > 0 && player_->mouseDown(x, y); }
-bool MoviePlayback::mouseUp(int x, int y) { return player_ && viewWidth_ > 0 && player_->mouseUp(x, y); }
+bool MoviePlayback::tick() {
+    if (!player_) return false;
+    frameValid_ = false;
+    return guarded([&] {
+        player_->tick();
+        return true;
+    });
+}
+
+bool MoviePlayback::mouseMove(int x, int y) {
+    return player_ && viewWidth_ > 0 && guarded([&] { return player_->mouseMove(x, y); });
+}
+bool MoviePlayback::mouseDown(int x, int y) {
+    return player_ && viewWidth_ > 0 && guarded([&] { return player_->mouseDown(x, y); });
+}
+bool MoviePlayback::mouseUp(int x, int y) {
+    return player_ && viewWidth_ > 0 && guarded([&] { return player_->mouseUp(x, y); });
+}
 
 swf::ViewOptions MoviePlayback::viewOptions() const {
     swf::ViewOptions options;
@@ -201,7 +223,11 @@ void MoviePlayback::renderFrame(int width, int height) {
         frameHeight_ = frameBitmap_ ? height : 0;
         if (!frameBitmap_) return;
     }
-    player_->render(image_);
+    guarded([&] {
+        player_->render(image_);
+        return true;
+    });
+    if (!player_) return;
     GdiFlush();
     const long bg = backgroundColor();
     const unsigned bgR = (bg >> 16) & 0xFF, bgG = (bg >> 8) & 0xFF, bgB = bg & 0xFF;
@@ -231,7 +257,10 @@ void MoviePlayback::draw(HDC dc, const RECT& bounds) {
     const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
     if (width <= 0 || height <= 0) return;
     if (player_ && (width != viewWidth_ || height != viewHeight_)) {
-        player_->setViewport(width, height, viewOptions());
+        guarded([&] {
+            player_->setViewport(width, height, viewOptions());
+            return true;
+        });
         viewWidth_ = width;
         viewHeight_ = height;
         frameValid_ = false;

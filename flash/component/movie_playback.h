@@ -69,6 +69,9 @@ public:
     void invalidateFrame() { frameValid_ = false; }
 
 private:
+    // Runs a step of the engine; a failure in it (out of memory) ends the movie, not the process.
+    template <typename Step>
+    bool guarded(Step step);
     swf::ViewOptions viewOptions() const;
     void renderFrame(int width, int height);
     COLORREF backgroundColorRef() const;
