@@ -27,6 +27,8 @@ public:
     // earlier move to that point should be given as a move (buttonDown false) first.
     std::vector<ButtonCondition> update(bool inside, bool buttonDown);
     ButtonVisual visual() const;
+    // The primary button went down over it and has not been released yet: it keeps the pointer.
+    bool pressed() const { return state_ == State::OverDown || state_ == State::OutDown; }
 
     // The event handler that each transition calls on a button or clip object ("onPress"...).
     static const char* handlerName(ButtonCondition c);

@@ -259,6 +259,16 @@ void Machine::forgetClip(Clip* clip) {
     clipObjects_.erase(it);
 }
 
+std::unordered_set<const Clip*> Machine::referencedClips() const {
+    std::unordered_set<const Clip*> out;
+    for (auto& [clip, o] : clipObjects_) out.insert(clip);
+    heap_.forEach([&](const Object& o) {
+        if (o.definingClip) out.insert(o.definingClip);
+        if (o.clip) out.insert(o.clip);
+    });
+    return out;
+}
+
 void Machine::collectGarbage() {
     if (scriptDepth_ > 0) return;
     std::vector<Object*> roots{global_, objectProto, functionProto, arrayProto, stringProto, numberProto,

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/avm1/function_code.h"
@@ -59,6 +60,9 @@ public:
     // The clip's script object (made on first use); forget it when the clip leaves the display.
     Object* clipObject(Clip* clip);
     void forgetClip(Clip* clip);
+    // The clips that live script objects still refer to (functions defined on their timelines,
+    // clip objects). Call after collectGarbage.
+    std::unordered_set<const Clip*> referencedClips() const;
 
     // Conversions with the rules of the movie's SWF version.
     Value toPrimitive(const Value& v, bool preferString = false);

@@ -100,6 +100,9 @@ class Heap {
 public:
     Object* make();
     size_t size() const { return objects_.size(); }
+    template <class F> void forEach(F f) const {
+        for (const auto& o : objects_) f(*o);
+    }
     // Marks from `roots`, then frees the rest.
     void collect(const std::vector<Object*>& roots);
 

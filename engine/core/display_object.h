@@ -17,6 +17,7 @@
 namespace swf {
 
 struct DisplayObject;
+class Drawing;
 
 // Depth -> object, painted in ascending depth order.
 using DisplayList = std::map<int, std::unique_ptr<DisplayObject>>;
@@ -27,7 +28,12 @@ struct Clip {
     int frame = 0;          // 0-based index of the frame shown; -1 before the first is built
     bool playing = true;
     DisplayList children;
+    DisplayObject* owner = nullptr;    // the sprite or button instance; null for the main movie
+    std::shared_ptr<Drawing> drawing;  // what scripts drew with the drawing methods, under the children
 };
+
+// Depths as scripts number them: timeline depth 1 is script depth -16383.
+constexpr int kScriptDepthOffset = 16384;
 
 struct DisplayObject {
     enum class Kind : uint8_t { Shape, MorphShape, StaticText, EditText, Button, Sprite, Unknown };
@@ -57,6 +63,30 @@ struct DisplayObject {
 
     // Called once per frame before the clip's own timeline advances (the scripting layer sets it).
     std::function<void(DisplayObject&)> onEnterFrame;
+
+    // The clip whose display list holds this object.
+    Clip* parent = nullptr;
+    // The PlaceObject's clip event handlers (CLIPACTIONS as stored), shared by duplicates.
+    std::shared_ptr<const std::vector<uint8_t>> clipActions;
+    // Buttons: the state shown (0 up, 1 over, 2 down).
+    int buttonState = 0;
+    // A mask set by a script: `maskedBy` is drawn only as the mask of this object, and the mask
+    // itself is not painted. Each side forgets the other when it goes.
+    DisplayObject* maskedBy = nullptr;
+    DisplayObject* masking = nullptr;
+    // Told when the object leaves for good (the scripting layer lets go of its script face).
+    std::function<void(DisplayObject&)> onDestroy;
+
+    DisplayObject() = default;
+    DisplayObject(const DisplayObject&) = delete;
+    DisplayObject& operator=(const DisplayObject&) = delete;
+    DisplayObject(DisplayObject&&) = default;
+    DisplayObject& operator=(DisplayObject&&) = default;
+    ~DisplayObject() {
+        if (maskedBy) maskedBy->masking = nullptr;
+        if (masking) masking->maskedBy = nullptr;
+        if (onDestroy) onDestroy(*this);
+    }
 };
 
 }  // namespace swf

@@ -28,8 +28,18 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, TimelineLimits limi
     Rect stage = movie_->header.stageRect;
     viewportWidth_ = static_cast<int>(std::lround(stage.width() / kTwipsPerPixel));
     viewportHeight_ = static_cast<int>(std::lround(stage.height() / kTwipsPerPixel));
+    scripts_ = std::make_unique<ScriptRunner>(library_, timeline_, root_, frameRate());
+    timeline_.setScripts(scripts_.get());
     timeline_.start(root_, movie_->timeline);
     applyBackgroundTags(0);
+}
+
+// The first frame's scripts wait for the first use of the player, so that the host's trace and
+// fscommand handlers are in place when they run.
+void MoviePlayer::start() {
+    if (started_) return;
+    started_ = true;
+    scripts_->runPending();
 }
 
 double MoviePlayer::frameRate() const {
@@ -53,30 +63,75 @@ void MoviePlayer::applyBackgroundTags(int frameIndex) {
 }
 
 void MoviePlayer::rewind() {
+    start();
     timeline_.gotoFrame(root_, 0);
     root_.playing = false;
+    scripts_->runPending();
 }
 
 void MoviePlayer::gotoFrame(int frame) {
+    start();
     timeline_.gotoFrame(root_, frame - 1);
     applyBackgroundTags(root_.frame);
+    scripts_->runPending();
 }
 
 void MoviePlayer::nextFrame() {
+    start();
     timeline_.gotoFrame(root_, root_.frame + 1);
     applyBackgroundTags(root_.frame);
     root_.playing = false;
+    scripts_->runPending();
 }
 
 void MoviePlayer::previousFrame() {
+    start();
     timeline_.gotoFrame(root_, root_.frame - 1);
     root_.playing = false;
+    scripts_->runPending();
 }
 
 void MoviePlayer::tick() {
-    timeline_.advance(root_, loop_);
+    start();
+    scripts_->frame([this] { timeline_.advance(root_, loop_); });
     applyBackgroundTags(root_.frame);
 }
+
+Point MoviePlayer::viewportToStage(double x, double y) const {
+    Matrix m = stageToPixels();
+    return m.invertible() ? m.inverted().apply(Point{x, y}) : Point{};
+}
+
+bool MoviePlayer::mouseMove(double x, double y) {
+    start();
+    return scripts_->mouseMove(viewportToStage(x, y));
+}
+
+bool MoviePlayer::mouseDown(double x, double y) {
+    start();
+    return scripts_->mouseDown(viewportToStage(x, y));
+}
+
+bool MoviePlayer::mouseUp(double x, double y) {
+    start();
+    return scripts_->mouseUp(viewportToStage(x, y));
+}
+
+bool MoviePlayer::keyDown(int keyCode, int charCode) {
+    start();
+    return scripts_->keyDown(keyCode, charCode);
+}
+
+bool MoviePlayer::keyUp(int keyCode, int charCode) {
+    start();
+    return scripts_->keyUp(keyCode, charCode);
+}
+
+void MoviePlayer::setFsCommandHandler(std::function<void(const std::string&, const std::string&)> h) {
+    scripts_->setFsCommandHandler(std::move(h));
+}
+
+void MoviePlayer::setTraceHandler(std::function<void(const std::string&)> h) { scripts_->setTraceHandler(std::move(h)); }
 
 void MoviePlayer::setViewport(int width, int height, const ViewOptions& options) {
     viewportWidth_ = std::max(0, width);
@@ -98,6 +153,7 @@ void MoviePlayer::render(RgbaImage& target) {
 }
 
 void MoviePlayer::render(Renderer& renderer) {
+    start();
     Rgba bg = view_.background.value_or(background_);
     bg.a = 255;
     renderer.beginFrame(bg);
@@ -108,11 +164,20 @@ void MoviePlayer::render(Renderer& renderer) {
     renderer.endFrame();
 }
 
-std::string MoviePlayer::getVariable(const std::string& name) {
-    auto it = variables_.find(name);
-    return it == variables_.end() ? std::string() : it->second;
+void MoviePlayer::setVariable(const std::string& name, const std::string& value) {
+    start();
+    scripts_->setVariable(name, value);
 }
 
-std::vector<std::string> MoviePlayer::takeWarnings() { return library_.takeWarnings(); }
+std::string MoviePlayer::getVariable(const std::string& name) {
+    start();
+    return scripts_->getVariable(name);
+}
+
+std::vector<std::string> MoviePlayer::takeWarnings() {
+    std::vector<std::string> out = library_.takeWarnings();
+    for (std::string& w : scripts_->takeWarnings()) out.push_back(std::move(w));
+    return out;
+}
 
 }  // namespace swf

@@ -9,6 +9,7 @@
 #include "engine/core/character_library.h"
 #include "engine/core/display_object.h"
 #include "engine/core/player.h"
+#include "engine/core/script_runner.h"
 #include "engine/core/timeline_player.h"
 #include "engine/render/software_renderer.h"
 
@@ -40,18 +41,15 @@ public:
     void render(RgbaImage& target) override;
     void render(Renderer& renderer) override;
 
-    // Input reaches movies through the scripting layer; without it nothing on the stage reacts.
-    bool mouseMove(double, double) override { return false; }
-    bool mouseDown(double, double) override { return false; }
-    bool mouseUp(double, double) override { return false; }
-    bool keyDown(int, int) override { return false; }
-    bool keyUp(int, int) override { return false; }
+    bool mouseMove(double x, double y) override;
+    bool mouseDown(double x, double y) override;
+    bool mouseUp(double x, double y) override;
+    bool keyDown(int keyCode, int charCode) override;
+    bool keyUp(int keyCode, int charCode) override;
 
-    void setFsCommandHandler(std::function<void(const std::string&, const std::string&)> h) override {
-        fsCommand_ = std::move(h);
-    }
-    void setTraceHandler(std::function<void(const std::string&)> h) override { trace_ = std::move(h); }
-    void setVariable(const std::string& name, const std::string& value) override { variables_[name] = value; }
+    void setFsCommandHandler(std::function<void(const std::string&, const std::string&)> h) override;
+    void setTraceHandler(std::function<void(const std::string&)> h) override;
+    void setVariable(const std::string& name, const std::string& value) override;
     std::string getVariable(const std::string& name) override;
 
     std::vector<std::string> takeWarnings() override;
@@ -60,17 +58,23 @@ public:
     Clip& root() { return root_; }
     const Clip& root() const { return root_; }
     TimelinePlayer& timeline() { return timeline_; }
+    ScriptRunner& scripts() { return *scripts_; }
     CharacterLibrary& library() { return library_; }
     Matrix stageToPixels() const;
 
 private:
     void applyBackgroundTags(int frameIndex);
+    void start();
+    Point viewportToStage(double x, double y) const;
 
     std::shared_ptr<const Movie> movie_;
     CharacterLibrary library_;
     TimelinePlayer timeline_;
+    // Before root_: the display list is torn down while the scripts can still hear of it.
+    std::unique_ptr<ScriptRunner> scripts_;
     Clip root_;
     bool loop_ = true;
+    bool started_ = false;
     Rgba background_{255, 255, 255, 255};
     bool backgroundSet_ = false;
 
@@ -80,9 +84,6 @@ private:
     RgbaImage* rendererTarget_ = nullptr;
     std::unique_ptr<SoftwareRenderer> renderer_;
 
-    std::function<void(const std::string&, const std::string&)> fsCommand_;
-    std::function<void(const std::string&)> trace_;
-    std::map<std::string, std::string> variables_;
 };
 
 }  // namespace swf

@@ -5,6 +5,8 @@
 #include <variant>
 #include <vector>
 
+#include "engine/core/display_geometry.h"
+#include "engine/core/drawing.h"
 #include "engine/core/text_layout.h"
 
 namespace swf {
@@ -25,11 +27,13 @@ ColorTransform tint(Rgba color) {
 }  // namespace
 
 void StagePainter::paintClip(const Clip& clip, const Matrix& toPixels, const ColorTransform& cxform) {
+    rootToPixels_ = toPixels * worldMatrix(clip).inverted();
     paintChildren(clip, toPixels, cxform, 0);
 }
 
 void StagePainter::paintChildren(const Clip& clip, const Matrix& toPixels, const ColorTransform& cxform,
                                  int nesting) {
+    if (clip.drawing && !clip.drawing->empty()) renderer_.drawShape(clip.drawing->paths(), toPixels, cxform);
     std::vector<int> maskEnds;  // clip depths of the masks in force, innermost last
     for (const auto& [depth, child] : clip.children) {
         while (!maskEnds.empty() && depth > maskEnds.back()) {
@@ -43,7 +47,17 @@ void StagePainter::paintChildren(const Clip& clip, const Matrix& toPixels, const
             maskEnds.push_back(child->clipDepth);
             continue;
         }
-        if (child->visible) paintObject(*child, toPixels, cxform, nesting);
+        if (child->masking) continue;  // a script's mask is drawn only as the mask of its object
+        if (!child->visible) continue;
+        if (const DisplayObject* mask = child->maskedBy) {
+            renderer_.beginMask();
+            paintContent(*mask, rootToPixels_ * worldMatrix(*mask), cxform * mask->colorTransform, nesting);
+            renderer_.endMask();
+            paintObject(*child, toPixels, cxform, nesting);
+            renderer_.popMask();
+        } else {
+            paintObject(*child, toPixels, cxform, nesting);
+        }
     }
     while (!maskEnds.empty()) {
         renderer_.popMask();

@@ -125,6 +125,8 @@ void TimelinePlayer::place(Clip& clip, const PlaceObject& p, int nesting) {
     if (existing && p.version >= 2 && !p.move) return;  // the depth is taken: the place is ignored
     auto obj = instantiate(*p.characterId, p.depth, nesting);
     if (!obj) return;
+    obj->parent = &clip;
+    obj->clipActions = clipActionsOf(p);
     obj->placeFrame = clip.frame;
     if (existing && p.move) {
         // Replacing the character keeps what the tag does not change.
@@ -165,6 +167,7 @@ std::unique_ptr<DisplayObject> TimelinePlayer::instantiate(uint16_t characterId,
         }
         obj->kind = DisplayObject::Kind::Sprite;
         obj->clip = std::make_unique<Clip>();
+        obj->clip->owner = obj.get();
         start(*obj->clip, sprite->timeline, nesting + 1, obj.get());
     } else if (const auto* button = std::get_if<Button>(&def)) {
         if (nesting + 1 > limits_.maxClipNesting) {
@@ -174,23 +177,49 @@ std::unique_ptr<DisplayObject> TimelinePlayer::instantiate(uint16_t characterId,
         }
         obj->kind = DisplayObject::Kind::Button;
         obj->clip = std::make_unique<Clip>();
+        obj->clip->owner = obj.get();
         obj->clip->playing = false;
-        for (const ButtonRecord& r : button->records) {
-            if (!r.up || r.characterId == characterId) continue;
-            auto part = instantiate(r.characterId, r.depth, nesting + 1);
-            if (!part) continue;
-            part->matrix = r.matrix;
-            part->colorTransform = r.colorTransform;
-            part->filters = r.filters;
-            part->blendMode = r.blendMode;
-            obj->clip->children[r.depth] = std::move(part);
-        }
+        buildButtonState(*obj, *button, 0, nesting);
     } else {
         // Bitmaps and fonts are not display objects of their own in these movies.
         library_.warn("character " + std::to_string(characterId) + " cannot be placed on a timeline");
         return nullptr;
     }
     return obj;
+}
+
+void TimelinePlayer::buildButtonState(DisplayObject& obj, const Button& button, int state, int nesting) {
+    obj.buttonState = state;
+    obj.clip->children.clear();
+    for (const ButtonRecord& r : button.records) {
+        bool shown = state == 0 ? r.up : state == 1 ? r.over : r.down;
+        if (!shown || r.characterId == obj.characterId) continue;
+        auto part = instantiate(r.characterId, r.depth, nesting + 1);
+        if (!part) continue;
+        part->parent = obj.clip.get();
+        part->matrix = r.matrix;
+        part->colorTransform = r.colorTransform;
+        part->filters = r.filters;
+        part->blendMode = r.blendMode;
+        obj.clip->children[r.depth] = std::move(part);
+    }
+}
+
+void TimelinePlayer::showButtonState(DisplayObject& obj, int state, int nesting) {
+    if (obj.kind != DisplayObject::Kind::Button || !obj.clip || obj.buttonState == state) return;
+    if (const Button* button = library_.movie().findAs<Button>(obj.characterId))
+        buildButtonState(obj, *button, state, nesting);
+}
+
+std::unique_ptr<DisplayObject> TimelinePlayer::create(uint16_t characterId, int depth, int nesting) {
+    return instantiate(characterId, depth, nesting);
+}
+
+std::shared_ptr<const std::vector<uint8_t>> TimelinePlayer::clipActionsOf(const PlaceObject& p) {
+    if (p.clipActions.empty()) return nullptr;
+    auto& cached = clipActions_[&p];
+    if (!cached) cached = std::make_shared<const std::vector<uint8_t>>(p.clipActions);
+    return cached;
 }
 
 void TimelinePlayer::rebuildTo(Clip& clip, int frameIndex, int nesting) {
@@ -227,6 +256,7 @@ void TimelinePlayer::rebuildTo(Clip& clip, int frameIndex, int nesting) {
                 placed.props.name = it->second.props.name;
             }
             applyPlacement(placed.props, *p);
+            placed.props.clipActions = clipActionsOf(*p);
             target[p->depth] = std::move(placed);
         }
     }
@@ -253,6 +283,8 @@ void TimelinePlayer::rebuildTo(Clip& clip, int frameIndex, int nesting) {
         auto obj = instantiate(placed.props.characterId, depth, nesting);
         if (!obj) continue;
         copyPlacement(*obj, placed.props);
+        obj->parent = &clip;
+        obj->clipActions = placed.props.clipActions;
         obj->name = placed.props.name;
         obj->placeFrame = placed.props.placeFrame;
         clip.children[depth] = std::move(obj);

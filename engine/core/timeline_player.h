@@ -5,6 +5,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
+#include <vector>
 
 #include "engine/core/character_library.h"
 #include "engine/core/display_object.h"
@@ -44,16 +47,25 @@ public:
     // Shows `frameIndex` (0-based, clamped).
     void gotoFrame(Clip& clip, int frameIndex, int nesting = 0, DisplayObject* owner = nullptr);
 
+    // A fresh instance of a character (a sprite starts at its first frame), for scripts that
+    // attach or duplicate clips; null when it cannot be placed.
+    std::unique_ptr<DisplayObject> create(uint16_t characterId, int depth, int nesting);
+    // Shows a button's up (0), over (1) or down (2) state.
+    void showButtonState(DisplayObject& button, int state, int nesting);
+
 private:
     void applyFrame(Clip& clip, int frameIndex, int nesting);
     void place(Clip& clip, const PlaceObject& p, int nesting);
     std::unique_ptr<DisplayObject> instantiate(uint16_t characterId, int depth, int nesting);
     void rebuildTo(Clip& clip, int frameIndex, int nesting);
     void frameBuilt(DisplayObject* owner, Clip& clip);
+    void buildButtonState(DisplayObject& obj, const Button& button, int state, int nesting);
+    std::shared_ptr<const std::vector<uint8_t>> clipActionsOf(const PlaceObject& p);
 
     CharacterLibrary& library_;
     TimelineLimits limits_;
     FrameScripts* scripts_ = nullptr;
+    std::map<const PlaceObject*, std::shared_ptr<const std::vector<uint8_t>>> clipActions_;
 };
 
 }  // namespace swf

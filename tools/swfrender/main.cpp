@@ -77,6 +77,11 @@ int main(int argc, char** argv) {
     if (!readFile(options->movie, bytes, error)) return failWith(error);
     auto player = swf::Player::load(std::move(bytes), error);
     if (!player) return failWith(options->movie + ": " + error);
+    // The movie's trace lines are the only thing written to standard output.
+    player->setTraceHandler([](const std::string& line) {
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fputc('\n', stdout);
+    });
 
     swf::Rect stage = player->stageRect();
     int width = options->width.value_or(std::max(1, static_cast<int>(std::lround(stage.width() / swf::kTwipsPerPixel))));

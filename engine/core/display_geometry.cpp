@@ -1,0 +1,163 @@
+#include "engine/core/display_geometry.h"
+
+#include <cmath>
+
+#include "engine/core/drawing.h"
+
+namespace swf {
+
+namespace {
+
+constexpr int kMaxDepth = 64;  // nesting is limited when placing; this guards cycles of owners
+
+const ShapePaths* pathsOf(const DisplayObject& obj, CharacterLibrary& library) {
+    if (obj.kind == DisplayObject::Kind::Shape) return library.shape(obj.characterId);
+    if (obj.kind == DisplayObject::Kind::MorphShape) return library.morph(obj.characterId, obj.ratio);
+    return nullptr;
+}
+
+Rect clipBoundsAt(const Clip& clip, CharacterLibrary& library, int depth);
+
+Rect contentBoundsAt(const DisplayObject& obj, CharacterLibrary& library, int depth) {
+    if (depth > kMaxDepth) return {};
+    if (const ShapePaths* p = pathsOf(obj, library)) return p->bounds;
+    switch (obj.kind) {
+    case DisplayObject::Kind::StaticText:
+        if (const StaticText* t = library.movie().findAs<StaticText>(obj.characterId)) return t->bounds;
+        break;
+    case DisplayObject::Kind::EditText:
+        if (const EditText* t = library.movie().findAs<EditText>(obj.characterId)) return t->bounds;
+        break;
+    case DisplayObject::Kind::Sprite:
+    case DisplayObject::Kind::Button:
+        if (obj.clip) return clipBoundsAt(*obj.clip, library, depth + 1);
+        break;
+    default:
+        break;
+    }
+    return {};
+}
+
+Rect clipBoundsAt(const Clip& clip, CharacterLibrary& library, int depth) {
+    Rect r;
+    if (clip.drawing) r.include(clip.drawing->paths().bounds);
+    for (const auto& [d, child] : clip.children) {
+        if (child->clipDepth > 0 || child->masking) continue;  // masks shape others, not the bounds
+        r.include(child->matrix.apply(contentBoundsAt(*child, library, depth)));
+    }
+    return r;
+}
+
+// Crossings of a horizontal ray from `p` with one straight edge, signed by direction.
+int winding(Point a, Point b, Point p) {
+    if ((a.y <= p.y) == (b.y <= p.y)) return 0;
+    double t = (p.y - a.y) / (b.y - a.y);
+    double x = a.x + t * (b.x - a.x);
+    if (x <= p.x) return 0;
+    return b.y > a.y ? 1 : -1;
+}
+
+double distanceToSegment(Point a, Point b, Point p) {
+    double dx = b.x - a.x, dy = b.y - a.y;
+    double len2 = dx * dx + dy * dy;
+    double t = len2 > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / len2, 0.0, 1.0) : 0;
+    return std::hypot(a.x + t * dx - p.x, a.y + t * dy - p.y);
+}
+
+// Calls f(a, b) for each straight piece of a contour, curves cut into a few lines.
+template <class F>
+void forEachEdge(const Contour& c, F f) {
+    Point cur = c.start;
+    for (const PathSegment& s : c.segments) {
+        if (!s.curved) {
+            f(cur, s.end);
+        } else {
+            constexpr int kSteps = 8;
+            Point prev = cur;
+            for (int i = 1; i <= kSteps; ++i) {
+                double t = double(i) / kSteps, u = 1 - t;
+                Point q{u * u * cur.x + 2 * u * t * s.control.x + t * t * s.end.x,
+                        u * u * cur.y + 2 * u * t * s.control.y + t * t * s.end.y};
+                f(prev, q);
+                prev = q;
+            }
+        }
+        cur = s.end;
+    }
+    if (c.closed) f(cur, c.start);
+}
+
+bool hitsClipAt(const Clip& clip, Point local, CharacterLibrary& library, int depth);
+
+bool hitsContentAt(const DisplayObject& obj, Point local, CharacterLibrary& library, int depth) {
+    if (depth > kMaxDepth) return false;
+    if (const ShapePaths* p = pathsOf(obj, library)) return hitsPaths(*p, local);
+    switch (obj.kind) {
+    case DisplayObject::Kind::StaticText:
+    case DisplayObject::Kind::EditText: {
+        Rect r = contentBoundsAt(obj, library, depth);
+        return !r.empty() && local.x >= r.xMin && local.x <= r.xMax && local.y >= r.yMin && local.y <= r.yMax;
+    }
+    case DisplayObject::Kind::Sprite:
+    case DisplayObject::Kind::Button:
+        return obj.clip && hitsClipAt(*obj.clip, local, library, depth + 1);
+    default:
+        return false;
+    }
+}
+
+bool hitsClipAt(const Clip& clip, Point local, CharacterLibrary& library, int depth) {
+    if (clip.drawing && hitsPaths(clip.drawing->paths(), local)) return true;
+    for (const auto& [d, child] : clip.children) {
+        if (child->clipDepth > 0 || child->masking || !child->visible) continue;
+        if (!child->matrix.invertible()) continue;
+        if (hitsContentAt(*child, child->matrix.inverted().apply(local), library, depth)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+Rect contentBounds(const DisplayObject& obj, CharacterLibrary& library) { return contentBoundsAt(obj, library, 0); }
+Rect clipBounds(const Clip& clip, CharacterLibrary& library) { return clipBoundsAt(clip, library, 0); }
+
+Matrix worldMatrix(const DisplayObject& obj) {
+    Matrix m = obj.matrix;
+    const Clip* parent = obj.parent;
+    for (int guard = 0; parent && parent->owner && guard < kMaxDepth * 4; ++guard) {
+        m = parent->owner->matrix * m;
+        parent = parent->owner->parent;
+    }
+    return m;
+}
+
+Matrix worldMatrix(const Clip& clip) { return clip.owner ? worldMatrix(*clip.owner) : Matrix{}; }
+
+bool hitsContent(const DisplayObject& obj, Point local, CharacterLibrary& library) {
+    return hitsContentAt(obj, local, library, 0);
+}
+
+bool hitsClip(const Clip& clip, Point local, CharacterLibrary& library) { return hitsClipAt(clip, local, library, 0); }
+
+bool hitsPaths(const ShapePaths& paths, Point p) {
+    const Rect& b = paths.bounds;
+    if (!b.empty() && (p.x < b.xMin || p.x > b.xMax || p.y < b.yMin || p.y > b.yMax)) return false;
+    for (const PathLayer& layer : paths.layers) {
+        for (const FillPath& fill : layer.fills) {
+            int wind = 0;
+            for (const Contour& c : fill.contours)
+                forEachEdge(c, [&](Point a, Point q) { wind += winding(a, q, p); });
+            if (fill.nonZero ? wind != 0 : (wind & 1) != 0) return true;
+        }
+        for (const StrokePath& stroke : layer.strokes) {
+            double half = std::max(stroke.style.width, kTwipsPerPixel) / 2;
+            bool hit = false;
+            for (const Contour& c : stroke.contours)
+                forEachEdge(c, [&](Point a, Point q) { hit = hit || distanceToSegment(a, q, p) <= half; });
+            if (hit) return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace swf

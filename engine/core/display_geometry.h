@@ -1,0 +1,28 @@
+// Where display objects are: their bounds in any clip's space, their place on the stage, and
+// whether a point falls on what they draw (hit tests for scripts and the mouse).
+#pragma once
+
+#include "engine/base/geometry.h"
+#include "engine/base/paths.h"
+#include "engine/core/character_library.h"
+#include "engine/core/display_object.h"
+
+namespace swf {
+
+// The object's content in its own space (before its matrix), twips; empty when it draws nothing.
+Rect contentBounds(const DisplayObject& obj, CharacterLibrary& library);
+// A clip's children and drawing in the clip's own space.
+Rect clipBounds(const Clip& clip, CharacterLibrary& library);
+
+// The object's space to the main movie's space (twips), through every parent.
+Matrix worldMatrix(const DisplayObject& obj);
+// A clip's space to the main movie's space; identity for the main movie.
+Matrix worldMatrix(const Clip& clip);
+
+// Whether `local` (twips, in the object's own space) falls on a fill or a line it draws.
+bool hitsContent(const DisplayObject& obj, Point local, CharacterLibrary& library);
+bool hitsClip(const Clip& clip, Point local, CharacterLibrary& library);
+// Point-in-path test of one set of paths (fills by their winding rule, strokes by their width).
+bool hitsPaths(const ShapePaths& paths, Point p);
+
+}  // namespace swf

@@ -1,0 +1,430 @@
+#include "engine/core/script_clip.h"
+
+#include <cctype>
+#include <cmath>
+#include <numbers>
+
+#include "engine/core/display_geometry.h"
+#include "engine/core/drawing.h"
+#include "engine/core/script_runner.h"
+
+namespace swf {
+
+namespace {
+
+constexpr double kNoBounds = 6710886.35;  // what scripts get as the bounds of a clip that draws nothing
+
+bool sameName(const std::string& a, const std::string& b, bool caseSensitive) {
+    if (caseSensitive) return a == b;
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower((unsigned char)a[i]) != std::tolower((unsigned char)b[i])) return false;
+    return true;
+}
+
+// Pixels to whole twips, as the player stores positions.
+double toTwips(double pixels) { return std::trunc(std::clamp(pixels, -1e8, 1e8) * kTwipsPerPixel); }
+
+int frameCount(const swf::Clip& c) {
+    return c.timeline ? std::max<int>(1, static_cast<int>(c.timeline->frames.size())) : 1;
+}
+
+Rgba rgba(uint32_t rgb, double alphaPercent) {
+    return Rgba{uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb),
+                uint8_t(std::lround(std::clamp(alphaPercent, 0.0, 100.0) * 2.55))};
+}
+
+}  // namespace
+
+int ScriptClip::nesting() const {
+    int n = 0;
+    for (const swf::Clip* c = clip_; c && c->owner && c->owner->parent && n < 1000; c = c->owner->parent) ++n;
+    return n;
+}
+
+double ScriptClip::number(avm1::ClipProperty p) {
+    using P = avm1::ClipProperty;
+    if (!clip_) return 0;
+    DisplayObject* o = object();
+    const Matrix m = o ? o->matrix : Matrix{};
+    switch (p) {
+    case P::X: return m.tx / kTwipsPerPixel;
+    case P::Y: return m.ty / kTwipsPerPixel;
+    case P::XScale: return std::hypot(m.a, m.b) * 100;
+    case P::YScale: return (m.determinant() < 0 ? -1 : 1) * std::hypot(m.c, m.d) * 100;
+    case P::Rotation: return std::atan2(m.b, m.a) * 180 / std::numbers::pi;
+    case P::Alpha: return o ? o->colorTransform.aMul * 100.0 : 100;
+    case P::Visible: return !o || o->visible ? 1 : 0;
+    case P::Width:
+    case P::Height: {
+        Rect r = m.apply(clipBounds(*clip_, runner_.library()));
+        return (p == P::Width ? r.width() : r.height()) / kTwipsPerPixel;
+    }
+    case P::CurrentFrame: return clip_->frame + 1;
+    case P::TotalFrames:
+    case P::FramesLoaded: return frameCount(*clip_);
+    case P::HighQuality: return 1;
+    case P::FocusRect: return 1;
+    case P::SoundBufTime: return 5;
+    case P::XMouse:
+    case P::YMouse: {
+        Matrix w = worldMatrix(*clip_);
+        Point local = w.invertible() ? w.inverted().apply(runner_.mouse()) : Point{};
+        return (p == P::XMouse ? local.x : local.y) / kTwipsPerPixel;
+    }
+    default: return 0;
+    }
+}
+
+std::string ScriptClip::text(avm1::ClipProperty p) {
+    using P = avm1::ClipProperty;
+    if (!clip_) return "";
+    switch (p) {
+    case P::Name: return object() ? object()->name : "";
+    case P::Target: {
+        std::string path;
+        int guard = 0;
+        for (swf::Clip* c = clip_; c && c->owner && guard < 1000; c = c->owner->parent, ++guard)
+            path = "/" + c->owner->name + path;
+        return path.empty() ? "/" : path;
+    }
+    case P::Quality: return "HIGH";
+    case P::Url: return "file:///movie.swf";
+    default: return "";
+    }
+}
+
+void ScriptClip::setTransform(double xscale, double yscale, double rotationDegrees) {
+    DisplayObject* o = object();
+    if (!o) return;
+    double r = rotationDegrees * std::numbers::pi / 180;
+    o->matrix.a = xscale * std::cos(r);
+    o->matrix.b = xscale * std::sin(r);
+    o->matrix.c = -yscale * std::sin(r);
+    o->matrix.d = yscale * std::cos(r);
+    o->scriptTransformed = true;
+}
+
+void ScriptClip::setNumber(avm1::ClipProperty p, double v) {
+    using P = avm1::ClipProperty;
+    DisplayObject* o = object();
+    if (!o || !clip_) return;
+    // A property set to NaN or an infinity keeps its value, as players do.
+    if (!std::isfinite(v) && p != P::Visible) return;
+    double xs = number(P::XScale) / 100, ys = number(P::YScale) / 100, rot = number(P::Rotation);
+    switch (p) {
+    case P::X: o->matrix.tx = toTwips(v); o->scriptTransformed = true; break;
+    case P::Y: o->matrix.ty = toTwips(v); o->scriptTransformed = true; break;
+    case P::XScale: setTransform(v / 100, ys, rot); break;
+    case P::YScale: setTransform(xs, v / 100, rot); break;
+    case P::Rotation: {
+        double r = std::fmod(v, 360.0);
+        if (r > 180) r -= 360;
+        if (r < -180) r += 360;
+        setTransform(xs, ys, r);
+        break;
+    }
+    case P::Alpha:
+        o->colorTransform.aMul = float(v / 100);
+        o->scriptTransformed = true;
+        break;
+    case P::Visible: o->visible = !(v == 0 || std::isnan(v)); break;
+    case P::Width:
+    case P::Height: {
+        Rect local = clipBounds(*clip_, runner_.library());
+        double size = p == P::Width ? local.width() : local.height();
+        if (size <= 0 || v < 0) break;
+        double scale = toTwips(v) / size;
+        if (p == P::Width) setTransform(scale, ys, rot);
+        else setTransform(xs, scale, rot);
+        break;
+    }
+    default: break;
+    }
+}
+
+void ScriptClip::setText(avm1::ClipProperty p, const std::string& v) {
+    if (p == avm1::ClipProperty::Name && object()) object()->name = v;
+}
+
+avm1::Clip* ScriptClip::parent() {
+    DisplayObject* o = object();
+    return o && o->parent ? runner_.scriptClip(*o->parent) : nullptr;
+}
+
+avm1::Clip* ScriptClip::childByName(const std::string& name, bool caseSensitive) {
+    if (!clip_ || name.empty()) return nullptr;
+    for (auto& [depth, child] : clip_->children)
+        if (child->clip && !child->name.empty() && sameName(child->name, name, caseSensitive))
+            return runner_.scriptClip(*child->clip);
+    return nullptr;
+}
+
+void ScriptClip::gotoFrame(int frame, bool play) {
+    if (!clip_ || !clip_->timeline) return;
+    swf::Clip* c = clip_;
+    runner_.timeline().gotoFrame(*c, std::clamp(frame, 1, frameCount(*c)) - 1, nesting(), c->owner);
+    if (clip_) clip_->playing = play;
+}
+
+bool ScriptClip::gotoLabel(const std::string& label, bool play) {
+    if (!clip_ || !clip_->timeline) return false;
+    const auto& frames = clip_->timeline->frames;
+    for (size_t f = 0; f < frames.size(); ++f)
+        for (const ControlTag& tag : frames[f].tags)
+            if (const auto* l = std::get_if<FrameLabel>(&tag); l && sameName(l->name, label, false)) {
+                gotoFrame(int(f) + 1, play);
+                return true;
+            }
+    return false;
+}
+
+void ScriptClip::play() {
+    if (clip_ && clip_->timeline) clip_->playing = true;
+}
+
+void ScriptClip::stop() {
+    if (clip_) clip_->playing = false;
+}
+
+void ScriptClip::nextFrame() {
+    if (clip_) gotoFrame(clip_->frame + 2, false);
+}
+
+void ScriptClip::prevFrame() {
+    if (clip_) gotoFrame(clip_->frame, false);
+}
+
+avm1::Clip* ScriptClip::insert(std::unique_ptr<DisplayObject> obj, const std::string& name, int depth) {
+    if (!clip_ || !obj) return nullptr;
+    int d = depth + kScriptDepthOffset;
+    if (!clip_->children.count(d) && clip_->children.size() >= ScriptRunner::kMaxChildrenPerClip) {
+        runner_.warning("a clip holds more than " + std::to_string(ScriptRunner::kMaxChildrenPerClip) +
+                        " objects: " + name + " was not made");
+        return nullptr;
+    }
+    obj->depth = d;
+    obj->name = name;
+    obj->parent = clip_;
+    obj->fromTimeline = false;
+    obj->placeFrame = clip_->frame;
+    DisplayObject* made = obj.get();
+    clip_->children[d] = std::move(obj);
+    return made->clip ? runner_.scriptClip(*made->clip) : nullptr;
+}
+
+avm1::Clip* ScriptClip::duplicate(const std::string& name, int depth) {
+    DisplayObject* o = object();
+    if (!o || !o->parent) return nullptr;
+    ScriptClip* parentClip = runner_.scriptClip(*o->parent);
+    std::unique_ptr<DisplayObject> copy;
+    if (o->characterId) {
+        copy = runner_.timeline().create(o->characterId, depth + kScriptDepthOffset, nesting());
+    } else {
+        copy = std::make_unique<DisplayObject>();
+        copy->kind = DisplayObject::Kind::Sprite;
+        copy->clip = std::make_unique<swf::Clip>();
+        copy->clip->owner = copy.get();
+    }
+    if (!copy) return nullptr;
+    copy->matrix = o->matrix;
+    copy->colorTransform = o->colorTransform;
+    copy->blendMode = o->blendMode;
+    copy->filters = o->filters;
+    copy->visible = o->visible;
+    copy->clipActions = o->clipActions;
+    copy->scriptTransformed = true;
+    if (o->clip && copy->clip && o->clip->drawing) copy->clip->drawing = std::make_shared<Drawing>(*o->clip->drawing);
+    return parentClip ? parentClip->insert(std::move(copy), name, depth) : nullptr;
+}
+
+avm1::Clip* ScriptClip::attachMovie(const std::string& linkageId, const std::string& name, int depth) {
+    if (!clip_) return nullptr;
+    const Movie& movie = runner_.library().movie();
+    auto it = movie.exports.find(linkageId);
+    if (it == movie.exports.end()) {
+        for (it = movie.exports.begin(); it != movie.exports.end(); ++it)
+            if (sameName(it->first, linkageId, false)) break;
+        if (it == movie.exports.end()) return nullptr;
+    }
+    if (!movie.findAs<Sprite>(it->second)) return nullptr;
+    auto obj = runner_.timeline().create(it->second, depth + kScriptDepthOffset, nesting());
+    return insert(std::move(obj), name, depth);
+}
+
+avm1::Clip* ScriptClip::createEmptyMovieClip(const std::string& name, int depth) {
+    if (!clip_ || nesting() >= 64) return nullptr;
+    auto obj = std::make_unique<DisplayObject>();
+    obj->kind = DisplayObject::Kind::Sprite;
+    obj->clip = std::make_unique<swf::Clip>();
+    obj->clip->owner = obj.get();
+    avm1::Clip* made = insert(std::move(obj), name, depth);
+    // An empty clip has nothing to load: its events start with the next frame.
+    if (auto* sc = static_cast<ScriptClip*>(made)) sc->loadQueued = true;
+    return made;
+}
+
+void ScriptClip::remove() {
+    DisplayObject* o = object();
+    // Only clips in the depths scripts use can be removed; timeline depths are the timeline's.
+    if (!o || !o->parent || o->depth < kScriptDepthOffset) return;
+    swf::Clip* parent = o->parent;
+    auto it = parent->children.find(o->depth);
+    if (it != parent->children.end() && it->second.get() == o) parent->children.erase(it);
+}
+
+int ScriptClip::depth() {
+    DisplayObject* o = object();
+    return o ? o->depth - kScriptDepthOffset : -kScriptDepthOffset;
+}
+
+int ScriptClip::nextHighestDepth() {
+    if (!clip_) return 0;
+    int next = 0;
+    if (!clip_->children.empty()) next = std::max(0, clip_->children.rbegin()->first - kScriptDepthOffset + 1);
+    return next;
+}
+
+void ScriptClip::swapDepths(int depth) {
+    DisplayObject* o = object();
+    if (!o || !o->parent) return;
+    swf::Clip* parent = o->parent;
+    int to = depth + kScriptDepthOffset, from = o->depth;
+    if (to == from) return;
+    auto self = std::move(parent->children[from]);
+    parent->children.erase(from);
+    auto other = parent->children.find(to);
+    if (other != parent->children.end()) {
+        other->second->depth = from;
+        other->second->fromTimeline = false;
+        parent->children[from] = std::move(other->second);
+        parent->children.erase(to);
+    }
+    self->depth = to;
+    self->fromTimeline = false;
+    parent->children[to] = std::move(self);
+}
+
+void ScriptClip::swapDepths(avm1::Clip* other) {
+    auto* sc = static_cast<ScriptClip*>(other);
+    DisplayObject* o = object();
+    DisplayObject* p = sc ? sc->object() : nullptr;
+    if (!o || !p || o == p || o->parent != p->parent) return;
+    swapDepths(p->depth - kScriptDepthOffset);
+}
+
+bool ScriptClip::hitTest(double x, double y, bool shapeFlag) {
+    if (!clip_ || !std::isfinite(x) || !std::isfinite(y)) return false;
+    Point stage{x * kTwipsPerPixel, y * kTwipsPerPixel};
+    Matrix w = worldMatrix(*clip_);
+    if (shapeFlag) return w.invertible() && hitsClip(*clip_, w.inverted().apply(stage), runner_.library());
+    Rect r = w.apply(clipBounds(*clip_, runner_.library()));
+    return !r.empty() && stage.x >= r.xMin && stage.x <= r.xMax && stage.y >= r.yMin && stage.y <= r.yMax;
+}
+
+bool ScriptClip::hitTest(avm1::Clip* other) {
+    auto* sc = static_cast<ScriptClip*>(other);
+    if (!clip_ || !sc || !sc->clip_) return false;
+    Rect a = worldMatrix(*clip_).apply(clipBounds(*clip_, runner_.library()));
+    Rect b = worldMatrix(*sc->clip_).apply(clipBounds(*sc->clip_, runner_.library()));
+    if (a.empty() || b.empty()) return false;
+    return a.xMin <= b.xMax && b.xMin <= a.xMax && a.yMin <= b.yMax && b.yMin <= a.yMax;
+}
+
+avm1::ClipBounds ScriptClip::bounds(avm1::Clip* space) {
+    auto* sc = static_cast<ScriptClip*>(space);
+    if (!clip_) return {};
+    Rect local = clipBounds(*clip_, runner_.library());
+    if (local.empty()) return {kNoBounds, kNoBounds, kNoBounds, kNoBounds};
+    Matrix to = worldMatrix(*clip_);
+    if (sc && sc->clip_) {
+        Matrix s = worldMatrix(*sc->clip_);
+        if (s.invertible()) to = s.inverted() * to;
+    }
+    Rect r = to.apply(local);
+    return {r.xMin / kTwipsPerPixel, r.yMin / kTwipsPerPixel, r.xMax / kTwipsPerPixel, r.yMax / kTwipsPerPixel};
+}
+
+void ScriptClip::setMask(avm1::Clip* mask) {
+    DisplayObject* o = object();
+    if (!o) return;
+    if (o->maskedBy) {
+        o->maskedBy->masking = nullptr;
+        o->maskedBy = nullptr;
+    }
+    auto* sc = static_cast<ScriptClip*>(mask);
+    DisplayObject* m = sc ? sc->object() : nullptr;
+    if (!m || m == o) return;
+    if (m->masking) m->masking->maskedBy = nullptr;
+    m->masking = o;
+    o->maskedBy = m;
+}
+
+avm1::ColorTransformValues ScriptClip::colorTransform() {
+    DisplayObject* o = object();
+    if (!o) return {};
+    const ColorTransform& c = o->colorTransform;
+    return {c.rMul * 100.0, c.rAdd, c.gMul * 100.0, c.gAdd, c.bMul * 100.0, c.bAdd, c.aMul * 100.0, c.aAdd};
+}
+
+void ScriptClip::setColorTransform(const avm1::ColorTransformValues& v) {
+    DisplayObject* o = object();
+    if (!o) return;
+    auto f = [](double x) { return float(std::clamp(x, -1e6, 1e6)); };
+    o->colorTransform = ColorTransform{f(v.ra / 100), f(v.ga / 100), f(v.ba / 100), f(v.aa / 100),
+                                       f(v.rb),       f(v.gb),       f(v.bb),       f(v.ab)};
+    o->scriptTransformed = true;
+}
+
+Drawing& ScriptClip::drawing() {
+    if (!clip_->drawing) clip_->drawing = std::make_shared<Drawing>();
+    return *clip_->drawing;
+}
+
+void ScriptClip::clear() {
+    if (clip_ && clip_->drawing) clip_->drawing->clear();
+}
+
+void ScriptClip::lineStyle(double width, uint32_t rgb, double alpha, bool none) {
+    if (!clip_) return;
+    if (none) return drawing().lineStyle(std::nullopt);
+    LineStyle style;
+    style.width = std::isfinite(width) ? std::clamp(width, 0.0, 255.0) * kTwipsPerPixel : 0;
+    style.color = rgba(rgb, alpha);
+    drawing().lineStyle(style);
+}
+
+void ScriptClip::beginFill(uint32_t rgb, double alpha) {
+    if (!clip_) return;
+    FillStyle fill;
+    fill.color = rgba(rgb, alpha);
+    drawing().beginFill(fill);
+}
+
+void ScriptClip::beginGradientFill(bool radial, const std::vector<avm1::GradientStop>& stops, const double m[6]) {
+    if (!clip_ || stops.empty()) return;
+    FillStyle fill;
+    fill.kind = radial ? FillStyle::Kind::RadialGradient : FillStyle::Kind::LinearGradient;
+    fill.gradient.matrix = Matrix{m[0], m[1], m[2], m[3], m[4] * kTwipsPerPixel, m[5] * kTwipsPerPixel};
+    for (const avm1::GradientStop& s : stops)
+        fill.gradient.stops.push_back(GradientStop{uint8_t(std::lround(s.ratio)), rgba(s.rgb, s.alpha)});
+    drawing().beginFill(fill);
+}
+
+void ScriptClip::endFill() {
+    if (clip_) drawing().endFill();
+}
+
+void ScriptClip::moveTo(double x, double y) {
+    if (clip_) drawing().moveTo(x, y);
+}
+
+void ScriptClip::lineTo(double x, double y) {
+    if (clip_) drawing().lineTo(x, y);
+}
+
+void ScriptClip::curveTo(double cx, double cy, double x, double y) {
+    if (clip_) drawing().curveTo(cx, cy, x, y);
+}
+
+}  // namespace swf

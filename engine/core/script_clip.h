@@ -1,0 +1,86 @@
+// The script face of a movie clip (or button, or the main movie): what ActionScript reads and
+// changes through MovieClip properties and methods, done on the real display list.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/avm1/button_tracker.h"
+#include "engine/avm1/clip_actions.h"
+#include "engine/avm1/host.h"
+#include "engine/core/display_object.h"
+
+namespace swf {
+
+class ScriptRunner;
+
+class ScriptClip final : public avm1::Clip {
+public:
+    ScriptClip(ScriptRunner& runner, swf::Clip& clip) : runner_(runner), clip_(&clip) {}
+
+    // Null once the clip has left the display list.
+    swf::Clip* clip() const { return clip_; }
+    DisplayObject* object() const { return clip_ ? clip_->owner : nullptr; }
+    void markRemoved() { clip_ = nullptr; }
+
+    // Script state kept with the clip.
+    bool loadQueued = false;
+    bool handlersRead = false;
+    std::vector<avm1::ClipEventHandler> handlers;
+    avm1::ButtonTracker tracker;
+
+    double number(avm1::ClipProperty p) override;
+    std::string text(avm1::ClipProperty p) override;
+    void setNumber(avm1::ClipProperty p, double value) override;
+    void setText(avm1::ClipProperty p, const std::string& value) override;
+
+    avm1::Clip* parent() override;
+    avm1::Clip* childByName(const std::string& name, bool caseSensitive) override;
+    bool isRemoved() override { return clip_ == nullptr; }
+
+    void gotoFrame(int frame, bool play) override;
+    bool gotoLabel(const std::string& label, bool play) override;
+    void play() override;
+    void stop() override;
+    void nextFrame() override;
+    void prevFrame() override;
+
+    avm1::Clip* duplicate(const std::string& name, int depth) override;
+    avm1::Clip* attachMovie(const std::string& linkageId, const std::string& name, int depth) override;
+    avm1::Clip* createEmptyMovieClip(const std::string& name, int depth) override;
+    void remove() override;
+    int depth() override;
+    int nextHighestDepth() override;
+    void swapDepths(int depth) override;
+    void swapDepths(avm1::Clip* other) override;
+    bool hitTest(double x, double y, bool shapeFlag) override;
+    bool hitTest(avm1::Clip* other) override;
+    avm1::ClipBounds bounds(avm1::Clip* space) override;
+    void setMask(avm1::Clip* mask) override;
+
+    avm1::ColorTransformValues colorTransform() override;
+    void setColorTransform(const avm1::ColorTransformValues& c) override;
+
+    void clear() override;
+    void lineStyle(double width, uint32_t rgb, double alpha, bool none) override;
+    void beginFill(uint32_t rgb, double alpha) override;
+    void beginGradientFill(bool radial, const std::vector<avm1::GradientStop>& stops, const double matrix[6]) override;
+    void endFill() override;
+    void moveTo(double x, double y) override;
+    void lineTo(double x, double y) override;
+    void curveTo(double cx, double cy, double x, double y) override;
+
+    // How deep the clip sits below the main movie (0 for the main movie).
+    int nesting() const;
+
+private:
+    Drawing& drawing();
+    // Puts a new object at `depth` (script numbering) of this clip's list, replacing what is there.
+    avm1::Clip* insert(std::unique_ptr<DisplayObject> obj, const std::string& name, int depth);
+    void setTransform(double xscale, double yscale, double rotationDegrees);
+
+    ScriptRunner& runner_;
+    swf::Clip* clip_;
+};
+
+}  // namespace swf

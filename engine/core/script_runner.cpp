@@ -1,0 +1,467 @@
+#include "engine/core/script_runner.h"
+
+#include <algorithm>
+#include <variant>
+
+#include "engine/core/display_geometry.h"
+
+namespace swf {
+
+namespace {
+
+using avm1::ClipEvent;
+
+constexpr size_t kMaxWarnings = 200;
+constexpr int kMaxNesting = 64;
+
+constexpr uint32_t kButtonEvents = avm1::EventPress | avm1::EventRelease | avm1::EventReleaseOutside |
+                                   avm1::EventRollOver | avm1::EventRollOut | avm1::EventDragOver |
+                                   avm1::EventDragOut;
+const char* const kButtonMethods[] = {"onPress",     "onRelease",   "onReleaseOutside", "onRollOver",
+                                      "onRollOut",   "onDragOver",  "onDragOut"};
+
+uint32_t clipEventFor(avm1::ButtonCondition c) {
+    switch (c) {
+    case avm1::IdleToOverUp: return avm1::EventRollOver;
+    case avm1::OverUpToIdle: return avm1::EventRollOut;
+    case avm1::OverUpToOverDown: return avm1::EventPress;
+    case avm1::OverDownToOverUp: return avm1::EventRelease;
+    case avm1::OutDownToIdle: return avm1::EventReleaseOutside;
+    case avm1::OverDownToOutDown:
+    case avm1::OverDownToIdle: return avm1::EventDragOut;
+    case avm1::OutDownToOverDown:
+    case avm1::IdleToOverDown: return avm1::EventDragOver;
+    }
+    return 0;
+}
+
+// The code a button's key-press condition stores for a key: the character, or a small number for
+// keys that type none.
+int buttonKeyCode(int keyCode, int charCode) {
+    switch (keyCode) {
+    case 37: return 1;   // left
+    case 39: return 2;   // right
+    case 36: return 3;   // home
+    case 35: return 4;   // end
+    case 45: return 5;   // insert
+    case 46: return 6;   // delete
+    case 8: return 8;    // backspace
+    case 13: return 13;  // enter
+    case 38: return 14;  // up
+    case 40: return 15;  // down
+    case 33: return 16;  // page up
+    case 34: return 17;  // page down
+    case 9: return 18;   // tab
+    case 27: return 19;  // escape
+    default: return charCode >= 32 && charCode < 128 ? charCode : 0;
+    }
+}
+
+bool hitsCharacter(CharacterLibrary& library, uint16_t id, Point p) {
+    if (const ShapePaths* s = library.shape(id)) return hitsPaths(*s, p);
+    if (const ShapePaths* s = library.morph(id, 0)) return hitsPaths(*s, p);
+    Rect r;
+    if (const StaticText* t = library.movie().findAs<StaticText>(id)) r = t->bounds;
+    else if (const EditText* t = library.movie().findAs<EditText>(id)) r = t->bounds;
+    return !r.empty() && p.x >= r.xMin && p.x <= r.xMax && p.y >= r.yMin && p.y <= r.yMax;
+}
+
+}  // namespace
+
+ScriptRunner::ScriptRunner(CharacterLibrary& library, TimelinePlayer& timeline, swf::Clip& root, double frameRate)
+    : library_(library), timeline_(timeline), root_(root), frameMs_(1000.0 / frameRate),
+      machine_(*this, library.movie().header.version) {
+    avm1::Limits limits;
+    limits.maxSecondsPerScript = 3.0;
+    machine_.setLimits(limits);
+}
+
+ScriptRunner::~ScriptRunner() {
+    for (auto& [clip, sc] : clips_)
+        if (DisplayObject* o = sc->object()) o->onDestroy = nullptr;
+}
+
+ScriptClip* ScriptRunner::scriptClip(swf::Clip& clip) {
+    auto it = clips_.find(&clip);
+    if (it != clips_.end()) return it->second.get();
+    auto sc = std::make_unique<ScriptClip>(*this, clip);
+    if (clip.owner) clip.owner->onDestroy = [this](DisplayObject& o) { objectGone(o); };
+    return clips_.emplace(&clip, std::move(sc)).first->second.get();
+}
+
+void ScriptRunner::objectGone(DisplayObject& obj) {
+    if (!obj.clip) return;
+    auto it = clips_.find(obj.clip.get());
+    if (it == clips_.end()) return;
+    ScriptClip* sc = it->second.get();
+    sc->markRemoved();
+    machine_.forgetClip(sc);
+    if (pointerTarget_ == sc) pointerTarget_ = nullptr;
+    graveyard_.push_back(std::move(it->second));
+    clips_.erase(it);
+}
+
+avm1::Clip* ScriptRunner::level(int n) { return n == 0 ? scriptClip(root_) : nullptr; }
+
+void ScriptRunner::trace(const std::string& line) {
+    if (trace_) trace_(line);
+}
+
+void ScriptRunner::fsCommand(const std::string& command, const std::string& args) {
+    if (fsCommand_) fsCommand_(command, args);
+}
+
+void ScriptRunner::getUrl(const std::string&, const std::string&) {
+    // A screen saver opens no browser and loads no other movie.
+}
+
+void ScriptRunner::warning(const std::string& message) {
+    if (!warnings_.empty() && warnings_.back() == message) return;
+    if (warnings_.size() >= kMaxWarnings) {
+        warningsCut_ = true;
+        return;
+    }
+    warnings_.push_back(message);
+}
+
+void ScriptRunner::setVariable(const std::string& name, const std::string& value) {
+    try {
+        machine_.setMember(avm1::Value(machine_.clipObject(scriptClip(root_))), name, avm1::Value(value));
+    } catch (...) {
+        // A setter that throws or runs away leaves the variable as it was.
+    }
+}
+
+std::string ScriptRunner::getVariable(const std::string& name) {
+    try {
+        avm1::Value v = machine_.getMember(avm1::Value(machine_.clipObject(scriptClip(root_))), name, false);
+        return v.isUndefined() ? std::string() : machine_.toString(v);
+    } catch (...) {
+        return std::string();  // a getter that throws or runs away: the host sees no value
+    }
+}
+
+std::vector<std::string> ScriptRunner::takeWarnings() {
+    std::vector<std::string> out = std::move(warnings_);
+    warnings_.clear();
+    if (warningsCut_) out.push_back("more script warnings were left out");
+    warningsCut_ = false;
+    return out;
+}
+
+void ScriptRunner::queue(Job job, bool init) {
+    if (jobsThisFrame_ >= kMaxJobsPerFrame) {
+        if (!dropped_)
+            warning("scripts queued more than " + std::to_string(kMaxJobsPerFrame) +
+                    " actions in one frame (a goto loop?); the rest of the frame's scripts were skipped");
+        dropped_ = true;
+        return;
+    }
+    ++jobsThisFrame_;
+    (init ? initQueue_ : queue_).push_back(std::move(job));
+}
+
+void ScriptRunner::frameBuilt(DisplayObject*, swf::Clip& clip, int frameIndex) {
+    ScriptClip* sc = scriptClip(clip);
+    bool fresh = !sc->loadQueued;
+    if (clip.timeline && frameIndex >= 0 && frameIndex < static_cast<int>(clip.timeline->frames.size())) {
+        for (const ControlTag& tag : clip.timeline->frames[frameIndex].tags) {
+            if (const auto* a = std::get_if<DoAction>(&tag)) {
+                auto& bytes = actionBytes_[a];
+                if (!bytes) bytes = std::make_shared<const std::vector<uint8_t>>(a->bytes);
+                queue(Job{sc, avm1::ActionCode{bytes, 0, bytes->size()}, 0, "", false});
+            } else if (const auto* init = std::get_if<DoInitAction>(&tag)) {
+                if (!initDone_.insert(init->spriteId).second) continue;
+                auto& bytes = actionBytes_[init];
+                if (!bytes) bytes = std::make_shared<const std::vector<uint8_t>>(init->bytes);
+                queue(Job{sc, avm1::ActionCode{bytes, 0, bytes->size()}, 0, "", false}, true);
+            }
+        }
+    }
+    if (fresh) {
+        sc->loadQueued = true;
+        // The placement's handlers are not on the object yet: the job reads them when it runs.
+        queue(Job{sc, {}, avm1::EventInitialize | avm1::EventConstruct | avm1::EventLoad, "onLoad", true});
+    }
+}
+
+void ScriptRunner::readHandlers(ScriptClip& sc) {
+    if (sc.handlersRead) return;
+    DisplayObject* o = sc.object();
+    if (!o) return;
+    sc.handlersRead = true;
+    if (o->clipActions) sc.handlers = avm1::readClipActions(o->clipActions, library_.movie().header.version);
+}
+
+bool ScriptRunner::hasHandler(ScriptClip& sc, uint32_t events, const char* method) {
+    readHandlers(sc);
+    for (const auto& h : sc.handlers)
+        if (h.events & events) return true;
+    if (!method) return false;
+    avm1::Value fn = machine_.getMember(avm1::Value(machine_.clipObject(&sc)), method, false);
+    return fn.object() && fn.object()->isFunction();
+}
+
+void ScriptRunner::runJob(const Job& job) {
+    ScriptClip* sc = job.clip;
+    if (!sc || sc->isRemoved()) return;
+    if (job.code.bytes) {
+        machine_.runActions(job.code, sc);
+        return;
+    }
+    readHandlers(*sc);
+    for (const auto& h : sc->handlers) {
+        if (!(h.events & job.events)) continue;
+        if (sc->isRemoved()) return;
+        machine_.runActions(h.code, sc);
+    }
+    if (!job.method.empty() && !sc->isRemoved()) machine_.callClipMethod(sc, job.method);
+}
+
+void ScriptRunner::runQueue() {
+    for (;;) {
+        Job job;
+        if (!initQueue_.empty()) {
+            job = std::move(initQueue_.front());
+            initQueue_.pop_front();
+        } else if (!queue_.empty()) {
+            job = std::move(queue_.front());
+            queue_.pop_front();
+        } else {
+            break;
+        }
+        runJob(job);
+    }
+}
+
+void ScriptRunner::runPending() {
+    runQueue();
+    jobsThisFrame_ = 0;
+    dropped_ = false;
+}
+
+void ScriptRunner::collectClips(swf::Clip& clip, std::vector<ScriptClip*>& out, int nesting) {
+    if (nesting > kMaxNesting) return;
+    for (auto it = clip.children.rbegin(); it != clip.children.rend(); ++it) {
+        DisplayObject& child = *it->second;
+        if (child.kind == DisplayObject::Kind::Sprite && child.clip) collectClips(*child.clip, out, nesting + 1);
+    }
+    out.push_back(scriptClip(clip));
+}
+
+void ScriptRunner::frame(const std::function<void()>& advance) {
+    jobsThisFrame_ = 0;
+    dropped_ = false;
+    timeMs_ += frameMs_;
+    std::vector<ScriptClip*> order;
+    collectClips(root_, order, 0);
+    for (ScriptClip* sc : order)
+        if (sc->loadQueued && hasHandler(*sc, avm1::EventEnterFrame, "onEnterFrame"))
+            queue(Job{sc, {}, avm1::EventEnterFrame, "onEnterFrame", false});
+    advance();
+    runQueue();
+    machine_.runIntervals();
+    runQueue();
+    sweep();
+}
+
+void ScriptRunner::sweep() {
+    if (++framesSinceCollect_ < 30 && machine_.heap().size() < heapAfterCollect_ * 2 + 4096) return;
+    framesSinceCollect_ = 0;
+    machine_.collectGarbage();
+    heapAfterCollect_ = machine_.heap().size();
+    if (graveyard_.empty()) return;
+    auto referenced = machine_.referencedClips();
+    std::erase_if(graveyard_, [&](const std::unique_ptr<ScriptClip>& sc) {
+        return !referenced.count(sc.get()) && sc.get() != pointerTarget_;
+    });
+}
+
+bool ScriptRunner::broadcast(uint32_t events, const char* method) {
+    std::vector<ScriptClip*> order;
+    collectClips(root_, order, 0);
+    bool any = false;
+    for (ScriptClip* sc : order)
+        if (sc->loadQueued && hasHandler(*sc, events, method)) {
+            queue(Job{sc, {}, events, method ? method : "", false});
+            any = true;
+        }
+    return any;
+}
+
+ScriptClip* ScriptRunner::interactiveAt(swf::Clip& clip, Point local, int nesting) {
+    if (nesting > kMaxNesting) return nullptr;
+    for (auto it = clip.children.rbegin(); it != clip.children.rend(); ++it) {
+        DisplayObject& child = *it->second;
+        if (!child.visible || child.clipDepth > 0 || child.masking || !child.clip) continue;
+        if (!child.matrix.invertible()) continue;
+        Point p = child.matrix.inverted().apply(local);
+        if (child.kind == DisplayObject::Kind::Button) {
+            const Button* b = library_.movie().findAs<Button>(child.characterId);
+            if (!b) continue;
+            for (const ButtonRecord& r : b->records) {
+                if (!r.hitTest || !r.matrix.invertible()) continue;
+                if (hitsCharacter(library_, r.characterId, r.matrix.inverted().apply(p))) return scriptClip(child);
+            }
+            continue;
+        }
+        if (child.kind != DisplayObject::Kind::Sprite) continue;
+        ScriptClip* sc = scriptClip(child);
+        bool handles = sc->loadQueued && hasHandler(*sc, kButtonEvents, nullptr);
+        if (!handles && sc->loadQueued) {
+            for (const char* m : kButtonMethods)
+                if (hasHandler(*sc, 0, m)) {
+                    handles = true;
+                    break;
+                }
+        }
+        if (handles) {
+            if (hitsContent(child, p, library_)) return sc;
+            continue;
+        }
+        if (ScriptClip* inner = interactiveAt(*child.clip, p, nesting + 1)) return inner;
+    }
+    return nullptr;
+}
+
+const std::vector<std::shared_ptr<const std::vector<uint8_t>>>& ScriptRunner::buttonActions(uint16_t id) {
+    auto it = buttonActions_.find(id);
+    if (it != buttonActions_.end()) return it->second;
+    std::vector<std::shared_ptr<const std::vector<uint8_t>>> list;
+    if (const Button* b = library_.movie().findAs<Button>(id))
+        for (const ButtonAction& a : b->actions) list.push_back(std::make_shared<const std::vector<uint8_t>>(a.bytes));
+    return buttonActions_.emplace(id, std::move(list)).first->second;
+}
+
+bool ScriptRunner::buttonTransition(ScriptClip& sc, avm1::ButtonCondition c) {
+    DisplayObject* o = sc.object();
+    if (!o) return false;
+    bool changed = false;
+    if (o->kind == DisplayObject::Kind::Button) {
+        int state = 0;
+        switch (sc.tracker.visual()) {
+        case avm1::ButtonVisual::Up: state = 0; break;
+        case avm1::ButtonVisual::Over: state = 1; break;
+        case avm1::ButtonVisual::Down: state = 2; break;
+        }
+        if (o->buttonState != state) {
+            timeline_.showButtonState(*o, state, sc.nesting());
+            changed = true;
+        }
+        const Button* b = library_.movie().findAs<Button>(o->characterId);
+        ScriptClip* home = o->parent ? scriptClip(*o->parent) : nullptr;
+        if (b && home) {
+            const auto& code = buttonActions(o->characterId);
+            for (size_t i = 0; i < b->actions.size() && i < code.size(); ++i)
+                if (b->actions[i].conditions & c) {
+                    queue(Job{home, avm1::ActionCode{code[i], 0, code[i]->size()}, 0, "", false});
+                    changed = true;
+                }
+        }
+        if (hasHandler(sc, 0, avm1::ButtonTracker::handlerName(c))) {
+            queue(Job{&sc, {}, 0, avm1::ButtonTracker::handlerName(c), false});
+            changed = true;
+        }
+        return changed;
+    }
+    uint32_t event = clipEventFor(c);
+    if (hasHandler(sc, event, avm1::ButtonTracker::handlerName(c))) {
+        queue(Job{&sc, {}, event, avm1::ButtonTracker::handlerName(c), false});
+        changed = true;
+    }
+    return changed;
+}
+
+bool ScriptRunner::updatePointer() {
+    bool changed = false;
+    ScriptClip* hit = interactiveAt(root_, mouse_, 0);
+    ScriptClip* cur = pointerTarget_;
+    if (cur && cur->isRemoved()) cur = pointerTarget_ = nullptr;
+    if (cur && cur->tracker.pressed()) {
+        bool inside = hit == cur;
+        for (avm1::ButtonCondition c : cur->tracker.update(inside, mouseIsDown_)) changed |= buttonTransition(*cur, c);
+        if (cur->tracker.pressed()) return changed;  // it keeps the pointer until the release
+        pointerTarget_ = cur = inside ? cur : nullptr;
+        if (inside) return changed;
+    }
+    if (cur && cur != hit) {
+        for (avm1::ButtonCondition c : cur->tracker.update(false, mouseIsDown_)) changed |= buttonTransition(*cur, c);
+        pointerTarget_ = nullptr;
+    }
+    if (hit) {
+        pointerTarget_ = hit;
+        for (avm1::ButtonCondition c : hit->tracker.update(true, mouseIsDown_)) changed |= buttonTransition(*hit, c);
+    }
+    return changed;
+}
+
+bool ScriptRunner::mouseMove(Point stage) {
+    mouse_ = stage;
+    bool changed = broadcast(avm1::EventMouseMove, "onMouseMove");
+    changed |= updatePointer();
+    runPending();
+    return changed;
+}
+
+bool ScriptRunner::mouseDown(Point stage) {
+    mouse_ = stage;
+    // The pointer reaches the point first, then the button goes down there.
+    mouseIsDown_ = false;
+    bool changed = updatePointer();
+    mouseIsDown_ = true;
+    changed |= broadcast(avm1::EventMouseDown, "onMouseDown");
+    changed |= updatePointer();
+    runPending();
+    return changed;
+}
+
+bool ScriptRunner::mouseUp(Point stage) {
+    mouse_ = stage;
+    mouseIsDown_ = false;
+    bool changed = broadcast(avm1::EventMouseUp, "onMouseUp");
+    changed |= updatePointer();
+    runPending();
+    return changed;
+}
+
+bool ScriptRunner::keyDown(int keyCode, int charCode) {
+    keysDown_.insert(keyCode);
+    lastKey_ = keyCode;
+    bool changed = broadcast(avm1::EventKeyDown, nullptr);
+    // Buttons that wait for this key.
+    int code = buttonKeyCode(keyCode, charCode);
+    if (code) {
+        std::vector<swf::Clip*> clips{&root_};
+        for (size_t i = 0; i < clips.size() && i < 100000; ++i) {
+            for (auto& [depth, child] : clips[i]->children) {
+                if (!child->clip) continue;
+                if (child->kind == DisplayObject::Kind::Sprite) {
+                    clips.push_back(child->clip.get());
+                    continue;
+                }
+                if (child->kind != DisplayObject::Kind::Button || !child->parent) continue;
+                const Button* b = library_.movie().findAs<Button>(child->characterId);
+                if (!b) continue;
+                const auto& bytes = buttonActions(child->characterId);
+                for (size_t a = 0; a < b->actions.size() && a < bytes.size(); ++a)
+                    if ((b->actions[a].conditions >> 9) == code) {
+                        queue(Job{scriptClip(*child->parent), avm1::ActionCode{bytes[a], 0, bytes[a]->size()}, 0, "",
+                                  false});
+                        changed = true;
+                    }
+            }
+        }
+    }
+    runPending();
+    return changed;
+}
+
+bool ScriptRunner::keyUp(int keyCode, int) {
+    keysDown_.erase(keyCode);
+    lastKey_ = keyCode;
+    bool changed = broadcast(avm1::EventKeyUp, nullptr);
+    runPending();
+    return changed;
+}
+
+}  // namespace swf

@@ -1,0 +1,130 @@
+// Runs a movie's ActionScript 1 and 2 against its display list: frame actions after a frame is
+// built and init actions before them, clip events (load, enterFrame, mouse and key events) in
+// display order, button actions from mouse input, intervals; trace and fscommand out to the host.
+// Scripts are queued while timelines move and run once the display list is settled.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/avm1/machine.h"
+#include "engine/core/character_library.h"
+#include "engine/core/script_clip.h"
+#include "engine/core/timeline_player.h"
+
+namespace swf {
+
+class ScriptRunner final : public FrameScripts, public avm1::Host {
+public:
+    // A frame that queues more scripts than this (a goto loop) drops the rest with a warning.
+    static constexpr size_t kMaxJobsPerFrame = 100'000;
+    static constexpr size_t kMaxChildrenPerClip = 16384;
+
+    ScriptRunner(CharacterLibrary& library, TimelinePlayer& timeline, swf::Clip& root, double frameRate);
+    ~ScriptRunner() override;
+
+    // One frame: queues enterFrame events, lets `advance` move the timelines, then runs what was
+    // queued and the intervals that are due.
+    void frame(const std::function<void()>& advance);
+    // Runs what is queued (after a goto from outside the movie).
+    void runPending();
+
+    // Input, in the main movie's twips. True when a script ran or a button changed its look.
+    bool mouseMove(Point stage);
+    bool mouseDown(Point stage);
+    bool mouseUp(Point stage);
+    bool keyDown(int keyCode, int charCode);
+    bool keyUp(int keyCode, int charCode);
+
+    void setTraceHandler(std::function<void(const std::string&)> h) { trace_ = std::move(h); }
+    void setFsCommandHandler(std::function<void(const std::string&, const std::string&)> h) { fsCommand_ = std::move(h); }
+    void setLimits(const avm1::Limits& limits) { machine_.setLimits(limits); }
+    std::vector<std::string> takeWarnings();
+    avm1::Machine& machine() { return machine_; }
+    // Variables of the main timeline, as text (the host's SetVariable and GetVariable).
+    void setVariable(const std::string& name, const std::string& value);
+    std::string getVariable(const std::string& name);
+
+    // FrameScripts
+    void frameBuilt(DisplayObject* owner, swf::Clip& clip, int frameIndex) override;
+
+    // avm1::Host
+    void trace(const std::string& line) override;
+    void fsCommand(const std::string& command, const std::string& args) override;
+    void getUrl(const std::string& url, const std::string& target) override;
+    void warning(const std::string& message) override;
+    avm1::Clip* level(int n) override;
+    double timeMs() override { return timeMs_; }
+    bool keyIsDown(int keyCode) override { return keysDown_.count(keyCode) > 0; }
+    int lastKeyCode() override { return lastKey_; }
+
+    // For ScriptClip.
+    ScriptClip* scriptClip(swf::Clip& clip);
+    ScriptClip* scriptClip(DisplayObject& obj) { return obj.clip ? scriptClip(*obj.clip) : nullptr; }
+    CharacterLibrary& library() { return library_; }
+    TimelinePlayer& timeline() { return timeline_; }
+    Point mouse() const { return mouse_; }
+
+private:
+    struct Job {
+        ScriptClip* clip = nullptr;
+        avm1::ActionCode code;  // actions to run, when `code.bytes` is set
+        uint32_t events = 0;    // else: clip event handlers with these bits
+        std::string method;     // and this method of the clip's object
+        bool load = false;
+    };
+
+    void queue(Job job, bool init = false);
+    void runQueue();
+    void runJob(const Job& job);
+    void readHandlers(ScriptClip& sc);
+    bool hasHandler(ScriptClip& sc, uint32_t events, const char* method);
+    void objectGone(DisplayObject& obj);
+    void sweep();
+    // Clips (and the main movie) in the order their events run: children before their parent,
+    // the topmost child first.
+    void collectClips(swf::Clip& clip, std::vector<ScriptClip*>& out, int nesting);
+    // Sends a clip event (with its method) to every loaded clip, in event order.
+    bool broadcast(uint32_t events, const char* method);
+    // The button or clip with button handlers under the pointer, topmost first.
+    ScriptClip* interactiveAt(swf::Clip& clip, Point local, int nesting);
+    bool updatePointer();
+    bool buttonTransition(ScriptClip& sc, avm1::ButtonCondition c);
+    const std::vector<std::shared_ptr<const std::vector<uint8_t>>>& buttonActions(uint16_t characterId);
+
+    CharacterLibrary& library_;
+    TimelinePlayer& timeline_;
+    swf::Clip& root_;
+    double frameMs_;
+    avm1::Machine machine_;
+    std::unordered_map<swf::Clip*, std::unique_ptr<ScriptClip>> clips_;
+    std::vector<std::unique_ptr<ScriptClip>> graveyard_;  // removed, perhaps still named by scripts
+    std::deque<Job> initQueue_, queue_;
+    size_t jobsThisFrame_ = 0;
+    bool dropped_ = false;
+    std::set<uint16_t> initDone_;
+    std::map<uint16_t, std::vector<std::shared_ptr<const std::vector<uint8_t>>>> buttonActions_;
+    std::map<const void*, std::shared_ptr<const std::vector<uint8_t>>> actionBytes_;  // by tag
+
+    double timeMs_ = 0;
+    int framesSinceCollect_ = 0;
+    size_t heapAfterCollect_ = 0;
+    Point mouse_;
+    bool mouseIsDown_ = false;
+    ScriptClip* pointerTarget_ = nullptr;
+    std::set<int> keysDown_;
+    int lastKey_ = 0;
+
+    std::function<void(const std::string&)> trace_;
+    std::function<void(const std::string&, const std::string&)> fsCommand_;
+    std::vector<std::string> warnings_;
+    bool warningsCut_ = false;
+};
+
+}  // namespace swf
