@@ -101,6 +101,13 @@ WinControl* WinControl::fromHandle(HWND window) {
     return static_cast<WinControl*>(GetPropA(window, kControlProperty));
 }
 
+namespace {
+bool belongsToOtherProcess(HWND window) {
+    DWORD process = 0;
+    return window && GetWindowThreadProcessId(window, &process) && process != GetCurrentProcessId();
+}
+}  // namespace
+
 HWND WinControl::handle() {
     if (!window_) createWindowHandle();
     return window_;
@@ -129,6 +136,10 @@ void WinControl::createWindowHandle() {
     createParams(params);
     if (parent()) params.parentWindow = parent()->handle();
     else if (parentWindow_) params.parentWindow = parentWindow_;
+    // A window inside another program's window tells it nothing synchronously: that program may be
+    // busy (or hung) just when this one is ending.
+    if ((params.style & WS_CHILD) && !parent() && belongsToOtherProcess(params.parentWindow))
+        params.exStyle |= WS_EX_NOPARENTNOTIFY;
     if ((params.style & WS_CHILD) && !params.parentWindow)
         throw sav::Error("EInvalidOperation", "Control '" + name() + "' has no parent window");
     registerWindowClass(params);
@@ -181,6 +192,8 @@ void WinControl::setParentWindow(HWND window) {
     parentWindow_ = window;
     if (window_) {
         if (window) {
+            if (belongsToOtherProcess(window))
+                SetWindowLongPtrA(window_, GWL_EXSTYLE, GetWindowLongPtrA(window_, GWL_EXSTYLE) | WS_EX_NOPARENTNOTIFY);
             SetParent(window_, window);
             boundsChanged();
         } else {

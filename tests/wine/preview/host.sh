@@ -4,11 +4,19 @@ HOST_EXE="$RUN_DIR/tests/win32/preview_host/preview_host.exe"
 HOST_X=200 HOST_Y=150 HOST_W=152 HOST_H=112
 windows_path() { echo "Z:${1//\//\\}"; }
 
+# The saver the host starts: packaged with the demo movie when its tool is built.
+PREVIEW_SAVER="$SAVER"
+DEMO_MOVIE_TOOL="$NATIVE_DIR/tools/demo/swfsaver-demo-movie"
+if [ -x "$DEMO_MOVIE_TOOL" ] && "$DEMO_MOVIE_TOOL" "$WORK/demo.swf" >/dev/null 2>&1 &&
+   "$PACK" --background '#204080' "$SAVER" "$WORK/demo.swf" "$WORK/preview.scr" >/dev/null 2>&1; then
+  PREVIEW_SAVER="$WORK/preview.scr"
+fi
+
 # start_host NAME [host options...]: starts a host; its log is $WORK/NAME.log, commands NAME.cmd.
 start_host() {
   local name=$1; shift
   : > "$WORK/$name.log"; : > "$WORK/$name.cmd"
-  start_bg HOST_PID "$WINE" "$HOST_EXE" "$SAVER" "$(windows_path "$WORK/$name.log")" \
+  start_bg HOST_PID "$WINE" "$HOST_EXE" "$PREVIEW_SAVER" "$(windows_path "$WORK/$name.log")" \
     "$(windows_path "$WORK/$name.cmd")" "$@"
   wait_log "$name" '^started' 30 >/dev/null
 }
@@ -27,7 +35,7 @@ wait_log() {
 }
 
 # The saver's Unix process (the newest one started with /p).
-saver_pid() { pgrep -n -f 'swfsaver\.scr.*/p' ; }
+saver_pid() { pgrep -n -f '(swfsaver|preview)\.scr.*/p' ; }
 
 # host_area_colors FILE: the number of magenta pixels in the host's area.
 host_magenta() {

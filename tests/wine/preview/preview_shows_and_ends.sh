@@ -11,6 +11,12 @@ if wait_movie_shown 15; then ok "the player covers the host window"; else fail "
 screenshot "$WORK/shown.png"
 masked "$WORK/shown.png" "$WORK/shown-masked.png"
 check_eq "nothing changed outside the host window" 0 "$(differ "$WORK/before-masked.png" "$WORK/shown-masked.png")"
+if [ "$PREVIEW_SAVER" != "$SAVER" ]; then
+  check "the host window shows the movie, not a flat colour" \
+    test "$(colors_in "$WORK/shown.png" "$HOST_X" "$HOST_Y" "$HOST_W" "$HOST_H")" -gt 16
+  screenshot "$WORK/later.png"
+  check "the movie moves on" test "$(differ "$WORK/shown.png" "$WORK/later.png" "$HOST_X" "$HOST_Y" "$HOST_W" "$HOST_H")" -gt 20
+fi
 
 pid=$(saver_pid)
 if [ -n "$pid" ]; then
