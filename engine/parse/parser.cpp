@@ -1,6 +1,7 @@
 #include "engine/parse/parser.h"
 
 #include <string>
+#include <type_traits>
 
 #include "engine/parse/control_parser.h"
 #include "engine/parse/inflate.h"
@@ -73,6 +74,26 @@ private:
         if (movie_.warnings.size() < 1000) movie_.warnings.push_back(line);
     }
 
+    // Each shape has its own record limit; this one bounds them all together, so that many shapes
+    // just under it cannot take all memory. The shape that goes past it fails.
+    template <typename Definition>
+    Definition counted(Definition def) {
+        size_t records = 0;
+        if constexpr (std::is_same_v<Definition, Shape>) {
+            records = def.records.size();
+        } else if constexpr (std::is_same_v<Definition, MorphShape>) {
+            records = def.startRecords.size() + def.endRecords.size();
+        } else {
+            for (const Shape& glyph : def.glyphs) records += glyph.records.size();
+        }
+        if (records > limits_.maxTotalShapeRecords - shapeRecords_)  // never above the limit
+            throw ParseError(ParseError::Kind::Limit, "shapes hold more than " +
+                                                          std::to_string(limits_.maxTotalShapeRecords) +
+                                                          " records together (limit)");
+        shapeRecords_ += records;
+        return def;
+    }
+
     void addCharacter(uint16_t id, uint16_t code, CharacterDefinition def) {
         if (movie_.characters.count(id)) {
             warn("character " + std::to_string(id) + " defined again; the first definition stays");
@@ -114,12 +135,16 @@ private:
 
     void readTagBody(uint16_t code, uint16_t id, SwfReader& r, Frame& frame, int nesting) {
         switch (code) {
-        case kDefineShape: addCharacter(id, code, readDefineShape(r, 1, limits_.maxShapeRecords)); break;
-        case kDefineShape2: addCharacter(id, code, readDefineShape(r, 2, limits_.maxShapeRecords)); break;
-        case kDefineShape3: addCharacter(id, code, readDefineShape(r, 3, limits_.maxShapeRecords)); break;
-        case kDefineShape4: addCharacter(id, code, readDefineShape(r, 4, limits_.maxShapeRecords)); break;
-        case kDefineMorphShape: addCharacter(id, code, readDefineMorphShape(r, 1, limits_.maxShapeRecords)); break;
-        case kDefineMorphShape2: addCharacter(id, code, readDefineMorphShape(r, 2, limits_.maxShapeRecords)); break;
+        case kDefineShape: addCharacter(id, code, counted(readDefineShape(r, 1, limits_.maxShapeRecords))); break;
+        case kDefineShape2: addCharacter(id, code, counted(readDefineShape(r, 2, limits_.maxShapeRecords))); break;
+        case kDefineShape3: addCharacter(id, code, counted(readDefineShape(r, 3, limits_.maxShapeRecords))); break;
+        case kDefineShape4: addCharacter(id, code, counted(readDefineShape(r, 4, limits_.maxShapeRecords))); break;
+        case kDefineMorphShape:
+            addCharacter(id, code, counted(readDefineMorphShape(r, 1, limits_.maxShapeRecords)));
+            break;
+        case kDefineMorphShape2:
+            addCharacter(id, code, counted(readDefineMorphShape(r, 2, limits_.maxShapeRecords)));
+            break;
         case kJpegTables: movie_.jpegTables = r.copy(r.remaining()); break;
         case kDefineBits:
         case kDefineBitsJpeg2:
@@ -137,9 +162,9 @@ private:
             addCharacter(id, code, std::move(s));
             break;
         }
-        case kDefineFont: addCharacter(id, code, readDefineFont(r, limits_.maxShapeRecords)); break;
-        case kDefineFont2: addCharacter(id, code, readDefineFont2(r, 2, limits_.maxShapeRecords)); break;
-        case kDefineFont3: addCharacter(id, code, readDefineFont2(r, 3, limits_.maxShapeRecords)); break;
+        case kDefineFont: addCharacter(id, code, counted(readDefineFont(r, limits_.maxShapeRecords))); break;
+        case kDefineFont2: addCharacter(id, code, counted(readDefineFont2(r, 2, limits_.maxShapeRecords))); break;
+        case kDefineFont3: addCharacter(id, code, counted(readDefineFont2(r, 3, limits_.maxShapeRecords))); break;
         case kDefineFontInfo:
         case kDefineFontInfo2: {
             uint16_t fontId = r.u16();
@@ -271,6 +296,7 @@ private:
     const ParseLimits& limits_;
     size_t tagCount_ = 0;
     uint64_t bitmapPixels_ = 0;
+    size_t shapeRecords_ = 0;
 };
 
 }  // namespace

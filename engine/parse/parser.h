@@ -17,6 +17,7 @@ constexpr size_t kMaxInflatedMovieBytes = 128u * 1024 * 1024;
 constexpr int kMaxBitmapDimension = 8192;                         // width or height, pixels
 constexpr uint64_t kMaxTotalBitmapPixels = 64ull * 1024 * 1024;   // all bitmaps of a movie together
 constexpr size_t kMaxShapeRecords = 1'000'000;                    // records of one shape (or glyph set)
+constexpr size_t kMaxTotalShapeRecords = 2'000'000;               // all shapes, morphs and glyphs together
 constexpr int kMaxSpriteNesting = 8;                              // DefineSprite within DefineSprite
 constexpr size_t kMaxTagCount = 2'000'000;                        // tags in the whole movie
 
@@ -25,6 +26,7 @@ struct ParseLimits {
     int maxBitmapDimension = kMaxBitmapDimension;
     uint64_t maxTotalBitmapPixels = kMaxTotalBitmapPixels;
     size_t maxShapeRecords = kMaxShapeRecords;
+    size_t maxTotalShapeRecords = kMaxTotalShapeRecords;
     int maxSpriteNesting = kMaxSpriteNesting;
     size_t maxTagCount = kMaxTagCount;
 };

@@ -183,3 +183,32 @@ TEST(ShapeParse, RecordLimitFailsTheShape) {
     limits.maxShapeRecords = 5;
     EXPECT_NE(swf::parseMovie(w.finish(), limits).find(1), nullptr);
 }
+
+TEST(ShapeParse, RecordsOfAllShapesTogetherHaveALimit) {
+    // Three rectangles of five records and a morph of five plus five: with room for fifteen, the third
+    // shape and the morph fail, each with the limit named; the first two and later small ones stay.
+    const swf::Shape rect = swfw::rectangleShape(swf::Rect{0, 0, 100, 100}, swf::Rgba{});
+    swf::MorphShape morph;
+    morph.startRecords = rect.records;
+    morph.endRecords = rect.records;
+    morph.fillStyles.push_back({rect.fillStyles.at(0), rect.fillStyles.at(0)});
+    swfw::SwfWriter w;
+    w.defineShape(1, rect, 3);
+    w.defineShape(2, rect, 3);
+    w.defineMorphShape(3, morph);
+    w.defineShape(4, rect, 3);
+    w.defineShape(5, rect, 3);
+    swf::ParseLimits limits;
+    limits.maxTotalShapeRecords = 15;
+    swf::Movie m = swf::parseMovie(w.finish(), limits);
+    EXPECT_NE(m.find(1), nullptr);
+    EXPECT_NE(m.find(2), nullptr);
+    ASSERT_EQ(m.failedCharacters.count(3), 1u);
+    EXPECT_NE(m.failedCharacters.at(3).find("records together (limit)"), std::string::npos);
+    EXPECT_NE(m.find(4), nullptr);
+    ASSERT_EQ(m.failedCharacters.count(5), 1u);
+
+    limits.maxTotalShapeRecords = 30;
+    m = swf::parseMovie(w.finish(), limits);
+    EXPECT_TRUE(m.failedCharacters.empty());
+}
