@@ -149,17 +149,29 @@ Value beginFill(Machine& m, Object* o, std::vector<Value>& a) {
 Value beginGradientFill(Machine& m, Object* o, std::vector<Value>& a) {
     Clip* c = clipOf(o);
     if (!c || a.size() < 5) return Value();
-    bool radial = m.toString(a[0]) == "radial";
+    GradientFillValues g;
+    std::string type = m.toString(a[0]);
+    if (type != "radial" && type != "linear") return Value();  // an unknown type: the call does nothing
+    g.radial = type == "radial";
     Object *colors = a[1].object(), *alphas = a[2].object(), *ratios = a[3].object(), *mx = a[4].object();
-    if (!colors || !alphas || !ratios || !mx || !colors->isArray || !alphas->isArray || !ratios->isArray)
+    // Lists that do not match (or say nothing) make the call do nothing.
+    if (!colors || !alphas || !ratios || !mx || !colors->isArray || !alphas->isArray || !ratios->isArray ||
+        colors->elements.empty() || colors->elements.size() != alphas->elements.size() ||
+        colors->elements.size() != ratios->elements.size())
         return Value();
-    size_t n = std::min({colors->elements.size(), alphas->elements.size(), ratios->elements.size(), size_t(15)});
-    std::vector<GradientStop> stops;
+    size_t n = std::min(colors->elements.size(), size_t(15));
     for (size_t i = 0; i < n; ++i)
-        stops.push_back(GradientStop{rgbArg(m, colors->elements[i]), alphaArg(m, alphas->elements[i]),
-                                     std::max(0.0, std::min(255.0, m.toNumber(ratios->elements[i])))});
+        g.stops.push_back(GradientStop{rgbArg(m, colors->elements[i]), alphaArg(m, alphas->elements[i]),
+                                       std::max(0.0, std::min(255.0, m.toNumber(ratios->elements[i])))});
+    std::string spread = a.size() > 5 ? m.toString(a[5]) : "";
+    g.spread = spread == "reflect" ? 1 : spread == "repeat" ? 2 : 0;
+    g.linearRgb = a.size() > 6 && m.toString(a[6]) == "linearRGB";
+    if (a.size() > 7) {
+        double f = m.toNumber(a[7]);
+        g.focal = std::isfinite(f) ? std::max(-1.0, std::min(1.0, f)) : 0;
+    }
     auto field = [&](const char* name) { return m.toNumber(m.getMember(Value(mx), name)); };
-    double matrix[6];
+    double* matrix = g.matrix;
     if (m.toString(m.getMember(Value(mx), "matrixType")) == "box") {
         double w = field("w"), h = field("h"), r = field("r");
         matrix[0] = std::cos(r) * w / 1638.4;
@@ -184,9 +196,9 @@ Value beginGradientFill(Machine& m, Object* o, std::vector<Value>& a) {
         matrix[4] = field("tx");
         matrix[5] = field("ty");
     }
-    for (double& v : matrix)
-        if (!std::isfinite(v)) v = 0;
-    c->beginGradientFill(radial, stops, matrix);
+    for (int i = 0; i < 6; ++i)
+        if (!std::isfinite(matrix[i])) matrix[i] = 0;
+    c->beginGradientFill(g);
     return Value();
 }
 

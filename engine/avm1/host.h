@@ -31,6 +31,15 @@ struct GradientStop {
     double ratio = 0;    // 0..255
 };
 
+struct GradientFillValues {
+    bool radial = false;
+    std::vector<GradientStop> stops;
+    double matrix[6] = {1, 0, 0, 1, 0, 0};  // gradient square (±819.2) to clip pixels: a b c d tx ty
+    int spread = 0;                         // 0 pad, 1 reflect, 2 repeat
+    bool linearRgb = false;
+    double focal = 0;                       // -1..1, radial only
+};
+
 class Clip {
 public:
     virtual ~Clip() = default;
@@ -76,8 +85,7 @@ public:
     virtual void clear() = 0;
     virtual void lineStyle(double width, uint32_t rgb, double alpha, bool none) = 0;
     virtual void beginFill(uint32_t rgb, double alpha) = 0;
-    virtual void beginGradientFill(bool radial, const std::vector<GradientStop>& stops,
-                                   const double matrix[6]) = 0;  // gradient square (±819.2) to clip pixels: a b c d tx ty
+    virtual void beginGradientFill(const GradientFillValues& fill) = 0;
     virtual void endFill() = 0;
     virtual void moveTo(double x, double y) = 0;
     virtual void lineTo(double x, double y) = 0;

@@ -401,12 +401,19 @@ void ScriptClip::beginFill(uint32_t rgb, double alpha) {
     drawing().beginFill(fill);
 }
 
-void ScriptClip::beginGradientFill(bool radial, const std::vector<avm1::GradientStop>& stops, const double m[6]) {
-    if (!clip_ || stops.empty()) return;
+void ScriptClip::beginGradientFill(const avm1::GradientFillValues& g) {
+    if (!clip_) return;
+    if (g.stops.empty()) return drawing().endFill();
     FillStyle fill;
-    fill.kind = radial ? FillStyle::Kind::RadialGradient : FillStyle::Kind::LinearGradient;
+    fill.kind = !g.radial ? FillStyle::Kind::LinearGradient
+                : g.focal != 0 ? FillStyle::Kind::FocalGradient
+                               : FillStyle::Kind::RadialGradient;
+    const double* m = g.matrix;
     fill.gradient.matrix = Matrix{m[0], m[1], m[2], m[3], m[4] * kTwipsPerPixel, m[5] * kTwipsPerPixel};
-    for (const avm1::GradientStop& s : stops)
+    fill.gradient.spread = g.spread == 1 ? SpreadMode::Reflect : g.spread == 2 ? SpreadMode::Repeat : SpreadMode::Pad;
+    fill.gradient.interpolation = g.linearRgb ? InterpolationMode::LinearRgb : InterpolationMode::Rgb;
+    fill.gradient.focalPoint = g.focal;
+    for (const avm1::GradientStop& s : g.stops)
         fill.gradient.stops.push_back(GradientStop{uint8_t(std::lround(s.ratio)), rgba(s.rgb, s.alpha)});
     drawing().beginFill(fill);
 }

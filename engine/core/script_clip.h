@@ -64,7 +64,7 @@ public:
     void clear() override;
     void lineStyle(double width, uint32_t rgb, double alpha, bool none) override;
     void beginFill(uint32_t rgb, double alpha) override;
-    void beginGradientFill(bool radial, const std::vector<avm1::GradientStop>& stops, const double matrix[6]) override;
+    void beginGradientFill(const avm1::GradientFillValues& g) override;
     void endFill() override;
     void moveTo(double x, double y) override;
     void lineTo(double x, double y) override;

@@ -79,8 +79,9 @@ public:
         log.push_back(none ? "lineStyle none" : "lineStyle " + std::to_string(int(w)) + " " + std::to_string(rgb) + " " + std::to_string(int(a)));
     }
     void beginFill(uint32_t rgb, double a) override { log.push_back("beginFill " + std::to_string(rgb) + " " + std::to_string(int(a))); }
-    void beginGradientFill(bool radial, const std::vector<GradientStop>& stops, const double m[6]) override {
-        log.push_back(std::string(radial ? "radial " : "linear ") + std::to_string(stops.size()) + " " + std::to_string(m[4]));
+    void beginGradientFill(const GradientFillValues& g) override {
+        log.push_back(std::string(g.radial ? "radial " : "linear ") + std::to_string(g.stops.size()) + " " +
+                      std::to_string(g.matrix[4]));
     }
     void endFill() override { log.push_back("endFill"); }
     void moveTo(double x, double y) override { log.push_back("moveTo " + std::to_string(int(x)) + " " + std::to_string(int(y))); }
