@@ -45,7 +45,8 @@ public:
     virtual ~Clip() = default;
 
     // Numeric properties in the units scripts see (pixels, percent, degrees, 1-based frames);
-    // _name, _target, _url, _droptarget and _quality as text.
+    // _name, _url, _droptarget and _quality as text, and Target as the dotted path
+    // ("_level0.a.b", which scripts read as _target in slash form).
     virtual double number(ClipProperty p) = 0;
     virtual std::string text(ClipProperty p) = 0;
     virtual void setNumber(ClipProperty p, double value) = 0;

@@ -159,9 +159,12 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
     case 0x8B: {
         std::string path = r.str();
         Clip* t = path.empty() ? f.base : resolveTarget(path, f.base);
+        // Up to SWF 6 a target that does not exist sends the actions to the root.
+        if (!t && version_ <= 6) t = host_.level(0);
         f.target = t ? t : f.base;
         f.targetValid = t != nullptr;
         if (f.targetScope < f.scope.size() && f.target) f.scope[f.targetScope] = clipObject(f.target);
+        if (!f.locals && f.target) f.varHome = clipObject(f.target);  // timeline variables follow the target
         break;
     }
     case 0x20: {
@@ -172,9 +175,11 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
             std::string path = toString(t);
             c = path.empty() ? f.base : resolveTarget(path, f.base);
         }
+        if (!c && version_ <= 6) c = host_.level(0);
         f.target = c ? c : f.base;
         f.targetValid = c != nullptr;
         if (f.targetScope < f.scope.size() && f.target) f.scope[f.targetScope] = clipObject(f.target);
+        if (!f.locals && f.target) f.varHome = clipObject(f.target);  // timeline variables follow the target
         break;
     }
 
@@ -297,12 +302,7 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
             c = path.empty() ? target : resolveTarget(path, f.base);
         }
         if (!c || index < 0 || index >= int(ClipProperty::Count)) { pushv(Value()); break; }
-        ClipProperty p = ClipProperty(index);
-        if (p == ClipProperty::Name || p == ClipProperty::Target || p == ClipProperty::Url ||
-            p == ClipProperty::DropTarget || p == ClipProperty::Quality)
-            pushv(Value(c->text(p)));
-        else
-            pushv(Value(c->number(p)));
+        pushv(clipProperty(c, ClipProperty(index)));
         break;
     }
     case 0x23: {

@@ -139,6 +139,8 @@ Value Machine::runFunction(Object* fn, Object* self, std::vector<Value>& args, O
     f.scope = fn->scope;
     f.targetScope = f.scope.size() > 1 ? 1 : f.scope.size();
     f.base = f.target = fn->definingClip && !fn->definingClip->isRemoved() ? fn->definingClip : nullptr;
+    // A function whose timeline is gone runs on the clip it is called on, else on the root.
+    if (!f.base && self && self->clip && !self->clip->isRemoved()) f.base = f.target = self->clip;
     if (!f.base) f.base = f.target = host_.level(0);
     f.varHome = f.base ? clipObject(f.base) : nullptr;
     f.self = self;

@@ -77,6 +77,8 @@ public:
     // clip properties.
     // `useResolve`: a missing member is asked of the object's __resolve function.
     Value getMember(const Value& target, const std::string& name, bool useResolve = true);
+    // A clip's built-in property as scripts see it.
+    Value clipProperty(Clip* c, ClipProperty p);
     void setMember(const Value& target, const std::string& name, const Value& v);
     bool deleteMember(Object* o, const std::string& name);
     bool hasProperty(Object* o, const std::string& name);
@@ -137,6 +139,8 @@ private:
     std::unordered_map<Clip*, Object*> clipObjects_;
     std::vector<Value> stack_;
     int callDepth_ = 0;
+    int setterDepth_ = 0;
+    static constexpr int kMaxSetterNesting = 65;
     int scriptDepth_ = 0;
     uint64_t actionsRun_ = 0;
     std::chrono::steady_clock::time_point scriptStart_;

@@ -54,6 +54,19 @@ std::string Machine::key(const std::string& name) const {
     return k;
 }
 
+Value Machine::clipProperty(Clip* c, ClipProperty p) {
+    if (p == ClipProperty::Target) {
+        // _target is the slash form of the dotted path: "_level0.a.b" reads "/a/b".
+        std::string dotted = c->text(p), slash;
+        size_t dot = dotted.find('.');
+        if (dot == std::string::npos) return Value("/");
+        for (size_t i = dot; i < dotted.size(); ++i) slash += dotted[i] == '.' ? '/' : dotted[i];
+        return Value(slash);
+    }
+    if (p == ClipProperty::Visible) return Value(c->number(p) != 0);
+    return isTextProperty(p) ? Value(c->text(p)) : Value(c->number(p));
+}
+
 Value Machine::getMember(const Value& target, const std::string& name, bool useResolve) {
     Object* o = target.object();
     if (!o) {
@@ -69,10 +82,7 @@ Value Machine::getMember(const Value& target, const std::string& name, bool useR
     std::string k = key(name);
     if (o->clip) {
         int index = clipPropertyIndex(name);
-        if (index >= 0) {
-            ClipProperty p = ClipProperty(index);
-            return isTextProperty(p) ? Value(o->clip->text(p)) : Value(o->clip->number(p));
-        }
+        if (index >= 0) return clipProperty(o->clip, ClipProperty(index));
         if (!o->find(k)) {
             if (Clip* child = o->clip->childByName(name, version_ >= 7)) return Value(clipObject(child));
             if (k == key("_parent")) {
@@ -148,6 +158,14 @@ void Machine::setMember(const Value& target, const std::string& name, const Valu
     for (Object* cur = o; cur && steps < MaxChain; cur = cur->proto, ++steps) {
         if (Property* p = cur->find(k)) {
             if (p->setter) {
+                // Setters that set through setters nest only so far; deeper assignments are
+                // dropped quietly and the script goes on, as in the reference player.
+                if (setterDepth_ >= kMaxSetterNesting) return;
+                ++setterDepth_;
+                struct Leave {
+                    int& depth;
+                    ~Leave() { --depth; }
+                } leave{setterDepth_};
                 call(Value(p->setter), o, {v});
                 return;
             }
@@ -183,6 +201,7 @@ bool Machine::hasProperty(Object* o, const std::string& name) {
         if (clipPropertyIndex(name) >= 0) return true;
         if (o->clip->childByName(name, version_ >= 7)) return true;
     }
+    if (o->hasPrimitive && o->primitive.isString() && k == "length") return true;
     if (o->isArray) {
         if (k == "length") return true;
         long long i = arrayIndex(name);

@@ -20,6 +20,9 @@ Rect clipBoundsAt(const Clip& clip, CharacterLibrary& library, int depth);
 
 Rect contentBoundsAt(const DisplayObject& obj, CharacterLibrary& library, int depth) {
     if (depth > kMaxDepth) return {};
+    // A shape's stored bounds take its lines' widths in, as scripts expect of _width.
+    if (obj.kind == DisplayObject::Kind::Shape)
+        if (const Shape* s = library.movie().findAs<Shape>(obj.characterId)) return s->bounds;
     if (const ShapePaths* p = pathsOf(obj, library)) return p->bounds;
     switch (obj.kind) {
     case DisplayObject::Kind::StaticText:

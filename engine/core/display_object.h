@@ -12,6 +12,7 @@
 #include "engine/base/color.h"
 #include "engine/base/effects.h"
 #include "engine/base/geometry.h"
+#include "engine/core/live_count.h"
 #include "engine/parse/timeline.h"
 
 namespace swf {
@@ -76,6 +77,8 @@ struct DisplayObject {
     DisplayObject* masking = nullptr;
     // Told when the object leaves for good (the scripting layer lets go of its script face).
     std::function<void(DisplayObject&)> onDestroy;
+    // The player's tally of display objects, which bounds how many a movie can make.
+    LiveCount live;
 
     DisplayObject() = default;
     DisplayObject(const DisplayObject&) = delete;

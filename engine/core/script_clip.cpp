@@ -85,8 +85,8 @@ std::string ScriptClip::text(avm1::ClipProperty p) {
         std::string path;
         int guard = 0;
         for (swf::Clip* c = clip_; c && c->owner && guard < 1000; c = c->owner->parent, ++guard)
-            path = "/" + c->owner->name + path;
-        return path.empty() ? "/" : path;
+            path = "." + c->owner->name + path;
+        return "_level0" + path;
     }
     case P::Quality: return "HIGH";
     case P::Url: return "file:///movie.swf";

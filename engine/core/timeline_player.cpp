@@ -134,6 +134,7 @@ void TimelinePlayer::place(Clip& clip, const PlaceObject& p, int nesting) {
         obj->name = existing->name;
     }
     applyPlacement(*obj, p);
+    nameInstance(*obj);
     clip.children[p.depth] = std::move(obj);
 }
 
@@ -147,7 +148,13 @@ std::unique_ptr<DisplayObject> TimelinePlayer::instantiate(uint16_t characterId,
             library_.warn("character " + std::to_string(characterId) + " is placed but never defined");
         return nullptr;
     }
+    if (*liveObjects_ >= limits_.maxObjects) {
+        library_.warn("the movie holds more than " + std::to_string(limits_.maxObjects) +
+                      " display objects: character " + std::to_string(characterId) + " was not placed");
+        return nullptr;
+    }
     auto obj = std::make_unique<DisplayObject>();
+    obj->live = LiveCount(liveObjects_);  // counted before its own children are made
     obj->characterId = characterId;
     obj->depth = depth;
     const CharacterDefinition& def = c->definition;
@@ -209,6 +216,13 @@ void TimelinePlayer::showButtonState(DisplayObject& obj, int state, int nesting)
     if (obj.kind != DisplayObject::Kind::Button || !obj.clip || obj.buttonState == state) return;
     if (const Button* button = library_.movie().findAs<Button>(obj.characterId))
         buildButtonState(obj, *button, state, nesting);
+}
+
+// Unnamed instances get the names players give them ("instance1", ...), which scripts can see.
+void TimelinePlayer::nameInstance(DisplayObject& obj) {
+    bool scriptable = obj.kind == DisplayObject::Kind::Sprite || obj.kind == DisplayObject::Kind::Button ||
+                      obj.kind == DisplayObject::Kind::EditText;
+    if (obj.name.empty() && scriptable) obj.name = "instance" + std::to_string(++instanceCount_);
 }
 
 std::unique_ptr<DisplayObject> TimelinePlayer::create(uint16_t characterId, int depth, int nesting) {
@@ -286,6 +300,7 @@ void TimelinePlayer::rebuildTo(Clip& clip, int frameIndex, int nesting) {
         obj->parent = &clip;
         obj->clipActions = placed.props.clipActions;
         obj->name = placed.props.name;
+        nameInstance(*obj);
         obj->placeFrame = placed.props.placeFrame;
         clip.children[depth] = std::move(obj);
     }

@@ -28,6 +28,9 @@ public:
 struct TimelineLimits {
     size_t maxObjectsPerClip = 16384;
     int maxClipNesting = 64;
+    // All display objects alive at once: clips of clips multiply, and the two limits above alone
+    // would let a small movie ask for billions.
+    size_t maxObjects = 100'000;
 };
 
 class TimelinePlayer {
@@ -52,6 +55,8 @@ public:
     std::unique_ptr<DisplayObject> create(uint16_t characterId, int depth, int nesting);
     // Shows a button's up (0), over (1) or down (2) state.
     void showButtonState(DisplayObject& button, int state, int nesting);
+    // Display objects this player has made that are still alive.
+    size_t liveObjects() const { return *liveObjects_; }
 
 private:
     void applyFrame(Clip& clip, int frameIndex, int nesting);
@@ -59,13 +64,16 @@ private:
     std::unique_ptr<DisplayObject> instantiate(uint16_t characterId, int depth, int nesting);
     void rebuildTo(Clip& clip, int frameIndex, int nesting);
     void frameBuilt(DisplayObject* owner, Clip& clip);
+    void nameInstance(DisplayObject& obj);
     void buildButtonState(DisplayObject& obj, const Button& button, int state, int nesting);
     std::shared_ptr<const std::vector<uint8_t>> clipActionsOf(const PlaceObject& p);
 
     CharacterLibrary& library_;
     TimelineLimits limits_;
     FrameScripts* scripts_ = nullptr;
+    int instanceCount_ = 0;
     std::map<const PlaceObject*, std::shared_ptr<const std::vector<uint8_t>>> clipActions_;
+    std::shared_ptr<size_t> liveObjects_ = std::make_shared<size_t>(0);
 };
 
 }  // namespace swf
