@@ -138,3 +138,42 @@ TEST(Timeline, LimitsStopTheClipNotThePlayer) {
     p->tick();
     EXPECT_EQ(pixelAt(*p, 5, 5), kRed);
 }
+
+TEST(Timeline, DisplayObjectsOfTheWholeMovieHaveALimit) {
+    // Ten clips of ten clips of ten shapes: 1110 objects, though no clip holds more than ten.
+    MovieBuilder b;
+    b.rect(1, 0, 0, 10, 10, kRed);
+    auto tenOf = [](uint16_t id) {
+        std::vector<swf::ControlTag> tags(10);
+        for (uint16_t depth = 1; depth <= 10; ++depth) tags[depth - 1] = place(depth, id);
+        return tags;
+    };
+    b.sprite(10, timeline({tenOf(1)}));
+    b.sprite(11, timeline({tenOf(10)}));
+    std::vector<swf::ControlTag> removeAll(10);
+    for (uint16_t depth = 1; depth <= 10; ++depth) removeAll[depth - 1] = removeAt(depth);
+    // Frame 1 builds them, frame 2 drops them, frame 3 places one shape.
+    b.main() = timeline({tenOf(11), removeAll, {place(1, 1)}});
+
+    swf::TimelineLimits limits;
+    limits.maxObjects = 200;
+    auto p = b.player(limits);
+    EXPECT_EQ(p->timeline().liveObjects(), 200u);
+    bool named = false;
+    for (const std::string& w : p->takeWarnings()) named = named || w.find("more than 200 display objects") != std::string::npos;
+    EXPECT_TRUE(named);
+    EXPECT_EQ(pixelAt(*p, 5, 5), kRed);
+
+    // What goes away is counted off: the movie can place again afterwards.
+    p->tick();
+    EXPECT_EQ(p->timeline().liveObjects(), 0u);
+    p->tick();
+    EXPECT_EQ(p->timeline().liveObjects(), 1u);
+    EXPECT_EQ(pixelAt(*p, 5, 5), kRed);
+    // Going back rebuilds frame 1 within the limit again.
+    p->gotoFrame(1);
+    EXPECT_EQ(p->timeline().liveObjects(), 200u);
+
+    swf::TimelineLimits roomy;
+    EXPECT_EQ(b.player(roomy)->timeline().liveObjects(), 1110u);
+}
