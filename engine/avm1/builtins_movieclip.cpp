@@ -114,6 +114,20 @@ Value getBounds(Machine& m, Object* o, std::vector<Value>& a) {
     return Value(r);
 }
 
+Value convertPoint(Machine& m, Object* o, std::vector<Value>& a, bool toLocal) {
+    Clip* c = clipOf(o);
+    Object* pt = arg(a, 0).object();
+    if (!c || !pt) return Value();
+    double x = m.toNumber(m.getMember(Value(pt), "x")), y = m.toNumber(m.getMember(Value(pt), "y"));
+    c->convertPoint(x, y, toLocal);
+    m.setMember(Value(pt), "x", Value(x));
+    m.setMember(Value(pt), "y", Value(y));
+    return Value();
+}
+
+Value localToGlobal(Machine& m, Object* o, std::vector<Value>& a) { return convertPoint(m, o, a, false); }
+Value globalToLocal(Machine& m, Object* o, std::vector<Value>& a) { return convertPoint(m, o, a, true); }
+
 Value setMask(Machine& m, Object* o, std::vector<Value>& a) {
     if (Clip* c = clipOf(o)) c->setMask(clipArg(m, o, arg(a, 0)));
     return Value();
@@ -299,7 +313,7 @@ void installMovieClip(Machine& m) {
         {"attachMovie", attachMovie}, {"createEmptyMovieClip", createEmptyMovieClip},
         {"removeMovieClip", removeMovieClip}, {"swapDepths", swapDepths}, {"getDepth", getDepth},
         {"getNextHighestDepth", getNextHighestDepth}, {"hitTest", hitTest}, {"getBounds", getBounds},
-        {"setMask", setMask}, {"clear", clear}, {"lineStyle", lineStyle}, {"beginFill", beginFill},
+        {"setMask", setMask}, {"localToGlobal", localToGlobal}, {"globalToLocal", globalToLocal}, {"clear", clear}, {"lineStyle", lineStyle}, {"beginFill", beginFill},
         {"beginGradientFill", beginGradientFill}, {"endFill", endFill}, {"moveTo", moveTo},
         {"lineTo", lineTo}, {"curveTo", curveTo}, {"getBytesLoaded", bytesLoaded},
         {"getBytesTotal", bytesLoaded}, {"startDrag", noOp}, {"stopDrag", noOp}};

@@ -76,6 +76,8 @@ public:
     virtual bool hitTest(double x, double y, bool shapeFlag) = 0;  // stage pixels
     virtual bool hitTest(Clip* other) = 0;
     virtual ClipBounds bounds(Clip* space) = 0;
+    // A point (pixels) of the clip's space to the stage, or back when `toLocal`.
+    virtual void convertPoint(double& x, double& y, bool toLocal) = 0;
     virtual void setMask(Clip* mask) = 0;  // null removes the mask
 
     // Colour.

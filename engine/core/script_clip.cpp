@@ -345,6 +345,18 @@ avm1::ClipBounds ScriptClip::bounds(avm1::Clip* space) {
     return {r.xMin / kTwipsPerPixel, r.yMin / kTwipsPerPixel, r.xMax / kTwipsPerPixel, r.yMax / kTwipsPerPixel};
 }
 
+void ScriptClip::convertPoint(double& x, double& y, bool toLocal) {
+    if (!clip_) return;
+    Matrix m = worldMatrix(*clip_);
+    if (toLocal) {
+        if (!m.invertible()) return;
+        m = m.inverted();
+    }
+    Point p = m.apply(Point{x * kTwipsPerPixel, y * kTwipsPerPixel});
+    x = p.x / kTwipsPerPixel;
+    y = p.y / kTwipsPerPixel;
+}
+
 void ScriptClip::setMask(avm1::Clip* mask) {
     DisplayObject* o = object();
     if (!o) return;

@@ -56,6 +56,7 @@ public:
     bool hitTest(double x, double y, bool shapeFlag) override;
     bool hitTest(avm1::Clip* other) override;
     avm1::ClipBounds bounds(avm1::Clip* space) override;
+    void convertPoint(double& x, double& y, bool toLocal) override;
     void setMask(avm1::Clip* mask) override;
 
     avm1::ColorTransformValues colorTransform() override;

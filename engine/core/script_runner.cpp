@@ -163,24 +163,51 @@ void ScriptRunner::queue(Job job, bool init) {
 
 void ScriptRunner::frameBuilt(DisplayObject*, swf::Clip& clip, int frameIndex) {
     ScriptClip* sc = scriptClip(clip);
-    bool fresh = !sc->loadQueued;
-    if (clip.timeline && frameIndex >= 0 && frameIndex < static_cast<int>(clip.timeline->frames.size())) {
-        for (const ControlTag& tag : clip.timeline->frames[frameIndex].tags) {
-            if (const auto* a = std::get_if<DoAction>(&tag)) {
-                auto& bytes = actionBytes_[a];
-                if (!bytes) bytes = std::make_shared<const std::vector<uint8_t>>(a->bytes);
-                queue(Job{sc, avm1::ActionCode{bytes, 0, bytes->size()}, 0, "", false});
-            } else if (const auto* init = std::get_if<DoInitAction>(&tag)) {
-                if (!initDone_.insert(init->spriteId).second) continue;
-                auto& bytes = actionBytes_[init];
-                if (!bytes) bytes = std::make_shared<const std::vector<uint8_t>>(init->bytes);
-                queue(Job{sc, avm1::ActionCode{bytes, 0, bytes->size()}, 0, "", false}, true);
-            }
+    if (!sc->loadQueued) {
+        // A clip placed while its parent's frame is built runs its first frame after the
+        // parent's frame actions: it waits until the parent's frame is done.
+        sc->loadQueued = true;
+        fresh_.push_back({sc, frameIndex});
+        if (clip.owner) return;
+    } else {
+        queueFrame(*sc, frameIndex);
+    }
+    queueFresh();
+}
+
+void ScriptRunner::queueFrame(ScriptClip& sc, int frameIndex) {
+    swf::Clip* clip = sc.clip();
+    if (!clip || !clip->timeline || frameIndex < 0 || frameIndex >= static_cast<int>(clip->timeline->frames.size()))
+        return;
+    for (const ControlTag& tag : clip->timeline->frames[frameIndex].tags) {
+        if (const auto* a = std::get_if<DoAction>(&tag)) {
+            auto& bytes = actionBytes_[a];
+            if (!bytes) bytes = std::make_shared<const std::vector<uint8_t>>(a->bytes);
+            queue(Job{&sc, avm1::ActionCode{bytes, 0, bytes->size()}, 0, "", false});
+        } else if (const auto* init = std::get_if<DoInitAction>(&tag)) {
+            if (!initDone_.insert(init->spriteId).second) continue;
+            auto& bytes = actionBytes_[init];
+            if (!bytes) bytes = std::make_shared<const std::vector<uint8_t>>(init->bytes);
+            queue(Job{&sc, avm1::ActionCode{bytes, 0, bytes->size()}, 0, "", false}, true);
         }
     }
-    if (fresh) {
-        sc->loadQueued = true;
-        // The placement's handlers are not on the object yet: the job reads them when it runs.
+}
+
+void ScriptRunner::queueFresh() {
+    if (fresh_.empty()) return;
+    std::vector<Fresh> fresh = std::move(fresh_);
+    fresh_.clear();
+    // Parents before their children; otherwise in the order they were placed.
+    std::vector<std::pair<int, size_t>> order;
+    for (size_t i = 0; i < fresh.size(); ++i)
+        if (!fresh[i].clip->isRemoved()) order.push_back({fresh[i].clip->nesting(), i});
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [nesting, i] : order) {
+        ScriptClip* sc = fresh[i].clip;
+        queueFrame(*sc, fresh[i].frame);
+        // The placement's handlers are not on the object until it is placed: the job reads them
+        // when it runs.
         queue(Job{sc, {}, avm1::EventInitialize | avm1::EventConstruct | avm1::EventLoad, "onLoad", true});
     }
 }
@@ -219,6 +246,7 @@ void ScriptRunner::runJob(const Job& job) {
 }
 
 void ScriptRunner::runQueue() {
+    queueFresh();
     for (;;) {
         Job job;
         if (!initQueue_.empty()) {
@@ -231,6 +259,7 @@ void ScriptRunner::runQueue() {
             break;
         }
         runJob(job);
+        queueFresh();
     }
 }
 

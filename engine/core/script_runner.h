@@ -80,7 +80,14 @@ private:
         bool load = false;
     };
 
+    struct Fresh {
+        ScriptClip* clip;
+        int frame;
+    };
+
     void queue(Job job, bool init = false);
+    void queueFrame(ScriptClip& sc, int frameIndex);
+    void queueFresh();
     void runQueue();
     void runJob(const Job& job);
     void readHandlers(ScriptClip& sc);
@@ -106,6 +113,7 @@ private:
     std::unordered_map<swf::Clip*, std::unique_ptr<ScriptClip>> clips_;
     std::vector<std::unique_ptr<ScriptClip>> graveyard_;  // removed, perhaps still named by scripts
     std::deque<Job> initQueue_, queue_;
+    std::vector<Fresh> fresh_;  // clips placed since the last frame was done, first frame not queued yet
     size_t jobsThisFrame_ = 0;
     bool dropped_ = false;
     std::set<uint16_t> initDone_;

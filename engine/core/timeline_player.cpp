@@ -208,6 +208,7 @@ void TimelinePlayer::buildButtonState(DisplayObject& obj, const Button& button, 
         part->colorTransform = r.colorTransform;
         part->filters = r.filters;
         part->blendMode = r.blendMode;
+        nameInstance(*part);
         obj.clip->children[r.depth] = std::move(part);
     }
 }

@@ -72,6 +72,11 @@ public:
     bool hitTest(Clip*) override { return false; }
     ClipBounds bounds(Clip*) override { return {1, 2, 3, 4}; }
     void setMask(Clip* m) override { mask = m; }
+    void convertPoint(double& x, double& y, bool toLocal) override {
+        double dx = numbers[int(ClipProperty::X)], dy = numbers[int(ClipProperty::Y)];
+        x += toLocal ? -dx : dx;
+        y += toLocal ? -dy : dy;
+    }
     ColorTransformValues colorTransform() override { return color; }
     void setColorTransform(const ColorTransformValues& c) override { color = c; }
     void clear() override { log.push_back("clear"); }
