@@ -1,8 +1,11 @@
 #include "flash/component/movie_playback.h"
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <vector>
+
+#include "flash/component/frame_pixels.h"
 
 namespace flash {
 namespace {
@@ -230,25 +233,15 @@ void MoviePlayback::renderFrame(int width, int height) {
     if (!player_) return;
     GdiFlush();
     const long bg = backgroundColor();
-    const unsigned bgR = (bg >> 16) & 0xFF, bgG = (bg >> 8) & 0xFF, bgB = bg & 0xFF;
+    const BackgroundRgb background{static_cast<uint8_t>(bg >> 16), static_cast<uint8_t>(bg >> 8), static_cast<uint8_t>(bg)};
     auto* out = static_cast<uint8_t*>(frameBits_);
-    const bool sized = image_.width == width && image_.height == height;
-    for (int y = 0; y < height; ++y) {
-        uint8_t* dst = out + static_cast<size_t>(y) * static_cast<size_t>(width) * 4;
-        for (int x = 0; x < width; ++x, dst += 4) {
-            if (!sized) {
-                dst[0] = static_cast<uint8_t>(bgB), dst[1] = static_cast<uint8_t>(bgG), dst[2] = static_cast<uint8_t>(bgR);
-                dst[3] = 255;
-                continue;
-            }
-            // Premultiplied colour over the background.
-            const uint8_t* src = image_.at(x, y);
-            const unsigned rest = 255u - src[3];
-            dst[0] = static_cast<uint8_t>(std::min(255u, src[2] + (bgB * rest + 127) / 255));
-            dst[1] = static_cast<uint8_t>(std::min(255u, src[1] + (bgG * rest + 127) / 255));
-            dst[2] = static_cast<uint8_t>(std::min(255u, src[0] + (bgR * rest + 127) / 255));
-            dst[3] = 255;
-        }
+    const size_t rowBytes = static_cast<size_t>(width) * 4;
+    if (image_.width == width && image_.height == height) {
+        for (int y = 0; y < height; ++y)
+            composeFrameRow(image_.row(y), out + static_cast<size_t>(y) * rowBytes, static_cast<size_t>(width), background);
+    } else {
+        const uint8_t fill[4] = {background.b, background.g, background.r, 255};
+        for (size_t i = 0; i < rowBytes * static_cast<size_t>(height); i += 4) std::memcpy(out + i, fill, 4);
     }
     frameValid_ = true;
 }

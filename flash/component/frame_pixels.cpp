@@ -1,0 +1,34 @@
+#include "flash/component/frame_pixels.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace flash {
+
+void composeFrameRow(const uint8_t* rgba, uint8_t* bgrx, size_t pixels, BackgroundRgb background) {
+    // The engine paints its own background first, so rows are nearly always opaque: then the
+    // background plays no part and a byte swap per pixel, which the compiler vectorizes, is all.
+    unsigned opaque = 255;
+    for (size_t x = 0; x < pixels; ++x) opaque &= rgba[4 * x + 3];
+    if (opaque == 255) {
+        for (size_t x = 0; x < pixels; ++x) {
+            uint32_t p;
+            std::memcpy(&p, rgba + 4 * x, 4);
+            const uint32_t q = (p & 0xFF00FF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16);
+            std::memcpy(bgrx + 4 * x, &q, 4);
+        }
+        return;
+    }
+    for (size_t x = 0; x < pixels; ++x) {
+        const uint8_t* s = rgba + 4 * x;
+        uint8_t* d = bgrx + 4 * x;
+        const unsigned rest = 255u - s[3];
+        // Clamped: a colour above its alpha (not premultiplied properly) must not wrap around.
+        d[0] = static_cast<uint8_t>(std::min(255u, s[2] + (background.b * rest + 127) / 255));
+        d[1] = static_cast<uint8_t>(std::min(255u, s[1] + (background.g * rest + 127) / 255));
+        d[2] = static_cast<uint8_t>(std::min(255u, s[0] + (background.r * rest + 127) / 255));
+        d[3] = 255;
+    }
+}
+
+}  // namespace flash
