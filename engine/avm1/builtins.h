@@ -22,5 +22,6 @@ void installString(Machine& m);
 void installNumberBooleanMath(Machine& m);
 void installDateAndKey(Machine& m);
 void installMovieClip(Machine& m);
+void installSound(Machine& m);
 
 }  // namespace swf::avm1

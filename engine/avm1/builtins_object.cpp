@@ -30,6 +30,7 @@ void Machine::installBuiltins() {
     installNumberBooleanMath(*this);
     installDateAndKey(*this);
     installMovieClip(*this);
+    installSound(*this);
 }
 
 namespace {

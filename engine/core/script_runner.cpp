@@ -163,53 +163,72 @@ void ScriptRunner::queue(Job job, bool init) {
 
 void ScriptRunner::frameBuilt(DisplayObject*, swf::Clip& clip, int frameIndex) {
     ScriptClip* sc = scriptClip(clip);
-    if (!sc->loadQueued) {
-        // A clip placed while its parent's frame is built runs its first frame after the
-        // parent's frame actions: it waits until the parent's frame is done.
-        sc->loadQueued = true;
-        fresh_.push_back({sc, frameIndex});
-        if (clip.owner) return;
-    } else {
-        queueFrame(*sc, frameIndex);
-    }
-    queueFresh();
-}
-
-void ScriptRunner::queueFrame(ScriptClip& sc, int frameIndex) {
-    swf::Clip* clip = sc.clip();
-    if (!clip || !clip->timeline || frameIndex < 0 || frameIndex >= static_cast<int>(clip->timeline->frames.size()))
-        return;
-    for (const ControlTag& tag : clip->timeline->frames[frameIndex].tags) {
-        if (const auto* a = std::get_if<DoAction>(&tag)) {
-            auto& bytes = actionBytes_[a];
-            if (!bytes) bytes = std::make_shared<const std::vector<uint8_t>>(a->bytes);
-            queue(Job{&sc, avm1::ActionCode{bytes, 0, bytes->size()}, 0, "", false});
-        } else if (const auto* init = std::get_if<DoInitAction>(&tag)) {
-            if (!initDone_.insert(init->spriteId).second) continue;
-            auto& bytes = actionBytes_[init];
-            if (!bytes) bytes = std::make_shared<const std::vector<uint8_t>>(init->bytes);
-            queue(Job{&sc, avm1::ActionCode{bytes, 0, bytes->size()}, 0, "", false}, true);
-        }
-    }
-}
-
-void ScriptRunner::queueFresh() {
-    if (fresh_.empty()) return;
-    std::vector<Fresh> fresh = std::move(fresh_);
-    fresh_.clear();
-    // Parents before their children; otherwise in the order they were placed.
-    std::vector<std::pair<int, size_t>> order;
-    for (size_t i = 0; i < fresh.size(); ++i)
-        if (!fresh[i].clip->isRemoved()) order.push_back({fresh[i].clip->nesting(), i});
-    std::stable_sort(order.begin(), order.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (auto& [nesting, i] : order) {
-        ScriptClip* sc = fresh[i].clip;
-        queueFrame(*sc, fresh[i].frame);
+    bool fresh = !sc->loadQueued;
+    sc->loadQueued = true;
+    std::vector<Job> block;
+    composeFrame(*sc, frameIndex, block);
+    if (fresh) {
         // The placement's handlers are not on the object until it is placed: the job reads them
         // when it runs.
-        queue(Job{sc, {}, avm1::EventInitialize | avm1::EventConstruct | avm1::EventLoad, "onLoad", true});
+        block.push_back(Job{sc, {}, avm1::EventInitialize | avm1::EventConstruct | avm1::EventLoad, "onLoad", true});
+        // A new clip's first frame runs where its parent's frame places it.
+        if (clip.owner) {
+            pending_.push_back({sc, std::move(block)});
+            return;
+        }
     }
+    for (Job& j : block) queue(std::move(j));
+}
+
+// The scripts of a clip's frame in the order of its tags: actions where they stand, and the first
+// frames of the clips it places where their PlaceObject stands.
+void ScriptRunner::composeFrame(ScriptClip& sc, int frameIndex, std::vector<Job>& out) {
+    swf::Clip* clip = sc.clip();
+    if (!clip) return;
+    if (clip->timeline && frameIndex >= 0 && frameIndex < static_cast<int>(clip->timeline->frames.size())) {
+        for (const ControlTag& tag : clip->timeline->frames[frameIndex].tags) {
+            if (const auto* a = std::get_if<DoAction>(&tag)) {
+                auto& bytes = actionBytes_[a];
+                if (!bytes) bytes = std::make_shared<const std::vector<uint8_t>>(a->bytes);
+                out.push_back(Job{&sc, avm1::ActionCode{bytes, 0, bytes->size()}, 0, "", false});
+            } else if (const auto* init = std::get_if<DoInitAction>(&tag)) {
+                if (!initDone_.insert(init->spriteId).second) continue;
+                auto& bytes = actionBytes_[init];
+                if (!bytes) bytes = std::make_shared<const std::vector<uint8_t>>(init->bytes);
+                queue(Job{&sc, avm1::ActionCode{bytes, 0, bytes->size()}, 0, "", false}, true);
+            } else if (const auto* p = std::get_if<PlaceObject>(&tag); p && p->characterId) {
+                auto it = clip->children.find(p->depth);
+                if (it != clip->children.end()) takeBlockOf(*it->second, out);
+            }
+        }
+    }
+    // Clips placed some other way (a rebuilt frame, a button's state) follow.
+    if (pending_.empty()) return;
+    for (auto& [depth, child] : clip->children) takeBlockOf(*child, out);
+}
+
+void ScriptRunner::takeBlockOf(DisplayObject& obj, std::vector<Job>& out) {
+    if (!obj.clip || pending_.empty()) return;
+    if (obj.kind == DisplayObject::Kind::Button) {
+        for (auto& [depth, part] : obj.clip->children) takeBlockOf(*part, out);
+        return;
+    }
+    auto found = clips_.find(obj.clip.get());
+    if (found == clips_.end()) return;
+    for (auto it = pending_.begin(); it != pending_.end(); ++it)
+        if (it->clip == found->second.get()) {
+            for (Job& j : it->jobs) out.push_back(std::move(j));
+            pending_.erase(it);
+            return;
+        }
+}
+
+void ScriptRunner::queuePending() {
+    if (pending_.empty()) return;
+    std::vector<Pending> pending = std::move(pending_);
+    pending_.clear();
+    for (Pending& p : pending)
+        for (Job& j : p.jobs) queue(std::move(j));
 }
 
 void ScriptRunner::readHandlers(ScriptClip& sc) {
@@ -246,7 +265,7 @@ void ScriptRunner::runJob(const Job& job) {
 }
 
 void ScriptRunner::runQueue() {
-    queueFresh();
+    queuePending();
     for (;;) {
         Job job;
         if (!initQueue_.empty()) {
@@ -259,7 +278,7 @@ void ScriptRunner::runQueue() {
             break;
         }
         runJob(job);
-        queueFresh();
+        queuePending();
     }
 }
 

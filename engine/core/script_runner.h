@@ -80,14 +80,16 @@ private:
         bool load = false;
     };
 
-    struct Fresh {
+    // The first-frame scripts of a new clip, waiting for the frame that places it.
+    struct Pending {
         ScriptClip* clip;
-        int frame;
+        std::vector<Job> jobs;
     };
 
     void queue(Job job, bool init = false);
-    void queueFrame(ScriptClip& sc, int frameIndex);
-    void queueFresh();
+    void composeFrame(ScriptClip& sc, int frameIndex, std::vector<Job>& out);
+    void takeBlockOf(DisplayObject& obj, std::vector<Job>& out);
+    void queuePending();
     void runQueue();
     void runJob(const Job& job);
     void readHandlers(ScriptClip& sc);
@@ -113,7 +115,7 @@ private:
     std::unordered_map<swf::Clip*, std::unique_ptr<ScriptClip>> clips_;
     std::vector<std::unique_ptr<ScriptClip>> graveyard_;  // removed, perhaps still named by scripts
     std::deque<Job> initQueue_, queue_;
-    std::vector<Fresh> fresh_;  // clips placed since the last frame was done, first frame not queued yet
+    std::vector<Pending> pending_;
     size_t jobsThisFrame_ = 0;
     bool dropped_ = false;
     std::set<uint16_t> initDone_;
