@@ -95,6 +95,20 @@ Value addProperty(Machine& m, Object* self, std::vector<Value>& args) {
     return Value(true);
 }
 
+Value watch(Machine& m, Object* self, std::vector<Value>& args) {
+    std::string name = m.toString(arg(args, 0));
+    Object* callback = arg(args, 1).object();
+    if (!self || name.empty() || !callback || !callback->isFunction()) return Value(false);
+    if (!self->watches) self->watches = std::make_unique<std::map<std::string, Object::Watch>>();
+    (*self->watches)[m.key(name)] = Object::Watch{callback, arg(args, 2)};
+    return Value(true);
+}
+
+Value unwatch(Machine& m, Object* self, std::vector<Value>& args) {
+    if (!self || !self->watches) return Value(false);
+    return Value(self->watches->erase(m.key(m.toString(arg(args, 0)))) > 0);
+}
+
 Value registerClass(Machine&, Object*, std::vector<Value>&) { return Value(true); }
 
 Value functionCall(Machine& m, Object* self, std::vector<Value>& args) {
@@ -131,6 +145,8 @@ void installObjectAndFunction(Machine& m) {
     m.defineNative(m.objectProto, "isPropertyEnumerable", isPropertyEnumerable);
     m.defineNative(m.objectProto, "isPrototypeOf", isPrototypeOf);
     m.defineNative(m.objectProto, "addProperty", addProperty);
+    m.defineNative(m.objectProto, "watch", watch);
+    m.defineNative(m.objectProto, "unwatch", unwatch);
 
     defineClass(m, "Function", functionCtor, nullptr, m.functionProto);
     m.defineNative(m.functionProto, "call", functionCall);

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -140,6 +141,7 @@ private:
     std::vector<Value> stack_;
     int callDepth_ = 0;
     int setterDepth_ = 0;
+    std::set<std::pair<Object*, std::string>> activeWatches_;
     static constexpr int kMaxSetterNesting = 65;
     int scriptDepth_ = 0;
     uint64_t actionsRun_ = 0;

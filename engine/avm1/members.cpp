@@ -124,10 +124,26 @@ Value Machine::getMember(const Value& target, const std::string& name, bool useR
     return Value();
 }
 
-void Machine::setMember(const Value& target, const std::string& name, const Value& v) {
+void Machine::setMember(const Value& target, const std::string& name, const Value& value) {
     Object* o = target.object();
     if (!o) return;
     std::string k = key(name);
+    Value v = value;
+    // A watched property passes the new value through its watcher, which is not called again for
+    // assignments it makes itself.
+    if (o->watches) {
+        auto w = o->watches->find(k);
+        if (w != o->watches->end() && !activeWatches_.count({o, k})) {
+            Object::Watch watch = w->second;
+            activeWatches_.insert({o, k});
+            struct Leave {
+                std::set<std::pair<Object*, std::string>>& set;
+                std::pair<Object*, std::string> entry;
+                ~Leave() { set.erase(entry); }
+            } leave{activeWatches_, {o, k}};
+            v = call(Value(watch.callback), o, {Value(name), getMember(target, name, false), value, watch.userData});
+        }
+    }
     if (k == "__proto__") {
         o->proto = v.object();
         return;

@@ -69,6 +69,11 @@ void Heap::collect(const std::vector<Object*>& roots) {
         for (Object* s : o->scope) work.push_back(s);
         for (const Value& v : o->elements) markValue(v, work);
         markValue(o->primitive, work);
+        if (o->watches)
+            for (auto& [k, w] : *o->watches) {
+                work.push_back(w.callback);
+                markValue(w.userData, work);
+            }
         o->forEach([&](const Property& p) {
             markValue(p.value, work);
             work.push_back(p.getter);

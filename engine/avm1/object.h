@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -69,6 +70,13 @@ public:
     Object* slotA = nullptr;
     Object* slotB = nullptr;
     bool isSuper = false;
+
+    // Object.watch: per property key, the watcher function and the value given to it.
+    struct Watch {
+        Object* callback = nullptr;
+        Value userData;
+    };
+    std::unique_ptr<std::map<std::string, Watch>> watches;
 
     bool isFunction() const { return native || code; }
 
