@@ -23,5 +23,6 @@ void installNumberBooleanMath(Machine& m);
 void installDateAndKey(Machine& m);
 void installMovieClip(Machine& m);
 void installSound(Machine& m);
+void installLocalConnection(Machine& m);
 
 }  // namespace swf::avm1

@@ -109,7 +109,8 @@ Value splice(Machine& m, Object* self, std::vector<Value>& args) {
     if (args.size() > 1) {
         if (args[1].isUndefined()) return Value();
         double c = m.toNumber(args[1]);
-        count = std::isnan(c) || c < 0 ? 0 : size_t(std::min(c, double(n - from)));
+        if (c < 0) return Value();  // a negative count changes nothing and returns nothing
+        count = std::isnan(c) ? 0 : size_t(std::min(c, double(n - from)));
     }
     std::vector<Value> removed(self->elements.begin() + long(from), self->elements.begin() + long(from + count));
     self->elements.erase(self->elements.begin() + long(from), self->elements.begin() + long(from + count));
