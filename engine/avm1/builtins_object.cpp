@@ -110,7 +110,12 @@ Value unwatch(Machine& m, Object* self, std::vector<Value>& args) {
     return Value(self->watches->erase(m.key(m.toString(arg(args, 0)))) > 0);
 }
 
-Value registerClass(Machine&, Object*, std::vector<Value>&) { return Value(true); }
+Value registerClass(Machine& m, Object*, std::vector<Value>& args) {
+    if (args.size() < 2) return Value(false);
+    Object* ctor = args[1].object();
+    m.registerClass(m.toString(args[0]), ctor && ctor->isFunction() ? ctor : nullptr);
+    return Value(true);
+}
 
 Value functionCall(Machine& m, Object* self, std::vector<Value>& args) {
     Value thisArg = arg(args, 0);

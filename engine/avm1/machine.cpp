@@ -276,6 +276,7 @@ void Machine::collectGarbage() {
     std::vector<Object*> roots{global_, objectProto, functionProto, arrayProto, stringProto, numberProto,
                                booleanProto, movieClipProto, dateProto, errorProto};
     for (auto& [clip, o] : clipObjects_) roots.push_back(o);
+    for (auto& [name, ctor] : registeredClasses_) roots.push_back(ctor);
     for (auto& [id, i] : intervals_) {
         roots.push_back(i.fn.object());
         roots.push_back(i.self);
@@ -283,6 +284,33 @@ void Machine::collectGarbage() {
     }
     for (const Value& v : stack_) roots.push_back(v.object());
     heap_.collect(roots);
+}
+
+void Machine::registerClass(const std::string& linkage, Object* ctor) {
+    if (ctor) registeredClasses_[key(linkage)] = ctor;
+    else registeredClasses_.erase(key(linkage));
+}
+
+void Machine::constructClip(Clip* clip, const std::string& linkage) {
+    auto it = registeredClasses_.find(key(linkage));
+    if (it == registeredClasses_.end() || !clip || clip->isRemoved()) return;
+    Object* o = clipObject(clip);
+    Value ctor(it->second);
+    o->proto = getMember(ctor, "prototype").object();
+    o->put(key("__constructor__"), "__constructor__", ctor, DontEnum);
+    if (version_ < 7) o->put(key("constructor"), "constructor", ctor, DontEnum);
+    bool top = scriptDepth_ == 0;
+    if (top) startScript();
+    try {
+        call(ctor, o, {});
+    } catch (ScriptThrow& t) {
+        if (!top) throw;
+        host_.warning("Uncaught script error: " + toString(t.value));
+    } catch (ScriptAbort& a) {
+        if (!top) throw;
+        host_.warning(a.message);
+    }
+    if (top) callDepth_ = 0;
 }
 
 bool Machine::callClipMethod(Clip* clip, const std::string& name, std::vector<Value> args) {

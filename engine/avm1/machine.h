@@ -60,6 +60,11 @@ public:
 
     // The clip's script object (made on first use); forget it when the clip leaves the display.
     Object* clipObject(Clip* clip);
+    // Object.registerClass: clips of a linkage name are made objects of a class. A null class
+    // removes the registration.
+    void registerClass(const std::string& linkage, Object* ctor);
+    // Gives a new clip the class registered for its linkage name, running the constructor.
+    void constructClip(Clip* clip, const std::string& linkage);
     void forgetClip(Clip* clip);
     // The clips that live script objects still refer to (functions defined on their timelines,
     // clip objects). Call after collectGarbage.
@@ -138,6 +143,7 @@ private:
     Heap heap_;
     Object* global_ = nullptr;
     std::unordered_map<Clip*, Object*> clipObjects_;
+    std::map<std::string, Object*> registeredClasses_;
     std::vector<Value> stack_;
     int callDepth_ = 0;
     int setterDepth_ = 0;

@@ -168,6 +168,9 @@ void ScriptRunner::frameBuilt(DisplayObject*, swf::Clip& clip, int frameIndex) {
     std::vector<Job> block;
     composeFrame(*sc, frameIndex, block);
     if (fresh) {
+        // A clip of a registered class is made an object of it before its first frame runs.
+        if (clip.owner && linkageOf(clip.owner->characterId))
+            block.insert(block.begin(), Job{sc, {}, 0, "", false, true});
         // The placement's handlers are not on the object until it is placed: the job reads them
         // when it runs.
         block.push_back(Job{sc, {}, avm1::EventInitialize | avm1::EventConstruct | avm1::EventLoad, "onLoad", true});
@@ -231,6 +234,13 @@ void ScriptRunner::queuePending() {
         for (Job& j : p.jobs) queue(std::move(j));
 }
 
+const std::string* ScriptRunner::linkageOf(uint16_t characterId) {
+    if (linkages_.empty())
+        for (const auto& [name, id] : library_.movie().exports) linkages_.emplace(id, name);
+    auto it = linkages_.find(characterId);
+    return it == linkages_.end() ? nullptr : &it->second;
+}
+
 void ScriptRunner::readHandlers(ScriptClip& sc) {
     if (sc.handlersRead) return;
     DisplayObject* o = sc.object();
@@ -251,6 +261,11 @@ bool ScriptRunner::hasHandler(ScriptClip& sc, uint32_t events, const char* metho
 void ScriptRunner::runJob(const Job& job) {
     ScriptClip* sc = job.clip;
     if (!sc || sc->isRemoved()) return;
+    if (job.construct) {
+        if (DisplayObject* o = sc->object())
+            if (const std::string* linkage = linkageOf(o->characterId)) machine_.constructClip(sc, *linkage);
+        return;
+    }
     if (job.code.bytes) {
         machine_.runActions(job.code, sc);
         return;

@@ -78,6 +78,7 @@ private:
         uint32_t events = 0;    // else: clip event handlers with these bits
         std::string method;     // and this method of the clip's object
         bool load = false;
+        bool construct = false;  // give the clip its registered class
     };
 
     // The first-frame scripts of a new clip, waiting for the frame that places it.
@@ -93,6 +94,7 @@ private:
     void runQueue();
     void runJob(const Job& job);
     void readHandlers(ScriptClip& sc);
+    const std::string* linkageOf(uint16_t characterId);
     bool hasHandler(ScriptClip& sc, uint32_t events, const char* method);
     void objectGone(DisplayObject& obj);
     void sweep();
@@ -119,6 +121,7 @@ private:
     size_t jobsThisFrame_ = 0;
     bool dropped_ = false;
     std::set<uint16_t> initDone_;
+    std::multimap<uint16_t, std::string> linkages_;  // character id -> export name
     std::map<uint16_t, std::vector<std::shared_ptr<const std::vector<uint8_t>>>> buttonActions_;
     std::map<const void*, std::shared_ptr<const std::vector<uint8_t>>> actionBytes_;  // by tag
 
