@@ -22,7 +22,7 @@ void Machine::installBuiltins() {
     objectProto = heap_.make();
     functionProto = heap_.make();
     functionProto->proto = objectProto;
-    global_ = newObject();
+    global_ = heap_.make();  // no prototype: _global has no valueOf or toString of its own
     installObjectAndFunction(*this);
     installGlobalFunctions(*this);
     installArray(*this);

@@ -17,9 +17,19 @@ std::mt19937& randomSource() {
     return rng;
 }
 
+// An object in a comparison is its valueOf(): one that gives an object compares as NaN, and one
+// without valueOf (the global object) as undefined.
+Value comparable(Machine& m, const Value& v) {
+    if (!v.isObject()) return v;
+    Value fn = m.getMember(v, "valueOf", false);
+    if (!fn.object() || !fn.object()->isFunction()) return Value();
+    Value r = m.call(fn, v.object(), {});
+    return r.isObject() ? Value(std::nan("")) : r;
+}
+
 // Abstract relational comparison: true, false, or undefined when a NaN takes part.
 Value lessThan(Machine& m, const Value& a, const Value& b) {
-    Value pa = m.toPrimitive(a), pb = m.toPrimitive(b);
+    Value pa = comparable(m, a), pb = comparable(m, b);
     if (pa.isString() && pb.isString()) return Value(pa.string() < pb.string());
     double x = m.toNumber(pa), y = m.toNumber(pb);
     if (std::isnan(x) || std::isnan(y)) return Value();
