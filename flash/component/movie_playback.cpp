@@ -3,15 +3,18 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <new>
 #include <vector>
 
+#include "engine/parse/parser.h"
 #include "flash/component/frame_pixels.h"
 
 namespace flash {
 namespace {
 
-// A movie larger than this is not read: the saver's movies are a few megabytes at most.
-constexpr LONGLONG kMaxMovieBytes = 512LL * 1024 * 1024;
+// A file larger than this is not read: the engine refuses a movie that inflates past its own limit,
+// and a compressed file is never much larger than what it inflates to.
+constexpr LONGLONG kMaxMovieBytes = static_cast<LONGLONG>(swf::kMaxInflatedMovieBytes) + 1024 * 1024;
 
 struct FileCloser {
     HANDLE handle;
@@ -27,7 +30,12 @@ std::vector<uint8_t> readWholeFile(const std::wstring& path) {
     if (file.handle == INVALID_HANDLE_VALUE) return {};
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.handle, &size) || size.QuadPart <= 0 || size.QuadPart > kMaxMovieBytes) return {};
-    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
+    std::vector<uint8_t> bytes;
+    try {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+    } catch (const std::bad_alloc&) {
+        return {};  // no room for it in this process: no movie, the background shows
+    }
     size_t done = 0;
     while (done < bytes.size()) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20)), got = 0;
