@@ -23,6 +23,7 @@ void installNumberBooleanMath(Machine& m);
 void installDateAndKey(Machine& m);
 void installMovieClip(Machine& m);
 void installSound(Machine& m);
+void installTextField(Machine& m);  // after installMovieClip
 void installLocalConnection(Machine& m);
 
 }  // namespace swf::avm1

@@ -80,6 +80,18 @@ public:
     virtual void convertPoint(double& x, double& y, bool toLocal) = 0;
     virtual void setMask(Clip* mask) = 0;  // null removes the mask
 
+    // Text fields (edit texts on the stage share the clip face): their text as plain text and the
+    // variable they show.
+    virtual bool isTextField() { return false; }
+    virtual std::string fieldText() { return ""; }
+    virtual void setFieldText(const std::string&) {}
+    virtual std::string fieldVariable() { return ""; }
+    virtual void setFieldVariable(const std::string&) {}
+    virtual Clip* createTextField(const std::string& name, int depth, double x, double y, double w, double h) {
+        (void)name, (void)depth, (void)x, (void)y, (void)w, (void)h;
+        return nullptr;
+    }
+
     // Colour.
     virtual ColorTransformValues colorTransform() = 0;
     virtual void setColorTransform(const ColorTransformValues& c) = 0;

@@ -110,6 +110,7 @@ public:
     Object* numberProto = nullptr;
     Object* booleanProto = nullptr;
     Object* movieClipProto = nullptr;
+    Object* textFieldProto = nullptr;
     Object* dateProto = nullptr;
     Object* errorProto = nullptr;
 

@@ -83,6 +83,13 @@ Value Machine::getMember(const Value& target, const std::string& name, bool useR
     if (o->clip) {
         int index = clipPropertyIndex(name);
         if (index >= 0) return clipProperty(o->clip, ClipProperty(index));
+        if (o->clip->isTextField() && !o->find(k)) {
+            if (k == key("text") || k == key("htmlText")) return Value(o->clip->fieldText());
+            if (k == key("variable")) {
+                std::string v = o->clip->fieldVariable();
+                return v.empty() ? Value::null() : Value(v);
+            }
+        }
         if (!o->find(k)) {
             if (Clip* child = o->clip->childByName(name, version_ >= 7)) return Value(clipObject(child));
             if (k == key("_parent")) {
@@ -155,6 +162,16 @@ void Machine::setMember(const Value& target, const std::string& name, const Valu
             if (p == ClipProperty::Name || p == ClipProperty::Quality) o->clip->setText(p, toString(v));
             else if (!isTextProperty(p)) o->clip->setNumber(p, toNumber(v));
             return;
+        }
+        if (o->clip->isTextField()) {
+            if (k == key("text") || k == key("htmlText")) {
+                o->clip->setFieldText(toString(v));
+                return;
+            }
+            if (k == key("variable")) {
+                o->clip->setFieldVariable(v.isNullish() ? "" : toString(v));
+                return;
+            }
         }
     }
     if (o->isArray) {

@@ -29,6 +29,7 @@ Rect contentBoundsAt(const DisplayObject& obj, CharacterLibrary& library, int de
         if (const StaticText* t = library.movie().findAs<StaticText>(obj.characterId)) return t->bounds;
         break;
     case DisplayObject::Kind::EditText:
+        if (obj.fieldDefinition) return obj.fieldDefinition->bounds;
         if (const EditText* t = library.movie().findAs<EditText>(obj.characterId)) return t->bounds;
         break;
     case DisplayObject::Kind::Sprite:

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "engine/base/effects.h"
 #include "engine/base/geometry.h"
 #include "engine/core/live_count.h"
+#include "engine/parse/characters.h"
 #include "engine/parse/timeline.h"
 
 namespace swf {
@@ -69,6 +71,11 @@ struct DisplayObject {
     Clip* parent = nullptr;
     // The PlaceObject's clip event handlers (CLIPACTIONS as stored), shared by duplicates.
     std::shared_ptr<const std::vector<uint8_t>> clipActions;
+    // Edit texts: the text a script gave (plain), the definition of a field a script made, and
+    // the variable the field shows (a script may rebind it).
+    std::optional<std::string> text;
+    std::shared_ptr<const EditText> fieldDefinition;
+    std::optional<std::string> variable;
     // Buttons: the state shown (0 up, 1 over, 2 down).
     int buttonState = 0;
     // A mask set by a script: `maskedBy` is drawn only as the mask of this object, and the mask

@@ -7,6 +7,7 @@
 #include "engine/core/display_geometry.h"
 #include "engine/core/drawing.h"
 #include "engine/core/script_runner.h"
+#include "engine/core/text_layout.h"
 
 namespace swf {
 
@@ -36,6 +37,73 @@ Rgba rgba(uint32_t rgb, double alphaPercent) {
 
 }  // namespace
 
+Rect ScriptClip::localBounds() const {
+    if (DisplayObject* o = object()) return contentBounds(*o, runner_.library());
+    return clip_ ? clipBounds(*clip_, runner_.library()) : Rect{};
+}
+
+const EditText* ScriptClip::field() const {
+    DisplayObject* o = object();
+    if (!o || o->kind != DisplayObject::Kind::EditText) return nullptr;
+    return o->fieldDefinition ? o->fieldDefinition.get() : runner_.library().movie().findAs<EditText>(o->characterId);
+}
+
+bool ScriptClip::isTextField() { return field() != nullptr; }
+
+std::string ScriptClip::fieldText() {
+    const EditText* def = field();
+    if (!def) return "";
+    DisplayObject* o = object();
+    std::string variable = fieldVariable(), value;
+    if (!variable.empty() && runner_.boundVariable(*this, variable, value)) return value;
+    return o->text ? *o->text : visibleText(*def);
+}
+
+void ScriptClip::setFieldText(const std::string& text) {
+    if (!field()) return;
+    object()->text = text;
+    std::string variable = fieldVariable();
+    if (!variable.empty()) runner_.setBoundVariable(*this, variable, text);
+}
+
+std::string ScriptClip::fieldVariable() {
+    const EditText* def = field();
+    if (!def) return "";
+    DisplayObject* o = object();
+    return o->variable ? *o->variable : def->variableName;
+}
+
+void ScriptClip::setFieldVariable(const std::string& variable) {
+    const EditText* def = field();
+    if (!def) return;
+    object()->variable = variable;
+    // A variable not set yet takes the field's own text.
+    std::string value;
+    if (variable.empty() || runner_.boundVariable(*this, variable, value)) return;
+    std::string initial = visibleText(*def);
+    if (initial.empty()) return;
+    object()->text = initial;
+    runner_.setBoundVariable(*this, variable, initial);
+}
+
+avm1::Clip* ScriptClip::createTextField(const std::string& name, int depth, double x, double y, double w, double h) {
+    if (!clip_) return nullptr;
+    auto def = std::make_shared<EditText>();
+    auto size = [](double v) { return std::isfinite(v) ? std::clamp(v, 0.0, 1e6) * kTwipsPerPixel : 0.0; };
+    def->bounds = Rect{0, 0, size(w), size(h)};
+    auto obj = std::make_unique<DisplayObject>();
+    obj->kind = DisplayObject::Kind::EditText;
+    obj->fieldDefinition = std::move(def);
+    obj->text = std::string();
+    obj->matrix = Matrix::translate(std::isfinite(x) ? toTwips(x) : 0, std::isfinite(y) ? toTwips(y) : 0);
+    obj->clip = std::make_unique<swf::Clip>();
+    obj->clip->owner = obj.get();
+    obj->clip->playing = false;
+    avm1::Clip* made = insert(std::move(obj), name, depth);
+    if (auto* sc = static_cast<ScriptClip*>(made)) sc->loadQueued = true;
+    return made;
+}
+
 int ScriptClip::nesting() const {
     int n = 0;
     for (const swf::Clip* c = clip_; c && c->owner && c->owner->parent && n < 1000; c = c->owner->parent) ++n;
@@ -57,7 +125,7 @@ double ScriptClip::number(avm1::ClipProperty p) {
     case P::Visible: return !o || o->visible ? 1 : 0;
     case P::Width:
     case P::Height: {
-        Rect r = m.apply(clipBounds(*clip_, runner_.library()));
+        Rect r = m.apply(localBounds());
         return (p == P::Width ? r.width() : r.height()) / kTwipsPerPixel;
     }
     case P::CurrentFrame: return clip_->frame + 1;
@@ -131,7 +199,7 @@ void ScriptClip::setNumber(avm1::ClipProperty p, double v) {
     case P::Visible: o->visible = !(v == 0 || std::isnan(v)); break;
     case P::Width:
     case P::Height: {
-        Rect local = clipBounds(*clip_, runner_.library());
+        Rect local = localBounds();
         double size = p == P::Width ? local.width() : local.height();
         if (size <= 0 || v < 0) break;
         double scale = toTwips(v) / size;
@@ -318,15 +386,15 @@ bool ScriptClip::hitTest(double x, double y, bool shapeFlag) {
     Point stage{x * kTwipsPerPixel, y * kTwipsPerPixel};
     Matrix w = worldMatrix(*clip_);
     if (shapeFlag) return w.invertible() && hitsClip(*clip_, w.inverted().apply(stage), runner_.library());
-    Rect r = w.apply(clipBounds(*clip_, runner_.library()));
+    Rect r = w.apply(localBounds());
     return !r.empty() && stage.x >= r.xMin && stage.x <= r.xMax && stage.y >= r.yMin && stage.y <= r.yMax;
 }
 
 bool ScriptClip::hitTest(avm1::Clip* other) {
     auto* sc = static_cast<ScriptClip*>(other);
     if (!clip_ || !sc || !sc->clip_) return false;
-    Rect a = worldMatrix(*clip_).apply(clipBounds(*clip_, runner_.library()));
-    Rect b = worldMatrix(*sc->clip_).apply(clipBounds(*sc->clip_, runner_.library()));
+    Rect a = worldMatrix(*clip_).apply(localBounds());
+    Rect b = worldMatrix(*sc->clip_).apply(sc->localBounds());
     if (a.empty() || b.empty()) return false;
     return a.xMin <= b.xMax && b.xMin <= a.xMax && a.yMin <= b.yMax && b.yMin <= a.yMax;
 }
@@ -334,7 +402,7 @@ bool ScriptClip::hitTest(avm1::Clip* other) {
 avm1::ClipBounds ScriptClip::bounds(avm1::Clip* space) {
     auto* sc = static_cast<ScriptClip*>(space);
     if (!clip_) return {};
-    Rect local = clipBounds(*clip_, runner_.library());
+    Rect local = localBounds();
     if (local.empty()) return {kNoBounds, kNoBounds, kNoBounds, kNoBounds};
     Matrix to = worldMatrix(*clip_);
     if (sc && sc->clip_) {

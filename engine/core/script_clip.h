@@ -59,6 +59,13 @@ public:
     void convertPoint(double& x, double& y, bool toLocal) override;
     void setMask(avm1::Clip* mask) override;
 
+    bool isTextField() override;
+    std::string fieldText() override;
+    void setFieldText(const std::string& text) override;
+    std::string fieldVariable() override;
+    void setFieldVariable(const std::string& variable) override;
+    avm1::Clip* createTextField(const std::string& name, int depth, double x, double y, double w, double h) override;
+
     avm1::ColorTransformValues colorTransform() override;
     void setColorTransform(const avm1::ColorTransformValues& c) override;
 
@@ -76,6 +83,8 @@ public:
 
 private:
     Drawing& drawing();
+    Rect localBounds() const;
+    const EditText* field() const;
     // Puts a new object at `depth` (script numbering) of this clip's list, replacing what is there.
     avm1::Clip* insert(std::unique_ptr<DisplayObject> obj, const std::string& name, int depth);
     void setTransform(double xscale, double yscale, double rotationDegrees);

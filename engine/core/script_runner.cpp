@@ -281,6 +281,7 @@ void ScriptRunner::runJob(const Job& job) {
 
 void ScriptRunner::runQueue() {
     queuePending();
+    syncTextFields(root_, 0);
     for (;;) {
         Job job;
         if (!initQueue_.empty()) {
@@ -299,6 +300,7 @@ void ScriptRunner::runQueue() {
 
 void ScriptRunner::runPending() {
     runQueue();
+    syncTextFields(root_, 0);
     jobsThisFrame_ = 0;
     dropped_ = false;
 }
@@ -325,7 +327,76 @@ void ScriptRunner::frame(const std::function<void()>& advance) {
     runQueue();
     machine_.runIntervals();
     runQueue();
+    syncTextFields(root_, 0);
     sweep();
+}
+
+bool ScriptRunner::splitVariable(ScriptClip& field, const std::string& path, avm1::Object*& owner, std::string& name) {
+    DisplayObject* o = field.object();
+    if (!o || !o->parent || path.empty()) return false;
+    ScriptClip* base = scriptClip(*o->parent);
+    size_t cut = path.find_last_of(":.");
+    avm1::Clip* target = base;
+    if (cut != std::string::npos) {
+        target = machine_.resolveTarget(path.substr(0, cut), base);
+        name = path.substr(cut + 1);
+    } else {
+        name = path;
+    }
+    if (!target || name.empty()) return false;
+    owner = machine_.clipObject(target);
+    return true;
+}
+
+void ScriptRunner::setBoundVariable(ScriptClip& field, const std::string& path, const std::string& text) {
+    avm1::Object* owner;
+    std::string name;
+    if (!splitVariable(field, path, owner, name)) return;
+    try {
+        machine_.setMember(avm1::Value(owner), name, avm1::Value(text));
+    } catch (...) {
+        // A setter that throws leaves the variable as it was; the field keeps its text.
+    }
+}
+
+bool ScriptRunner::boundVariable(ScriptClip& field, const std::string& path, std::string& text) {
+    avm1::Object* owner;
+    std::string name;
+    if (!splitVariable(field, path, owner, name)) return false;
+    avm1::Value v = machine_.getMember(avm1::Value(owner), name, false);
+    if (v.isUndefined()) return false;
+    text = machine_.toString(v);
+    return true;
+}
+
+void ScriptRunner::syncTextFields(swf::Clip& clip, int nesting) {
+    if (nesting > kMaxNesting) return;
+    for (auto& [depth, child] : clip.children) {
+        if (child->kind == DisplayObject::Kind::Sprite && child->clip) {
+            syncTextFields(*child->clip, nesting + 1);
+            continue;
+        }
+        if (child->kind != DisplayObject::Kind::EditText || !child->clip) continue;
+        ScriptClip* sc = scriptClip(*child->clip);
+        std::string path = sc->fieldVariable();
+        avm1::Object* owner;
+        std::string name;
+        if (path.empty() || !splitVariable(*sc, path, owner, name)) continue;
+        try {
+            avm1::Value v = machine_.getMember(avm1::Value(owner), name, false);
+            if (v.isUndefined()) {
+                // A field's own text seeds its variable once, when there is any.
+                if (fieldsSeeded_.insert(child.get()).second) {
+                    std::string text = sc->fieldText();
+                    if (!text.empty()) machine_.setMember(avm1::Value(owner), name, avm1::Value(text));
+                }
+                continue;
+            }
+            child->text = machine_.toString(v);
+        } catch (...) {
+            // A getter that throws: the field keeps what it shows.
+        }
+    }
 }
 
 void ScriptRunner::sweep() {

@@ -47,6 +47,10 @@ public:
     void setLimits(const avm1::Limits& limits) { machine_.setLimits(limits); }
     std::vector<std::string> takeWarnings();
     avm1::Machine& machine() { return machine_; }
+    // A text field's variable, set from the field's text (path relative to the field's parent).
+    void setBoundVariable(ScriptClip& field, const std::string& path, const std::string& text);
+    // The variable's value as text; false when it is not set.
+    bool boundVariable(ScriptClip& field, const std::string& path, std::string& text);
     // Variables of the main timeline, as text (the host's SetVariable and GetVariable).
     void setVariable(const std::string& name, const std::string& value);
     std::string getVariable(const std::string& name);
@@ -98,6 +102,10 @@ private:
     bool hasHandler(ScriptClip& sc, uint32_t events, const char* method);
     void objectGone(DisplayObject& obj);
     void sweep();
+    // Text fields show their variables: every frame, each field takes its variable's value (a
+    // variable not set yet takes the field's text first).
+    void syncTextFields(swf::Clip& clip, int nesting);
+    bool splitVariable(ScriptClip& field, const std::string& path, avm1::Object*& owner, std::string& name);
     // Clips (and the main movie) in the order their events run: children before their parent,
     // the topmost child first.
     void collectClips(swf::Clip& clip, std::vector<ScriptClip*>& out, int nesting);
@@ -121,6 +129,7 @@ private:
     size_t jobsThisFrame_ = 0;
     bool dropped_ = false;
     std::set<uint16_t> initDone_;
+    std::set<const DisplayObject*> fieldsSeeded_;
     std::multimap<uint16_t, std::string> linkages_;  // character id -> export name
     std::map<uint16_t, std::vector<std::shared_ptr<const std::vector<uint8_t>>>> buttonActions_;
     std::map<const void*, std::shared_ptr<const std::vector<uint8_t>>> actionBytes_;  // by tag

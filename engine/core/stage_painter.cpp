@@ -132,8 +132,16 @@ void StagePainter::paintStaticText(const DisplayObject& obj, const Matrix& toPix
 }
 
 void StagePainter::paintEditText(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cx) {
-    const EditText* text = library_.movie().findAs<EditText>(obj.characterId);
+    const EditText* text =
+        obj.fieldDefinition ? obj.fieldDefinition.get() : library_.movie().findAs<EditText>(obj.characterId);
     if (!text) return;
+    EditText changed;
+    if (obj.text) {
+        changed = *text;
+        changed.initialText = *obj.text;
+        changed.html = false;
+        text = &changed;
+    }
     for (const PlacedGlyph& g : layoutEditText(*text, library_.movie()))
         paintGlyph(g.fontId, g.index, toPixels * g.glyphToText, g.color, cx);
 }

@@ -166,6 +166,10 @@ std::unique_ptr<DisplayObject> TimelinePlayer::instantiate(uint16_t characterId,
         obj->kind = DisplayObject::Kind::StaticText;
     } else if (std::holds_alternative<EditText>(def)) {
         obj->kind = DisplayObject::Kind::EditText;
+        // Scripts reach a text field through the same face as a clip's.
+        obj->clip = std::make_unique<Clip>();
+        obj->clip->owner = obj.get();
+        obj->clip->playing = false;
     } else if (const auto* sprite = std::get_if<Sprite>(&def)) {
         if (nesting + 1 > limits_.maxClipNesting) {
             library_.warn("clips nest deeper than " + std::to_string(limits_.maxClipNesting) + ": sprite " +
