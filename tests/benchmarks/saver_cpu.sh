@@ -69,17 +69,22 @@ done
 sleep 2
 
 processor_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+# Nanoseconds the saver's threads spent ready to run but waiting for a processor: on a busy machine
+# this, not the saver, is what holds the frame rate down.
+runqueue_wait() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{n += $2} END {printf "%.0f", n}'; }
 server_pid=""
 for p in $(pgrep wineserver || true); do
   tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && server_pid=$p
 done
 saver0=$(processor_ticks "$saver_pid") x0=$(processor_ticks "$xvfb_pid")
 server0=$([ -n "$server_pid" ] && processor_ticks "$server_pid" || echo 0)
+wait0=$(runqueue_wait "$saver_pid")
 lines0=$(wc -l < "$work/trace.log") start=$(date +%s.%N)
 sleep "$seconds"
 saver1=$(processor_ticks "$saver_pid") x1=$(processor_ticks "$xvfb_pid")
 server1=$([ -n "$server_pid" ] && processor_ticks "$server_pid" || echo 0)
 lines1=$(wc -l < "$work/trace.log") end=$(date +%s.%N)
+wait1=$(runqueue_wait "$saver_pid")
 kill "$saver_pid" 2>/dev/null || true
 saver_pid=""
 
@@ -98,10 +103,12 @@ print(body[skip + 1] + body[skip] / 256)
 EOF
 )
 awk -v s="$saver1" -v s0="$saver0" -v x="$x1" -v x0="$x0" -v w="$server1" -v w0="$server0" -v t="$ticks" \
-    -v a="$start" -v b="$end" -v f="$frames" -v r="$rate" -v size="$size" 'BEGIN {
+    -v a="$start" -v b="$end" -v f="$frames" -v r="$rate" -v size="$size" -v q="$wait1" -v q0="$wait0" \
+    -v load="$(cut -d' ' -f1 /proc/loadavg)" 'BEGIN {
   wall = b - a
   printf "demo saver, %s, %.1f s: processor %.1f%% of one core (wineserver %.1f%%, X server %.1f%%)\n",
          size, wall, 100 * (s - s0) / t / wall, 100 * (w - w0) / t / wall, 100 * (x - x0) / t / wall
   printf "frames shown: %d, %.1f per second (the movie'\''s rate: %g); processor %.1f ms per frame\n",
          f, f / wall, r, (f > 0 ? 1000 * (s - s0) / t / f : 0)
+  printf "waiting for a processor: %.0f%% of the time (load average %s)\n", 100 * (q - q0) / 1e9 / wall, load
 }'
