@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "tools/demo/demo_font.h"
+#include "tools/demo/demo_script.h"
 #include "tools/swfwriter/swf_writer.h"
 
 namespace demo {
@@ -14,7 +15,7 @@ constexpr double T = 20;  // twips per pixel
 
 enum Id : uint16_t {
     kBackdrop = 1, kDisc, kTween, kPattern, kPatternCard, kArm, kSpinnerInner, kSpinnerOuter, kMask, kStripes,
-    kFont, kTitle,
+    kFont, kTitle, kCometShape, kComet,
 };
 
 swf::ShapeRecord moveRecord(swf::Point to, uint32_t fill0, uint32_t fill1) {
@@ -155,6 +156,15 @@ swfw::SwfWriter spinnerInner() {
     return w;
 }
 
+// A small glowing ball whose script moves it about the stage.
+swfw::SwfWriter comet() {
+    swfw::SwfWriter w;
+    w.placeObject(placeAt(1, kCometShape, {}));
+    w.doAction(cometScript(kStageWidth, kStageHeight));
+    w.showFrame();
+    return w;
+}
+
 swfw::SwfWriter spinnerOuter() {
     swfw::SwfWriter w;
     for (int f = 0; f < 48; ++f) {
@@ -202,6 +212,10 @@ std::vector<uint8_t> writeDemoMovie() {
     swf::Font font = blockFont("SWFSAVER DEMO");
     w.defineFont(kFont, font);
     w.defineText(kTitle, blockText(font, kFont, "SWFSAVER DEMO", 60 * T, 80 * T, 40 * T, {255, 255, 255, 255}));
+    w.defineShape(kCometShape, circle(0, 0, 14 * T,
+                                      gradient(swf::FillStyle::Kind::RadialGradient, gradientBox(0, 0, 28 * T, 28 * T, 0),
+                                               {{0, {255, 255, 220, 255}}, {120, {255, 210, 60, 255}}, {255, {255, 120, 0, 255}}})));
+    w.defineSprite(kComet, comet());
 
     for (int f = 0; f < kFrameCount; ++f) {
         double phase = 2 * std::numbers::pi * f / kFrameCount;
@@ -220,6 +234,7 @@ std::vector<uint8_t> writeDemoMovie() {
             w.placeObject(placeAt(5, kStripes, {}));
             w.placeObject(placeAt(6, kSpinnerOuter, spin));
             w.placeObject(placeAt(7, kTitle, {}));
+            w.placeObject(placeAt(8, kComet, swf::Matrix::translate(kCometStartX * T, kCometStartY * T)));
         } else {
             w.placeObject(morph);
             w.placeObject(moveAt(4, maskAt));

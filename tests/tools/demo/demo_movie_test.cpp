@@ -58,3 +58,32 @@ TEST(DemoMovie, ShowsTextGradientsAndTheBitmap) {
         }
     EXPECT_GT(colours.size(), 20u);
 }
+
+TEST(DemoMovie, CometClipMovesItselfByScript) {
+    std::string error;
+    auto player = swf::Player::load(demo::writeDemoMovie(), error);
+    ASSERT_TRUE(player) << error;
+    player->setViewport(demo::kStageWidth, demo::kStageHeight, {});
+    swf::RgbaImage image;
+    auto isCometCentre = [&](int x, int y) {
+        const uint8_t* p = image.at(x, y);
+        return p[0] > 240 && p[1] > 200 && p[2] > 150;
+    };
+    player->render(image);
+    EXPECT_TRUE(isCometCentre(demo::kCometStartX, demo::kCometStartY));
+    for (int i = 0; i < 10; ++i) player->tick();
+    player->render(image);
+    EXPECT_TRUE(isCometCentre(demo::kCometStartX + 40, demo::kCometStartY + 30));
+    // A ball bouncing inside a 20-pixel margin: where it must be after 100 frames.
+    int x = demo::kCometStartX, y = demo::kCometStartY, vx = 4, vy = 3;
+    for (int i = 0; i < 100; ++i) {
+        x += vx, y += vy;
+        if (x > demo::kStageWidth - 20 || x < 20) vx = -vx;
+        if (y > demo::kStageHeight - 20 || y < 20) vy = -vy;
+    }
+    ASSERT_LT(x, demo::kCometStartX + 400) << "it has bounced";
+    for (int i = 10; i < 100; ++i) player->tick();
+    player->render(image);
+    EXPECT_TRUE(isCometCentre(x, y));
+    EXPECT_TRUE(player->takeWarnings().empty());
+}
