@@ -23,6 +23,9 @@ void installNumberBooleanMath(Machine& m);
 void installDateAndKey(Machine& m);
 void installMovieClip(Machine& m);
 void installSound(Machine& m);
+void installBroadcasters(Machine& m);  // after installDateAndKey and installTextField
+// Gives `o` a listener list and addListener, removeListener and broadcastMessage.
+void makeBroadcaster(Machine& m, Object* o);
 void installTextField(Machine& m);  // after installMovieClip
 void installLocalConnection(Machine& m);
 

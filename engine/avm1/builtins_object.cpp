@@ -32,6 +32,7 @@ void Machine::installBuiltins() {
     installMovieClip(*this);
     installSound(*this);
     installTextField(*this);
+    installBroadcasters(*this);
     installLocalConnection(*this);
 }
 

@@ -251,6 +251,7 @@ Object* Machine::clipObject(Clip* clip) {
     o->proto = clip->isTextField() && textFieldProto ? textFieldProto : movieClipProto;
     o->clip = clip;
     clipObjects_[clip] = o;
+    if (clip->isTextField()) o->put(key("_listeners"), "_listeners", Value(newArray({Value(o)})), DontEnum);
     return o;
 }
 
@@ -284,6 +285,26 @@ void Machine::collectGarbage() {
     }
     for (const Value& v : stack_) roots.push_back(v.object());
     heap_.collect(roots);
+}
+
+bool Machine::broadcastGlobal(const std::string& objectName, const std::string& message, std::vector<Value> args) {
+    const Property* p = global_->find(key(objectName));
+    Object* source = p ? p->value.object() : nullptr;
+    if (!source) return false;
+    bool top = scriptDepth_ == 0;
+    if (top) startScript();
+    bool any = false;
+    try {
+        any = broadcast(source, message, args);
+    } catch (ScriptThrow& t) {
+        if (!top) throw;
+        host_.warning("Uncaught script error: " + toString(t.value));
+    } catch (ScriptAbort& a) {
+        if (!top) throw;
+        host_.warning(a.message);
+    }
+    if (top) callDepth_ = 0;
+    return any;
 }
 
 void Machine::registerClass(const std::string& linkage, Object* ctor) {

@@ -95,6 +95,11 @@ public:
     Value call(const Value& fn, Object* self, std::vector<Value> args, Object* home = nullptr);
     Value construct(const Value& fn, std::vector<Value> args);
     bool instanceOf(Object* o, Object* ctor);
+    // Calls `message` on each of `source`'s listeners (AsBroadcaster); true when one had it.
+    // Throws ScriptThrow / ScriptAbort like call().
+    bool broadcast(Object* source, const std::string& message, const std::vector<Value>& args);
+    // Top-level form for the host's input: global[objectName] broadcasts; errors become warnings.
+    bool broadcastGlobal(const std::string& objectName, const std::string& message, std::vector<Value> args = {});
 
     Object* newObject();
     Object* newArray(std::vector<Value> elements = {});

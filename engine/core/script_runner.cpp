@@ -532,6 +532,7 @@ bool ScriptRunner::updatePointer() {
 bool ScriptRunner::mouseMove(Point stage) {
     mouse_ = stage;
     bool changed = broadcast(avm1::EventMouseMove, "onMouseMove");
+    changed |= machine_.broadcastGlobal("Mouse", "onMouseMove");
     changed |= updatePointer();
     runPending();
     return changed;
@@ -544,6 +545,7 @@ bool ScriptRunner::mouseDown(Point stage) {
     bool changed = updatePointer();
     mouseIsDown_ = true;
     changed |= broadcast(avm1::EventMouseDown, "onMouseDown");
+    changed |= machine_.broadcastGlobal("Mouse", "onMouseDown");
     changed |= updatePointer();
     runPending();
     return changed;
@@ -553,6 +555,7 @@ bool ScriptRunner::mouseUp(Point stage) {
     mouse_ = stage;
     mouseIsDown_ = false;
     bool changed = broadcast(avm1::EventMouseUp, "onMouseUp");
+    changed |= machine_.broadcastGlobal("Mouse", "onMouseUp");
     changed |= updatePointer();
     runPending();
     return changed;
@@ -562,6 +565,7 @@ bool ScriptRunner::keyDown(int keyCode, int charCode) {
     keysDown_.insert(keyCode);
     lastKey_ = keyCode;
     bool changed = broadcast(avm1::EventKeyDown, nullptr);
+    changed |= machine_.broadcastGlobal("Key", "onKeyDown");
     // Buttons that wait for this key.
     int code = buttonKeyCode(keyCode, charCode);
     if (code) {
@@ -594,6 +598,7 @@ bool ScriptRunner::keyUp(int keyCode, int) {
     keysDown_.erase(keyCode);
     lastKey_ = keyCode;
     bool changed = broadcast(avm1::EventKeyUp, nullptr);
+    changed |= machine_.broadcastGlobal("Key", "onKeyUp");
     runPending();
     return changed;
 }

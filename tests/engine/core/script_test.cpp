@@ -255,6 +255,25 @@ TEST_F(ScriptTest, ClipButtonHandlersAndMouseEvents) {
     EXPECT_EQ(lines, (Lines{"mouse down", "mouse down", "press", "release"}));
 }
 
+TEST_F(ScriptTest, KeyAndMouseListenersHearInput) {
+    // l = {}; l.onKeyDown = function () { trace(Key.getCode()) }; l.onMouseUp = ...; Key.addListener(l); Mouse.addListener(l)
+    Asm a;
+    a.push({"l", 0}).op(op::InitObject).op(op::SetVariable);
+    Asm keyBody = std::move(Asm().push({0}).get("Key").push({"getCode"}).op(op::CallMethod).trace());
+    a.get("l").push({"onKeyDown"}).function("", {}, keyBody).op(op::SetMember);
+    a.get("l").push({"onMouseUp"}).function("", {}, traced("up")).op(op::SetMember);
+    a.get("l").push({"onKeyUp"}).function("", {}, std::move(Asm().push({65, 1}).get("Key").push({"isDown"})
+                                                             .op(op::CallMethod).trace())).op(op::SetMember);
+    a.get("l").push({1}).get("Key").push({"addListener"}).op(op::CallMethod).op(op::Pop);
+    a.get("l").push({1}).get("Mouse").push({"addListener"}).op(op::CallMethod).op(op::Pop);
+    b.main() = timeline({{action(a)}});
+    play(1);
+    player->keyDown(65, 'a');
+    player->keyUp(65, 'a');
+    player->mouseUp(1, 1);
+    EXPECT_EQ(lines, (Lines{"65", "false", "up"}));
+}
+
 TEST_F(ScriptTest, RunawayScriptsAreStoppedAndTheMovieGoesOn) {
     Asm loop = std::move(Asm().label("top").jump("top"));
     Asm recurse = std::move(Asm().function("f", {}, std::move(Asm().push({0, "f"}).op(op::CallFunction)))

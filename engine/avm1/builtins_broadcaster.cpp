@@ -1,0 +1,99 @@
+// AsBroadcaster and the objects that broadcast input: Key and Mouse send onKeyDown, onMouseMove
+// and the like to the listeners scripts add.
+#include <algorithm>
+
+#include "engine/avm1/builtins.h"
+
+namespace swf::avm1 {
+
+namespace {
+
+constexpr size_t kMaxListeners = 65536;  // addListener past this is refused, not allocated
+
+Object* listenersOf(Machine& m, Object* self) {
+    if (!self) return nullptr;
+    Object* list = m.getMember(Value(self), "_listeners", false).object();
+    return list && list->isArray ? list : nullptr;
+}
+
+Value addListener(Machine& m, Object* self, std::vector<Value>& a) {
+    Object* list = listenersOf(m, self);
+    if (!list || a.empty()) return Value(false);
+    std::erase_if(list->elements, [&](const Value& v) { return v.object() && v.object() == a[0].object(); });
+    if (list->elements.size() >= kMaxListeners) return Value(false);
+    list->elements.push_back(a[0]);
+    return Value(true);
+}
+
+Value removeListener(Machine& m, Object* self, std::vector<Value>& a) {
+    Object* list = listenersOf(m, self);
+    if (!list || a.empty()) return Value(false);
+    auto it = std::find_if(list->elements.begin(), list->elements.end(),
+                           [&](const Value& v) { return v.object() && v.object() == a[0].object(); });
+    if (it == list->elements.end()) return Value(false);
+    list->elements.erase(it);
+    return Value(true);
+}
+
+Value broadcastMessage(Machine& m, Object* self, std::vector<Value>& a) {
+    if (a.empty()) return Value();
+    std::string message = m.toString(a[0]);
+    std::vector<Value> args(a.begin() + 1, a.end());
+    return Value(m.broadcast(self, message, args));
+}
+
+Value initialize(Machine& m, Object*, std::vector<Value>& a) {
+    if (Object* o = arg(a, 0).object()) makeBroadcaster(m, o);
+    return Value();
+}
+
+Value noOp(Machine&, Object*, std::vector<Value>&) { return Value(); }
+
+}  // namespace
+
+bool Machine::broadcast(Object* source, const std::string& message, const std::vector<Value>& args) {
+    Object* list = source ? getMember(Value(source), "_listeners", false).object() : nullptr;
+    if (!list || !list->isArray) return false;
+    std::vector<Value> listeners = list->elements;  // listeners may add or remove listeners
+    bool any = false;
+    for (const Value& l : listeners) {
+        Value fn = getMember(l, message);
+        if (!fn.object() || !fn.object()->isFunction()) continue;
+        call(fn, toObject(l), args);
+        any = true;
+    }
+    return any;
+}
+
+void makeBroadcaster(Machine& m, Object* o) {
+    o->put(m.key("_listeners"), "_listeners", Value(m.newArray()), DontEnum);
+    Object* broadcaster = m.global()->find(m.key("AsBroadcaster")) ? m.global()->find(m.key("AsBroadcaster"))->value.object()
+                                                                   : nullptr;
+    for (const char* name : {"addListener", "removeListener", "broadcastMessage"}) {
+        Value fn = broadcaster ? m.getMember(Value(broadcaster), name, false) : Value();
+        if (fn.object()) o->put(m.key(name), name, fn, DontEnum);
+    }
+}
+
+void installBroadcasters(Machine& m) {
+    Object* broadcaster = m.newObject();
+    m.global()->put(m.key("AsBroadcaster"), "AsBroadcaster", Value(broadcaster), DontEnum);
+    m.defineNative(broadcaster, "initialize", initialize);
+    m.defineNative(broadcaster, "addListener", addListener);
+    m.defineNative(broadcaster, "removeListener", removeListener);
+    m.defineNative(broadcaster, "broadcastMessage", broadcastMessage);
+
+    if (const Property* key = m.global()->find(m.key("Key")); key && key->value.object())
+        makeBroadcaster(m, key->value.object());
+    // Text fields broadcast to their listeners (themselves first).
+    if (m.textFieldProto)
+        for (const char* name : {"addListener", "removeListener", "broadcastMessage"})
+            m.textFieldProto->put(m.key(name), name, m.getMember(Value(broadcaster), name, false), DontEnum);
+    Object* mouse = m.newObject();
+    m.global()->put(m.key("Mouse"), "Mouse", Value(mouse), DontEnum);
+    makeBroadcaster(m, mouse);
+    m.defineNative(mouse, "show", noOp);
+    m.defineNative(mouse, "hide", noOp);
+}
+
+}  // namespace swf::avm1
