@@ -1,5 +1,6 @@
 #include "engine/core/script_clip.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <numbers>
@@ -56,7 +57,14 @@ std::string ScriptClip::fieldText() {
     DisplayObject* o = object();
     std::string variable = fieldVariable(), value;
     if (!variable.empty() && runner_.boundVariable(*this, variable, value)) return value;
-    return o->text ? *o->text : visibleText(*def);
+    if (o->text) return *o->text;
+    // Scripts see an HTML field's paragraphs ended by "\r", the last one too when the field is
+    // multiline.
+    std::string text = visibleText(*def);
+    if (!def->html) return text;
+    std::replace(text.begin(), text.end(), '\n', '\r');
+    if (def->multiline) text += '\r';
+    return text;
 }
 
 void ScriptClip::setFieldText(const std::string& text) {

@@ -77,9 +77,10 @@ int main(int argc, char** argv) {
     if (!readFile(options->movie, bytes, error)) return failWith(error);
     auto player = swf::Player::load(std::move(bytes), error);
     if (!player) return failWith(options->movie + ": " + error);
-    // The movie's trace lines are the only thing written to standard output.
+    // The movie's trace lines are the only thing written to standard output; a carriage return
+    // (the player's line break inside text) is written as a line break, as the reference does.
     player->setTraceHandler([](const std::string& line) {
-        std::fwrite(line.data(), 1, line.size(), stdout);
+        for (char c : line) std::fputc(c == '\r' ? '\n' : c, stdout);
         std::fputc('\n', stdout);
     });
 
