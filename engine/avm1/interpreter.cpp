@@ -36,6 +36,17 @@ Value lessThan(Machine& m, const Value& a, const Value& b) {
     return Value(x < y);
 }
 
+// Out of line: step() is on the stack once per script call level and must stay small.
+[[gnu::noinline]] void traceValue(Machine& m, const Value& v) {
+    try {
+        m.host().trace(m.traceText(v));
+    } catch (ScriptThrow&) {
+        // An object whose conversion throws is written as its type; the error goes on.
+        m.host().trace("[type Object]");
+        throw;
+    }
+}
+
 }  // namespace
 
 bool looseEquals(Machine& m, const Value& a, const Value& b);
@@ -345,7 +356,7 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         if (c) c->remove();
         break;
     }
-    case 0x26: host_.trace(traceText(pop(f))); break;
+    case 0x26: traceValue(*this, pop(f)); break;
     case 0x27: {
         pop(f);
         pop(f);

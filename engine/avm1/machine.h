@@ -33,9 +33,10 @@ struct Limits {
     int maxCallDepth = 256;            // nested function calls
     double maxSecondsPerScript = 5.0;  // wall time of one top-level script
     uint64_t maxActionsPerScript = 50'000'000;
-    // Native stack one script may use: nesting is stopped before it could overflow a 1 MB thread
-    // stack (a script call level takes a few kilobytes).
-    size_t maxStackBytes = 640 * 1024;
+    // Native stack one script may use: nesting is stopped before it could overflow the thread's
+    // stack. A script call level takes a few kilobytes, so 256 levels need more than the 1 MB
+    // Windows gives a program by default: the Windows programs reserve 8 MB.
+    size_t maxStackBytes = 4 * 1024 * 1024;
 };
 
 class Machine {
