@@ -26,6 +26,8 @@ public:
     LiveCount& operator=(const LiveCount&) = delete;
     ~LiveCount() { release(); }
 
+    bool counted() const { return tally_ != nullptr; }
+
 private:
     void release() {
         if (tally_) --*tally_;

@@ -279,6 +279,7 @@ avm1::Clip* ScriptClip::insert(std::unique_ptr<DisplayObject> obj, const std::st
                         " objects: " + name + " was not made");
         return nullptr;
     }
+    if (!runner_.timeline().admit(*obj, name)) return nullptr;
     obj->depth = d;
     obj->name = name;
     obj->parent = clip_;

@@ -138,6 +138,17 @@ void TimelinePlayer::place(Clip& clip, const PlaceObject& p, int nesting) {
     clip.children[p.depth] = std::move(obj);
 }
 
+bool TimelinePlayer::admit(DisplayObject& obj, const std::string& what) {
+    if (obj.live.counted()) return true;
+    if (*liveObjects_ >= limits_.maxObjects) {
+        library_.warn("the movie holds more than " + std::to_string(limits_.maxObjects) + " display objects: " + what +
+                      " was not made");
+        return false;
+    }
+    obj.live = LiveCount(liveObjects_);
+    return true;
+}
+
 std::unique_ptr<DisplayObject> TimelinePlayer::instantiate(uint16_t characterId, int depth, int nesting) {
     const Character* c = library_.movie().find(characterId);
     if (!c) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/core/character_library.h"
@@ -57,6 +58,9 @@ public:
     void showButtonState(DisplayObject& button, int state, int nesting);
     // Display objects this player has made that are still alive.
     size_t liveObjects() const { return *liveObjects_; }
+    // Counts an object made elsewhere (by scripts) toward the same limit; false, with a warning
+    // naming `what`, when the movie already holds as many as it may.
+    bool admit(DisplayObject& obj, const std::string& what);
 
 private:
     void applyFrame(Clip& clip, int frameIndex, int nesting);

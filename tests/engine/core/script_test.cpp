@@ -334,3 +334,25 @@ TEST_F(ScriptTest, TextFieldsShowTheirVariables) {
 }
 
 }  // namespace
+
+TEST_F(ScriptTest, ClipsMadeByScriptsCountTowardTheMovieObjectLimit) {
+    // Room for six objects: the shape and five empty clips. The sixth clip is not made, the script
+    // and the movie go on, and a clip removed makes room for another.
+    b.rect(1, 0, 0, 10, 10, kRed);
+    Asm a;
+    for (int i = 0; i < 6; ++i) callMethod(a, "_root", "createEmptyMovieClip", {"c" + std::to_string(i), i});
+    a.get("c4").op(op::TypeOf).trace();
+    a.get("c5").op(op::TypeOf).trace();
+    callMethod(a, "c0", "removeMovieClip", {});
+    callMethod(a, "_root", "createEmptyMovieClip", {"again", 20});
+    a.get("again").op(op::TypeOf).trace();
+    b.main() = timeline({{place(1, 1), action(a)}});
+    swf::TimelineLimits limits;
+    limits.maxObjects = 6;
+    player = b.player(limits);
+    player->setTraceHandler([this](const std::string& line) { lines.push_back(line); });
+    EXPECT_EQ(play(2), (Lines{"movieclip", "undefined", "movieclip"}));
+    EXPECT_TRUE(warned("more than 6 display objects: c5 was not made"));
+    EXPECT_EQ(player->timeline().liveObjects(), 6u);
+    EXPECT_EQ(pixelAt(*player, 5, 5), kRed);
+}
