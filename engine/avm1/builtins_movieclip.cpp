@@ -318,6 +318,11 @@ void installMovieClip(Machine& m) {
         {"lineTo", lineTo}, {"curveTo", curveTo}, {"getBytesLoaded", bytesLoaded},
         {"getBytesTotal", bytesLoaded}, {"startDrag", noOp}, {"stopDrag", noOp}};
     for (auto& fn : methods) m.defineNative(m.movieClipProto, fn.name, fn.f);
+    // Methods that came with later players are hidden from older movies.
+    for (const char* name : {"getDepth", "createEmptyMovieClip", "setMask", "clear", "lineStyle", "beginFill",
+                             "beginGradientFill", "endFill", "moveTo", "lineTo", "curveTo"})
+        m.movieClipProto->find(m.key(name))->flags |= FromVersion6;
+    m.movieClipProto->find(m.key("getNextHighestDepth"))->flags |= FromVersion7;
 
     Object* colorProto = m.newObject();
     defineClass(m, "Color", noOp, colorConstruct, colorProto);

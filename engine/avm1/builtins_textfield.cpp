@@ -39,6 +39,7 @@ void installTextField(Machine& m) {
         {"setTextFormat", noOp}, {"setNewTextFormat", noOp}, {"replaceSel", noOp}};
     for (auto& fn : methods) m.defineNative(m.textFieldProto, fn.name, fn.f);
     m.defineNative(m.movieClipProto, "createTextField", createTextField);
+    m.movieClipProto->find(m.key("createTextField"))->flags |= FromVersion6;
 }
 
 }  // namespace swf::avm1

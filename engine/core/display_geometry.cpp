@@ -132,10 +132,10 @@ Matrix worldMatrix(const DisplayObject& obj) {
         m = parent->owner->matrix * m;
         parent = parent->owner->parent;
     }
-    return m;
+    return parent ? parent->rootMatrix * m : m;
 }
 
-Matrix worldMatrix(const Clip& clip) { return clip.owner ? worldMatrix(*clip.owner) : Matrix{}; }
+Matrix worldMatrix(const Clip& clip) { return clip.owner ? worldMatrix(*clip.owner) : clip.rootMatrix; }
 
 bool hitsContent(const DisplayObject& obj, Point local, CharacterLibrary& library) {
     return hitsContentAt(obj, local, library, 0);

@@ -14,9 +14,8 @@ Rect contentBounds(const DisplayObject& obj, CharacterLibrary& library);
 // A clip's children and drawing in the clip's own space.
 Rect clipBounds(const Clip& clip, CharacterLibrary& library);
 
-// The object's space to the main movie's space (twips), through every parent.
+// The object's space to the stage (twips), through every parent and the main movie's own place.
 Matrix worldMatrix(const DisplayObject& obj);
-// A clip's space to the main movie's space; identity for the main movie.
 Matrix worldMatrix(const Clip& clip);
 
 // Whether `local` (twips, in the object's own space) falls on a fill or a line it draws.

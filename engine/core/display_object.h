@@ -32,6 +32,7 @@ struct Clip {
     bool playing = true;
     DisplayList children;
     DisplayObject* owner = nullptr;    // the sprite or button instance; null for the main movie
+    Matrix rootMatrix;                 // the main movie's own place (scripts may move _root)
     std::shared_ptr<Drawing> drawing;  // what scripts drew with the drawing methods, under the children
 };
 

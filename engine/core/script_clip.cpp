@@ -122,7 +122,7 @@ double ScriptClip::number(avm1::ClipProperty p) {
     using P = avm1::ClipProperty;
     if (!clip_) return 0;
     DisplayObject* o = object();
-    const Matrix m = o ? o->matrix : Matrix{};
+    const Matrix m = o ? o->matrix : clip_->rootMatrix;
     switch (p) {
     case P::X: return m.tx / kTwipsPerPixel;
     case P::Y: return m.ty / kTwipsPerPixel;
@@ -170,27 +170,34 @@ std::string ScriptClip::text(avm1::ClipProperty p) {
     }
 }
 
-void ScriptClip::setTransform(double xscale, double yscale, double rotationDegrees) {
+Matrix* ScriptClip::transform() {
+    if (!clip_) return nullptr;
     DisplayObject* o = object();
-    if (!o) return;
-    double r = rotationDegrees * std::numbers::pi / 180;
-    o->matrix.a = xscale * std::cos(r);
-    o->matrix.b = xscale * std::sin(r);
-    o->matrix.c = -yscale * std::sin(r);
-    o->matrix.d = yscale * std::cos(r);
+    if (!o) return &clip_->rootMatrix;
     o->scriptTransformed = true;
+    return &o->matrix;
+}
+
+void ScriptClip::setTransform(double xscale, double yscale, double rotationDegrees) {
+    Matrix* m = transform();
+    if (!m) return;
+    double r = rotationDegrees * std::numbers::pi / 180;
+    m->a = xscale * std::cos(r);
+    m->b = xscale * std::sin(r);
+    m->c = -yscale * std::sin(r);
+    m->d = yscale * std::cos(r);
 }
 
 void ScriptClip::setNumber(avm1::ClipProperty p, double v) {
     using P = avm1::ClipProperty;
     DisplayObject* o = object();
-    if (!o || !clip_) return;
+    if (!clip_) return;
     // A property set to NaN or an infinity keeps its value, as players do.
     if (!std::isfinite(v) && p != P::Visible) return;
     double xs = number(P::XScale) / 100, ys = number(P::YScale) / 100, rot = number(P::Rotation);
     switch (p) {
-    case P::X: o->matrix.tx = toTwips(v); o->scriptTransformed = true; break;
-    case P::Y: o->matrix.ty = toTwips(v); o->scriptTransformed = true; break;
+    case P::X: transform()->tx = toTwips(v); break;
+    case P::Y: transform()->ty = toTwips(v); break;
     case P::XScale: setTransform(v / 100, ys, rot); break;
     case P::YScale: setTransform(xs, v / 100, rot); break;
     case P::Rotation: {
@@ -201,10 +208,13 @@ void ScriptClip::setNumber(avm1::ClipProperty p, double v) {
         break;
     }
     case P::Alpha:
+        if (!o) break;
         o->colorTransform.aMul = float(v / 100);
         o->scriptTransformed = true;
         break;
-    case P::Visible: o->visible = !(v == 0 || std::isnan(v)); break;
+    case P::Visible:
+        if (o) o->visible = !(v == 0 || std::isnan(v));
+        break;
     case P::Width:
     case P::Height: {
         Rect local = localBounds();
@@ -230,9 +240,14 @@ avm1::Clip* ScriptClip::parent() {
 
 avm1::Clip* ScriptClip::childByName(const std::string& name, bool caseSensitive) {
     if (!clip_ || name.empty()) return nullptr;
-    for (auto& [depth, child] : clip_->children)
-        if (child->clip && !child->name.empty() && sameName(child->name, name, caseSensitive))
-            return runner_.scriptClip(*child->clip);
+    for (auto& [depth, child] : clip_->children) {
+        if (child->name.empty() || !sameName(child->name, name, caseSensitive)) continue;
+        if (child->clip) return runner_.scriptClip(*child->clip);
+        // A named shape or static text stands for the clip it is in, as in the reference player.
+        if (child->kind == DisplayObject::Kind::Shape || child->kind == DisplayObject::Kind::MorphShape ||
+            child->kind == DisplayObject::Kind::StaticText)
+            return this;
+    }
     return nullptr;
 }
 

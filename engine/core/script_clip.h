@@ -88,6 +88,9 @@ private:
     // Puts a new object at `depth` (script numbering) of this clip's list, replacing what is there.
     avm1::Clip* insert(std::unique_ptr<DisplayObject> obj, const std::string& name, int depth);
     void setTransform(double xscale, double yscale, double rotationDegrees);
+    // The matrix scripts change: the object's (which then leaves the timeline's control), or the
+    // main movie's own.
+    Matrix* transform();
 
     ScriptRunner& runner_;
     swf::Clip* clip_;

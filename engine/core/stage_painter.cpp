@@ -27,6 +27,12 @@ ColorTransform tint(Rgba color) {
 }  // namespace
 
 void StagePainter::paintClip(const Clip& clip, const Matrix& toPixels, const ColorTransform& cxform) {
+    if (!clip.owner) {
+        // The main movie: `toPixels` maps the stage, and the movie sits on it at its own place.
+        rootToPixels_ = toPixels;
+        paintChildren(clip, toPixels * clip.rootMatrix, cxform, 0);
+        return;
+    }
     rootToPixels_ = toPixels * worldMatrix(clip).inverted();
     paintChildren(clip, toPixels, cxform, 0);
 }

@@ -34,7 +34,7 @@ private:
     CharacterLibrary& library_;
     Renderer& renderer_;
     double filterScaleX_ = 1, filterScaleY_ = 1;
-    Matrix rootToPixels_;  // the main movie's space to pixels: where scripts' masks are drawn from
+    Matrix rootToPixels_;  // the stage to pixels: where scripts' masks are drawn from
 };
 
 }  // namespace swf
