@@ -531,11 +531,22 @@ void ScriptClip::moveTo(double x, double y) {
 }
 
 void ScriptClip::lineTo(double x, double y) {
-    if (clip_) drawing().lineTo(x, y);
+    if (!clip_) return;
+    drawing().lineTo(x, y);
+    reportOverflow();
 }
 
 void ScriptClip::curveTo(double cx, double cy, double x, double y) {
-    if (clip_) drawing().curveTo(cx, cy, x, y);
+    if (!clip_) return;
+    drawing().curveTo(cx, cy, x, y);
+    reportOverflow();
+}
+
+void ScriptClip::reportOverflow() {
+    if (overflowReported_ || !drawing().overflowed()) return;
+    overflowReported_ = true;
+    runner_.warning("a clip's drawing has more than " + std::to_string(Drawing::kMaxSegments) +
+                    " segments: later lines and curves are not drawn");
 }
 
 }  // namespace swf

@@ -83,6 +83,7 @@ public:
 
 private:
     Drawing& drawing();
+    void reportOverflow();
     Rect localBounds() const;
     const EditText* field() const;
     // Puts a new object at `depth` (script numbering) of this clip's list, replacing what is there.
@@ -94,6 +95,7 @@ private:
 
     ScriptRunner& runner_;
     swf::Clip* clip_;
+    bool overflowReported_ = false;
 };
 
 }  // namespace swf

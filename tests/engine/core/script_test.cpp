@@ -176,6 +176,22 @@ TEST_F(ScriptTest, DrawingMethodsDrawWhatTheRendererShows) {
     EXPECT_EQ(pixelAt(*player, 70, 30), kWhite);
 }
 
+TEST_F(ScriptTest, NamedShapesStandForTheirClipAndTheMainMovieMoves) {
+    b.rect(1, 0, 0, 10, 10, kRed);
+    Asm a;
+    a.get("sh").push({"v", 7}).op(op::SetMember);
+    a.get("sh").push({"_x"}).push({20}).op(op::SetMember);
+    a.get("_root").push({"v"}).op(op::GetMember).trace();
+    a.get("_root").push({"_x"}).op(op::GetMember).trace();
+    a.get("_xmouse").trace();
+    b.main() = timeline({{named(place(1, 1), "sh"), action(a)}});
+    // The pointer is at the stage's corner: 20 pixels left of the moved movie.
+    EXPECT_EQ(play(1), (Lines{"7", "20", "-20"}));
+    EXPECT_EQ(pixelAt(*player, 25, 5), kRed);
+    EXPECT_EQ(pixelAt(*player, 5, 5), kWhite);
+    EXPECT_DOUBLE_EQ(at(player->root(), 1)->matrix.tx, 0);  // the shape itself stays where it is
+}
+
 TEST_F(ScriptTest, ColorAndPropertiesReachTheDisplayObject) {
     b.rect(1, 0, 0, 10, 10, kRed);
     b.sprite(10, timeline({{place(1, 1)}}));
