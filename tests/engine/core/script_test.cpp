@@ -306,6 +306,25 @@ TEST_F(ScriptTest, RunawayScriptsAreStoppedAndTheMovieGoesOn) {
     EXPECT_NE(warnings[1].find("recursion"), std::string::npos);
 }
 
+TEST_F(ScriptTest, SelfAttachingClipsAndDamagedScriptsStayBounded) {
+    // A clip whose first frame attaches another of itself inside: nesting stops it.
+    Asm attachSelf;
+    callMethod(attachSelf, "this", "attachMovie", {"self", "inner", 1});
+    b.sprite(10, timeline({{action(attachSelf)}}));
+    b.movie->exports["self"] = 10;
+    // Damaged bytes: clip actions that run past their end, actions that are no actions.
+    swf::PlaceObject damaged = named(place(2, 10), "damaged");
+    damaged.clipActions = {0, 0, 0xff, 0xff, 0xff, 0xff, 0x02, 0, 0, 0, 0xf0, 0xff, 0xff, 0x7f, 0x96, 0xff};
+    b.main() = timeline({{place(1, 10), damaged, swf::DoAction{{0x96, 0xff, 0xff, 0x00, 0x8e, 0x05}},
+                          action(traced("still here"))}});
+    EXPECT_EQ(play(3), (Lines{"still here"}));
+    EXPECT_TRUE(warned("nest deeper"));
+    int depth = 0;
+    for (const swf::Clip* c = &player->root(); c && !c->children.empty(); c = c->children.begin()->second->clip.get())
+        ++depth;
+    EXPECT_LE(depth, 65);
+}
+
 TEST_F(ScriptTest, FsCommandReachesTheHostAndWebAddressesAreIgnored) {
     Asm a;
     a.record(0x83, {'F', 'S', 'C', 'o', 'm', 'm', 'a', 'n', 'd', ':', 'q', 'u', 'i', 't', 0, 't', 'r', 'u', 'e', 0});
