@@ -364,16 +364,19 @@ void WinControl::paintMessage() {
         return;
     }
     RECT client = clientRect();
+    const SIZE size{std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)};
+    if (!backBuffer_ || backBufferSize_.cx != size.cx || backBufferSize_.cy != size.cy) {
+        backBuffer_.reset(CreateCompatibleBitmap(scope.dc(), size.cx, size.cy));
+        backBufferSize_ = backBuffer_ ? size : SIZE{0, 0};
+    }
     UniqueMemoryDc memory(CreateCompatibleDC(scope.dc()));
-    UniqueBitmap bitmap(CreateCompatibleBitmap(scope.dc(), std::max<LONG>(client.right, 1),
-                                               std::max<LONG>(client.bottom, 1)));
-    if (!memory || !bitmap) {  // out of GDI resources: draw straight to the screen
+    if (!memory || !backBuffer_) {  // out of GDI resources: draw straight to the screen
         paint(scope.dc(), area);
         paintControls(scope.dc(), area);
         return;
     }
     {
-        SelectScope select(memory.get(), bitmap.get());
+        SelectScope select(memory.get(), backBuffer_.get());
         paint(memory.get(), area);
         paintControls(memory.get(), area);
         BitBlt(scope.dc(), area.left, area.top, area.right - area.left, area.bottom - area.top,

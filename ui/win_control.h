@@ -134,6 +134,10 @@ private:
     Color color_ = clBtnFace;
     bool parentColor_ = false;
     bool doubleBuffered_ = false;
+    // The off-screen picture of a double-buffered control, kept between paints: a full-screen
+    // control repaints every frame, and a new bitmap each time costs more than the drawing.
+    UniqueBitmap backBuffer_;
+    SIZE backBufferSize_{0, 0};
     Font font_;
     bool parentFont_ = true;
     UniqueFont fontHandle_;
