@@ -42,6 +42,13 @@ void MoviePlayer::start() {
     scripts_->runPending();
 }
 
+MoviePlayer::~MoviePlayer() {
+    // The display list goes first, while the scripts that watch it are still there.
+    root_.children.clear();
+    timeline_.setScripts(nullptr);
+    scripts_.reset();
+}
+
 double MoviePlayer::frameRate() const {
     double rate = movie_->header.frameRate;
     return rate > 0 && std::isfinite(rate) ? rate : 12.0;  // a rate of 0 plays at the default speed

@@ -18,6 +18,7 @@ namespace swf {
 class MoviePlayer final : public Player {
 public:
     explicit MoviePlayer(std::shared_ptr<const Movie> movie, TimelineLimits limits = {});
+    ~MoviePlayer() override;
 
     int swfVersion() const override { return movie_->header.version; }
     double frameRate() const override;
