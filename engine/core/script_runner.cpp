@@ -293,12 +293,23 @@ void ScriptRunner::runQueue() {
         } else {
             break;
         }
+        if (std::chrono::duration<double>(std::chrono::steady_clock::now() - frameStart_).count() > kMaxSecondsPerFrame) {
+            if (!dropped_)
+                warning("the frame's scripts ran longer than " + std::to_string(int(kMaxSecondsPerFrame)) +
+                        " seconds; the rest of them were skipped");
+            dropped_ = true;
+            initQueue_.clear();
+            queue_.clear();
+            pending_.clear();
+            break;
+        }
         runJob(job);
         queuePending();
     }
 }
 
 void ScriptRunner::runPending() {
+    frameStart_ = std::chrono::steady_clock::now();
     runQueue();
     syncTextFields(root_, 0);
     jobsThisFrame_ = 0;
@@ -317,6 +328,7 @@ void ScriptRunner::collectClips(swf::Clip& clip, std::vector<ScriptClip*>& out, 
 void ScriptRunner::frame(const std::function<void()>& advance) {
     jobsThisFrame_ = 0;
     dropped_ = false;
+    frameStart_ = std::chrono::steady_clock::now();
     timeMs_ += frameMs_;
     std::vector<ScriptClip*> order;
     collectClips(root_, order, 0);

@@ -4,6 +4,7 @@
 // Scripts are queued while timelines move and run once the display list is settled.
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <map>
@@ -25,6 +26,9 @@ public:
     // A frame that queues more scripts than this (a goto loop) drops the rest with a warning.
     static constexpr size_t kMaxJobsPerFrame = 100'000;
     static constexpr size_t kMaxChildrenPerClip = 16384;
+    // Scripts of one frame together may run this long; what is still queued then is skipped (each
+    // script alone is stopped sooner, by the machine's limits).
+    static constexpr double kMaxSecondsPerFrame = 6.0;
 
     ScriptRunner(CharacterLibrary& library, TimelinePlayer& timeline, swf::Clip& root, double frameRate);
     ~ScriptRunner() override;
@@ -127,6 +131,7 @@ private:
     std::deque<Job> initQueue_, queue_;
     std::vector<Pending> pending_;
     size_t jobsThisFrame_ = 0;
+    std::chrono::steady_clock::time_point frameStart_ = std::chrono::steady_clock::now();
     bool dropped_ = false;
     std::set<uint16_t> initDone_;
     std::set<const DisplayObject*> fieldsSeeded_;
