@@ -605,7 +605,8 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
             break;
         }
         if (name.empty()) {
-            pushv(call(objValue, f.self, std::move(args)));
+            // The object itself is called, with no `this`.
+            pushv(call(objValue, nullptr, std::move(args)));
             break;
         }
         Object* self = toObject(objValue);

@@ -167,12 +167,13 @@ Value Machine::runFunction(Object* fn, Object* self, std::vector<Value>& args, O
         s->slotB = self;
         return s;
     };
+    Value thisValue = self ? Value(self) : Value();  // a function called on nothing has `this` undefined
     if (code.isFunction2) {
         size_t reg = 1;
         auto preload = [&](uint16_t flag, Value v) {
             if ((code.flags & flag) && reg < f.registers.size()) f.registers[reg++] = std::move(v);
         };
-        preload(PreloadThis, Value(self));
+        preload(PreloadThis, thisValue);
         if (code.flags & PreloadArguments) preload(PreloadArguments, Value(makeArguments()));
         if (code.flags & PreloadSuper) preload(PreloadSuper, Value(makeSuper()));
         Clip* root = host_.level(0);
@@ -182,11 +183,11 @@ Value Machine::runFunction(Object* fn, Object* self, std::vector<Value>& args, O
             preload(PreloadParent, parent ? Value(clipObject(parent)) : Value());
         }
         preload(PreloadGlobal, Value(global_));
-        if (!(code.flags & SuppressThis)) f.locals->put(key("this"), "this", Value(self));
+        if (!(code.flags & SuppressThis)) f.locals->put(key("this"), "this", thisValue);
         if (!(code.flags & SuppressArguments)) f.locals->put(key("arguments"), "arguments", Value(makeArguments()));
         if (!(code.flags & SuppressSuper)) f.locals->put(key("super"), "super", Value(makeSuper()));
     } else {
-        f.locals->put(key("this"), "this", Value(self));
+        f.locals->put(key("this"), "this", thisValue);
         f.locals->put(key("arguments"), "arguments", Value(makeArguments()));
         f.locals->put(key("super"), "super", Value(makeSuper()));
     }
