@@ -288,15 +288,15 @@ void Machine::collectGarbage() {
     heap_.collect(roots);
 }
 
-bool Machine::broadcastGlobal(const std::string& objectName, const std::string& message, std::vector<Value> args) {
-    const Property* p = global_->find(key(objectName));
-    Object* source = p ? p->value.object() : nullptr;
-    if (!source) return false;
-    bool top = scriptDepth_ == 0;
+// A call made by the player rather than by a script: when no script is running it is a script of
+// its own, whose uncaught error or abort becomes a warning; inside a running script the error goes
+// on to that script.
+template <class Body>
+void Machine::runFromOutside(Body&& body) {
+    const bool top = scriptDepth_ == 0;
     if (top) startScript();
-    bool any = false;
     try {
-        any = broadcast(source, message, args);
+        body();
     } catch (ScriptThrow& t) {
         if (!top) throw;
         host_.warning("Uncaught script error: " + toString(t.value));
@@ -305,6 +305,14 @@ bool Machine::broadcastGlobal(const std::string& objectName, const std::string& 
         host_.warning(a.message);
     }
     if (top) callDepth_ = 0;
+}
+
+bool Machine::broadcastGlobal(const std::string& objectName, const std::string& message, std::vector<Value> args) {
+    const Property* p = global_->find(key(objectName));
+    Object* source = p ? p->value.object() : nullptr;
+    if (!source) return false;
+    bool any = false;
+    runFromOutside([&] { any = broadcast(source, message, args); });
     return any;
 }
 
@@ -321,18 +329,7 @@ void Machine::constructClip(Clip* clip, const std::string& linkage) {
     o->proto = getMember(ctor, "prototype").object();
     o->put(key("__constructor__"), "__constructor__", ctor, DontEnum);
     if (version_ < 7) o->put(key("constructor"), "constructor", ctor, DontEnum);
-    bool top = scriptDepth_ == 0;
-    if (top) startScript();
-    try {
-        call(ctor, o, {});
-    } catch (ScriptThrow& t) {
-        if (!top) throw;
-        host_.warning("Uncaught script error: " + toString(t.value));
-    } catch (ScriptAbort& a) {
-        if (!top) throw;
-        host_.warning(a.message);
-    }
-    if (top) callDepth_ = 0;
+    runFromOutside([&] { call(ctor, o, {}); });
 }
 
 bool Machine::callClipMethod(Clip* clip, const std::string& name, std::vector<Value> args) {
@@ -340,18 +337,7 @@ bool Machine::callClipMethod(Clip* clip, const std::string& name, std::vector<Va
     Object* o = clipObject(clip);
     Value fn = getMember(Value(o), name);
     if (!fn.object() || !fn.object()->isFunction()) return false;
-    bool top = scriptDepth_ == 0;
-    if (top) startScript();
-    try {
-        call(fn, o, std::move(args));
-    } catch (ScriptThrow& t) {
-        if (!top) throw;
-        host_.warning("Uncaught script error: " + toString(t.value));
-    } catch (ScriptAbort& a) {
-        if (!top) throw;
-        host_.warning(a.message);
-    }
-    if (top) callDepth_ = 0;
+    runFromOutside([&] { call(fn, o, std::move(args)); });
     return true;
 }
 

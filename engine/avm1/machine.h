@@ -138,6 +138,8 @@ private:
     void checkBudget();
     void checkStack();
     void startScript();
+    template <class Body>
+    void runFromOutside(Body&& body);
     Value lookupVariable(Frame& f, const std::string& name);
     void assignVariable(Frame& f, const std::string& name, const Value& v);
     bool splitPath(Frame& f, const std::string& path, Object*& owner, std::string& member);
