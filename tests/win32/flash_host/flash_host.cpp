@@ -1,7 +1,8 @@
 // A test host for the Flash control: makes TMyShockwaveFlash in a plain window, drives it and
 // prints one line per observation ("ok: ..." or "FAIL: ..."), then "done".
 //
-//   flash_host.exe [MOVIE]    the checks below (with MOVIE: also playback across a resize),
+//   flash_host.exe [MOVIE [COMMAND_MOVIE]]  the checks below (with MOVIE: also playback across a
+//                             resize; with COMMAND_MOVIE: its fscommand reaching FSCommand),
 //                             then exit (code = number of failures)
 //   flash_host.exe show MOVIE shows the control at 40,30 sized 320x240 in a window at 100,100
 //                             with MOVIE playing, prints "shown", runs until the window closes
@@ -87,7 +88,7 @@ bool rightClickShowsMenu(HWND target) {
     return menuSeen;
 }
 
-void runChecks(const char* movie) {
+void runChecks(const char* movie, const char* commandMovie) {
     HWND window = makePlainWindow(100, 100, 400, 300);
     ui::Panel panel;
     panel.setBounds(0, 0, 400, 300);
@@ -150,6 +151,21 @@ void runChecks(const char* movie) {
         pump(1300);
         report(control->frameNum() > kept && control->playing(), "the movie plays on after the resize (frame " +
                                                                       std::to_string(control->frameNum()) + ")");
+    }
+
+    // A movie's fscommand reaches the control's FSCommand event with its command and arguments.
+    if (commandMovie) {
+        std::wstring received;
+        control->OnFSCommand = [&received](TMyShockwaveFlash&, const std::wstring& command, const std::wstring& args) {
+            received = command + L"|" + args;
+        };
+        control->setMovie(commandMovie);
+        control->Play();
+        const DWORD until = GetTickCount() + 5000;
+        while (received.empty() && static_cast<LONG>(until - GetTickCount()) > 0) pump(50);
+        report(received == L"hello|world", "fscommand(\"hello\", \"world\") reaches FSCommand (" +
+                                               std::string(received.begin(), received.end()) + ")");
+        control->OnFSCommand = nullptr;
     }
 
     // A method the component does not implement: E_NOTIMPL with its description as the error.
@@ -248,7 +264,7 @@ int main(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[1]) == "show") {
         code = showMovie(argv[2]);
     } else {
-        runChecks(argc >= 2 ? argv[1] : nullptr);
+        runChecks(argc >= 2 ? argv[1] : nullptr, argc >= 3 ? argv[2] : nullptr);
         std::printf("done\n");
         code = failures;
     }
