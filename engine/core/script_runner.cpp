@@ -541,10 +541,16 @@ bool ScriptRunner::updatePointer() {
     return changed;
 }
 
+// A mouse event reaches clips with its clip event and handler, then the Mouse object's listeners.
+bool ScriptRunner::broadcastMouse(uint32_t event, const char* handler) {
+    bool changed = broadcast(event, handler);
+    changed |= machine_.broadcastGlobal("Mouse", handler);
+    return changed;
+}
+
 bool ScriptRunner::mouseMove(Point stage) {
     mouse_ = stage;
-    bool changed = broadcast(avm1::EventMouseMove, "onMouseMove");
-    changed |= machine_.broadcastGlobal("Mouse", "onMouseMove");
+    bool changed = broadcastMouse(avm1::EventMouseMove, "onMouseMove");
     changed |= updatePointer();
     runPending();
     return changed;
@@ -556,8 +562,7 @@ bool ScriptRunner::mouseDown(Point stage) {
     mouseIsDown_ = false;
     bool changed = updatePointer();
     mouseIsDown_ = true;
-    changed |= broadcast(avm1::EventMouseDown, "onMouseDown");
-    changed |= machine_.broadcastGlobal("Mouse", "onMouseDown");
+    changed |= broadcastMouse(avm1::EventMouseDown, "onMouseDown");
     changed |= updatePointer();
     runPending();
     return changed;
@@ -566,8 +571,7 @@ bool ScriptRunner::mouseDown(Point stage) {
 bool ScriptRunner::mouseUp(Point stage) {
     mouse_ = stage;
     mouseIsDown_ = false;
-    bool changed = broadcast(avm1::EventMouseUp, "onMouseUp");
-    changed |= machine_.broadcastGlobal("Mouse", "onMouseUp");
+    bool changed = broadcastMouse(avm1::EventMouseUp, "onMouseUp");
     changed |= updatePointer();
     runPending();
     return changed;

@@ -115,6 +115,7 @@ private:
     void collectClips(swf::Clip& clip, std::vector<ScriptClip*>& out, int nesting);
     // Sends a clip event (with its method) to every loaded clip, in event order.
     bool broadcast(uint32_t events, const char* method);
+    bool broadcastMouse(uint32_t event, const char* handler);
     // The button or clip with button handlers under the pointer, topmost first.
     ScriptClip* interactiveAt(swf::Clip& clip, Point local, int nesting);
     bool updatePointer();
