@@ -42,6 +42,7 @@ struct FillStyle {
     Matrix bitmapMatrix;    // Bitmap: bitmap pixels (twips units: 20 per pixel) to shape space
     bool bitmapRepeating = true;
     bool bitmapSmoothed = true;
+    bool bitmapOpaque = false;  // Bitmap: every pixel of `bitmap` has alpha 255, so it can be copied, not blended
 };
 
 enum class CapStyle : uint8_t { Round = 0, None = 1, Square = 2 };

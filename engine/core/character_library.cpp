@@ -71,11 +71,19 @@ BitmapRef CharacterLibrary::bitmap(uint16_t id) {
         if (!decoded) warn("bitmap " + std::to_string(id) + " could not be decoded: " + error);
     }
     bitmaps_[id] = decoded;
+    if (decoded) {
+        // Known once per bitmap, so drawing never has to look at every pixel to learn it.
+        bool opaque = true;
+        for (size_t i = 3; i < decoded->pixels.size() && opaque; i += 4) opaque = decoded->pixels[i] == 255;
+        opaqueBitmaps_[id] = opaque;
+    }
     return decoded;
 }
 
 void CharacterLibrary::resolveFill(FillStyle& fill) {
-    if (fill.kind == FillStyle::Kind::Bitmap) fill.bitmap = bitmap(fill.bitmapId);
+    if (fill.kind != FillStyle::Kind::Bitmap) return;
+    fill.bitmap = bitmap(fill.bitmapId);
+    fill.bitmapOpaque = fill.bitmap && opaqueBitmaps_[fill.bitmapId];
 }
 
 void CharacterLibrary::resolveBitmaps(ShapePaths& paths) {

@@ -43,6 +43,7 @@ private:
     std::map<std::pair<uint16_t, uint16_t>, ShapePaths> morphs_;
     std::map<std::pair<uint16_t, uint32_t>, ShapePaths> glyphs_;
     std::map<uint16_t, BitmapRef> bitmaps_;  // null entries: failed once, not retried
+    std::map<uint16_t, bool> opaqueBitmaps_;  // decoded bitmaps whose every pixel has alpha 255
     std::vector<std::string> warnings_;
     std::vector<std::string> reported_;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace swf::render {
@@ -129,6 +130,23 @@ void CoverageRasterizer::depositRow(int row, double xa, double xb, double delta)
     hi = std::max(hi, std::min(end, stride_ - 1));
 }
 
+namespace {
+
+// The first cell at or after `x` (and before `end`) that holds anything. Cells are tested four at a
+// time by their bits: rows are mostly long empty stretches between a few edges.
+int nextEdgeCell(const float* cells, int x, int end) {
+    while (x + 4 <= end) {
+        uint64_t pair[2];
+        std::memcpy(pair, cells + x, sizeof pair);
+        if ((pair[0] | pair[1]) != 0) break;
+        x += 4;
+    }
+    while (x < end && cells[x] == 0) ++x;
+    return x;
+}
+
+}  // namespace
+
 const uint8_t* CoverageRasterizer::resolveRow(int row, FillRule rule, int& x0, int& x1) {
     int lo = rowMin_[static_cast<size_t>(row)];
     int hi = rowMax_[static_cast<size_t>(row)];
@@ -138,27 +156,29 @@ const uint8_t* CoverageRasterizer::resolveRow(int row, FillRule rule, int& x0, i
     float sum = 0;
     uint8_t c = 0;
     bool any = false;
-    for (int x = lo; x < end; ++x) {
+    int x = lo;
+    while (x < end) {
         // Cells without an edge keep the coverage of the pixel before: only edge cells recompute.
-        float delta = cells[x];
-        if (delta != 0) {
-            sum += delta;
-            cells[x] = 0;
-            float w = std::fabs(sum);
-            if (w > 1) {
-                if (rule == FillRule::EvenOdd) {
-                    w -= 2 * std::floor(w * 0.5f);
-                    if (w > 1) w = 2 - w;
-                } else {
-                    w = 1;
-                }
+        int edge = nextEdgeCell(cells, x, end);
+        std::memset(coverage_.data() + (x - lo), c, static_cast<size_t>(edge - x));
+        if (edge == end) break;
+        sum += cells[edge];
+        cells[edge] = 0;
+        float w = std::fabs(sum);
+        if (w > 1) {
+            if (rule == FillRule::EvenOdd) {
+                w -= 2 * std::floor(w * 0.5f);
+                if (w > 1) w = 2 - w;
+            } else {
+                w = 1;
             }
-            c = static_cast<uint8_t>(w * 255.0f + 0.5f);
-            any |= c != 0;
         }
-        coverage_[static_cast<size_t>(x - lo)] = c;
+        c = static_cast<uint8_t>(w * 255.0f + 0.5f);
+        any |= c != 0;
+        coverage_[static_cast<size_t>(edge - lo)] = c;
+        x = edge + 1;
     }
-    for (int x = end; x <= hi; ++x) cells[x] = 0;
+    for (int k = end; k <= hi; ++k) cells[k] = 0;
     if (!any) return nullptr;
     x0 = box_.x0 + lo;
     x1 = box_.x0 + end;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "engine/render/pixel_math.h"
 
@@ -78,6 +79,8 @@ inline void blendPixel(BlendMode mode, const uint8_t* s, uint8_t* d) {
 void compositeLayer(const RgbaImage& layer, RgbaImage& below, const IntRect& area, BlendMode mode,
                     const uint8_t* mask) {
     IntRect r = area.intersected({0, 0, std::min(layer.width, below.width), std::min(layer.height, below.height)});
+    // Where an opaque layer pixel is drawn normally it simply replaces what lies below.
+    const bool opaqueReplaces = !mask && (mode == BlendMode::Normal || mode == BlendMode::Layer);
     for (int y = r.y0; y < r.y1; ++y) {
         const uint8_t* s = layer.at(r.x0, y);
         uint8_t* d = below.at(r.x0, y);
@@ -85,6 +88,10 @@ void compositeLayer(const RgbaImage& layer, RgbaImage& below, const IntRect& are
         for (int x = r.x0; x < r.x1; ++x, s += 4, d += 4) {
             uint32_t cov = m ? *m++ : 255;
             if (s[3] == 0) continue;
+            if (opaqueReplaces && s[3] == 255) {
+                std::memcpy(d, s, 4);
+                continue;
+            }
             if (m) {
                 if (cov == 0) continue;
                 if (cov != 255) {

@@ -1,7 +1,9 @@
 #include "engine/render/paint.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "engine/render/pixel_math.h"
 
@@ -55,6 +57,7 @@ void Paint::setSolid(Rgba straight, const ColorTransform& cxform) {
 }
 
 void Paint::setFill(const FillStyle& fill, const Matrix& toPixels, const ColorTransform& cxform) {
+    rowUniform_ = false;
     switch (fill.kind) {
         case FillStyle::Kind::Solid:
             setSolid(fill.color, cxform);
@@ -79,6 +82,9 @@ void Paint::setFill(const FillStyle& fill, const Matrix& toPixels, const ColorTr
             focal_ = kind_ == Kind::Focal ? std::clamp(fill.gradient.focalPoint, -0.98, 0.98) : 0.0;
             opaque_ = table_.opaque();
             visible_ = true;
+            // A linear gradient whose colour changes by less than the walk can resolve across a row
+            // (the walk steps 1/65536 of a table entry) is drawn one colour per row.
+            rowUniform_ = kind_ == Kind::Linear && std::fabs(inverse_.a / kGradientHalf * 128.0) * 65536.0 < 1.0;
             return;
         }
         case FillStyle::Kind::Bitmap: {
@@ -98,7 +104,8 @@ void Paint::setFill(const FillStyle& fill, const Matrix& toPixels, const ColorTr
             smoothed_ = fill.bitmapSmoothed;
             cxform_ = cxform;
             cxformIdentity_ = cxform.isIdentity();
-            opaque_ = false;
+            // Blends of opaque texels stay opaque; the colour transform decides alpha on its own.
+            opaque_ = fill.bitmapOpaque && cxform.apply(Rgba{0, 0, 0, 255}).a == 255;
             visible_ = true;
             return;
         }
@@ -220,62 +227,51 @@ void Paint::shadeGradient(int x, int y, int length, uint32_t* out) const {
     }
 }
 
-void Paint::shadeBitmap(int x, int y, int length, uint32_t* out) const {
-    const RgbaImage& bm = *bitmap_;
+namespace {
+
+constexpr int kFraction = 24;  // fraction bits of the fixed-point walk through bitmap space
+
+inline uint32_t loadTexel(const uint8_t* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        return v;
+    } else {
+        return packPixel(p[0], p[1], p[2], p[3]);
+    }
+}
+
+// Two channels per multiply: red and blue, then green and alpha, each weighted in 8.8.
+inline uint32_t lerpPixel(uint32_t a, uint32_t b, uint32_t t) {
+    uint32_t rb = ((a & 0x00FF00FFu) * (256 - t) + (b & 0x00FF00FFu) * t) >> 8;
+    uint32_t ga = (((a >> 8) & 0x00FF00FFu) * (256 - t) + ((b >> 8) & 0x00FF00FFu) * t) >> 8;
+    return (rb & 0x00FF00FFu) | ((ga & 0x00FF00FFu) << 8);
+}
+
+// Samples `length` pixels along a walk that starts at (u, v) and steps (du, dv), in fixed point.
+// A repeating walk starts inside the tile with steps smaller than a tile. Specialised per mode so
+// that the per-pixel loop carries no mode tests.
+template <bool smoothed, bool repeating>
+void sampleBitmap(const RgbaImage& bm, int64_t u, int64_t v, int64_t du, int64_t dv, int length, uint32_t* out) {
     const int w = bm.width, h = bm.height;
-    Point p = inverse_.apply(Point{x + 0.5, y + 0.5});
-    // Bilinear sampling weighs the four texels around the point, whose centres sit at +0.5.
-    double offset = smoothed_ ? 0.5 : 0.0;
-    // Walk bitmap space in fixed point with 24 fraction bits, fine enough that long spans land on the
-    // texels that sampling each pixel alone would. Positions beyond 2^30 texels and steps beyond 2^20
-    // are clamped (sampling that far out or that coarsely shows nothing different), which keeps a
-    // walk across the widest target inside 64 bits.
-    double u0 = p.x - offset, v0 = p.y - offset;
-    if (repeating_) {
-        u0 = std::fmod(u0, double(w));
-        v0 = std::fmod(v0, double(h));
-    }
-    constexpr int kFraction = 24;
-    auto fixed = [](double d, double limit) -> int64_t {
-        if (!(d == d)) return 0;
-        return static_cast<int64_t>(std::clamp(d, -limit, limit) * double(int64_t(1) << kFraction));
-    };
-    int64_t u = fixed(u0, 1073741824.0), v = fixed(v0, 1073741824.0);
-    int64_t du = fixed(inverse_.a, 1048576.0), dv = fixed(inverse_.b, 1048576.0);
-    // A repeating walk is kept within one tile: each step is reduced below a tile's size, so one
-    // correction after it brings the position back.
     const int64_t tileU = int64_t(w) << kFraction, tileV = int64_t(h) << kFraction;
-    auto intoTile = [](int64_t& pos, int64_t tile) {
-        if (pos >= tile) pos -= tile;
-        else if (pos < 0) pos += tile;
-    };
-    if (repeating_) {
-        u = ((u % tileU) + tileU) % tileU;
-        v = ((v % tileV) + tileV) % tileV;
-        du %= tileU;
-        dv %= tileV;
-    }
     auto texel = [&](int64_t tx, int64_t ty) {
-        if (repeating_) {
-            if (tx < 0 || tx >= w) tx = ((tx % w) + w) % w;
-            if (ty < 0 || ty >= h) ty = ((ty % h) + h) % h;
+        if constexpr (repeating) {
+            if (tx >= w) tx -= w;
+            else if (tx < 0) tx += w;
+            if (ty >= h) ty -= h;
+            else if (ty < 0) ty += h;
         } else {
             tx = std::clamp<int64_t>(tx, 0, w - 1);
             ty = std::clamp<int64_t>(ty, 0, h - 1);
         }
-        const uint8_t* s = bm.at(static_cast<int>(tx), static_cast<int>(ty));
-        return packPixel(s[0], s[1], s[2], s[3]);
+        return loadTexel(bm.at(static_cast<int>(tx), static_cast<int>(ty)));
     };
-    for (int i = 0; i < length; ++i, u += du, v += dv) {
+    for (int i = 0; i < length; ++i) {
         int64_t ix = u >> kFraction, iy = v >> kFraction;
-        uint32_t px;
-        if (!smoothed_) {
-            if (ix >= 0 && ix < w && iy >= 0 && iy < h) {
-                const uint8_t* a = bm.at(static_cast<int>(ix), static_cast<int>(iy));
-                px = packPixel(a[0], a[1], a[2], a[3]);
-            } else {
-                px = texel(ix, iy);
-            }
+        if constexpr (!smoothed) {
+            out[i] = (ix >= 0 && ix < w && iy >= 0 && iy < h) ? loadTexel(bm.at(static_cast<int>(ix), static_cast<int>(iy)))
+                                                              : texel(ix, iy);
         } else {
             uint32_t wx = static_cast<uint32_t>((u >> (kFraction - 8)) & 255);
             uint32_t wy = static_cast<uint32_t>((v >> (kFraction - 8)) & 255);
@@ -284,34 +280,70 @@ void Paint::shadeBitmap(int x, int y, int length, uint32_t* out) const {
                 // Inside: the four texels are neighbours in memory.
                 const uint8_t* a = bm.at(static_cast<int>(ix), static_cast<int>(iy));
                 const uint8_t* c = a + static_cast<size_t>(w) * 4;
-                p00 = packPixel(a[0], a[1], a[2], a[3]);
-                p10 = packPixel(a[4], a[5], a[6], a[7]);
-                p01 = packPixel(c[0], c[1], c[2], c[3]);
-                p11 = packPixel(c[4], c[5], c[6], c[7]);
+                p00 = loadTexel(a);
+                p10 = loadTexel(a + 4);
+                p01 = loadTexel(c);
+                p11 = loadTexel(c + 4);
             } else {
+                // Past an edge, a repeating bitmap wraps to its other side (ix is at most one tile
+                // out, so one correction does); a clipped one repeats its edge texels.
                 p00 = texel(ix, iy);
                 p10 = texel(ix + 1, iy);
                 p01 = texel(ix, iy + 1);
                 p11 = texel(ix + 1, iy + 1);
             }
-            // Two channels per multiply: red and blue, then green and alpha, each 8.8 weighted.
-            auto lerp = [](uint32_t a, uint32_t b, uint32_t t) {
-                uint32_t rb = ((a & 0x00FF00FFu) * (256 - t) + (b & 0x00FF00FFu) * t) >> 8;
-                uint32_t ga = (((a >> 8) & 0x00FF00FFu) * (256 - t) + ((b >> 8) & 0x00FF00FFu) * t) >> 8;
-                return (rb & 0x00FF00FFu) | ((ga & 0x00FF00FFu) << 8);
-            };
-            px = lerp(lerp(p00, p10, wx), lerp(p01, p11, wx), wy);
+            out[i] = lerpPixel(lerpPixel(p00, p10, wx), lerpPixel(p01, p11, wx), wy);
         }
-        out[i] = cxformIdentity_ ? px : transformPixel(px, cxform_);
-        if (repeating_) {
-            // Advance here (the loop adds du and dv) so that the next position is back in the tile.
-            int64_t nu = u + du, nv = v + dv;
-            intoTile(nu, tileU);
-            intoTile(nv, tileV);
-            u = nu - du;
-            v = nv - dv;
+        u += du;
+        v += dv;
+        if constexpr (repeating) {
+            if (u >= tileU) u -= tileU;
+            else if (u < 0) u += tileU;
+            if (v >= tileV) v -= tileV;
+            else if (v < 0) v += tileV;
         }
     }
+}
+
+}  // namespace
+
+void Paint::shadeBitmap(int x, int y, int length, uint32_t* out) const {
+    const RgbaImage& bm = *bitmap_;
+    const int w = bm.width, h = bm.height;
+    Point p = inverse_.apply(Point{x + 0.5, y + 0.5});
+    // Bilinear sampling weighs the four texels around the point, whose centres sit at +0.5.
+    double offset = smoothed_ ? 0.5 : 0.0;
+    // Walk bitmap space in fixed point, fine enough that long spans land on the texels that sampling
+    // each pixel alone would. Positions beyond 2^30 texels and steps beyond 2^20 are clamped
+    // (sampling that far out or that coarsely shows nothing different), which keeps a walk across
+    // the widest target inside 64 bits.
+    double u0 = p.x - offset, v0 = p.y - offset;
+    if (repeating_) {
+        u0 = std::fmod(u0, double(w));
+        v0 = std::fmod(v0, double(h));
+    }
+    auto fixed = [](double d, double limit) -> int64_t {
+        if (!(d == d)) return 0;
+        return static_cast<int64_t>(std::clamp(d, -limit, limit) * double(int64_t(1) << kFraction));
+    };
+    int64_t u = fixed(u0, 1073741824.0), v = fixed(v0, 1073741824.0);
+    int64_t du = fixed(inverse_.a, 1048576.0), dv = fixed(inverse_.b, 1048576.0);
+    if (repeating_) {
+        // Kept within one tile: each step is reduced below a tile's size, so one correction after
+        // it brings the position back.
+        const int64_t tileU = int64_t(w) << kFraction, tileV = int64_t(h) << kFraction;
+        u = ((u % tileU) + tileU) % tileU;
+        v = ((v % tileV) + tileV) % tileV;
+        du %= tileU;
+        dv %= tileV;
+        if (smoothed_) sampleBitmap<true, true>(bm, u, v, du, dv, length, out);
+        else sampleBitmap<false, true>(bm, u, v, du, dv, length, out);
+    } else {
+        if (smoothed_) sampleBitmap<true, false>(bm, u, v, du, dv, length, out);
+        else sampleBitmap<false, false>(bm, u, v, du, dv, length, out);
+    }
+    if (!cxformIdentity_)
+        for (int i = 0; i < length; ++i) out[i] = transformPixel(out[i], cxform_);
 }
 
 }  // namespace swf::render

@@ -25,6 +25,10 @@ public:
     // False when the paint makes nothing visible (fully transparent, or a bitmap fill with no bitmap).
     bool visible() const { return visible_; }
 
+    // True when every pixel of a row gets the same colour (a solid, or a gradient that runs
+    // straight down), so a span can be painted with the colour of its first pixel.
+    bool rowUniform() const { return kind_ == Kind::Solid || rowUniform_; }
+
     // Pixels x .. x+length-1 of row y, sampled at pixel centres.
     void shadeSpan(int x, int y, int length, uint32_t* out) const;
 
@@ -37,6 +41,7 @@ private:
     uint32_t solid_ = 0;
     bool opaque_ = false;
     bool visible_ = false;
+    bool rowUniform_ = false;
 
     Matrix inverse_;  // target pixels to gradient space or to bitmap pixels
     GradientTable table_;

@@ -222,8 +222,7 @@ void SoftwareRenderer::fillPolygon(render::FillRule rule, const Destination& des
     if (dest.clip) clip = clip.intersected(dest.clipBounds);
     const size_t width = static_cast<size_t>(target_.width);
     IntRect drawn;
-    const bool solid = paint_.isSolid();
-    const uint32_t solidPixel = paint_.solidPixel();
+    const bool uniform = paint_.rowUniform();
     const bool opaque = paint_.opaque();
     rasterizer_.rasterize(polygon_, rule, clip, [&](int y, int x0, int x1, const uint8_t* coverage) {
         int length = x1 - x0;
@@ -233,16 +232,18 @@ void SoftwareRenderer::fillPolygon(render::FillRule rule, const Destination& des
             render::applyMaskSpan(spanCoverage_.data(), dest.clip + offset, length);
             coverage = spanCoverage_.data();
         }
+        uint32_t rowPixel = 0;
+        if (uniform && !dest.maskPlane) paint_.shadeSpan(x0, y, 1, &rowPixel);
         if (dest.maskPlane) {
             render::uniteMaskSpan(dest.maskPlane + offset, coverage, length);
         } else if (dest.accumulate) {
-            if (solid) std::fill_n(spanPixels_.data(), length, solidPixel);
+            if (uniform) std::fill_n(spanPixels_.data(), length, rowPixel);
             else paint_.shadeSpan(x0, y, length, spanPixels_.data());
             render::addSpan(dest.image->at(x0, y), spanPixels_.data(), coverage, length);
             auto& row = scratchRows_[static_cast<size_t>(y)];
             row = {std::min(row.first, x0), std::max(row.second, x1)};
-        } else if (solid) {
-            render::blendSolidSpan(dest.image->at(x0, y), solidPixel, coverage, length);
+        } else if (uniform) {
+            render::blendSolidSpan(dest.image->at(x0, y), rowPixel, coverage, length);
         } else {
             paint_.shadeSpan(x0, y, length, spanPixels_.data());
             render::blendSpan(dest.image->at(x0, y), spanPixels_.data(), coverage, length, opaque);

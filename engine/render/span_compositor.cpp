@@ -30,6 +30,28 @@ inline uint32_t over(uint32_t src, uint32_t dst) {
     return src + scalePixel(dst, 255 - pixelA(src));
 }
 
+// One past the end of the run of full coverage that starts at `i`: eight bytes at a time, since the
+// inside of a shape makes runs as long as the shape is wide.
+inline int fullRunEnd(const uint8_t* coverage, int i, int length) {
+    constexpr uint64_t kAllFull = ~uint64_t(0);
+    while (i + 8 <= length) {
+        uint64_t eight;
+        std::memcpy(&eight, coverage + i, 8);
+        if (eight != kAllFull) break;
+        i += 8;
+    }
+    while (i < length && coverage[i] == 255) ++i;
+    return i;
+}
+
+// Writes `count` copies of the pixel `v`, two at a time.
+inline void fillPixels(uint8_t* p, uint32_t v, int count) {
+    const uint64_t two = uint64_t(v) | (uint64_t(v) << 32);
+    int k = 0;
+    for (; k + 2 <= count; k += 2, p += 8) std::memcpy(p, &two, 8);
+    if (k < count) store(p, v);
+}
+
 }  // namespace
 
 void blendSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int length, bool opaque) {
@@ -37,8 +59,7 @@ void blendSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int l
     while (i < length) {
         uint32_t c = coverage[i];
         if (c == 255 && opaque) {
-            int end = i + 1;
-            while (end < length && coverage[end] == 255) ++end;
+            int end = fullRunEnd(coverage, i + 1, length);
             std::memcpy(dst + static_cast<size_t>(i) * 4, src + i, static_cast<size_t>(end - i) * 4);
             i = end;
             continue;
@@ -66,11 +87,10 @@ void blendSolidSpan(uint8_t* dst, uint32_t src, const uint8_t* coverage, int len
         }
         if (c == 255) {
             // Fully covered runs (the inside of a shape) are the bulk of the work: do them together.
-            int end = i + 1;
-            while (end < length && coverage[end] == 255) ++end;
+            int end = fullRunEnd(coverage, i + 1, length);
             uint8_t* p = dst + static_cast<size_t>(i) * 4;
             if (opaque) {
-                for (int k = i; k < end; ++k, p += 4) store(p, src);
+                fillPixels(p, src, end - i);
             } else {
                 const uint32_t keep = 255 - pixelA(src);
                 for (int k = i; k < end; ++k, p += 4) store(p, src + scalePixel(load(p), keep));
@@ -89,6 +109,11 @@ void addSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int len
         uint32_t c = coverage[i];
         if (c == 0) continue;
         uint32_t s = c == 255 ? src[i] : scalePixel(src[i], c);
+        if (load(dst) == 0) {
+            // The inside of a region, which no other region reaches: nothing to add to.
+            store(dst, s);
+            continue;
+        }
         for (int k = 0; k < 4; ++k) dst[k] = static_cast<uint8_t>(std::min(255u, dst[k] + ((s >> (8 * k)) & 255u)));
     }
 }

@@ -147,3 +147,39 @@ TEST(Painting, StaticTextDrawsGlyphsInItsColour) {
     EXPECT_EQ(pixelAt(*p, 35, 30), kWhite);  // the gap between them
     EXPECT_EQ(pixelAt(*p, 20, 45), kWhite);
 }
+
+TEST(Painting, TranslucentBitmapsBlendAndOpaqueOnesCover) {
+    // Opaque bitmaps are copied, not blended; a bitmap with one translucent pixel must still blend.
+    swfw::SwfWriter w(8, {0, 0, 100 * 20, 100 * 20}, 30);
+    w.setBackgroundColor(kWhite);
+    swf::RgbaImage opaque(4, 4), translucent(4, 4);
+    for (size_t i = 0; i < opaque.pixels.size(); i += 4) {
+        opaque.pixels[i] = 255;       // red
+        opaque.pixels[i + 3] = 255;
+        translucent.pixels[i + 2] = 255;  // blue at half alpha, but one opaque pixel
+        translucent.pixels[i + 3] = i == 0 ? 255 : 128;
+    }
+    w.defineBitsLossless(1, opaque, 5, true);
+    w.defineBitsLossless(2, translucent, 5, true);
+    for (uint16_t id : {uint16_t(1), uint16_t(2)}) {
+        swf::FillStyle fill;
+        fill.kind = swf::FillStyle::Kind::Bitmap;
+        fill.bitmapId = id;
+        fill.bitmapSmoothed = false;
+        fill.bitmapRepeating = false;
+        double left = id == 1 ? 0 : 50 * 20;
+        fill.bitmapMatrix = {250, 0, 0, 250, left, 0};  // each texel 12.5 px
+        w.defineShape(static_cast<uint16_t>(10 + id), swfw::rectangleShape({left, 0, left + 50 * 20, 50 * 20}, fill));
+        w.placeObject(place(id, static_cast<uint16_t>(10 + id)));
+    }
+    w.showFrame();
+    std::string error;
+    auto p = swf::Player::load(w.finish(false), error);
+    ASSERT_TRUE(p) << error;
+    EXPECT_EQ(pixelAt(*p, 20, 20), kRed);
+    swf::Rgba blended = pixelAt(*p, 80, 30);
+    EXPECT_NEAR(blended.r, 127, 2);
+    EXPECT_NEAR(blended.g, 127, 2);
+    EXPECT_EQ(blended.b, 255);
+    EXPECT_EQ(pixelAt(*p, 55, 5), (swf::Rgba{0, 0, 255, 255}));  // the one opaque texel
+}

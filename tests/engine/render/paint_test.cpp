@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <numbers>
+#include <vector>
 
 #include "engine/render/pixel_math.h"
 
@@ -46,6 +50,40 @@ TEST(Paint, LinearGradientRunsAcrossItsSquareAndSpreadsBeyond) {
     f.gradient.spread = SpreadMode::Reflect;
     p.setFill(f, toPixels, {});
     EXPECT_NEAR(pixelR(shade(p, 125, 0)), 191, 3);  // a quarter back down
+}
+
+TEST(Paint, OnlyAGradientRunningStraightDownIsOneColourPerRow) {
+    // A gradient turned a quarter turn runs down the screen: a row is one colour, the one the
+    // pixel-by-pixel walk gives everywhere along it.
+    FillStyle f;
+    f.kind = FillStyle::Kind::LinearGradient;
+    f.gradient = blackToWhite(SpreadMode::Pad);
+    const double s = 1080.0 * 20 / 32768, turn = std::numbers::pi / 2;
+    f.gradient.matrix = Matrix{std::cos(turn) * s, std::sin(turn) * s, -std::sin(turn) * s, std::cos(turn) * s, 960 * 20, 540 * 20};
+    Matrix toPixels = Matrix::scale(1 / 20.0, 1 / 20.0);
+    Paint p;
+    p.setFill(f, toPixels, {});
+    EXPECT_TRUE(p.rowUniform());
+    for (int y : {0, 300, 700, 1079}) {
+        std::vector<uint32_t> row(1920);
+        p.shadeSpan(0, y, 1920, row.data());
+        EXPECT_EQ(std::count(row.begin(), row.end(), row[0]), 1920) << y;
+    }
+    EXPECT_LT(pixelR(shade(p, 5, 100)), pixelR(shade(p, 5, 900)));
+
+    // Turned a little less, the colour drifts across a 1920-pixel row: not uniform.
+    const double slant = turn - 0.01;
+    f.gradient.matrix = Matrix{std::cos(slant) * s, std::sin(slant) * s, -std::sin(slant) * s, std::cos(slant) * s, 960 * 20, 540 * 20};
+    p.setFill(f, toPixels, {});
+    EXPECT_FALSE(p.rowUniform());
+    EXPECT_NE(shade(p, 0, 540), shade(p, 1919, 540));
+
+    // Solids are uniform; a later fill of another kind does not inherit the flag.
+    p.setSolid({1, 2, 3, 255}, {});
+    EXPECT_TRUE(p.rowUniform());
+    f.kind = FillStyle::Kind::RadialGradient;
+    p.setFill(f, toPixels, {});
+    EXPECT_FALSE(p.rowUniform());
 }
 
 TEST(Paint, RadialAndFocalGradientsMeasureFromTheirCentres) {
@@ -170,6 +208,14 @@ TEST(Paint, BitmapsSampleNearestOrBilinearClippedOrRepeating) {
     f.bitmapSmoothed = false;
     p.setFill(f, toPixels, invertRed);
     EXPECT_EQ(shade(p, 15, 5), packPixel(255, 255, 0, 255));
+
+    // Opacity comes from what the library learnt of the bitmap and from the transform's alpha.
+    EXPECT_FALSE(p.opaque());
+    f.bitmapOpaque = true;
+    p.setFill(f, toPixels, {});
+    EXPECT_TRUE(p.opaque());
+    p.setFill(f, toPixels, ColorTransform{1, 1, 1, 0.5f, 0, 0, 0, 0});
+    EXPECT_FALSE(p.opaque());
 
     f.bitmap = nullptr;  // an id that names no bitmap paints nothing
     p.setFill(f, toPixels, {});
