@@ -92,8 +92,17 @@ void blendSolidSpan(uint8_t* dst, uint32_t src, const uint8_t* coverage, int len
             if (opaque) {
                 fillPixels(p, src, end - i);
             } else {
+                // What lies below is often flat for long stretches: blend each new colour once.
                 const uint32_t keep = 255 - pixelA(src);
-                for (int k = i; k < end; ++k, p += 4) store(p, src + scalePixel(load(p), keep));
+                uint32_t below = load(p), blended = src + scalePixel(below, keep);
+                for (int k = i; k < end; ++k, p += 4) {
+                    uint32_t d = load(p);
+                    if (d != below) {
+                        below = d;
+                        blended = src + scalePixel(d, keep);
+                    }
+                    store(p, blended);
+                }
             }
             i = end;
             continue;
