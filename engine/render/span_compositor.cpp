@@ -25,6 +25,16 @@ inline uint32_t scalePixel(uint32_t p, uint32_t s) {
     return rb | ga;
 }
 
+// Per-channel sum clamped at 255, two channels per add: a channel that overflows into its ninth bit
+// turns that bit into a full byte.
+inline uint32_t addSaturated(uint32_t a, uint32_t b) {
+    uint32_t rb = (a & 0x00FF00FFu) + (b & 0x00FF00FFu);
+    uint32_t ga = ((a >> 8) & 0x00FF00FFu) + ((b >> 8) & 0x00FF00FFu);
+    rb |= (rb & 0x01000100u) - ((rb & 0x01000100u) >> 8);
+    ga |= (ga & 0x01000100u) - ((ga & 0x01000100u) >> 8);
+    return (rb & 0x00FF00FFu) | ((ga & 0x00FF00FFu) << 8);
+}
+
 inline uint32_t over(uint32_t src, uint32_t dst) {
     // Premultiplied source over destination; sums cannot exceed 255 per channel.
     return src + scalePixel(dst, 255 - pixelA(src));
@@ -118,12 +128,7 @@ void addSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int len
         uint32_t c = coverage[i];
         if (c == 0) continue;
         uint32_t s = c == 255 ? src[i] : scalePixel(src[i], c);
-        if (load(dst) == 0) {
-            // The inside of a region, which no other region reaches: nothing to add to.
-            store(dst, s);
-            continue;
-        }
-        for (int k = 0; k < 4; ++k) dst[k] = static_cast<uint8_t>(std::min(255u, dst[k] + ((s >> (8 * k)) & 255u)));
+        store(dst, addSaturated(load(dst), s));
     }
 }
 
