@@ -1,6 +1,7 @@
 #include "engine/render/gradient_table.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "engine/render/pixel_math.h"
@@ -31,6 +32,7 @@ void GradientTable::build(const Gradient& gradient, const ColorTransform& cxform
         return;
     }
     bool linear = gradient.interpolation == InterpolationMode::LinearRgb;
+    std::array<Rgba, 256> colors;
     for (int i = 0; i < 256; ++i) {
         // The colour comes from the first pair of neighbouring stops that spans i with a real
         // interval. Stops that share a ratio make a hard edge: a ratio shared at the very start or end
@@ -60,9 +62,21 @@ void GradientTable::build(const Gradient& gradient, const ColorTransform& cxform
             c = {mix(a->color.r, b->color.r), mix(a->color.g, b->color.g), mix(a->color.b, b->color.b),
                  static_cast<uint8_t>(std::lround(a->color.a + (b->color.a - a->color.a) * t))};
         }
-        c = cxform.apply(c);
+        colors[static_cast<size_t>(i)] = c;
+    }
+    // Where several stops share a ratio, all but the last show as bands one entry wide from that
+    // ratio on, in their order; the last starts the ramp that follows from the ratio itself.
+    for (size_t j = 0; j < stops.size();) {
+        size_t end = j + 1;
+        while (end < stops.size() && stops[end].ratio == stops[j].ratio) ++end;
+        for (size_t k = j; k + 1 < end && stops[j].ratio + (k - j) <= 255; ++k)
+            colors[stops[j].ratio + (k - j)] = stops[k].color;
+        j = end;
+    }
+    for (size_t i = 0; i < colors.size(); ++i) {
+        Rgba c = cxform.apply(colors[i]);
         if (c.a != 255) opaque_ = false;
-        entries_[static_cast<size_t>(i)] = premultiplied(c);
+        entries_[i] = premultiplied(c);
     }
 }
 

@@ -134,21 +134,31 @@ TEST(Paint, GradientInterpolationModesAndColourTransform) {
     EXPECT_FALSE(faded.opaque());
 }
 
-TEST(Paint, StopsSharingARatioMakeAHardEdge) {
+TEST(Paint, StopsSharingARatioShowAsBandsOneEntryWide) {
     const Rgba a{230, 82, 88, 255}, b{2, 128, 205, 255}, c{252, 77, 77, 255}, d{0, 82, 155, 255};
+    auto opaque = [](Rgba x) { return packPixel(x.r, x.g, x.b, 255); };
     Gradient g;
-    g.stops = {{0, a}, {0, b}, {255, c}, {255, d}};
+    g.stops = {{70, a}, {70, b}, {140, c}, {140, d}};
     GradientTable table;
     table.build(g, {});
-    // The real interval runs from b to c: its ends, not the twins outside it, colour 0 and 255.
-    EXPECT_EQ(table.at(0), packPixel(b.r, b.g, b.b, 255));
-    EXPECT_EQ(table.at(255), packPixel(c.r, c.g, c.b, 255));
-    g.stops = {{70, a}, {70, b}, {140, c}, {140, d}};
+    // The first of a pair takes the entry at the ratio; the ramp after it starts from the second as
+    // though it began at the ratio itself, and the band of the next pair lies on its end.
+    EXPECT_EQ(table.at(69), opaque(a));
+    EXPECT_EQ(table.at(70), opaque(a));
+    EXPECT_NEAR(pixelB(table.at(71)), b.b - (b.b - c.b) / 70.0, 1);
+    EXPECT_NEAR(pixelB(table.at(105)), (b.b + c.b) / 2.0, 1);
+    EXPECT_EQ(table.at(140), opaque(c));
+    EXPECT_EQ(table.at(141), opaque(d));
+    EXPECT_EQ(table.at(255), opaque(d));
+
+    // Three stops at one ratio make two bands; a group at the very end has room for its first only.
+    const Rgba black{0, 0, 0, 255}, white{255, 255, 255, 255};
+    g.stops = {{0, black}, {100, a}, {100, b}, {100, c}, {255, white}, {255, d}};
     table.build(g, {});
-    EXPECT_EQ(table.at(69), packPixel(a.r, a.g, a.b, 255));
-    EXPECT_EQ(table.at(70), packPixel(b.r, b.g, b.b, 255));
-    EXPECT_EQ(table.at(140), packPixel(c.r, c.g, c.b, 255));
-    EXPECT_EQ(table.at(141), packPixel(d.r, d.g, d.b, 255));
+    EXPECT_EQ(table.at(100), opaque(a));
+    EXPECT_EQ(table.at(101), opaque(b));
+    EXPECT_NEAR(pixelG(table.at(102)), c.g + (255 - c.g) * 2 / 155.0, 1);
+    EXPECT_EQ(table.at(255), opaque(white));
 }
 
 TEST(Paint, SolidColourTransformAppliesToStraightColourThenPremultiplies) {
