@@ -162,10 +162,17 @@ Value beginFill(Machine& m, Object* o, std::vector<Value>& a) {
 
 Value beginGradientFill(Machine& m, Object* o, std::vector<Value>& a) {
     Clip* c = clipOf(o);
-    if (!c || a.size() < 5) return Value();
+    if (!c) return Value();
+    // Without a type the call ends the fill, as beginFill() does; any other call that cannot make a
+    // gradient (an unknown type, too few or too many arguments) leaves the fill as it was.
+    if (a.empty() || a[0].isUndefined()) {
+        c->endFill();
+        return Value();
+    }
+    if (a.size() < 5 || a.size() > 8) return Value();
     GradientFillValues g;
     std::string type = m.toString(a[0]);
-    if (type != "radial" && type != "linear") return Value();  // an unknown type: the call does nothing
+    if (type != "radial" && type != "linear") return Value();
     g.radial = type == "radial";
     Object *colors = a[1].object(), *alphas = a[2].object(), *ratios = a[3].object(), *mx = a[4].object();
     // Lists that do not match (or say nothing) make the call do nothing.
@@ -174,9 +181,13 @@ Value beginGradientFill(Machine& m, Object* o, std::vector<Value>& a) {
         colors->elements.size() != ratios->elements.size())
         return Value();
     size_t n = std::min(colors->elements.size(), size_t(15));
-    for (size_t i = 0; i < n; ++i)
-        g.stops.push_back(GradientStop{rgbArg(m, colors->elements[i]), alphaArg(m, alphas->elements[i]),
-                                       std::max(0.0, std::min(255.0, m.toNumber(ratios->elements[i])))});
+    for (size_t i = 0; i < n; ++i) {
+        // Ratios count in whole steps (a fraction is dropped, NaN is 0); one outside 0..255 spoils the call.
+        double ratio = m.toNumber(ratios->elements[i]);
+        ratio = std::isnan(ratio) ? 0 : std::trunc(ratio);
+        if (ratio < 0 || ratio > 255) return Value();
+        g.stops.push_back(GradientStop{rgbArg(m, colors->elements[i]), alphaArg(m, alphas->elements[i]), ratio});
+    }
     std::string spread = a.size() > 5 ? m.toString(a[5]) : "";
     g.spread = spread == "reflect" ? 1 : spread == "repeat" ? 2 : 0;
     g.linearRgb = a.size() > 6 && m.toString(a[6]) == "linearRGB";

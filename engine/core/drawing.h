@@ -28,7 +28,9 @@ public:
 
     // The paths drawn so far, with an open fill closed as endFill would close it.
     const ShapePaths& paths() const;
-    bool empty() const { return layers_.empty() && !fill_ && stroke_.empty(); }
+    bool empty() const {
+        return layers_.empty() && !fill_ && stroke_.empty() && !(strokeContourOpen_ && line_ && !strokeContour_.segments.empty());
+    }
     bool overflowed() const { return overflowed_; }
 
 private:

@@ -89,7 +89,29 @@ TEST_F(MachineTest, DrawingApiReachesTheClip) {
     a.push({"linear", 5}).push({"_root"}).op(GetVariable).push({"beginGradientFill"}).op(CallMethod).op(Pop);
     run(a);
     EXPECT_EQ(host.root.log, (Lines{"lineStyle 2 16711680 100", "beginFill 65280 50", "moveTo 0 0", "lineTo 10 0",
-                                    "curveTo 10 10", "endFill", "linear 2 50.000000"}));
+                                    "curveTo 10 10", "endFill", "linear 2 50.000000 0,255"}));
+}
+
+TEST_F(MachineTest, GradientFillsThatCannotBeMadeAreIgnoredAndNoTypeEndsTheFill) {
+    // beginGradientFill(type, [0, 0xffffff], [100, 100], [first, second], {}, then `extra` arguments)
+    auto call = [](Asm& a, PushItem type, PushItem first, PushItem second, int extra = 0) {
+        for (int i = 0; i < extra; ++i) a.push({"pad"});
+        a.push({0}).op(InitObject);
+        a.push({second, first, 2}).op(InitArray).push({100.0, 100.0, 2}).op(InitArray).push({0xffffff, 0.0, 2}).op(InitArray);
+        a.push({type, 5 + extra}).push({"_root"}).op(GetVariable).push({"beginGradientFill"}).op(CallMethod).op(Pop);
+    };
+    Asm a;
+    call(a, "radial", -0.99, 255.9);      // fractions are dropped: 0 and 255
+    call(a, "linear", "NaN", 200.0);      // a ratio that is no number counts as 0
+    call(a, "linear", -1.0, 255.0);       // out of range: ignored
+    call(a, "linear", 0.0, 256.0);        // out of range: ignored
+    call(a, "LINEAR", 0.0, 255.0);        // types are case-sensitive: ignored
+    call(a, "linear", 0.0, 255.0, 4);     // nine arguments: ignored
+    call(a, "linear", 0.0, 255.0, 3);     // eight (spread, interpolation, focal point) are fine
+    call(a, Null{}, 0.0, 255.0);          // null type: ignored
+    call(a, Undef{}, 0.0, 255.0);         // no type: the fill ends
+    run(a);
+    EXPECT_EQ(host.root.log, (Lines{"radial 2 0.000000 0,255", "linear 2 0.000000 0,200", "linear 2 0.000000 0,255", "endFill"}));
 }
 
 TEST_F(MachineTest, ColorObjectSetsTheTransform) {

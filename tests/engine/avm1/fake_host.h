@@ -85,8 +85,10 @@ public:
     }
     void beginFill(uint32_t rgb, double a) override { log.push_back("beginFill " + std::to_string(rgb) + " " + std::to_string(int(a))); }
     void beginGradientFill(const GradientFillValues& g) override {
+        std::string ratios;
+        for (const GradientStop& stop : g.stops) ratios += (ratios.empty() ? " " : ",") + std::to_string(int(stop.ratio));
         log.push_back(std::string(g.radial ? "radial " : "linear ") + std::to_string(g.stops.size()) + " " +
-                      std::to_string(g.matrix[4]));
+                      std::to_string(g.matrix[4]) + ratios);
     }
     void endFill() override { log.push_back("endFill"); }
     void moveTo(double x, double y) override { log.push_back("moveTo " + std::to_string(int(x)) + " " + std::to_string(int(y))); }

@@ -63,6 +63,23 @@ TEST(Drawing, AnOpenFillShowsClosedAndClearEmpties) {
     EXPECT_TRUE(d.paths().layers.empty());
     d.lineTo(5, 5);  // no fill and no line style: nothing is drawn
     EXPECT_TRUE(d.paths().layers.empty());
+    EXPECT_TRUE(d.empty());
+}
+
+TEST(Drawing, LinesWithoutAFillShowWhileTheirPathIsStillOpen) {
+    // Outlines only, never ended by a move or a new style: what a clip shows must still hold them.
+    swf::Drawing d;
+    d.lineStyle(line(160));
+    d.moveTo(10, 10);
+    d.lineTo(20, 10);
+    d.lineTo(20, 90);
+    d.endFill();  // no fill is open: changes nothing
+    EXPECT_FALSE(d.empty());
+    const swf::ShapePaths& p = d.paths();
+    ASSERT_EQ(p.layers.size(), 1u);
+    EXPECT_TRUE(p.layers[0].fills.empty());
+    ASSERT_EQ(p.layers[0].strokes.size(), 1u);
+    EXPECT_DOUBLE_EQ(p.bounds.xMax, 20 * 20 + 80);
 }
 
 TEST(Drawing, GrowthStopsAtTheLimitAndBadCoordinatesStayFinite) {
