@@ -31,7 +31,7 @@ void gotoFrame(Machine& m, Clip* c, const Value& frame, bool play) {
     }
     std::string s = m.toString(frame);
     double n = stringToNumber(s, false);
-    if (std::isfinite(n)) c->gotoFrame(int(n), play);
+    if (std::isfinite(n)) c->gotoFrame(toClampedInt(n), play);
     else c->gotoLabel(s, play);
 }
 

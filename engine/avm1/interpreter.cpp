@@ -117,10 +117,7 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         return (std::isnan(d) && legacyNaNIsZero(version_)) ? 0.0 : d;
     };
     auto popArgs = [&](std::vector<Value>& args) {
-        double n = toNumber(pop(f));
-        size_t count = std::isfinite(n) && n > 0 ? size_t(n) : 0;
-        size_t available = stack_.size() - f.stackBase;
-        if (count > available) count = available;
+        size_t count = toCount(toNumber(pop(f)), stack_.size() - f.stackBase);
         args.resize(count);
         for (size_t i = 0; i < count; ++i) args[i] = pop(f);
     };
@@ -405,11 +402,11 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
             }
             if (!c) break;
             double n = stringToNumber(s, false);
-            if (std::isfinite(n)) c->gotoFrame(int(n) + bias, play);
+            if (std::isfinite(n)) c->gotoFrame(toClampedInt(n + bias), play);
             else c->gotoLabel(s, play);
         } else if (c) {
             double n = toNumber(fr);
-            if (std::isfinite(n)) c->gotoFrame(int(n) + bias, play);
+            if (std::isfinite(n)) c->gotoFrame(toClampedInt(n + bias), play);
         }
         break;
     }
@@ -545,8 +542,7 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         break;
     }
     case 0x43: {
-        double n = toNumber(pop(f));
-        size_t count = std::isfinite(n) && n > 0 ? size_t(n) : 0;
+        size_t count = toCount(toNumber(pop(f)), stack_.size() - f.stackBase);
         Object* o = newObject();
         for (size_t i = 0; i < count && stack_.size() > f.stackBase; ++i) {
             Value v = pop(f);

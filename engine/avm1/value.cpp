@@ -1,9 +1,11 @@
 #include "engine/avm1/value.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 namespace swf::avm1 {
 
@@ -119,6 +121,16 @@ int32_t toInt32(double n) {
     double m = std::fmod(std::trunc(n), 4294967296.0);
     if (m < 0) m += 4294967296.0;
     return int32_t(uint32_t(m));
+}
+
+size_t toCount(double n, size_t limit) {
+    if (!(n >= 1)) return 0;
+    return n >= double(limit) ? limit : size_t(n);
+}
+
+int toClampedInt(double n) {
+    if (std::isnan(n)) return 0;
+    return int(std::clamp(std::trunc(n), double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max())));
 }
 
 }  // namespace swf::avm1

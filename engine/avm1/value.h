@@ -57,4 +57,10 @@ double legacyStringToNumber(const std::string& s);
 // ToInt32 of the language: wraps modulo 2^32, NaN and the infinities give 0.
 int32_t toInt32(double n);
 
+// A count taken from a number: NaN and anything below 1 give 0, and it is no more than `limit`.
+size_t toCount(double n, size_t limit);
+
+// A number truncated to an int and held within int's range; NaN gives 0.
+int toClampedInt(double n);
+
 }  // namespace swf::avm1

@@ -22,7 +22,8 @@ struct ColorTransform {
                aAdd == 0;
     }
 
-    static uint8_t clampChannel(float v) { return static_cast<uint8_t>(std::clamp(v, 0.0f, 255.0f) + 0.0f); }
+    // NaN (from transforms multiplied out of range) counts as 0.
+    static uint8_t clampChannel(float v) { return v > 0 ? static_cast<uint8_t>(std::min(v, 255.0f)) : 0; }
 
     Rgba apply(Rgba c) const {
         return {clampChannel(c.r * rMul + rAdd), clampChannel(c.g * gMul + gAdd), clampChannel(c.b * bMul + bAdd),

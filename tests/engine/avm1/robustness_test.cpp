@@ -1,4 +1,5 @@
 // Malformed and hostile action bytes: the machine reports, stops the script and goes on.
+#include <limits>
 #include <random>
 
 #include "tests/engine/avm1/machine_fixture.h"
@@ -24,6 +25,20 @@ TEST_F(MachineTest, TruncatedRecordsAndWildJumps) {
     Asm next;
     next.push({"alive"}).trace();
     EXPECT_EQ(run(next), (Lines{"alive"}));
+}
+
+TEST_F(MachineTest, HugeCountsAndFrameNumbersAreHeldInRange) {
+    // Counts and frame numbers far beyond any integer type are taken as the most there can be.
+    Asm a;
+    a.push({"x", 1e300}).op(0x42).op(0x1D);              // InitArray with a count of 1e300
+    a.push({"k", "v", 1e30}).op(0x43).op(0x1D);          // InitObject claiming 1e30 pairs
+    a.push({1.0, 2.0, -1e300}).op(0x42).op(Pop);         // a negative count makes an empty array
+    a.push({1e300}).record(0x9F, {0});                   // GotoFrame2 to frame 1e300
+    a.push({-1e300}).record(0x9F, {0});
+    a.push({"alive"}).trace();
+    EXPECT_EQ(run(a), (Lines{"alive"}));
+    EXPECT_EQ(host.root.log, (Lines{"goto " + std::to_string(std::numeric_limits<int>::max()),
+                                    "goto " + std::to_string(std::numeric_limits<int>::min())}));
 }
 
 TEST_F(MachineTest, RandomBytesNeverCrashOrHang) {
