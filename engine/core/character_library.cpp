@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/core/fallback_font.h"
 #include "engine/parse/bitmap_decoder.h"
 #include "engine/paths/morph_shape.h"
 #include "engine/paths/shape_paths.h"
@@ -38,14 +39,12 @@ const ShapePaths* CharacterLibrary::morph(uint16_t id, uint16_t ratio) {
     return &morphs_.emplace(key, std::move(paths)).first->second;
 }
 
-const ShapePaths* CharacterLibrary::glyph(uint16_t fontId, uint32_t index) {
-    auto key = std::make_pair(fontId, index);
-    auto it = glyphs_.find(key);
-    if (it != glyphs_.end()) return &it->second;
-    const Font* font = movie_->findAs<Font>(fontId);
-    if (!font || index >= font->glyphs.size()) return nullptr;
-    // A glyph's records select fill style 1, which the font does not store: it is the text colour.
-    Shape glyphShape = font->glyphs[index];
+namespace {
+
+// A glyph's records select fill style 1, which the font does not store: it is the text colour, so the
+// glyph is filled in white and coloured by its caller.
+ShapePaths whiteGlyphPaths(const Font& font, uint32_t index) {
+    Shape glyphShape = font.glyphs[index];
     FillStyle white;
     white.color = {255, 255, 255, 255};
     glyphShape.fillStyles = {white};
@@ -57,7 +56,25 @@ const ShapePaths* CharacterLibrary::glyph(uint16_t fontId, uint32_t index) {
         }
         if (r.hasLine) r.line = 0;
     }
-    return &glyphs_.emplace(key, buildShapePaths(glyphShape)).first->second;
+    return buildShapePaths(glyphShape);
+}
+
+}  // namespace
+
+const ShapePaths* CharacterLibrary::glyph(uint16_t fontId, uint32_t index) {
+    auto key = std::make_pair(fontId, index);
+    auto it = glyphs_.find(key);
+    if (it != glyphs_.end()) return &it->second;
+    const Font* font = movie_->findAs<Font>(fontId);
+    if (!font || index >= font->glyphs.size()) return nullptr;
+    return &glyphs_.emplace(key, whiteGlyphPaths(*font, index)).first->second;
+}
+
+const ShapePaths* CharacterLibrary::fallbackGlyph(uint32_t index) {
+    auto it = fallbackGlyphs_.find(index);
+    if (it != fallbackGlyphs_.end()) return &it->second;
+    if (index >= fallbackFont().glyphs.size()) return nullptr;
+    return &fallbackGlyphs_.emplace(index, whiteGlyphPaths(fallbackFont(), index)).first->second;
 }
 
 BitmapRef CharacterLibrary::bitmap(uint16_t id) {

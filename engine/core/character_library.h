@@ -28,6 +28,8 @@ public:
     // One glyph of a font filled in opaque white (callers colour it with a colour transform), in the
     // font's glyph units; null when the font or glyph does not exist.
     const ShapePaths* glyph(uint16_t fontId, uint32_t index);
+    // The same for a glyph of the font that stands in for device fonts.
+    const ShapePaths* fallbackGlyph(uint32_t index);
     BitmapRef bitmap(uint16_t id);
 
     // Lines about characters that could not be made, each reported once.
@@ -42,6 +44,7 @@ private:
     std::map<uint16_t, ShapePaths> shapes_;
     std::map<std::pair<uint16_t, uint16_t>, ShapePaths> morphs_;
     std::map<std::pair<uint16_t, uint32_t>, ShapePaths> glyphs_;
+    std::map<uint32_t, ShapePaths> fallbackGlyphs_;
     std::map<uint16_t, BitmapRef> bitmaps_;  // null entries: failed once, not retried
     std::map<uint16_t, bool> opaqueBitmaps_;  // decoded bitmaps whose every pixel has alpha 255
     std::vector<std::string> warnings_;

@@ -148,8 +148,13 @@ void StagePainter::paintEditText(const DisplayObject& obj, const Matrix& toPixel
         changed.html = false;
         text = &changed;
     }
-    for (const PlacedGlyph& g : layoutEditText(*text, library_.movie()))
-        paintGlyph(g.fontId, g.index, toPixels * g.glyphToText, g.color, cx);
+    for (const PlacedGlyph& g : layoutEditText(*text, library_.movie())) {
+        if (!g.fallback) {
+            paintGlyph(g.fontId, g.index, toPixels * g.glyphToText, g.color, cx);
+        } else if (const ShapePaths* glyph = library_.fallbackGlyph(g.index)) {
+            renderer_.drawShape(*glyph, toPixels * g.glyphToText, cx * tint(g.color));
+        }
+    }
 }
 
 std::vector<Filter> StagePainter::scaledFilters(const std::vector<Filter>& filters) const {

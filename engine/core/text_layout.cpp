@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/core/fallback_font.h"
+
 namespace swf {
 
 namespace {
@@ -75,9 +77,10 @@ std::string visibleText(const EditText& text) {
 
 std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie) {
     std::vector<PlacedGlyph> out;
-    if (!text.fontId || !text.initialText || text.initialText->empty()) return out;
-    const Font* font = movie.findAs<Font>(*text.fontId);
-    if (!font || font->glyphs.empty() || font->emSquare <= 0) return out;
+    if (!text.initialText || text.initialText->empty()) return out;
+    const Font* font = text.fontId ? movie.findAs<Font>(*text.fontId) : nullptr;
+    const bool fallback = !font || font->glyphs.empty() || font->emSquare <= 0;
+    if (fallback) font = &fallbackFont();
     double scale = text.fontHeight / font->emSquare;
     double ascent = font->layout ? font->layout->ascent * scale : text.fontHeight * 0.8;
     double descent = font->layout ? font->layout->descent * scale : text.fontHeight * 0.2;
@@ -107,7 +110,7 @@ std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie
             lastSpace = 0;
             continue;
         }
-        int index = glyphIndex(*font, code);
+        int index = fallback ? static_cast<int>(fallbackGlyphIndex(code)) : glyphIndex(*font, code);
         double adv = index >= 0 ? advanceOf(index) : text.fontHeight * 0.3;
         Line& line = lines.back();
         if (text.wordWrap && x + adv > maxWidth && lastSpace > 0 && code != ' ') {
@@ -137,8 +140,9 @@ std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie
         else if (text.align == 2) offset = (maxWidth - line.width) / 2;
         for (auto [index, gx] : line.glyphs) {
             PlacedGlyph g;
-            g.fontId = *text.fontId;
+            g.fontId = text.fontId.value_or(0);
             g.index = static_cast<uint32_t>(index);
+            g.fallback = fallback;
             g.glyphToText = Matrix::translate(left + offset + gx, y) * Matrix::scale(scale, scale);
             g.color = color;
             out.push_back(g);

@@ -183,3 +183,28 @@ TEST(Painting, TranslucentBitmapsBlendAndOpaqueOnesCover) {
     EXPECT_EQ(blended.b, 255);
     EXPECT_EQ(pixelAt(*p, 55, 5), (swf::Rgba{0, 0, 255, 255}));  // the one opaque texel
 }
+
+TEST(Painting, DeviceFontTextIsDrawnWithTheFallbackFont) {
+    // A field that asks for a system font (one without outlines, or no font at all) still shows its
+    // text, in its colour, with narrow glyphs taking less room than wide ones.
+    for (bool namedFont : {true, false}) {
+        MovieBuilder b;
+        swf::Font sans;
+        sans.version = 3;
+        sans.name = "_sans";
+        b.movie->characters[5] = {5, 75, sans};
+        swf::EditText field;
+        field.bounds = {0, 0, 2000, 2000};
+        if (namedFont) field.fontId = 5;
+        field.fontHeight = 1600;  // 80 px
+        field.color = kBlue;
+        field.initialText = "I-";
+        b.movie->characters[6] = {6, 37, field};
+        b.main() = timeline({{place(1, 6)}});
+        auto p = b.player();
+        EXPECT_EQ(pixelAt(*p, 12, 60), kBlue) << namedFont;   // the stem of the I
+        EXPECT_EQ(pixelAt(*p, 25, 60), kWhite) << namedFont;  // after it
+        EXPECT_EQ(pixelAt(*p, 35, 58), kBlue) << namedFont;   // the dash, right after the narrow I
+        EXPECT_EQ(pixelAt(*p, 35, 40), kWhite) << namedFont;  // above the dash
+    }
+}
