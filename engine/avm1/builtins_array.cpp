@@ -42,8 +42,8 @@ size_t position(Machine& m, const Value& v, size_t size, size_t otherwise) {
 std::string joinElements(Machine& m, Object* a, const std::string& sep) {
     std::string out;
     for (size_t i = 0; i < a->elements.size(); ++i) {
-        if (i) out += sep;
-        out += m.toString(a->elements[i]);
+        if (i) appendLimited(out, sep);
+        appendLimited(out, m.toString(a->elements[i]));
     }
     return out;
 }

@@ -143,7 +143,7 @@ Value toUpperCase(Machine& m, Object* o, std::vector<Value>&) {
 
 Value concatFn(Machine& m, Object* o, std::vector<Value>& args) {
     std::string s = self(m, o);
-    for (const Value& v : args) s += m.toString(v);
+    for (const Value& v : args) appendLimited(s, m.toString(v));
     return Value(s);
 }
 

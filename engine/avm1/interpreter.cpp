@@ -282,7 +282,9 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
     }
     case 0x21: {
         std::string b = toString(pop(f));
-        pushv(Value(toString(pop(f)) + b));
+        std::string joined = toString(pop(f));
+        appendLimited(joined, b);
+        pushv(Value(std::move(joined)));
         break;
     }
     case 0x18: {
@@ -436,8 +438,13 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
     case 0x47: {
         Value bv = pop(f), xv = pop(f);
         Value x = toPrimitive(xv), b = toPrimitive(bv);
-        if (x.isString() || b.isString()) pushv(Value(toString(x) + toString(b)));
-        else pushv(Value(toNumber(x) + toNumber(b)));
+        if (x.isString() || b.isString()) {
+            std::string joined = toString(x);
+            appendLimited(joined, toString(b));
+            pushv(Value(std::move(joined)));
+        } else {
+            pushv(Value(toNumber(x) + toNumber(b)));
+        }
         break;
     }
     case 0x48: {

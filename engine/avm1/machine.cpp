@@ -99,6 +99,13 @@ void Machine::runActions(const ActionCode& code, Clip* clip) {
     if (top) callDepth_ = 0;
 }
 
+void appendLimited(std::string& out, const std::string& piece) {
+    if (piece.size() > kMaxStringLength - out.size())
+        throw ScriptAbort{"a string longer than " + std::to_string(kMaxStringLength) +
+                          " characters was being made; the script was stopped."};
+    out += piece;
+}
+
 Value Machine::call(const Value& fnValue, Object* self, std::vector<Value> args, Object* home) {
     Object* fn = fnValue.object();
     if (!fn || !fn->isFunction()) return Value();

@@ -29,6 +29,13 @@ struct ScriptAbort {
     std::string message;
 };
 
+// No string longer than this is made: a script that keeps doubling a string would otherwise take
+// all the memory there is long before any time limit stopped it.
+constexpr size_t kMaxStringLength = 16 * 1024 * 1024;
+
+// out += piece, stopping the script (ScriptAbort) when the result would pass kMaxStringLength.
+void appendLimited(std::string& out, const std::string& piece);
+
 struct Limits {
     int maxCallDepth = 256;            // nested function calls
     double maxSecondsPerScript = 5.0;  // wall time of one top-level script

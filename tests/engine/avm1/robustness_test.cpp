@@ -41,6 +41,28 @@ TEST_F(MachineTest, HugeCountsAndFrameNumbersAreHeldInRange) {
                                     "goto " + std::to_string(std::numeric_limits<int>::min())}));
 }
 
+TEST_F(MachineTest, AStringThatKeepsDoublingStopsTheScript) {
+    // Each doubling takes two actions; memory, not time, would run out first.
+    Asm a;
+    a.push({"s", "0123456789abcdef"}).op(0x1D);
+    for (int i = 0; i < 30; ++i) a.push({"s"}).get("s").get("s").op(0x47).op(0x1D);
+    a.push({"not reached"}).trace();
+    EXPECT_EQ(run(a), Lines{});
+    ASSERT_FALSE(host.warnings.empty());
+    EXPECT_NE(host.warnings.back().find("string longer than"), std::string::npos);
+    // Joining and concatenating are held to the same length; the machine goes on afterwards.
+    Asm join;
+    join.push({"t", "0123456789abcdef"}).op(0x1D);
+    for (int i = 0; i < 30; ++i) join.push({"t"}).get("t").push({1}).get("t").push({"concat"}).op(0x52).op(0x1D);
+    const size_t warned = host.warnings.size();
+    EXPECT_EQ(run(join), Lines{});
+    ASSERT_EQ(host.warnings.size(), warned + 1);
+    EXPECT_NE(host.warnings.back().find("string longer than"), std::string::npos);
+    Asm next;
+    next.push({"alive"}).trace();
+    EXPECT_EQ(run(next), (Lines{"alive"}));
+}
+
 TEST_F(MachineTest, RandomBytesNeverCrashOrHang) {
     Limits limits;
     limits.maxActionsPerScript = 20000;
