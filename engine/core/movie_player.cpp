@@ -143,6 +143,9 @@ void MoviePlayer::setTraceHandler(std::function<void(const std::string&)> h) { s
 void MoviePlayer::setViewport(int width, int height, const ViewOptions& options) {
     viewportWidth_ = std::max(0, width);
     viewportHeight_ = std::max(0, height);
+    // The host's quality is the movie's until a script changes it; a later change by the host wins
+    // again, but a viewport that only changes size keeps what the script chose.
+    if (options.quality != view_.quality) scripts_->setQuality(options.quality);
     view_ = options;
 }
 
@@ -163,6 +166,7 @@ void MoviePlayer::render(Renderer& renderer) {
     start();
     Rgba bg = view_.background.value_or(background_);
     bg.a = 255;
+    renderer.setQuality(scripts_->quality());
     renderer.beginFrame(bg);
     Matrix m = stageToPixels();
     StagePainter painter(library_, renderer);

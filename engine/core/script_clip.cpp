@@ -139,7 +139,10 @@ double ScriptClip::number(avm1::ClipProperty p) {
     case P::CurrentFrame: return clip_->frame + 1;
     case P::TotalFrames:
     case P::FramesLoaded: return frameCount(*clip_);
-    case P::HighQuality: return 1;
+    case P::HighQuality: {
+        Quality q = runner_.quality();
+        return q == Quality::Low ? 0 : q == Quality::Best ? 2 : 1;
+    }
     case P::FocusRect: return 1;
     case P::SoundBufTime: return 5;
     case P::XMouse:
@@ -164,7 +167,14 @@ std::string ScriptClip::text(avm1::ClipProperty p) {
             path = "." + c->owner->name + path;
         return "_level0" + path;
     }
-    case P::Quality: return "HIGH";
+    case P::Quality:
+        switch (runner_.quality()) {
+        case Quality::Low: return "LOW";
+        case Quality::Medium: return "MEDIUM";
+        case Quality::High: return "HIGH";
+        case Quality::Best: return "BEST";
+        }
+        return "HIGH";
     case P::Url: return "file:///movie.swf";
     default: return "";
     }
@@ -215,6 +225,10 @@ void ScriptClip::setNumber(avm1::ClipProperty p, double v) {
     case P::Visible:
         if (o) o->visible = !(v == 0 || std::isnan(v));
         break;
+    case P::HighQuality:
+        // 0 low, 1 high, 2 best: the older switch for the same movie-wide quality.
+        runner_.setQuality(v <= 0 ? Quality::Low : v >= 2 ? Quality::Best : Quality::High);
+        break;
     case P::Width:
     case P::Height: {
         Rect local = localBounds();
@@ -231,6 +245,15 @@ void ScriptClip::setNumber(avm1::ClipProperty p, double v) {
 
 void ScriptClip::setText(avm1::ClipProperty p, const std::string& v) {
     if (p == avm1::ClipProperty::Name && object()) object()->name = v;
+    if (p == avm1::ClipProperty::Quality) {
+        // The movie-wide quality, by name in any case; other names leave it as it was.
+        std::string name = v;
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
+        if (name == "LOW") runner_.setQuality(Quality::Low);
+        else if (name == "MEDIUM") runner_.setQuality(Quality::Medium);
+        else if (name == "HIGH") runner_.setQuality(Quality::High);
+        else if (name == "BEST") runner_.setQuality(Quality::Best);
+    }
 }
 
 avm1::Clip* ScriptClip::parent() {

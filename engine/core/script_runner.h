@@ -18,6 +18,7 @@
 #include "engine/core/character_library.h"
 #include "engine/core/script_clip.h"
 #include "engine/core/timeline_player.h"
+#include "engine/render/renderer.h"
 
 namespace swf {
 
@@ -78,6 +79,10 @@ public:
     CharacterLibrary& library() { return library_; }
     TimelinePlayer& timeline() { return timeline_; }
     Point mouse() const { return mouse_; }
+
+    // The movie's drawing quality: the host sets it, and so may scripts (_quality, _highquality).
+    Quality quality() const { return quality_; }
+    void setQuality(Quality q) { quality_ = q; }
 
 private:
     struct Job {
@@ -144,6 +149,7 @@ private:
     int framesSinceCollect_ = 0;
     size_t heapAfterCollect_ = 0;
     Point mouse_;
+    Quality quality_ = Quality::High;
     bool mouseIsDown_ = false;
     ScriptClip* pointerTarget_ = nullptr;
     std::set<int> keysDown_;

@@ -101,7 +101,7 @@ void Paint::setFill(const FillStyle& fill, const Matrix& toPixels, const ColorTr
             inverse_ = m.inverted();
             bitmap_ = fill.bitmap.get();
             repeating_ = fill.bitmapRepeating;
-            smoothed_ = fill.bitmapSmoothed;
+            smoothed_ = fill.bitmapSmoothed && smoothingAllowed_;
             cxform_ = cxform;
             cxformIdentity_ = cxform.isIdentity();
             // Blends of opaque texels stay opaque; the colour transform decides alpha on its own.

@@ -25,6 +25,9 @@ public:
     // False when the paint makes nothing visible (fully transparent, or a bitmap fill with no bitmap).
     bool visible() const { return visible_; }
 
+    // Whether bitmap fills may be smoothed at all (they are not at low quality); on by default.
+    void setSmoothing(bool allowed) { smoothingAllowed_ = allowed; }
+
     // True when every pixel of a row gets the same colour (a solid, or a gradient that runs
     // straight down), so a span can be painted with the colour of its first pixel.
     bool rowUniform() const { return kind_ == Kind::Solid || rowUniform_; }
@@ -49,7 +52,7 @@ private:
     double focal_ = 0;
 
     const RgbaImage* bitmap_ = nullptr;
-    bool repeating_ = false, smoothed_ = false;
+    bool repeating_ = false, smoothed_ = false, smoothingAllowed_ = true;
     ColorTransform cxform_;
     bool cxformIdentity_ = true;
 };

@@ -42,6 +42,10 @@ public:
     virtual void pushLayer(BlendMode mode, const std::vector<Filter>& filters,
                            const ColorTransform& layerTransform = {}) = 0;
     virtual void popLayer() = 0;
+
+    // Drawing quality for the frames that follow. Low draws edges without anti-aliasing and bitmaps
+    // without smoothing, as Flash does at low quality; the others draw everything smoothly.
+    virtual void setQuality(Quality quality) = 0;
 };
 
 }  // namespace swf

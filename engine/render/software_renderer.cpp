@@ -216,6 +216,11 @@ void SoftwareRenderer::drawStroke(const StrokePath& stroke, const Matrix& toPixe
     fillPolygon(render::FillRule::NonZero, dest);
 }
 
+void SoftwareRenderer::setQuality(Quality quality) {
+    antialias_ = quality != Quality::Low;
+    paint_.setSmoothing(antialias_);
+}
+
 void SoftwareRenderer::fillPolygon(render::FillRule rule, const Destination& dest) {
     if (polygon_.empty()) return;
     IntRect clip = targetRect();
@@ -227,8 +232,13 @@ void SoftwareRenderer::fillPolygon(render::FillRule rule, const Destination& des
     rasterizer_.rasterize(polygon_, rule, clip, [&](int y, int x0, int x1, const uint8_t* coverage) {
         int length = x1 - x0;
         size_t offset = static_cast<size_t>(y) * width + static_cast<size_t>(x0);
+        if (!antialias_) {
+            // A pixel is painted when the shape covers at least half of it.
+            for (int i = 0; i < length; ++i) spanCoverage_[static_cast<size_t>(i)] = coverage[i] >= 128 ? 255 : 0;
+            coverage = spanCoverage_.data();
+        }
         if (dest.clip) {
-            std::memcpy(spanCoverage_.data(), coverage, static_cast<size_t>(length));
+            if (coverage != spanCoverage_.data()) std::memcpy(spanCoverage_.data(), coverage, static_cast<size_t>(length));
             render::applyMaskSpan(spanCoverage_.data(), dest.clip + offset, length);
             coverage = spanCoverage_.data();
         }

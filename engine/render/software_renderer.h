@@ -35,6 +35,7 @@ public:
     void pushLayer(BlendMode mode, const std::vector<Filter>& filters,
                    const ColorTransform& layerTransform = {}) override;
     void popLayer() override;
+    void setQuality(Quality quality) override;
 
 private:
     struct Entry;  // a mask being collected, an active mask, or a layer
@@ -59,6 +60,7 @@ private:
     render::Polygon polygon_;
     render::Polyline polyline_;
     render::Paint paint_;
+    bool antialias_ = true;  // false at low quality: edges are either in or out
     std::vector<uint32_t> spanPixels_;
     std::vector<uint8_t> spanCoverage_;
     render::FilterScratch filterScratch_;

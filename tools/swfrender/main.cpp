@@ -91,6 +91,7 @@ int main(int argc, char** argv) {
     height = std::min(height, 16384);
     swf::ViewOptions view;
     view.scaleMode = options->scaleMode;
+    view.quality = options->quality;
     player->setViewport(width, height, view);
 
     if (options->bench) {

@@ -6,7 +6,7 @@ namespace swfrender {
 
 const char* const kUsage =
     "usage: swfrender MOVIE.swf --frames N --out OUT.png [--size WxH] "
-    "[--scale-mode showAll|noBorder|exactFit|noScale] [--bench]";
+    "[--scale-mode showAll|noBorder|exactFit|noScale] [--quality low|high] [--bench]";
 
 namespace {
 
@@ -27,7 +27,8 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& args, 
         bool hasValue = i + 1 < args.size();
         if (a == "--bench") {
             o.bench = true;
-        } else if (a == "--frames" || a == "--out" || a == "--size" || a == "--scale-mode") {
+        } else if (a == "--frames" || a == "--out" || a == "--size" || a == "--scale-mode" ||
+                   a == "--quality") {
             if (!hasValue) {
                 error = a + " needs a value";
                 return std::nullopt;
@@ -50,6 +51,13 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& args, 
                 }
                 o.width = w;
                 o.height = h;
+            } else if (a == "--quality") {
+                if (v == "low") o.quality = swf::Quality::Low;
+                else if (v == "high") o.quality = swf::Quality::High;
+                else {
+                    error = "--quality takes low or high";
+                    return std::nullopt;
+                }
             } else {
                 if (v == "showAll") o.scaleMode = swf::ScaleMode::ShowAll;
                 else if (v == "noBorder") o.scaleMode = swf::ScaleMode::NoBorder;

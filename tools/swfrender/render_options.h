@@ -15,6 +15,7 @@ struct RenderOptions {
     int frames = 1;
     std::optional<int> width, height;
     swf::ScaleMode scaleMode = swf::ScaleMode::ShowAll;
+    swf::Quality quality = swf::Quality::High;
     bool bench = false;
 };
 

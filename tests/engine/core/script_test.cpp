@@ -95,6 +95,32 @@ TEST_F(ScriptTest, FrameActionsRunInTagOrderWithInitActionsFirstAndOnce) {
                               "root frame 1"}));
 }
 
+TEST_F(ScriptTest, ScriptsReadAndSetTheMovieWideQuality) {
+    Asm a;
+    a.get("_quality").trace();
+    a.push({"_quality", "low"}).op(op::SetVariable);
+    a.get("_quality").trace();
+    a.get("_highquality").trace();
+    a.push({"_highquality", 2}).op(op::SetVariable);
+    a.get("_quality").trace();
+    a.push({"_quality", "sharpest"}).op(op::SetVariable);  // not a quality: no change
+    a.get("_quality").trace();
+    a.push({"_quality", "LOW"}).op(op::SetVariable);
+    // A red square whose left edge lies 0.3 into pixel column 10: at low quality that column is
+    // painted whole.
+    b.rect(1, 10.3, 0, 20, 20, kRed);
+    b.main() = timeline({{action(a), place(1, 1)}});
+    EXPECT_EQ(play(1), (Lines{"HIGH", "LOW", "0", "BEST", "BEST"}));
+    EXPECT_EQ(pixelAt(*player, 10, 10), kRed);
+    // The host choosing a quality afterwards overrides the script's choice.
+    swf::ViewOptions high;
+    high.quality = swf::Quality::Low;
+    player->setViewport(100, 100, high);
+    high.quality = swf::Quality::High;
+    player->setViewport(100, 100, high);
+    EXPECT_NE(pixelAt(*player, 10, 10), kRed);
+}
+
 TEST_F(ScriptTest, TimelineActionsStopAndJump) {
     Asm toThree = std::move(Asm().push({"done", false}).op(op::SetVariable));
     toThree.record(0x81, {2, 0});  // gotoFrame(2): the third frame

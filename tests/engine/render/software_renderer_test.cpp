@@ -52,6 +52,46 @@ TEST(SoftwareRenderer, EdgesAndTranslucentFillsBlendWithWhatIsBelow) {
     EXPECT_EQ(glass.a, 255);
 }
 
+TEST(SoftwareRenderer, LowQualityDrawsWholePixelsAndUnsmoothedBitmaps) {
+    RgbaImage target(8, 8);
+    SoftwareRenderer r(target);
+    // Pixel 2 is 70% covered, pixel 5 30%: at low quality the first is painted whole, the second not.
+    r.setQuality(Quality::Low);
+    r.beginFrame(kWhite);
+    r.drawShape(filledRect(tw(2.3), 0, tw(5.3), tw(8), kRed), kTwipsToPixels, {});
+    EXPECT_EQ(pixel(target, 2, 4), kRed);
+    EXPECT_EQ(pixel(target, 4, 4), kRed);
+    EXPECT_EQ(pixel(target, 5, 4), kWhite);
+    EXPECT_EQ(pixel(target, 1, 4), kWhite);
+    // A smoothed bitmap fill (black and white texels, 4 pixels each) shows no grey between them.
+    auto bitmap = std::make_shared<RgbaImage>(2, 1);
+    bitmap->pixels = {0, 0, 0, 255, 255, 255, 255, 255};
+    FillPath f;
+    f.style.kind = FillStyle::Kind::Bitmap;
+    f.style.bitmap = bitmap;
+    f.style.bitmapOpaque = true;
+    f.style.bitmapSmoothed = true;
+    f.style.bitmapRepeating = false;
+    f.style.bitmapMatrix = Matrix::scale(4 * kTwipsPerPixel, 4 * kTwipsPerPixel);
+    f.contours.push_back(test::rectContour(0, 0, tw(8), tw(8)));
+    ShapePaths picture = test::shapeWithFill(f);
+    auto grey = [&] {
+        int n = 0;
+        for (int x = 0; x < 8; ++x) n += pixel(target, x, 2).r != 0 && pixel(target, x, 2).r != 255;
+        return n;
+    };
+    r.drawShape(picture, kTwipsToPixels, {});
+    EXPECT_EQ(grey(), 0);
+    // Back at high quality the same fill blends across the texel edge, and edges are smooth again.
+    r.setQuality(Quality::High);
+    r.beginFrame(kWhite);
+    r.drawShape(picture, kTwipsToPixels, {});
+    EXPECT_GT(grey(), 0);
+    r.beginFrame(kWhite);
+    r.drawShape(filledRect(tw(2.3), 0, tw(5.3), tw(8), kRed), kTwipsToPixels, {});
+    EXPECT_NEAR(pixel(target, 2, 4).g, 0.3 * 255, 2);
+}
+
 TEST(SoftwareRenderer, FillsOfOneLayerMeetWithoutASeam) {
     // Red and blue share an edge through the middle of pixel column 4, drawn as two fills of one layer.
     ShapePaths shape = filledRect(0, 0, tw(4.5), tw(8), kRed);

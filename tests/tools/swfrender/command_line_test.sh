@@ -23,6 +23,13 @@ size=$(identify -format '%wx%h' "$work/small.png" 2>/dev/null)
 diff=$(compare -metric AE -fuzz 10% "$work/small.png" "$work/first.png" null: 2>&1)
 [ "${diff%%.*}" -gt 1000 ] 2>/dev/null || fail "frame 40 looks like frame 1 ($diff pixels differ)"
 
+# --quality low draws edges without anti-aliasing: the same frame then has far fewer colours.
+"$render" "$work/demo.swf" --frames 1 --size 320x240 --quality low --out "$work/low.png" || fail "--quality low failed"
+smooth=$(identify -format '%k' "$work/first.png" 2>/dev/null)
+rough=$(identify -format '%k' "$work/low.png" 2>/dev/null)
+[ "${rough:-0}" -lt "${smooth:-0}" ] || fail "low quality has $rough colours, high quality $smooth"
+"$render" "$work/demo.swf" --frames 1 --quality medium --out "$work/x.png" 2>/dev/null && fail "an unknown quality was accepted"
+
 # A file that is not a movie: one line on stderr, non-zero exit, no picture.
 head -c 300 /dev/urandom >"$work/noise.swf"
 "$render" "$work/noise.swf" --frames 1 --out "$work/noise.png" 2>"$work/err" >"$work/out"
