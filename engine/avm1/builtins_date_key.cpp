@@ -20,7 +20,8 @@ double dateMs(Machine& m, Object* o) {
 }
 
 bool localParts(double ms, std::tm& out) {
-    if (!std::isfinite(ms)) return false;
+    // Times beyond 8.64e15 ms either way are no dates, and would not fit the clock's type.
+    if (!std::isfinite(ms) || std::fabs(ms) > 8.64e15) return false;
     std::time_t t = std::time_t(std::floor(ms / 1000));
     std::tm* parts = std::localtime(&t);
     if (!parts) return false;
@@ -42,12 +43,12 @@ Value dateConstruct(Machine& m, Object* o, std::vector<Value>& args) {
         if (!finite) ms = NAN;
         else {
             std::tm t{};
-            t.tm_year = int(parts[0] < 100 && parts[0] >= 0 ? parts[0] : parts[0] - 1900);
-            t.tm_mon = int(parts[1]);
-            t.tm_mday = int(parts[2]);
-            t.tm_hour = int(parts[3]);
-            t.tm_min = int(parts[4]);
-            t.tm_sec = int(parts[5]);
+            t.tm_year = toClampedInt(parts[0] < 100 && parts[0] >= 0 ? parts[0] : parts[0] - 1900);
+            t.tm_mon = toClampedInt(parts[1]);
+            t.tm_mday = toClampedInt(parts[2]);
+            t.tm_hour = toClampedInt(parts[3]);
+            t.tm_min = toClampedInt(parts[4]);
+            t.tm_sec = toClampedInt(parts[5]);
             t.tm_isdst = -1;
             std::time_t secs = std::mktime(&t);
             ms = secs == std::time_t(-1) ? NAN : double(secs) * 1000 + parts[6];

@@ -26,7 +26,7 @@ Value clipValue(Machine& m, Clip* c) { return c ? Value(m.clipObject(c)) : Value
 void gotoFrame(Machine& m, Clip* c, const Value& frame, bool play) {
     if (!c) return;
     if (frame.isNumber()) {
-        if (std::isfinite(frame.number())) c->gotoFrame(int(frame.number()), play);
+        if (std::isfinite(frame.number())) c->gotoFrame(toClampedInt(frame.number()), play);
         return;
     }
     std::string s = m.toString(frame);
