@@ -1,5 +1,5 @@
 // swfsaver-pack: packages a Flash movie into a screen saver, or shows what a saver carries.
-#include "tools/pack/inspect.h"
+#include "tools/pack/package_report.h"
 #include "tools/pack/pack_options.h"
 #include "tools/pack/packager.h"
 
@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (!options.inspectPath.empty()) {
-            pack::Inspect(options.inspectPath, std::cout);
+            pack::PrintPackageReport(options.inspectPath, std::cout);
             return 0;
         }
         pack::WriteFileAtomically(options.outputPath, pack::BuildSaver(options));

@@ -8,6 +8,6 @@ namespace pack {
 
 // Prints the package of the saver at `path`. Throws UsageError when the file cannot be read
 // or is no Windows executable.
-void Inspect(const std::string& path, std::ostream& out);
+void PrintPackageReport(const std::string& path, std::ostream& out);
 
 }  // namespace pack

@@ -1,4 +1,4 @@
-#include "tools/pack/inspect.h"
+#include "tools/pack/package_report.h"
 
 #include "package/image_end.h"
 #include "package/picture.h"
@@ -148,7 +148,7 @@ private:
 
 }  // namespace
 
-void Inspect(const std::string& path, std::ostream& out) {
+void PrintPackageReport(const std::string& path, std::ostream& out) {
     const std::vector<uint8_t> file = ReadWholeFile(path, "saver");
     const uint32_t end = sav::ImageEndFromHeaders(file.data(), file.size());
     if (end == 0) throw UsageError("\"" + path + "\" is not a Windows executable image");
