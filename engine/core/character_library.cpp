@@ -77,30 +77,31 @@ const ShapePaths* CharacterLibrary::fallbackGlyph(uint32_t index) {
     return &fallbackGlyphs_.emplace(index, whiteGlyphPaths(fallbackFont(), index)).first->second;
 }
 
-BitmapRef CharacterLibrary::bitmap(uint16_t id) {
+BitmapRef CharacterLibrary::bitmap(uint16_t id) { return decodedBitmap(id).image; }
+
+const CharacterLibrary::DecodedBitmap& CharacterLibrary::decodedBitmap(uint16_t id) {
     auto it = bitmaps_.find(id);
     if (it != bitmaps_.end()) return it->second;
-    const EncodedBitmap* encoded = movie_->findAs<EncodedBitmap>(id);
-    BitmapRef decoded;
-    if (encoded) {
+    DecodedBitmap entry;
+    if (const EncodedBitmap* encoded = movie_->findAs<EncodedBitmap>(id)) {
         std::string error;
-        decoded = decodeBitmap(*encoded, movie_->jpegTables, error);
-        if (!decoded) warn("bitmap " + std::to_string(id) + " could not be decoded: " + error);
+        entry.image = decodeBitmap(*encoded, movie_->jpegTables, error);
+        if (!entry.image) warn("bitmap " + std::to_string(id) + " could not be decoded: " + error);
     }
-    bitmaps_[id] = decoded;
-    if (decoded) {
+    if (entry.image) {
         // Known once per bitmap, so drawing never has to look at every pixel to learn it.
-        bool opaque = true;
-        for (size_t i = 3; i < decoded->pixels.size() && opaque; i += 4) opaque = decoded->pixels[i] == 255;
-        opaqueBitmaps_[id] = opaque;
+        const auto& pixels = entry.image->pixels;
+        entry.opaque = true;
+        for (size_t i = 3; i < pixels.size() && entry.opaque; i += 4) entry.opaque = pixels[i] == 255;
     }
-    return decoded;
+    return bitmaps_.emplace(id, std::move(entry)).first->second;
 }
 
 void CharacterLibrary::resolveFill(FillStyle& fill) {
     if (fill.kind != FillStyle::Kind::Bitmap) return;
-    fill.bitmap = bitmap(fill.bitmapId);
-    fill.bitmapOpaque = fill.bitmap && opaqueBitmaps_[fill.bitmapId];
+    const DecodedBitmap& decoded = decodedBitmap(fill.bitmapId);
+    fill.bitmap = decoded.image;
+    fill.bitmapOpaque = decoded.opaque;
 }
 
 void CharacterLibrary::resolveBitmaps(ShapePaths& paths) {

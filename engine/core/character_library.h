@@ -45,8 +45,12 @@ private:
     std::map<std::pair<uint16_t, uint16_t>, ShapePaths> morphs_;
     std::map<std::pair<uint16_t, uint32_t>, ShapePaths> glyphs_;
     std::map<uint32_t, ShapePaths> fallbackGlyphs_;
-    std::map<uint16_t, BitmapRef> bitmaps_;  // null entries: failed once, not retried
-    std::map<uint16_t, bool> opaqueBitmaps_;  // decoded bitmaps whose every pixel has alpha 255
+    struct DecodedBitmap {
+        BitmapRef image;      // null: failed once, not retried
+        bool opaque = false;  // every pixel has alpha 255
+    };
+    const DecodedBitmap& decodedBitmap(uint16_t id);
+    std::map<uint16_t, DecodedBitmap> bitmaps_;
     std::vector<std::string> warnings_;
     std::vector<std::string> reported_;
 };

@@ -106,10 +106,9 @@ void StagePainter::paintContent(const DisplayObject& obj, const Matrix& toPixels
     }
 }
 
-void StagePainter::paintGlyph(uint16_t fontId, uint32_t index, const Matrix& glyphToPixels, Rgba color,
+void StagePainter::paintGlyph(const ShapePaths* glyph, const Matrix& glyphToPixels, Rgba color,
                               const ColorTransform& cxform) {
-    if (const ShapePaths* glyph = library_.glyph(fontId, index))
-        renderer_.drawShape(*glyph, glyphToPixels, cxform * tint(color));
+    if (glyph) renderer_.drawShape(*glyph, glyphToPixels, cxform * tint(color));
 }
 
 void StagePainter::paintStaticText(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cx) {
@@ -130,7 +129,7 @@ void StagePainter::paintStaticText(const DisplayObject& obj, const Matrix& toPix
         for (const TextGlyph& g : rec.glyphs) {
             if (font) {
                 Matrix glyphToText = Matrix::translate(x, y) * Matrix::scale(scale, scale);
-                paintGlyph(fontId, g.index, textToPixels * glyphToText, color, cx);
+                paintGlyph(library_.glyph(fontId, g.index), textToPixels * glyphToText, color, cx);
             }
             x += g.advance;
         }
@@ -149,11 +148,8 @@ void StagePainter::paintEditText(const DisplayObject& obj, const Matrix& toPixel
         text = &changed;
     }
     for (const PlacedGlyph& g : layoutEditText(*text, library_.movie())) {
-        if (!g.fallback) {
-            paintGlyph(g.fontId, g.index, toPixels * g.glyphToText, g.color, cx);
-        } else if (const ShapePaths* glyph = library_.fallbackGlyph(g.index)) {
-            renderer_.drawShape(*glyph, toPixels * g.glyphToText, cx * tint(g.color));
-        }
+        const ShapePaths* glyph = g.fallback ? library_.fallbackGlyph(g.index) : library_.glyph(g.fontId, g.index);
+        paintGlyph(glyph, toPixels * g.glyphToText, g.color, cx);
     }
 }
 

@@ -27,8 +27,8 @@ private:
     void paintContent(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cxform, int nesting);
     void paintStaticText(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cxform);
     void paintEditText(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cxform);
-    void paintGlyph(uint16_t fontId, uint32_t index, const Matrix& glyphToPixels, Rgba color,
-                    const ColorTransform& cxform);
+    // `glyph` is null for a glyph its font does not have: nothing is drawn.
+    void paintGlyph(const ShapePaths* glyph, const Matrix& glyphToPixels, Rgba color, const ColorTransform& cxform);
     std::vector<Filter> scaledFilters(const std::vector<Filter>& filters) const;
 
     CharacterLibrary& library_;

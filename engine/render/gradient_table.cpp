@@ -35,8 +35,7 @@ void GradientTable::build(const Gradient& gradient, const ColorTransform& cxform
     std::array<Rgba, 256> colors;
     for (int i = 0; i < 256; ++i) {
         // The colour comes from the first pair of neighbouring stops that spans i with a real
-        // interval. Stops that share a ratio make a hard edge: a ratio shared at the very start or end
-        // (or between two intervals) shows the colour of the interval it bounds, not its twin's.
+        // interval; stops that share a ratio meet in a hard edge, which the bands below then mark.
         const GradientStop* a = nullptr;
         const GradientStop* b = nullptr;
         for (size_t j = 0; j + 1 < stops.size(); ++j) {

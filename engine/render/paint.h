@@ -18,7 +18,6 @@ public:
     void setFill(const FillStyle& fill, const Matrix& toPixels, const ColorTransform& cxform);
     void setSolid(Rgba straight, const ColorTransform& cxform);
 
-    bool isSolid() const { return kind_ == Kind::Solid; }
     uint32_t solidPixel() const { return solid_; }
     // True when every pixel the paint makes is fully opaque.
     bool opaque() const { return opaque_; }
