@@ -4,7 +4,7 @@
 #include "support/error.h"
 #include "ui/application.h"
 #include "ui/color.h"
-#include "ui/handles.h"
+#include "support/handles.h"
 
 #if SWFSAVER_HAVE_PACKAGE
 #include "package/common.h"

@@ -4,7 +4,7 @@
 #include "forms/watermark_placement.h"
 #include "package/common.h"
 #include "ui/application.h"
-#include "ui/handles.h"
+#include "support/handles.h"
 
 #if SWFSAVER_HAVE_FLASH
 #include "flash/my_shockwave_flash.h"

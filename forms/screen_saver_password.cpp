@@ -1,6 +1,6 @@
 #include "forms/screen_saver_password.h"
 
-#include "ui/handles.h"
+#include "support/handles.h"
 
 #include <cstdint>
 

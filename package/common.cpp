@@ -7,7 +7,7 @@
 #include "package/win32_file_stream.h"
 #include "package/win32_movie_file.h"
 #include "support/error.h"
-#include "ui/handles.h"
+#include "support/handles.h"
 
 #include <windows.h>
 

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "package/byte_stream.h"
-#include "package/picture.h"
+#include "support/picture.h"
 
 #include <cstdint>
 #include <string>

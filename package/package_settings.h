@@ -2,7 +2,7 @@
 // block reader can be exercised without Windows; the process-wide record lives in unit Common.
 #pragma once
 
-#include "package/picture.h"
+#include "support/picture.h"
 
 #include <cstdint>
 #include <memory>

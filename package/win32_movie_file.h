@@ -3,7 +3,7 @@
 #pragma once
 
 #include "package/movie_copy.h"
-#include "ui/handles.h"
+#include "support/handles.h"
 
 #include <string>
 

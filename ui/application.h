@@ -4,7 +4,7 @@
 #pragma once
 
 #include "ui/component.h"
-#include "ui/handles.h"
+#include "support/handles.h"
 
 #include <windows.h>
 

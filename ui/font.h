@@ -2,7 +2,7 @@
 #pragma once
 
 #include "ui/color.h"
-#include "ui/handles.h"
+#include "support/handles.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "ui/image.h"
 
-#include "package/picture.h"
+#include "support/picture.h"
 #include "ui/layout_values.h"
 #include "ui/text_compare.h"
 #include "ui/win_control.h"

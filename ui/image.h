@@ -4,7 +4,7 @@
 
 #include "ui/control.h"
 #include "ui/graphic.h"
-#include "ui/handles.h"
+#include "support/handles.h"
 
 namespace sav {
 class Picture;

@@ -1,6 +1,6 @@
 #include "ui/screen.h"
 
-#include "ui/handles.h"
+#include "support/handles.h"
 
 namespace ui {
 

@@ -7,7 +7,7 @@
 #include "ui/color.h"
 #include "ui/control.h"
 #include "ui/font.h"
-#include "ui/handles.h"
+#include "support/handles.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "tools/pack/package_report.h"
 
 #include "package/image_end.h"
-#include "package/picture.h"
+#include "support/picture.h"
 #include "support/error.h"
 #include "tools/pack/packager.h"
 

@@ -2,7 +2,7 @@
 
 #include "package/block_writer.h"
 #include "package/image_end.h"
-#include "package/picture.h"
+#include "support/picture.h"
 #include "support/error.h"
 #include "tools/pack/about_text.h"
 

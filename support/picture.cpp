@@ -1,7 +1,7 @@
-#include "package/picture.h"
+#include "support/picture.h"
 
-#include "package/bmp_decoder.h"
-#include "package/jpeg_decoder.h"
+#include "support/bmp_decoder.h"
+#include "support/jpeg_decoder.h"
 
 namespace sav {
 

@@ -1,4 +1,4 @@
-#include "package/bmp_decoder.h"
+#include "support/bmp_decoder.h"
 
 #include "support/error.h"
 

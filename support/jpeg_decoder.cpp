@@ -1,4 +1,4 @@
-#include "package/jpeg_decoder.h"
+#include "support/jpeg_decoder.h"
 
 #include "support/error.h"
 

@@ -2,7 +2,7 @@
 // data does, come back as EJPEG failures instead of ending the process.
 #pragma once
 
-#include "package/bmp_decoder.h"
+#include "support/bmp_decoder.h"
 
 namespace sav {
 

@@ -1,4 +1,4 @@
-#include "package/picture.h"
+#include "support/picture.h"
 
 #include "support/error.h"
 #include "tests/package/test_files.h"
