@@ -21,6 +21,7 @@ void installArray(Machine& m);
 void installString(Machine& m);
 void installNumberBooleanMath(Machine& m);
 void installDateAndKey(Machine& m);
+void installDate(Machine& m);  // from installDateAndKey
 void installMovieClip(Machine& m);
 void installSound(Machine& m);
 void installBroadcasters(Machine& m);  // after installDateAndKey and installTextField

@@ -87,19 +87,24 @@ Value parseFloatFn(Machine& m, Object*, std::vector<Value>& args) {
     return Value(NAN);
 }
 
-Value setIntervalFn(Machine& m, Object*, std::vector<Value>& args) {
+// setInterval(fn, ms, args...) or setInterval(object, "method", ms, args...); setTimeout the same,
+// called once.
+Value addTimer(Machine& m, std::vector<Value>& args, bool once) {
     Value first = arg(args, 0);
     Object* o = first.object();
     if (o && o->isFunction()) {
         std::vector<Value> rest(args.size() > 2 ? args.begin() + 2 : args.end(), args.end());
-        return Value(double(m.addInterval(first, nullptr, "", m.toNumber(arg(args, 1)), std::move(rest))));
+        return Value(double(m.addInterval(first, nullptr, "", m.toNumber(arg(args, 1)), std::move(rest), once)));
     }
     if (o && args.size() >= 3) {
         std::vector<Value> rest(args.size() > 3 ? args.begin() + 3 : args.end(), args.end());
-        return Value(double(m.addInterval(Value(), o, m.toString(args[1]), m.toNumber(args[2]), std::move(rest))));
+        return Value(double(m.addInterval(Value(), o, m.toString(args[1]), m.toNumber(args[2]), std::move(rest), once)));
     }
     return Value();
 }
+
+Value setIntervalFn(Machine& m, Object*, std::vector<Value>& args) { return addTimer(m, args, false); }
+Value setTimeoutFn(Machine& m, Object*, std::vector<Value>& args) { return addTimer(m, args, true); }
 
 Value clearIntervalFn(Machine& m, Object*, std::vector<Value>& args) {
     m.clearInterval(toInt32(m.toNumber(arg(args, 0))));
@@ -159,6 +164,8 @@ void installGlobalFunctions(Machine& m) {
     m.defineNative(g, "parseFloat", parseFloatFn);
     m.defineNative(g, "setInterval", setIntervalFn);
     m.defineNative(g, "clearInterval", clearIntervalFn);
+    m.defineNative(g, "setTimeout", setTimeoutFn);
+    m.defineNative(g, "clearTimeout", clearIntervalFn);
     m.defineNative(g, "escape", escapeFn);
     m.defineNative(g, "unescape", unescapeFn);
     putConstant(m, g, "NaN", Value(NAN));

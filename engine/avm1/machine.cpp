@@ -348,10 +348,11 @@ bool Machine::callClipMethod(Clip* clip, const std::string& name, std::vector<Va
     return true;
 }
 
-int Machine::addInterval(Value fn, Object* self, std::string method, double ms, std::vector<Value> args) {
+int Machine::addInterval(Value fn, Object* self, std::string method, double ms, std::vector<Value> args,
+                         bool once) {
     if (!std::isfinite(ms) || ms < 1) ms = 1;  // never a busy loop
     int id = nextIntervalId_++;
-    intervals_[id] = Interval{std::move(fn), self, std::move(method), ms, host_.timeMs() + ms, std::move(args)};
+    intervals_[id] = Interval{std::move(fn), self, std::move(method), ms, host_.timeMs() + ms, std::move(args), once};
     return id;
 }
 
@@ -367,6 +368,7 @@ void Machine::runIntervals() {
         if (it == intervals_.end()) continue;  // cleared by an earlier one
         it->second.nextMs = now + it->second.periodMs;
         Interval copy = it->second;
+        if (copy.once) intervals_.erase(it);
         try {
             Value fn = copy.method.empty() ? copy.fn : getMember(Value(copy.self), copy.method);
             startScript();

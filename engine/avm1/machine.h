@@ -127,8 +127,10 @@ public:
     Object* dateProto = nullptr;
     Object* errorProto = nullptr;
 
-    // Intervals (setInterval / clearInterval).
-    int addInterval(Value fn, Object* self, std::string method, double ms, std::vector<Value> args);
+    // Intervals (setInterval / clearInterval); a `once` interval is a timeout (setTimeout), gone
+    // after its call.
+    int addInterval(Value fn, Object* self, std::string method, double ms, std::vector<Value> args,
+                    bool once = false);
     void clearInterval(int id);
 
     Clip* resolveTarget(const std::string& path, Clip* base);
@@ -176,6 +178,7 @@ private:
         std::string method;
         double periodMs = 0, nextMs = 0;
         std::vector<Value> args;
+        bool once = false;
     };
     std::map<int, Interval> intervals_;
     int nextIntervalId_ = 1;

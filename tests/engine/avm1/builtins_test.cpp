@@ -1,4 +1,4 @@
-// Built-in classes: Array, String, Math, Number, Date, Key, intervals.
+// Built-in classes: Array, String, Math, Number, Date, Key, intervals and timeouts.
 #include "tests/engine/avm1/machine_fixture.h"
 
 namespace swf::avm1::test {
@@ -81,6 +81,26 @@ TEST_F(MachineTest, IntervalsRunWhenDueUntilCleared) {
     host.now = 400;
     machine->runIntervals();
     EXPECT_TRUE(host.lines.empty());
+}
+
+TEST_F(MachineTest, TimeoutsRunOnceAndCanBeCleared) {
+    // o.ping = function (n) { trace("ping " + n); };
+    // setTimeout(o, "ping", 100, 1); var late = setTimeout(o, "ping", 150, 2); clearTimeout(late);
+    Asm ping;
+    ping.push({"ping "}).get("n").op(Add2).trace();
+    Asm a;
+    a.push({"o", 0}).op(InitObject).op(SetVariable);
+    a.get("o").push({"ping"}).function("", {"n"}, ping).op(SetMember);
+    a.push({1.0, 100.0, "ping"}).get("o").push({4, "setTimeout"}).op(CallFunction).op(Pop);
+    a.push({"late"}).push({2.0, 150.0, "ping"}).get("o").push({4, "setTimeout"}).op(CallFunction).op(SetVariable);
+    a.get("late").push({1, "clearTimeout"}).op(CallFunction).op(Pop);
+    run(a);
+    host.lines.clear();
+    for (double t : {50.0, 100.0, 200.0, 300.0}) {
+        host.now = t;
+        machine->runIntervals();
+    }
+    EXPECT_EQ(host.lines, (Lines{"ping 1"}));
 }
 
 TEST_F(MachineTest, KeyAndDate) {
