@@ -29,5 +29,10 @@ void installBroadcasters(Machine& m);  // after installDateAndKey and installTex
 void makeBroadcaster(Machine& m, Object* o);
 void installTextField(Machine& m);  // after installMovieClip
 void installLocalConnection(Machine& m);
+// flash.geom, flash.display and flash.filters (SWF 8 on), each class in a file of its own.
+void installPoint(Machine& m);
+void installRectangle(Machine& m);
+void installBitmapData(Machine& m);
+void installStage(Machine& m);  // after installBroadcasters
 
 }  // namespace swf::avm1

@@ -34,6 +34,10 @@ void Machine::installBuiltins() {
     installTextField(*this);
     installBroadcasters(*this);
     installLocalConnection(*this);
+    installPoint(*this);
+    installRectangle(*this);
+    installBitmapData(*this);
+    installStage(*this);
 }
 
 namespace {

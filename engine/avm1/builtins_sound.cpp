@@ -10,12 +10,23 @@ namespace {
 
 const char* const kChannels[] = {"ll", "lr", "rr", "rl"};
 
+// Where a Sound acts: on the whole movie, or on the clip a target path names. The path is
+// resolved at each call from the clip the calling script acts on, so a renamed or replaced clip
+// is followed by name, and a relative path means something else from another timeline.
+struct SoundTarget : NativeState {
+    bool wholeMovie = true;
+    std::string path;
+};
+
 // The object holding the settings of a Sound's target: its clip's object, or the global object.
-// Null when the target clip is gone.
+// Null when the target clip is not there.
 Object* holder(Machine& m, Object* self) {
     if (!self) return nullptr;
-    if (!self->slotA) return self->slotB ? nullptr : m.global();
-    return self->slotA->clip ? self->slotA : nullptr;
+    auto* target = dynamic_cast<SoundTarget*>(self->state.get());
+    if (!target) return nullptr;
+    if (target->wholeMovie) return m.global();
+    Clip* c = m.resolveTarget(target->path, m.scriptTarget());
+    return c && !c->isRemoved() ? m.clipObject(c) : nullptr;
 }
 
 Object* settings(Machine& m, Object* self) {
@@ -49,15 +60,14 @@ bool numberArg(Machine& m, const std::vector<Value>& a, size_t i, double& out) {
 }
 
 Value construct(Machine& m, Object* self, std::vector<Value>& a) {
-    Value target = arg(a, 0);
-    if (target.isNullish()) return Value(self);
-    Clip* c = target.object() ? target.object()->clip : nullptr;
-    if (!c && !target.object()) {
-        Clip* root = m.host().level(0);
-        c = root ? m.resolveTarget(m.toString(target), root) : nullptr;
+    auto target = std::make_unique<SoundTarget>();
+    Value given = arg(a, 0);
+    if (!given.isNullish()) {
+        target->wholeMovie = false;
+        Clip* c = given.object() ? given.object()->clip : nullptr;
+        target->path = c ? c->text(ClipProperty::Target) : m.toString(given);
     }
-    self->slotA = c ? m.clipObject(c) : nullptr;
-    self->slotB = c ? nullptr : self;  // a target was named but does not exist
+    self->state = std::move(target);
     return Value(self);
 }
 
@@ -118,12 +128,15 @@ Value zero(Machine&, Object*, std::vector<Value>&) { return Value(0.0); }
 void installSound(Machine& m) {
     Object* proto = m.newObject();
     defineClass(m, "Sound", noOp, construct, proto);
-    struct { const char* name; NativeFunction f; } methods[] = {
-        {"getVolume", getVolume}, {"setVolume", setVolume}, {"getPan", getPan}, {"setPan", setPan},
-        {"getTransform", getTransform}, {"setTransform", setTransform}, {"attachSound", noOp},
-        {"start", noOp}, {"stop", noOp}, {"loadSound", noOp}, {"getBytesLoaded", zero},
-        {"getBytesTotal", zero}};
-    for (auto& fn : methods) m.defineNative(proto, fn.name, fn.f);
+    struct { const char* name; NativeFunction f; uint16_t since; } methods[] = {
+        {"getVolume", getVolume, 0}, {"setVolume", setVolume, 0}, {"getPan", getPan, 0}, {"setPan", setPan, 0},
+        {"getTransform", getTransform, 0}, {"setTransform", setTransform, 0}, {"attachSound", noOp, 0},
+        {"start", noOp, 0}, {"stop", noOp, 0}, {"loadSound", noOp, FromVersion6},
+        {"getBytesLoaded", zero, FromVersion6}, {"getBytesTotal", zero, FromVersion6}};
+    for (auto& fn : methods) {
+        m.defineNative(proto, fn.name, fn.f);
+        proto->find(m.key(fn.name))->flags |= fn.since;
+    }
 }
 
 }  // namespace swf::avm1

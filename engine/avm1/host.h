@@ -107,6 +107,14 @@ public:
     virtual void curveTo(double cx, double cy, double x, double y) = 0;
 };
 
+// The stage and screen as scripts see them, in pixels.
+struct StageMetrics {
+    double movieWidth = 550, movieHeight = 400;  // the movie's own size
+    double viewWidth = 550, viewHeight = 400;    // the window it is shown in
+    double screenWidth = 1024, screenHeight = 768;
+    double screenDpi = 72;
+};
+
 class Host {
 public:
     virtual ~Host() = default;
@@ -118,6 +126,10 @@ public:
     virtual double timeMs() = 0;                           // since the movie started
     virtual bool keyIsDown(int keyCode) = 0;
     virtual int lastKeyCode() = 0;
+    virtual StageMetrics stageMetrics() { return {}; }
+    // Scripts chose how the stage fits its window (Stage.scaleMode: "showAll", "noBorder",
+    // "exactFit", "noScale"; Stage.align: any of "LTRB").
+    virtual void setStageLayout(const std::string& scaleMode, const std::string& align) { (void)scaleMode, (void)align; }
 };
 
 }  // namespace swf::avm1

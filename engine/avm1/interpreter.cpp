@@ -86,6 +86,12 @@ void Machine::checkStack() {
 
 void Machine::runBlock(Frame& f, size_t begin, size_t end, size_t& pc) {
     checkStack();
+    struct Restore {
+        Frame*& active;
+        Frame* outer;
+        ~Restore() { active = outer; }
+    } restore{activeFrame_, activeFrame_};
+    activeFrame_ = &f;
     pc = begin;
     while (pc >= begin && pc < end && !f.returned) {
         checkBudget();
@@ -93,6 +99,14 @@ void Machine::runBlock(Frame& f, size_t begin, size_t end, size_t& pc) {
         step(f, pc, end, leave);
         if (leave) return;
     }
+}
+
+Clip* Machine::scriptTarget() {
+    if (activeFrame_) {
+        if (activeFrame_->target) return activeFrame_->target;
+        if (activeFrame_->base) return activeFrame_->base;
+    }
+    return host_.level(0);
 }
 
 void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {

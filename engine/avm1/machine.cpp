@@ -228,6 +228,7 @@ Value Machine::construct(const Value& ctor, std::vector<Value> args) {
     if (version_ < 7) self->put(key("constructor"), "constructor", ctor, DontEnum);
     if (fn->nativeConstruct) {
         Value made = fn->nativeConstruct(*this, self, args);
+        if (made.isNull()) return Value();  // a built-in class refused its arguments: no object
         return made.object() ? made : Value(self);
     }
     Value result = call(ctor, self, std::move(args), proto.object());

@@ -134,6 +134,8 @@ public:
     void clearInterval(int id);
 
     Clip* resolveTarget(const std::string& path, Clip* base);
+    // The clip the running code acts on (tellTarget's, else its own timeline); the root outside scripts.
+    Clip* scriptTarget();
     Heap& heap() { return heap_; }
 
     // Used by the interpreter (interpreter.cpp).
@@ -168,6 +170,7 @@ private:
     std::set<std::pair<Object*, std::string>> activeWatches_;
     static constexpr int kMaxSetterNesting = 65;
     int scriptDepth_ = 0;
+    Frame* activeFrame_ = nullptr;
     uint64_t actionsRun_ = 0;
     std::chrono::steady_clock::time_point scriptStart_;
     uintptr_t stackTop_ = 0;

@@ -39,6 +39,11 @@ struct Property {
     bool live = true;
 };
 
+// State a built-in class keeps beside the properties (a bitmap's pixels, a sound's target).
+struct NativeState {
+    virtual ~NativeState() = default;
+};
+
 // A built-in function: receives the machine, `this` and the arguments; returns the result.
 using NativeFunction = Value (*)(Machine&, Object* self, std::vector<Value>& args);
 
@@ -70,6 +75,7 @@ public:
     Object* slotA = nullptr;
     Object* slotB = nullptr;
     bool isSuper = false;
+    std::unique_ptr<NativeState> state;
 
     // Object.watch: per property key, the watcher function and the value given to it.
     struct Watch {

@@ -29,6 +29,13 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, TimelineLimits limi
     viewportWidth_ = static_cast<int>(std::lround(stage.width() / kTwipsPerPixel));
     viewportHeight_ = static_cast<int>(std::lround(stage.height() / kTwipsPerPixel));
     scripts_ = std::make_unique<ScriptRunner>(library_, timeline_, root_, frameRate());
+    scripts_->setStageMetrics(stageMetrics());
+    scripts_->setStageLayoutHandler([this](const std::string& scaleMode, const std::string& align) {
+        view_.scaleMode = scaleMode == "noScale" ? ScaleMode::NoScale : scaleMode == "exactFit" ? ScaleMode::ExactFit
+                        : scaleMode == "noBorder" ? ScaleMode::NoBorder : ScaleMode::ShowAll;
+        auto has = [&](char c) { return align.find(c) != std::string::npos; };
+        view_.align = Alignment{has('L'), has('R'), has('T'), has('B')};
+    });
     timeline_.setScripts(scripts_.get());
     timeline_.start(root_, movie_->timeline);
     applyBackgroundTags(0);
@@ -147,6 +154,17 @@ void MoviePlayer::setViewport(int width, int height, const ViewOptions& options)
     // again, but a viewport that only changes size keeps what the script chose.
     if (options.quality != view_.quality) scripts_->setQuality(options.quality);
     view_ = options;
+    scripts_->setStageMetrics(stageMetrics());
+}
+
+// The window is taken for the screen: full screen, it is.
+avm1::StageMetrics MoviePlayer::stageMetrics() const {
+    avm1::StageMetrics m;
+    m.movieWidth = std::lround(movie_->header.stageRect.width() / kTwipsPerPixel);
+    m.movieHeight = std::lround(movie_->header.stageRect.height() / kTwipsPerPixel);
+    m.viewWidth = m.screenWidth = viewportWidth_;
+    m.viewHeight = m.screenHeight = viewportHeight_;
+    return m;
 }
 
 Matrix MoviePlayer::stageToPixels() const {

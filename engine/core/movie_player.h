@@ -79,6 +79,7 @@ private:
     Rgba background_{255, 255, 255, 255};
     bool backgroundSet_ = false;
 
+    avm1::StageMetrics stageMetrics() const;
     int viewportWidth_ = 0, viewportHeight_ = 0;
     ViewOptions view_;
 

@@ -111,6 +111,17 @@ void ScriptRunner::fsCommand(const std::string& command, const std::string& args
     if (fsCommand_) fsCommand_(command, args);
 }
 
+void ScriptRunner::setStageLayout(const std::string& scaleMode, const std::string& align) {
+    stageFollowsWindow_ = scaleMode == "noScale";
+    if (stageLayout_) stageLayout_(scaleMode, align);
+}
+
+void ScriptRunner::setStageMetrics(const avm1::StageMetrics& metrics) {
+    bool resized = metrics.viewWidth != stage_.viewWidth || metrics.viewHeight != stage_.viewHeight;
+    stage_ = metrics;
+    if (resized && stageFollowsWindow_) machine_.broadcastGlobal("Stage", "onResize");
+}
+
 void ScriptRunner::getUrl(const std::string&, const std::string&) {
     // A screen saver opens no browser and loads no other movie.
 }

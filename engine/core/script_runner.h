@@ -72,6 +72,14 @@ public:
     double timeMs() override { return timeMs_; }
     bool keyIsDown(int keyCode) override { return keysDown_.count(keyCode) > 0; }
     int lastKeyCode() override { return lastKey_; }
+    avm1::StageMetrics stageMetrics() override { return stage_; }
+    void setStageLayout(const std::string& scaleMode, const std::string& align) override;
+
+    // The movie's and the window's size; a new window size is a resize to scripts when the stage
+    // follows the window (noScale).
+    void setStageMetrics(const avm1::StageMetrics& metrics);
+    // Where scripts' Stage.scaleMode and Stage.align go.
+    void setStageLayoutHandler(std::function<void(const std::string&, const std::string&)> h) { stageLayout_ = std::move(h); }
 
     // For ScriptClip.
     ScriptClip* scriptClip(swf::Clip& clip);
@@ -157,6 +165,9 @@ private:
 
     std::function<void(const std::string&)> trace_;
     std::function<void(const std::string&, const std::string&)> fsCommand_;
+    std::function<void(const std::string&, const std::string&)> stageLayout_;
+    avm1::StageMetrics stage_;
+    bool stageFollowsWindow_ = false;
     std::vector<std::string> warnings_;
     bool warningsCut_ = false;
 };
