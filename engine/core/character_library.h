@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/base/paths.h"
+#include "engine/fonts/device_fonts.h"
 #include "engine/parse/movie.h"
 
 namespace swf {
@@ -31,6 +32,8 @@ public:
     // The same for a glyph of the font that stands in for device fonts.
     const ShapePaths* fallbackGlyph(uint32_t index);
     BitmapRef bitmap(uint16_t id);
+    // The system faces that device text is drawn with (none until the host gives a font source).
+    DeviceFonts& deviceFonts() { return deviceFonts_; }
 
     // Lines about characters that could not be made, each reported once.
     void warn(const std::string& message);
@@ -45,6 +48,7 @@ private:
     std::map<std::pair<uint16_t, uint16_t>, ShapePaths> morphs_;
     std::map<std::pair<uint16_t, uint32_t>, ShapePaths> glyphs_;
     std::map<uint32_t, ShapePaths> fallbackGlyphs_;
+    DeviceFonts deviceFonts_;
     struct DecodedBitmap {
         BitmapRef image;      // null: failed once, not retried
         bool opaque = false;  // every pixel has alpha 255

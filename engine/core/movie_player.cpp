@@ -203,6 +203,10 @@ std::string MoviePlayer::getVariable(const std::string& name) {
     return scripts_->getVariable(name);
 }
 
+void MoviePlayer::setFontSource(std::shared_ptr<FontSource> source) {
+    library_.deviceFonts().setSource(std::move(source));
+}
+
 std::vector<std::string> MoviePlayer::takeWarnings() {
     std::vector<std::string> out = library_.takeWarnings();
     for (std::string& w : scripts_->takeWarnings()) out.push_back(std::move(w));

@@ -53,6 +53,7 @@ public:
     void setVariable(const std::string& name, const std::string& value) override;
     std::string getVariable(const std::string& name) override;
 
+    void setFontSource(std::shared_ptr<FontSource> source) override;
     std::vector<std::string> takeWarnings() override;
 
     // For the scripting layer and tests.

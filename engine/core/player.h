@@ -12,6 +12,7 @@
 #include "engine/base/color.h"
 #include "engine/base/geometry.h"
 #include "engine/base/image.h"
+#include "engine/fonts/font_source.h"
 #include "engine/render/renderer.h"
 
 namespace swf {
@@ -83,6 +84,10 @@ public:
     virtual void setTraceHandler(std::function<void(const std::string& line)> h) = 0;
     virtual void setVariable(const std::string& name, const std::string& value) = 0;
     virtual std::string getVariable(const std::string& name) = 0;
+
+    // Where text in device fonts gets its faces. Without a source such text is drawn with a
+    // built-in block font.
+    virtual void setFontSource(std::shared_ptr<FontSource> source) = 0;
 
     // Messages about parts of the movie that could not be shown (a failed character, a stopped script).
     virtual std::vector<std::string> takeWarnings() = 0;

@@ -147,8 +147,12 @@ void StagePainter::paintEditText(const DisplayObject& obj, const Matrix& toPixel
         changed.html = false;
         text = &changed;
     }
-    for (const PlacedGlyph& g : layoutEditText(*text, library_.movie())) {
-        const ShapePaths* glyph = g.fallback ? library_.fallbackGlyph(g.index) : library_.glyph(g.fontId, g.index);
+    for (const PlacedGlyph& g : layoutEditText(*text, library_.movie(), &library_.deviceFonts())) {
+        if (g.fallback)
+            library_.warn("no system font for a text field's device font: its text is drawn with the block font");
+        const ShapePaths* glyph = g.device     ? &g.device->paths(g.index)
+                                  : g.fallback ? library_.fallbackGlyph(g.index)
+                                               : library_.glyph(g.fontId, g.index);
         paintGlyph(glyph, toPixels * g.glyphToText, g.color, cx);
     }
 }

@@ -75,22 +75,35 @@ std::string visibleText(const EditText& text) {
     return out;
 }
 
-std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie) {
+std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie, DeviceFonts* deviceFonts) {
     std::vector<PlacedGlyph> out;
     if (!text.initialText || text.initialText->empty()) return out;
     const Font* font = text.fontId ? movie.findAs<Font>(*text.fontId) : nullptr;
-    const bool fallback = !font || font->glyphs.empty() || font->emSquare <= 0;
+    const bool hasOutlines = font && !font->glyphs.empty() && font->emSquare > 0;
+    // A field draws its font's outlines when it asks to; otherwise the system's face of that name,
+    // and the outlines after all when the system has none.
+    DeviceFont* device = nullptr;
+    if (deviceFonts && !(hasOutlines && text.useOutlines))
+        device = deviceFonts->font(font ? font->name : std::string(), font && font->bold, font && font->italic);
+    const bool fallback = !device && !hasOutlines;
     if (fallback) font = &fallbackFont();
-    double scale = text.fontHeight / font->emSquare;
-    double ascent = font->layout ? font->layout->ascent * scale : text.fontHeight * 0.8;
-    double descent = font->layout ? font->layout->descent * scale : text.fontHeight * 0.2;
+    double scale = text.fontHeight / (device ? device->metrics().emSquare : font->emSquare);
+    double ascent = device ? device->metrics().ascent * scale
+                    : font->layout ? font->layout->ascent * scale : text.fontHeight * 0.8;
+    double descent = device ? device->metrics().descent * scale
+                     : font->layout ? font->layout->descent * scale : text.fontHeight * 0.2;
     double lineHeight = ascent + descent + text.leading;
     Rgba color = text.color.value_or(Rgba{0, 0, 0, 255});
 
     auto advanceOf = [&](int index) {
+        if (device) return device->advance(static_cast<uint32_t>(index)) * scale;
         if (font->layout && index < static_cast<int>(font->layout->advances.size()))
             return font->layout->advances[index] * scale;
         return text.fontHeight * 0.6;
+    };
+    auto indexOf = [&](uint32_t code) {
+        if (device) return static_cast<int>(device->glyphIndex(code));
+        return fallback ? static_cast<int>(fallbackGlyphIndex(code)) : glyphIndex(*font, code);
     };
 
     // Lines of glyph indices with their x positions, before alignment.
@@ -110,7 +123,7 @@ std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie
             lastSpace = 0;
             continue;
         }
-        int index = fallback ? static_cast<int>(fallbackGlyphIndex(code)) : glyphIndex(*font, code);
+        int index = indexOf(code);
         double adv = index >= 0 ? advanceOf(index) : text.fontHeight * 0.3;
         Line& line = lines.back();
         if (text.wordWrap && x + adv > maxWidth && lastSpace > 0 && code != ' ') {
@@ -143,6 +156,7 @@ std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie
             g.fontId = text.fontId.value_or(0);
             g.index = static_cast<uint32_t>(index);
             g.fallback = fallback;
+            g.device = device;
             g.glyphToText = Matrix::translate(left + offset + gx, y) * Matrix::scale(scale, scale);
             g.color = color;
             out.push_back(g);

@@ -8,6 +8,7 @@
 
 #include "engine/base/color.h"
 #include "engine/base/geometry.h"
+#include "engine/fonts/device_fonts.h"
 #include "engine/parse/movie.h"
 
 namespace swf {
@@ -15,7 +16,8 @@ namespace swf {
 struct PlacedGlyph {
     uint16_t fontId = 0;
     uint32_t index = 0;
-    bool fallback = false;  // `index` is a glyph of the fallback font, not of font `fontId`
+    bool fallback = false;          // `index` is a glyph of the block font, not of font `fontId`
+    DeviceFont* device = nullptr;   // or a glyph of this system face
     Matrix glyphToText;  // glyph units to the field's twips
     Rgba color;
 };
@@ -23,8 +25,9 @@ struct PlacedGlyph {
 // The text a field shows: HTML markup removed and its entities decoded when the field is HTML.
 std::string visibleText(const EditText& text);
 
-// Glyphs of the field's embedded font, or of the fallback font where the field names a device font
-// (a font without outlines, or none); none for a field without text.
-std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie);
+// Glyphs of the field's embedded font where it uses its outlines, of the system face its font names
+// otherwise (a device font: a font without outlines, or none), and of the block font when there is
+// no system face either; none for a field without text.
+std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie, DeviceFonts* deviceFonts = nullptr);
 
 }  // namespace swf

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/core/player.h"
+#include "tools/fonts/freetype_font_source.h"
 #include "tools/swfrender/png_output.h"
 #include "tools/swfrender/render_options.h"
 
@@ -77,6 +78,8 @@ int main(int argc, char** argv) {
     if (!readFile(options->movie, bytes, error)) return failWith(error);
     auto player = swf::Player::load(std::move(bytes), error);
     if (!player) return failWith(options->movie + ": " + error);
+    if (auto fonts = fonts::makeFreeTypeFontSource()) player->setFontSource(std::move(fonts));
+    else std::fprintf(stderr, "swfrender: no system fonts (fontconfig or FreeType failed): device text uses the block font\n");
     // The movie's trace lines are the only thing written to standard output; a carriage return
     // (the player's line break inside text) is written as a line break, as the reference does.
     player->setTraceHandler([](const std::string& line) {
