@@ -32,6 +32,9 @@ void installLocalConnection(Machine& m);
 // flash.geom, flash.display and flash.filters (SWF 8 on), each class in a file of its own.
 void installPoint(Machine& m);
 void installRectangle(Machine& m);
+void installMatrix(Machine& m);
+void installColorTransform(Machine& m);
+void installTransform(Machine& m);  // after installMovieClip
 void installBitmapData(Machine& m);
 void installStage(Machine& m);  // after installBroadcasters
 

@@ -36,6 +36,9 @@ void Machine::installBuiltins() {
     installLocalConnection(*this);
     installPoint(*this);
     installRectangle(*this);
+    installMatrix(*this);
+    installColorTransform(*this);
+    installTransform(*this);
     installBitmapData(*this);
     installStage(*this);
 }

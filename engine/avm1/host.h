@@ -92,6 +92,14 @@ public:
         return nullptr;
     }
 
+    // The clip's own matrix (a b c d, then tx ty in pixels), or the whole one to the stage.
+    virtual void matrix(double (&m)[6], bool toStage) {
+        (void)toStage;
+        const double identity[6] = {1, 0, 0, 1, 0, 0};
+        for (int i = 0; i < 6; ++i) m[i] = identity[i];
+    }
+    virtual void setMatrix(const double (&m)[6]) { (void)m; }
+
     // Colour.
     virtual ColorTransformValues colorTransform() = 0;
     virtual void setColorTransform(const ColorTransformValues& c) = 0;

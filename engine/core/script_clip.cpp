@@ -487,6 +487,19 @@ void ScriptClip::setMask(avm1::Clip* mask) {
     o->maskedBy = m;
 }
 
+void ScriptClip::matrix(double (&m)[6], bool toStage) {
+    Matrix t;
+    if (clip_) t = toStage ? worldMatrix(*clip_) : object() ? object()->matrix : clip_->rootMatrix;
+    const double values[6] = {t.a, t.b, t.c, t.d, t.tx / kTwipsPerPixel, t.ty / kTwipsPerPixel};
+    for (int i = 0; i < 6; ++i) m[i] = values[i];
+}
+
+void ScriptClip::setMatrix(const double (&m)[6]) {
+    for (double v : m)
+        if (!std::isfinite(v)) return;
+    if (Matrix* t = transform()) *t = Matrix{m[0], m[1], m[2], m[3], toTwips(m[4]), toTwips(m[5])};
+}
+
 avm1::ColorTransformValues ScriptClip::colorTransform() {
     DisplayObject* o = object();
     if (!o) return {};

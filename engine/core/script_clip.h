@@ -66,6 +66,8 @@ public:
     void setFieldVariable(const std::string& variable) override;
     avm1::Clip* createTextField(const std::string& name, int depth, double x, double y, double w, double h) override;
 
+    void matrix(double (&m)[6], bool toStage) override;
+    void setMatrix(const double (&m)[6]) override;
     avm1::ColorTransformValues colorTransform() override;
     void setColorTransform(const avm1::ColorTransformValues& c) override;
 

@@ -96,6 +96,51 @@ TEST_F(GeomTest, RectangleCombinations) {
     EXPECT_EQ(text(r), "(x=0, y=0, w=0, h=0)");
 }
 
+TEST_F(GeomTest, MatrixComposition) {
+    Value t = make("Matrix", {});
+    EXPECT_EQ(text(t), "(a=1, b=0, c=0, d=1, tx=0, ty=0)");
+    call(t, "scale", {Value(2.0), Value(3.0)});
+    call(t, "translate", {Value(10.0), Value(20.0)});
+    EXPECT_EQ(text(call(t, "transformPoint", {make("Point", {Value(1.0), Value(1.0)})})), "(x=12, y=23)");
+    EXPECT_EQ(text(call(t, "deltaTransformPoint", {make("Point", {Value(1.0), Value(1.0)})})), "(x=2, y=3)");
+    Value back = call(t, "clone");
+    call(back, "invert");
+    call(back, "concat", {t});
+    EXPECT_EQ(text(back), "(a=1, b=0, c=0, d=1, tx=0, ty=0)");
+    call(t, "createGradientBox", {Value(1638.4), Value(819.2), Value(0.0), Value(5.0), Value(5.0)});
+    EXPECT_EQ(text(t), "(a=1, b=0, c=0, d=0.5, tx=824.2, ty=414.6)");
+    call(t, "createBox", {Value(1.0), Value(1.0), Value(std::acos(-1.0) / 2)});
+    EXPECT_EQ(text(call(t, "transformPoint", {make("Point", {Value(1.0), Value(0.0)})})), "(x=6.12323399573677e-17, y=1)");
+    EXPECT_EQ(text(make("Matrix", {Value(2.0)})), "(a=2, b=undefined, c=undefined, d=undefined, tx=undefined, ty=undefined)");
+}
+
+TEST_F(GeomTest, ColorTransformFieldsAndConcat) {
+    Value ct = make("ColorTransform", {Value(2.0), Value(1.0), Value(1.0), Value(1.0), Value(10.0)});
+    EXPECT_EQ(text(ct), "(redMultiplier=2, greenMultiplier=1, blueMultiplier=1, alphaMultiplier=1, redOffset=10, "
+                        "greenOffset=0, blueOffset=0, alphaOffset=0)");
+    Value second = make("ColorTransform", {Value(0.5), Value(1.0), Value(1.0), Value(1.0), Value(4.0)});
+    call(ct, "concat", {second});
+    EXPECT_EQ(get(ct, "redMultiplier") + " " + get(ct, "redOffset"), "1 18");
+    machine->setMember(ct, "rgb", Value(double(0x102030)));
+    EXPECT_EQ(get(ct, "rgb") + " " + get(ct, "redMultiplier") + " " + get(ct, "greenOffset"), "1056816 0 32");
+    machine->setMember(ct, "blueOffset", Value("7"));
+    EXPECT_EQ(get(ct, "blueOffset"), "7");
+}
+
+TEST_F(GeomTest, TransformCopiesAClipsColours) {
+    FakeClip* mc = host.root.add("mc", 1);
+    Value clip(machine->clipObject(mc));
+    Value tr = machine->getMember(clip, "transform");
+    Value ct = machine->getMember(tr, "colorTransform");
+    EXPECT_EQ(get(ct, "alphaMultiplier"), "1");
+    machine->setMember(ct, "alphaMultiplier", Value(0.5));
+    EXPECT_EQ(get(machine->getMember(tr, "colorTransform"), "alphaMultiplier"), "1");  // a copy
+    machine->setMember(tr, "colorTransform", ct);
+    EXPECT_EQ(get(machine->getMember(machine->getMember(clip, "transform"), "colorTransform"), "alphaMultiplier"), "0.5");
+    EXPECT_EQ(get(machine->getMember(tr, "concatenatedColorTransform"), "alphaMultiplier"), "0.5");
+    EXPECT_EQ(text(machine->getMember(tr, "matrix")), "(a=1, b=0, c=0, d=1, tx=0, ty=0)");
+}
+
 TEST_F(GeomTest, PackageIsHiddenBeforeSwf8) {
     useVersion(7);
     Asm a;
