@@ -7,31 +7,36 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "engine/core/player.h"
 #include "tools/fonts/freetype_font_source.h"
+#include "tools/swfrender/input_script.h"
 #include "tools/swfrender/png_output.h"
 #include "tools/swfrender/render_options.h"
 
 namespace {
 
 constexpr std::streamoff kMaxMovieFileBytes = 256ll * 1024 * 1024;
+constexpr std::streamoff kMaxEventFileBytes = 64ll * 1024 * 1024;
 
 int failWith(const std::string& message) {
     std::fprintf(stderr, "swfrender: %s\n", message.c_str());
     return 1;
 }
 
-bool readFile(const std::string& path, std::vector<uint8_t>& out, std::string& error) {
+bool readFile(const std::string& path, std::vector<uint8_t>& out, std::string& error,
+              std::streamoff limit = kMaxMovieFileBytes) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) {
         error = "cannot open " + path;
         return false;
     }
     std::streamoff size = in.tellg();
-    if (size < 0 || size > kMaxMovieFileBytes) {
-        error = path + " is not a file of a playable size";
+    if (size < 0 || size > limit) {
+        error = path + " is not a file of a usable size";
         return false;
     }
     out.resize(static_cast<size_t>(size));
@@ -65,6 +70,31 @@ void bench(swf::Player& player, int frames) {
                  image.height, ms[ms.size() / 2], ms.size(), usage.ru_maxrss / 1024.0);
 }
 
+// Plays the movie with the event file's input: the first frame, then before each further frame the
+// events up to the next Wait; the events after the last frame's Wait come after that frame.
+void playWithInput(swf::Player& player, const swfrender::InputScript& script, int frames, const swf::Matrix& stageToView) {
+    size_t next = 0;
+    auto sendUntilWait = [&] {
+        for (; next < script.events.size(); ++next) {
+            swfrender::InputEvent e = script.events[next];
+            if (e.type == swfrender::InputEvent::Type::Wait) {
+                ++next;
+                return;
+            }
+            swf::Point p = stageToView.apply(swf::Point{e.x * swf::kTwipsPerPixel, e.y * swf::kTwipsPerPixel});
+            e.x = p.x;
+            e.y = p.y;
+            swfrender::sendInput(player, e);
+        }
+    };
+    // The first frame has run by the first event: the player starts at its first use.
+    for (int f = 1; f < frames; ++f) {
+        sendUntilWait();
+        player.tick();
+    }
+    sendUntilWait();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,6 +103,14 @@ int main(int argc, char** argv) {
     if (!options) {
         std::fprintf(stderr, "swfrender: %s\n%s\n", error.c_str(), swfrender::kUsage);
         return 2;
+    }
+    std::optional<swfrender::InputScript> input;
+    if (!options->input.empty()) {
+        std::vector<uint8_t> text;
+        if (!readFile(options->input, text, error, kMaxEventFileBytes)) return failWith(error);
+        input = swfrender::readInputScript(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), error);
+        if (!input) return failWith(options->input + ": " + error);
+        for (const std::string& s : input->skipped) std::fprintf(stderr, "swfrender: %s: %s\n", options->input.c_str(), s.c_str());
     }
     std::vector<uint8_t> bytes;
     if (!readFile(options->movie, bytes, error)) return failWith(error);
@@ -102,7 +140,10 @@ int main(int argc, char** argv) {
         if (options->out.empty()) return 0;
         player->gotoFrame(1);
     }
-    for (int f = 1; f < options->frames; ++f) player->tick();
+    if (input)
+        playWithInput(*player, *input, options->frames, swf::viewTransform(stage, width, height, view));
+    else
+        for (int f = 1; f < options->frames; ++f) player->tick();
     swf::RgbaImage image;
     player->render(image);
     for (const std::string& w : player->takeWarnings()) std::fprintf(stderr, "swfrender: warning: %s\n", w.c_str());

@@ -6,7 +6,7 @@ namespace swfrender {
 
 const char* const kUsage =
     "usage: swfrender MOVIE.swf --frames N --out OUT.png [--size WxH] "
-    "[--scale-mode showAll|noBorder|exactFit|noScale] [--quality low|high] [--bench]";
+    "[--scale-mode showAll|noBorder|exactFit|noScale] [--quality low|high] [--input EVENTS.json] [--bench]";
 
 namespace {
 
@@ -28,7 +28,7 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& args, 
         if (a == "--bench") {
             o.bench = true;
         } else if (a == "--frames" || a == "--out" || a == "--size" || a == "--scale-mode" ||
-                   a == "--quality") {
+                   a == "--quality" || a == "--input") {
             if (!hasValue) {
                 error = a + " needs a value";
                 return std::nullopt;
@@ -41,6 +41,8 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& args, 
                 }
             } else if (a == "--out") {
                 o.out = v;
+            } else if (a == "--input") {
+                o.input = v;
             } else if (a == "--size") {
                 size_t x = v.find('x');
                 int w = 0, h = 0;

@@ -12,6 +12,7 @@ namespace swfrender {
 struct RenderOptions {
     std::string movie;
     std::string out;
+    std::string input;  // an event file to feed the movie, when given
     int frames = 1;
     std::optional<int> width, height;
     swf::ScaleMode scaleMode = swf::ScaleMode::ShowAll;
