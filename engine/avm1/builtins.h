@@ -22,6 +22,7 @@ void installString(Machine& m);
 void installNumberBooleanMath(Machine& m);
 void installDateAndKey(Machine& m);
 void installDate(Machine& m);  // from installDateAndKey
+void installSelection(Machine& m);  // from installDateAndKey
 void installMovieClip(Machine& m);
 void installSound(Machine& m);
 void installBroadcasters(Machine& m);  // after installDateAndKey and installTextField

@@ -83,8 +83,8 @@ void installBroadcasters(Machine& m) {
     m.defineNative(broadcaster, "removeListener", removeListener);
     m.defineNative(broadcaster, "broadcastMessage", broadcastMessage);
 
-    if (const Property* key = m.global()->find(m.key("Key")); key && key->value.object())
-        makeBroadcaster(m, key->value.object());
+    for (const char* name : {"Key", "Selection"})
+        if (const Property* p = m.global()->find(m.key(name)); p && p->value.object()) makeBroadcaster(m, p->value.object());
     // Text fields broadcast to their listeners (themselves first).
     if (m.textFieldProto)
         for (const char* name : {"addListener", "removeListener", "broadcastMessage"})

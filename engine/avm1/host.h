@@ -138,6 +138,18 @@ public:
     // Scripts chose how the stage fits its window (Stage.scaleMode: "showAll", "noBorder",
     // "exactFit", "noScale"; Stage.align: any of "LTRB").
     virtual void setStageLayout(const std::string& scaleMode, const std::string& align) { (void)scaleMode, (void)align; }
+    // The character of the last key pressed (Key.getAscii), and whether a key (Caps Lock, or any
+    // key or mouse button: each press toggles it) is toggled on.
+    virtual int lastKeyAscii() { return 0; }
+    virtual bool keyIsToggled(int keyCode) { (void)keyCode; return false; }
+
+    // Keyboard focus (Selection): the clip, button or text field that has it, or null.
+    virtual Clip* focus() { return nullptr; }
+    // Gives the focus to `target` (null takes it away); false when the target cannot take it.
+    virtual bool setFocus(Clip* target) { (void)target; return false; }
+    // The focused text field's selection, in characters: begin, end and the caret.
+    virtual void selection(int& begin, int& end, int& caret) { begin = end = caret = -1; }
+    virtual void setSelection(int begin, int end) { (void)begin, (void)end; }
 };
 
 }  // namespace swf::avm1

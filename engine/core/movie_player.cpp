@@ -121,14 +121,19 @@ bool MoviePlayer::mouseMove(double x, double y) {
     return scripts_->mouseMove(viewportToStage(x, y));
 }
 
-bool MoviePlayer::mouseDown(double x, double y) {
+bool MoviePlayer::mouseDown(double x, double y, MouseButton button) {
     start();
-    return scripts_->mouseDown(viewportToStage(x, y));
+    return scripts_->mouseDown(viewportToStage(x, y), button);
 }
 
-bool MoviePlayer::mouseUp(double x, double y) {
+bool MoviePlayer::mouseUp(double x, double y, MouseButton button) {
     start();
-    return scripts_->mouseUp(viewportToStage(x, y));
+    return scripts_->mouseUp(viewportToStage(x, y), button);
+}
+
+bool MoviePlayer::mouseWheel(double x, double y, int lines) {
+    start();
+    return scripts_->mouseWheel(viewportToStage(x, y), lines);
 }
 
 bool MoviePlayer::keyDown(int keyCode, int charCode) {
@@ -140,6 +145,20 @@ bool MoviePlayer::keyUp(int keyCode, int charCode) {
     start();
     return scripts_->keyUp(keyCode, charCode);
 }
+
+bool MoviePlayer::textInput(char32_t character) {
+    start();
+    return scripts_->textInput(character);
+}
+
+bool MoviePlayer::textCommand(TextCommand command) {
+    start();
+    return scripts_->textCommand(command);
+}
+
+void MoviePlayer::setClipboardText(const std::string& utf8) { scripts_->setClipboardText(utf8); }
+
+std::string MoviePlayer::clipboardText() const { return scripts_->clipboardText(); }
 
 void MoviePlayer::setFsCommandHandler(std::function<void(const std::string&, const std::string&)> h) {
     scripts_->setFsCommandHandler(std::move(h));

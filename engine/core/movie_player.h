@@ -43,10 +43,15 @@ public:
     void render(Renderer& renderer) override;
 
     bool mouseMove(double x, double y) override;
-    bool mouseDown(double x, double y) override;
-    bool mouseUp(double x, double y) override;
+    bool mouseDown(double x, double y, MouseButton button = MouseButton::Left) override;
+    bool mouseUp(double x, double y, MouseButton button = MouseButton::Left) override;
+    bool mouseWheel(double x, double y, int lines) override;
     bool keyDown(int keyCode, int charCode) override;
     bool keyUp(int keyCode, int charCode) override;
+    bool textInput(char32_t character) override;
+    bool textCommand(TextCommand command) override;
+    void setClipboardText(const std::string& utf8) override;
+    std::string clipboardText() const override;
 
     void setFsCommandHandler(std::function<void(const std::string&, const std::string&)> h) override;
     void setTraceHandler(std::function<void(const std::string&)> h) override;

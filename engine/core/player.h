@@ -26,6 +26,12 @@ struct Alignment {
     bool left = false, right = false, top = false, bottom = false;
 };
 
+// Mouse buttons; scripts see the left one as the button, the others only as keys (Key.isDown).
+enum class MouseButton : uint8_t { Left, Right, Middle };
+
+// Editing commands a host sends to the focused text field (the keys and menu items that edit).
+enum class TextCommand : uint8_t { Enter, Backspace, Delete, SelectAll, Copy, Cut, Paste };
+
 struct ViewOptions {
     ScaleMode scaleMode = ScaleMode::ShowAll;
     Alignment align;
@@ -74,10 +80,22 @@ public:
 
     // Input, in viewport pixels. Returns true when what the movie shows may have changed.
     virtual bool mouseMove(double x, double y) = 0;
-    virtual bool mouseDown(double x, double y) = 0;
-    virtual bool mouseUp(double x, double y) = 0;
+    virtual bool mouseDown(double x, double y, MouseButton button = MouseButton::Left) = 0;
+    virtual bool mouseUp(double x, double y, MouseButton button = MouseButton::Left) = 0;
+    // The wheel turned by `lines` (positive away from the user) with the pointer at x, y.
+    virtual bool mouseWheel(double x, double y, int lines) = 0;
+    // Keys by their Flash key code (the Windows virtual-key code); `charCode` is the character the
+    // key types as scripts read it (Key.getAscii), 0 for none. What the key types reaches the
+    // movie as textInput, as a window receives WM_KEYDOWN and then WM_CHAR.
     virtual bool keyDown(int keyCode, int charCode) = 0;
     virtual bool keyUp(int keyCode, int charCode) = 0;
+    // A typed character (a Unicode code point): to the focused text field, or to the buttons that
+    // wait for it.
+    virtual bool textInput(char32_t character) = 0;
+    virtual bool textCommand(TextCommand command) = 0;
+    // The clipboard the text commands copy to and paste from (the host keeps the system's in step).
+    virtual void setClipboardText(const std::string& utf8) = 0;
+    virtual std::string clipboardText() const = 0;
 
     // Scripts: fscommand() calls and trace() lines, and variables of the root timeline.
     virtual void setFsCommandHandler(std::function<void(const std::string& command, const std::string& args)> h) = 0;

@@ -35,28 +35,6 @@ uint32_t clipEventFor(avm1::ButtonCondition c) {
     return 0;
 }
 
-// The code a button's key-press condition stores for a key: the character, or a small number for
-// keys that type none.
-int buttonKeyCode(int keyCode, int charCode) {
-    switch (keyCode) {
-    case 37: return 1;   // left
-    case 39: return 2;   // right
-    case 36: return 3;   // home
-    case 35: return 4;   // end
-    case 45: return 5;   // insert
-    case 46: return 6;   // delete
-    case 8: return 8;    // backspace
-    case 13: return 13;  // enter
-    case 38: return 14;  // up
-    case 40: return 15;  // down
-    case 33: return 16;  // page up
-    case 34: return 17;  // page down
-    case 9: return 18;   // tab
-    case 27: return 19;  // escape
-    default: return charCode >= 32 && charCode < 128 ? charCode : 0;
-    }
-}
-
 bool hitsCharacter(CharacterLibrary& library, uint16_t id, Point p) {
     if (const ShapePaths* s = library.shape(id)) return hitsPaths(*s, p);
     if (const ShapePaths* s = library.morph(id, 0)) return hitsPaths(*s, p);
@@ -97,6 +75,7 @@ void ScriptRunner::objectGone(DisplayObject& obj) {
     sc->markRemoved();
     machine_.forgetClip(sc);
     if (pointerTarget_ == sc) pointerTarget_ = nullptr;
+    if (focus_ == sc) focus_ = nullptr;
     graveyard_.push_back(std::move(it->second));
     clips_.erase(it);
 }
@@ -270,6 +249,10 @@ bool ScriptRunner::hasHandler(ScriptClip& sc, uint32_t events, const char* metho
 }
 
 void ScriptRunner::runJob(const Job& job) {
+    if (job.call) {
+        job.call();
+        return;
+    }
     ScriptClip* sc = job.clip;
     if (!sc || sc->isRemoved()) return;
     if (job.construct) {
@@ -549,84 +532,6 @@ bool ScriptRunner::updatePointer() {
         pointerTarget_ = hit;
         for (avm1::ButtonCondition c : hit->tracker.update(true, mouseIsDown_)) changed |= buttonTransition(*hit, c);
     }
-    return changed;
-}
-
-// A mouse event reaches clips with its clip event and handler, then the Mouse object's listeners.
-bool ScriptRunner::broadcastMouse(uint32_t event, const char* handler) {
-    bool changed = broadcast(event, handler);
-    changed |= machine_.broadcastGlobal("Mouse", handler);
-    return changed;
-}
-
-bool ScriptRunner::mouseMove(Point stage) {
-    mouse_ = stage;
-    bool changed = broadcastMouse(avm1::EventMouseMove, "onMouseMove");
-    changed |= updatePointer();
-    runPending();
-    return changed;
-}
-
-bool ScriptRunner::mouseDown(Point stage) {
-    mouse_ = stage;
-    // The pointer reaches the point first, then the button goes down there.
-    mouseIsDown_ = false;
-    bool changed = updatePointer();
-    mouseIsDown_ = true;
-    changed |= broadcastMouse(avm1::EventMouseDown, "onMouseDown");
-    changed |= updatePointer();
-    runPending();
-    return changed;
-}
-
-bool ScriptRunner::mouseUp(Point stage) {
-    mouse_ = stage;
-    mouseIsDown_ = false;
-    bool changed = broadcastMouse(avm1::EventMouseUp, "onMouseUp");
-    changed |= updatePointer();
-    runPending();
-    return changed;
-}
-
-bool ScriptRunner::keyDown(int keyCode, int charCode) {
-    keysDown_.insert(keyCode);
-    lastKey_ = keyCode;
-    bool changed = broadcast(avm1::EventKeyDown, nullptr);
-    changed |= machine_.broadcastGlobal("Key", "onKeyDown");
-    // Buttons that wait for this key.
-    int code = buttonKeyCode(keyCode, charCode);
-    if (code) {
-        std::vector<swf::Clip*> clips{&root_};
-        for (size_t i = 0; i < clips.size() && i < 100000; ++i) {
-            for (auto& [depth, child] : clips[i]->children) {
-                if (!child->clip) continue;
-                if (child->kind == DisplayObject::Kind::Sprite) {
-                    clips.push_back(child->clip.get());
-                    continue;
-                }
-                if (child->kind != DisplayObject::Kind::Button || !child->parent) continue;
-                const Button* b = library_.movie().findAs<Button>(child->characterId);
-                if (!b) continue;
-                const auto& bytes = buttonActions(child->characterId);
-                for (size_t a = 0; a < b->actions.size() && a < bytes.size(); ++a)
-                    if ((b->actions[a].conditions >> 9) == code) {
-                        queue(Job{scriptClip(*child->parent), avm1::ActionCode{bytes[a], 0, bytes[a]->size()}, 0, "",
-                                  false});
-                        changed = true;
-                    }
-            }
-        }
-    }
-    runPending();
-    return changed;
-}
-
-bool ScriptRunner::keyUp(int keyCode, int) {
-    keysDown_.erase(keyCode);
-    lastKey_ = keyCode;
-    bool changed = broadcast(avm1::EventKeyUp, nullptr);
-    changed |= machine_.broadcastGlobal("Key", "onKeyUp");
-    runPending();
     return changed;
 }
 

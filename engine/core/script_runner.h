@@ -16,6 +16,7 @@
 
 #include "engine/avm1/machine.h"
 #include "engine/core/character_library.h"
+#include "engine/core/player.h"
 #include "engine/core/script_clip.h"
 #include "engine/core/timeline_player.h"
 #include "engine/render/renderer.h"
@@ -42,10 +43,15 @@ public:
 
     // Input, in the main movie's twips. True when a script ran or a button changed its look.
     bool mouseMove(Point stage);
-    bool mouseDown(Point stage);
-    bool mouseUp(Point stage);
+    bool mouseDown(Point stage, MouseButton button = MouseButton::Left);
+    bool mouseUp(Point stage, MouseButton button = MouseButton::Left);
+    bool mouseWheel(Point stage, int lines);
     bool keyDown(int keyCode, int charCode);
     bool keyUp(int keyCode, int charCode);
+    bool textInput(char32_t character);
+    bool textCommand(TextCommand command);
+    void setClipboardText(const std::string& utf8) { clipboard_ = utf8; }
+    const std::string& clipboardText() const { return clipboard_; }
 
     void setTraceHandler(std::function<void(const std::string&)> h) { trace_ = std::move(h); }
     void setFsCommandHandler(std::function<void(const std::string&, const std::string&)> h) { fsCommand_ = std::move(h); }
@@ -72,6 +78,12 @@ public:
     double timeMs() override { return timeMs_; }
     bool keyIsDown(int keyCode) override { return keysDown_.count(keyCode) > 0; }
     int lastKeyCode() override { return lastKey_; }
+    int lastKeyAscii() override { return lastAscii_; }
+    bool keyIsToggled(int keyCode) override { return keysToggled_.count(keyCode) > 0; }
+    avm1::Clip* focus() override;
+    bool setFocus(avm1::Clip* target) override;
+    void selection(int& begin, int& end, int& caret) override;
+    void setSelection(int begin, int end) override;
     avm1::StageMetrics stageMetrics() override { return stage_; }
     void setStageLayout(const std::string& scaleMode, const std::string& align) override;
 
@@ -100,6 +112,7 @@ private:
         std::string method;     // and this method of the clip's object
         bool load = false;
         bool construct = false;  // give the clip its registered class
+        std::function<void()> call = nullptr;  // else, when set: a script call made from outside (listeners)
     };
 
     // The first-frame scripts of a new clip, waiting for the frame that places it.
@@ -133,6 +146,25 @@ private:
     ScriptClip* interactiveAt(swf::Clip& clip, Point local, int nesting);
     bool updatePointer();
     bool buttonTransition(ScriptClip& sc, avm1::ButtonCondition c);
+    // Input (script_runner_input.cpp).
+    void queueCall(std::function<void()> call);
+    void queueBroadcast(const char* objectName, const char* message, std::vector<avm1::Value> args = {});
+    bool queueMethod(ScriptClip* sc, const char* method, std::vector<avm1::Value> args = {});
+    bool keyPressButtons(int code);
+    bool hasKeyPressButton(int code);
+    ScriptClip* nextTabTarget(bool backwards);
+    bool enabled(ScriptClip& sc);
+    bool actsAsButton(ScriptClip& sc);
+    bool editableField(ScriptClip& sc);
+    // Replaces the focused field's selected characters with `utf8Text` and tells its listeners.
+    void replaceSelection(ScriptClip& field, const std::string& utf8Text);
+    // Moves the focus to `target` (null: none): the old owner's onKillFocus, the new one's
+    // onSetFocus, Selection's listeners. With `highlight`, a button or clip given the focus from
+    // the keyboard also shows as rolled over.
+    bool moveFocus(ScriptClip* target, bool highlight);
+    bool focusable(ScriptClip& sc, bool byTab);
+    void collectTabbable(swf::Clip& clip, std::vector<ScriptClip*>& out, int nesting);
+    avm1::Value focusValue(ScriptClip* sc);
     const std::vector<std::shared_ptr<const std::vector<uint8_t>>>& buttonActions(uint16_t characterId);
 
     CharacterLibrary& library_;
@@ -161,7 +193,13 @@ private:
     bool mouseIsDown_ = false;
     ScriptClip* pointerTarget_ = nullptr;
     std::set<int> keysDown_;
+    std::set<int> keysToggled_;
     int lastKey_ = 0;
+    int lastAscii_ = 0;
+    bool mouseKnown_ = false;  // a pointer position has been given
+    ScriptClip* focus_ = nullptr;
+    int selBegin_ = 0, selEnd_ = 0;  // the focused field's selection, in characters
+    std::string clipboard_;
 
     std::function<void(const std::string&)> trace_;
     std::function<void(const std::string&, const std::string&)> fsCommand_;
