@@ -278,7 +278,10 @@ TEST_F(ScriptTest, ButtonsShowTheirStatesAndRunTheirActions) {
     player->tick();
     player->mouseMove(90, 90);
     EXPECT_EQ(pixelAt(*player, 20, 20), kBlue);
+    // The key press waits for the character the key types, as WM_CHAR follows WM_KEYDOWN.
     player->keyDown(88, 'x');
+    EXPECT_EQ(lines, (Lines{"over", "released", "frame 2"}));
+    player->textInput(U'x');
     EXPECT_EQ(lines, (Lines{"over", "released", "frame 2", "key x"}));
 }
 
