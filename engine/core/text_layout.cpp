@@ -129,7 +129,9 @@ std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie
         if (text.wordWrap && x + adv > maxWidth && lastSpace > 0 && code != ' ') {
             // Move the word being written to a new line.
             Line next;
-            double shift = line.glyphs[lastSpace].second;
+            // The word starts after the last space; when the space itself ended the line, the
+            // word is only beginning and nothing moves.
+            double shift = lastSpace < line.glyphs.size() ? line.glyphs[lastSpace].second : x;
             for (size_t k = lastSpace; k < line.glyphs.size(); ++k)
                 next.glyphs.push_back({line.glyphs[k].first, line.glyphs[k].second - shift});
             line.glyphs.resize(lastSpace);

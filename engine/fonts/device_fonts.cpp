@@ -66,6 +66,18 @@ std::string systemFamily(const std::string& movieFontName) {
     return movieFontName;
 }
 
+std::string metricCompatibleFamily(const std::string& family) {
+    static const std::pair<const char*, const char*> kStandIns[] = {
+        {"arial", "Liberation Sans"},            {"helvetica", "Liberation Sans"},
+        {"times new roman", "Liberation Serif"}, {"times", "Liberation Serif"},
+        {"courier new", "Liberation Mono"},      {"courier", "Liberation Mono"},
+    };
+    std::string key = folded(family);
+    for (auto& [name, standIn] : kStandIns)
+        if (key == name) return standIn;
+    return {};
+}
+
 void DeviceFonts::setSource(std::shared_ptr<FontSource> source) {
     source_ = std::move(source);
     fonts_.clear();

@@ -41,6 +41,11 @@ private:
 // name as it is.
 std::string systemFamily(const std::string& movieFontName);
 
+// The freely licensed face drawn to the same metrics as a Windows face that movies often name
+// ("Arial" to "Liberation Sans", ...): where the system lacks the original, text in the stand-in
+// takes the same room. Empty for a family without one.
+std::string metricCompatibleFamily(const std::string& family);
+
 class DeviceFonts {
 public:
     // Replaces the source; faces already opened are dropped.

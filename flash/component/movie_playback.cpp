@@ -8,6 +8,7 @@
 
 #include "engine/parse/parser.h"
 #include "flash/component/frame_pixels.h"
+#include "flash/component/gdi_font_source.h"
 
 namespace flash {
 namespace {
@@ -22,6 +23,12 @@ struct FileCloser {
         if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
     }
 };
+
+// The system's faces, one source for every movie the process plays.
+std::shared_ptr<swf::FontSource> systemFonts() {
+    static const std::shared_ptr<swf::FontSource> source = makeGdiFontSource();
+    return source;
+}
 
 std::vector<uint8_t> readWholeFile(const std::wstring& path) {
     // Others may rewrite the file while we read it (a second saver start); share everything.
@@ -66,6 +73,7 @@ bool MoviePlayback::load(const std::wstring& path) {
     player_ = swf::Player::load(std::move(bytes), error);
 #endif
     if (!player_) return false;
+    player_->setFontSource(systemFonts());
     player_->setLoop(loop_);
     player_->setFsCommandHandler([this](const std::string& command, const std::string& args) {
         if (onFsCommand) onFsCommand(command, args);

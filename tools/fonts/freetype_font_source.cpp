@@ -11,6 +11,7 @@
 #include <mutex>
 #include <set>
 
+#include "engine/fonts/device_fonts.h"
 #include "engine/fonts/outline_builder.h"
 
 namespace fonts {
@@ -20,20 +21,6 @@ namespace {
 std::string folded(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     return s;
-}
-
-// The faces Windows has that Flash movies name most, and the freely licensed faces drawn to the
-// same metrics.
-std::string standInFor(const std::string& family) {
-    static const std::pair<const char*, const char*> kStandIns[] = {
-        {"arial", "Liberation Sans"},           {"helvetica", "Liberation Sans"},
-        {"times new roman", "Liberation Serif"}, {"times", "Liberation Serif"},
-        {"courier new", "Liberation Mono"},      {"courier", "Liberation Mono"},
-    };
-    std::string key = folded(family);
-    for (auto& [name, standIn] : kStandIns)
-        if (key == name) return standIn;
-    return family;
 }
 
 class FreeTypeLibrary {
@@ -142,10 +129,12 @@ public:
     explicit FontconfigSource(std::shared_ptr<FreeTypeLibrary> library) : library_(std::move(library)) {}
 
     std::unique_ptr<swf::FontFace> open(const std::string& family, bool bold, bool italic) override {
-        std::string wanted = standInFor(family);
+        // The Windows faces movies name are looked for under their stand-ins' names first.
+        std::string standIn = swf::metricCompatibleFamily(family);
         std::string file;
         int index = 0;
-        if (!match(wanted, bold, italic, file, index)) return nullptr;
+        if (!(!standIn.empty() && match(standIn, bold, italic, file, index)) && !match(family, bold, italic, file, index))
+            return nullptr;
         FT_Face face = nullptr;
         if (FT_New_Face(library_->get(), file.c_str(), index, &face) != 0) return nullptr;
         if (!FT_IS_SCALABLE(face)) {

@@ -80,3 +80,22 @@ TEST(DeviceText, EmbeddedOutlinesAndTheBlockFontAsLastResort) {
     EXPECT_TRUE(glyphs[0].fallback);
     EXPECT_EQ(glyphs[0].device, nullptr);
 }
+
+TEST(DeviceText, AWordThatOverflowsRightAfterASpaceStartsTheNextLine) {
+    auto source = std::make_shared<fonttest::FakeFontSource>(
+        std::map<std::string, std::set<std::pair<bool, bool>>>{{"Arial", {{false, false}}}});
+    swf::DeviceFonts fonts;
+    fonts.setSource(source);
+    // 'a' takes 119.4 twips and a space 106.4: "aa " fits the 400 twips inside the gutters, the
+    // next 'a' does not.
+    swf::EditText t = field("aa aa");
+    t.bounds = {0, 0, 480, 1000};
+    t.wordWrap = t.multiline = true;
+    auto glyphs = swf::layoutEditText(t, movieWithFont(false, "_sans"), &fonts);
+    ASSERT_EQ(glyphs.size(), 5u);
+    swf::Point first = glyphs[0].glyphToText.apply(swf::Point{0, 0});
+    swf::Point wrapped = glyphs[3].glyphToText.apply(swf::Point{0, 0});
+    EXPECT_NEAR(wrapped.x, first.x, 1e-9);
+    EXPECT_GT(wrapped.y, first.y);
+    EXPECT_NEAR(glyphs[4].glyphToText.apply(swf::Point{0, 0}).x - wrapped.x, 119.4, 1e-9);
+}

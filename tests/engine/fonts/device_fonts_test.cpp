@@ -26,6 +26,9 @@ TEST(DeviceFonts, GenericNamesMapToTheFacesFlashUsed) {
     EXPECT_EQ(swf::systemFamily("_\xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF"), "MS Gothic");
     EXPECT_EQ(swf::systemFamily("_\xE6\x98\x8E\xE6\x9C\x9D"), "MS Mincho");
     EXPECT_EQ(swf::systemFamily("Verdana"), "Verdana");
+    EXPECT_EQ(swf::metricCompatibleFamily("ARIAL"), "Liberation Sans");
+    EXPECT_EQ(swf::metricCompatibleFamily("Courier New"), "Liberation Mono");
+    EXPECT_EQ(swf::metricCompatibleFamily("Verdana"), "");
 
     auto source = windowsLikeSource();
     swf::DeviceFonts fonts;
