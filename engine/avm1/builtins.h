@@ -37,6 +37,7 @@ void installMatrix(Machine& m);
 void installColorTransform(Machine& m);
 void installTransform(Machine& m);  // after installMovieClip
 void installBitmapData(Machine& m);
+void installFilters(Machine& m);  // after installMovieClip
 void installStage(Machine& m);  // after installBroadcasters
 
 }  // namespace swf::avm1

@@ -40,6 +40,7 @@ void Machine::installBuiltins() {
     installColorTransform(*this);
     installTransform(*this);
     installBitmapData(*this);
+    installFilters(*this);
     installStage(*this);
 }
 

@@ -30,8 +30,9 @@ Object* defineFlashClass(Machine& m, const std::string& package, const std::stri
     return ctor;
 }
 
-void defineAccessor(Machine& m, Object* o, const std::string& name, NativeFunction getter, NativeFunction setter) {
-    Property& p = o->put(m.key(name), name, Value(), DontEnum);
+void defineAccessor(Machine& m, Object* o, const std::string& name, NativeFunction getter, NativeFunction setter,
+                    uint16_t flags) {
+    Property& p = o->put(m.key(name), name, Value(), flags);
     p.getter = m.newFunction(getter);
     p.setter = setter ? m.newFunction(setter) : nullptr;
 }

@@ -18,7 +18,8 @@ Object* defineFlashClass(Machine& m, const std::string& package, const std::stri
                          Object* prototype);
 
 // A getter/setter pair on `o` (setter may be null: the property is read-only).
-void defineAccessor(Machine& m, Object* o, const std::string& name, NativeFunction getter, NativeFunction setter);
+void defineAccessor(Machine& m, Object* o, const std::string& name, NativeFunction getter, NativeFunction setter,
+                    uint16_t flags = DontEnum);
 
 // A member of any value, converted to a number (undefined, a missing object and so on give NaN).
 double numberMember(Machine& m, const Value& target, const std::string& name);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/base/effects.h"
+
 namespace swf::avm1 {
 
 // Properties by index, in the order the property actions number them.
@@ -99,6 +101,9 @@ public:
         for (int i = 0; i < 6; ++i) m[i] = identity[i];
     }
     virtual void setMatrix(const double (&m)[6]) { (void)m; }
+    // The bitmap filters the clip is drawn through.
+    virtual std::vector<swf::Filter> filters() { return {}; }
+    virtual void setFilters(const std::vector<swf::Filter>& filters) { (void)filters; }
 
     // Colour.
     virtual ColorTransformValues colorTransform() = 0;

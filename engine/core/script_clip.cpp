@@ -500,6 +500,18 @@ void ScriptClip::setMatrix(const double (&m)[6]) {
     if (Matrix* t = transform()) *t = Matrix{m[0], m[1], m[2], m[3], toTwips(m[4]), toTwips(m[5])};
 }
 
+std::vector<Filter> ScriptClip::filters() {
+    DisplayObject* o = object();
+    return o ? o->filters : std::vector<Filter>{};
+}
+
+void ScriptClip::setFilters(const std::vector<Filter>& filters) {
+    DisplayObject* o = object();
+    if (!o) return;
+    o->filters = filters;
+    o->scriptTransformed = true;
+}
+
 avm1::ColorTransformValues ScriptClip::colorTransform() {
     DisplayObject* o = object();
     if (!o) return {};

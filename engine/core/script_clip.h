@@ -68,6 +68,8 @@ public:
 
     void matrix(double (&m)[6], bool toStage) override;
     void setMatrix(const double (&m)[6]) override;
+    std::vector<Filter> filters() override;
+    void setFilters(const std::vector<Filter>& filters) override;
     avm1::ColorTransformValues colorTransform() override;
     void setColorTransform(const avm1::ColorTransformValues& c) override;
 

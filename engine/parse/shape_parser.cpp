@@ -365,8 +365,9 @@ Filter readFilter(SwfReader& r) {
     case 3: {
         f.kind = Filter::Kind::Bevel;
         auto& b = f.bevel;
-        b.shadowColor = r.rgba();
+        // Players read the first colour as the highlight, whatever the format's documents say.
         b.highlightColor = r.rgba();
+        b.shadowColor = r.rgba();
         b.blurX = r.fixed16();
         b.blurY = r.fixed16();
         b.angle = r.fixed16();

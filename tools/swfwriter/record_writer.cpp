@@ -281,8 +281,8 @@ void writeFilter(BodyWriter& w, const swf::Filter& f) {
     case K::Bevel: {
         const auto& b = f.bevel;
         w.u8(3);
+        w.rgba(b.highlightColor);  // first, as players read it
         w.rgba(b.shadowColor);
-        w.rgba(b.highlightColor);
         w.fixed16(b.blurX);
         w.fixed16(b.blurY);
         w.fixed16(b.angle);

@@ -77,6 +77,9 @@ public:
         x += toLocal ? -dx : dx;
         y += toLocal ? -dy : dy;
     }
+    std::vector<swf::Filter> filters() override { return filterList; }
+    void setFilters(const std::vector<swf::Filter>& f) override { filterList = f; }
+    std::vector<swf::Filter> filterList;
     ColorTransformValues colorTransform() override { return color; }
     void setColorTransform(const ColorTransformValues& c) override { color = c; }
     void clear() override { log.push_back("clear"); }
