@@ -34,6 +34,9 @@ struct Clip {
     DisplayObject* owner = nullptr;    // the sprite or button instance; null for the main movie
     Matrix rootMatrix;                 // the main movie's own place (scripts may move _root)
     std::shared_ptr<Drawing> drawing;  // what scripts drew with the drawing methods, under the children
+    // When the timeline was started, counting up over the movie's life: scripted movies advance their
+    // clips newest first.
+    uint64_t sequence = 0;
 };
 
 // Depths as scripts number them: timeline depth 1 is script depth -16383.

@@ -107,7 +107,7 @@ void MoviePlayer::previousFrame() {
 
 void MoviePlayer::tick() {
     start();
-    scripts_->frame([this] { timeline_.advance(root_, loop_); });
+    scripts_->frame(loop_);
     applyBackgroundTags(root_.frame);
 }
 

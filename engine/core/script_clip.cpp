@@ -323,6 +323,7 @@ avm1::Clip* ScriptClip::insert(std::unique_ptr<DisplayObject> obj, const std::st
     obj->parent = clip_;
     obj->fromTimeline = false;
     obj->placeFrame = clip_->frame;
+    if (obj->clip && !obj->clip->sequence) obj->clip->sequence = runner_.timeline().nextSequence();
     DisplayObject* made = obj.get();
     clip_->children[d] = std::move(obj);
     return made->clip ? runner_.scriptClip(*made->clip) : nullptr;

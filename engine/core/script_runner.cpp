@@ -178,6 +178,17 @@ void ScriptRunner::frameBuilt(DisplayObject*, swf::Clip& clip, int frameIndex) {
 void ScriptRunner::composeFrame(ScriptClip& sc, int frameIndex, std::vector<Job>& out) {
     swf::Clip* clip = sc.clip();
     if (!clip) return;
+    // Children a goto placed on its way (in frames before this one) start first, in the order they
+    // were made.
+    for (size_t i = 0; i < pending_.size();) {
+        DisplayObject* o = pending_[i].clip->object();
+        if (o && o->parent == clip && o->placeFrame != frameIndex) {
+            for (Job& j : pending_[i].jobs) out.push_back(std::move(j));
+            pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(i));
+        } else {
+            ++i;
+        }
+    }
     if (clip->timeline && frameIndex >= 0 && frameIndex < static_cast<int>(clip->timeline->frames.size())) {
         for (const ControlTag& tag : clip->timeline->frames[frameIndex].tags) {
             if (const auto* a = std::get_if<DoAction>(&tag)) {
@@ -319,17 +330,25 @@ void ScriptRunner::collectClips(swf::Clip& clip, std::vector<ScriptClip*>& out, 
     out.push_back(scriptClip(clip));
 }
 
-void ScriptRunner::frame(const std::function<void()>& advance) {
+void ScriptRunner::frame(bool loopMain) {
     jobsThisFrame_ = 0;
     dropped_ = false;
     frameStart_ = std::chrono::steady_clock::now();
     timeMs_ += frameMs_;
     std::vector<ScriptClip*> order;
     collectClips(root_, order, 0);
-    for (ScriptClip* sc : order)
+    // Clips run in the order they were made, the newest first; one made during this pass waits for
+    // the next frame (its first frame has just been built).
+    std::stable_sort(order.begin(), order.end(), [](ScriptClip* a, ScriptClip* b) {
+        return a->clip()->sequence > b->clip()->sequence;
+    });
+    for (ScriptClip* sc : order) {
+        swf::Clip* clip = sc->clip();
+        if (!clip) continue;  // removed by a clip that ran before it
         if (sc->loadQueued && hasHandler(*sc, avm1::EventEnterFrame, "onEnterFrame"))
             queue(Job{sc, {}, avm1::EventEnterFrame, "onEnterFrame", false});
-    advance();
+        timeline_.advanceOwn(*clip, clip == &root_ ? loopMain : true, sc->nesting(), clip->owner);
+    }
     runQueue();
     machine_.runIntervals();
     runQueue();

@@ -35,9 +35,10 @@ public:
     ScriptRunner(CharacterLibrary& library, TimelinePlayer& timeline, swf::Clip& root, double frameRate);
     ~ScriptRunner() override;
 
-    // One frame: queues enterFrame events, lets `advance` move the timelines, then runs what was
-    // queued and the intervals that are due.
-    void frame(const std::function<void()>& advance);
+    // One frame: every clip, newest first, queues its enterFrame event and moves its own timeline
+    // on (the main movie's loops at its end when `loopMain` is set); then what was queued runs, and
+    // the intervals that are due.
+    void frame(bool loopMain);
     // Runs what is queued (after a goto from outside the movie).
     void runPending();
 

@@ -47,6 +47,7 @@ TimelinePlayer::TimelinePlayer(CharacterLibrary& library, TimelineLimits limits)
 
 void TimelinePlayer::start(Clip& clip, const Timeline& timeline, int nesting, DisplayObject* owner) {
     clip.timeline = &timeline;
+    clip.sequence = ++sequence_;
     clip.children.clear();
     clip.frame = 0;
     applyFrame(clip, 0, nesting);
@@ -66,6 +67,10 @@ void TimelinePlayer::advance(Clip& clip, bool loop, int nesting, DisplayObject* 
         if (child->onEnterFrame) child->onEnterFrame(*child);
         if (child->clip && child->kind == DisplayObject::Kind::Sprite) advance(*child->clip, true, nesting + 1, child);
     }
+    advanceOwn(clip, loop, nesting, owner);
+}
+
+void TimelinePlayer::advanceOwn(Clip& clip, bool loop, int nesting, DisplayObject* owner) {
     if (!clip.timeline || !clip.playing) return;
     int count = frameCountOf(clip);
     int next = clip.frame + 1;

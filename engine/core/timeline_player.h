@@ -47,6 +47,8 @@ public:
     // the clip's own timeline (when playing) moves on, looping at the end when `loop` is set,
     // otherwise stopping there.
     void advance(Clip& clip, bool loop, int nesting = 0, DisplayObject* owner = nullptr);
+    // The clip's own timeline only, one frame on (nested clips are left where they are).
+    void advanceOwn(Clip& clip, bool loop, int nesting = 0, DisplayObject* owner = nullptr);
 
     // Shows `frameIndex` (0-based, clamped).
     void gotoFrame(Clip& clip, int frameIndex, int nesting = 0, DisplayObject* owner = nullptr);
@@ -56,6 +58,8 @@ public:
     std::unique_ptr<DisplayObject> create(uint16_t characterId, int depth, int nesting);
     // Shows a button's up (0), over (1) or down (2) state.
     void showButtonState(DisplayObject& button, int state, int nesting);
+    // The next creation number, for clips made outside `start`.
+    uint64_t nextSequence() { return ++sequence_; }
     // Display objects this player has made that are still alive.
     size_t liveObjects() const { return *liveObjects_; }
     // Counts an object made elsewhere (by scripts) toward the same limit; false, with a warning
@@ -76,6 +80,7 @@ private:
     TimelineLimits limits_;
     FrameScripts* scripts_ = nullptr;
     int instanceCount_ = 0;
+    uint64_t sequence_ = 0;
     std::map<const PlaceObject*, std::shared_ptr<const std::vector<uint8_t>>> clipActions_;
     std::shared_ptr<size_t> liveObjects_ = std::make_shared<size_t>(0);
 };

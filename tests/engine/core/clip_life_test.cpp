@@ -1,0 +1,90 @@
+// The life of movie clips under scripts: the order in which clips run their frames and events, gotos
+// in both directions, removed clips and the names that pointed at them, depths and levels.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/engine/avm1/assembler.h"
+#include "tests/engine/core/movie_builder.h"
+
+namespace {
+
+using namespace coretest;
+using swf::avm1::test::Asm;
+using Lines = std::vector<std::string>;
+namespace op = swf::avm1::test;
+
+swf::DoAction action(const Asm& a) { return swf::DoAction{a.bytes()}; }
+
+// trace(this + suffix): which clip runs the frame, and which frame.
+swf::DoAction tracedHere(const std::string& suffix, bool stop = false) {
+    Asm a;
+    a.get("this").push({suffix}).op(op::Add2).trace();
+    if (stop) a.op(op::Stop);
+    return action(a);
+}
+
+swf::DoAction traced(const std::string& text) { return action(std::move(Asm().push({text}).trace())); }
+
+swf::PlaceObject named(swf::PlaceObject p, const std::string& name) {
+    p.name = name;
+    return p;
+}
+
+swf::DoAction gotoFrame(uint16_t index) {
+    Asm a;
+    a.record(0x81, {uint8_t(index & 0xFF), uint8_t(index >> 8)});
+    return action(a);
+}
+
+class ClipLifeTest : public ::testing::Test {
+protected:
+    ClipLifeTest() { b.movie->header.version = 8; }
+
+    Lines play(int frames) {
+        if (!player) {
+            player = b.player();
+            player->setTraceHandler([this](const std::string& line) { lines.push_back(line); });
+        }
+        player->render(image);
+        for (int f = 1; f < frames; ++f) player->tick();
+        return lines;
+    }
+
+    MovieBuilder b;
+    std::unique_ptr<swf::MoviePlayer> player;
+    Lines lines;
+    swf::RgbaImage image;
+};
+
+TEST_F(ClipLifeTest, ClipsRunTheirFramesNewestFirstAndTheMainMovieLast) {
+    b.rect(1, 0, 0, 10, 10, kRed);
+    b.sprite(2, timeline({{tracedHere(": 1"), place(1, 1)}, {tracedHere(": 2")}, {tracedHere(": 3", true)}}));
+    // Sprite 3 places a sprite 2 in its second frame: that child is then the newest clip of all.
+    b.sprite(3, timeline({{tracedHere(": 1"), place(1, 1)},
+                          {tracedHere(": 2"), named(place(2, 2), "child")},
+                          {tracedHere(": 3", true)}}));
+    b.main() = timeline({{tracedHere(": 1"), named(place(1, 3), "clip1"), named(place(4, 2), "clip2")},
+                         {tracedHere(": 2")},
+                         {tracedHere(": 3", true)}});
+    EXPECT_EQ(play(4), (Lines{"_level0: 1", "_level0.clip1: 1", "_level0.clip2: 1",
+                              "_level0.clip2: 2", "_level0.clip1: 2", "_level0.clip1.child: 1", "_level0: 2",
+                              "_level0.clip1.child: 2", "_level0.clip2: 3", "_level0.clip1: 3", "_level0: 3",
+                              "_level0.clip1.child: 3"}));
+}
+
+TEST_F(ClipLifeTest, ForwardGotoStartsTheClipsOfSkippedFramesBeforeTheTargetFrameRuns) {
+    b.rect(1, 0, 0, 10, 10, kRed);
+    b.sprite(2, timeline({{traced("placed in frame 3"), place(1, 1)}}));
+    b.sprite(3, timeline({{traced("placed in frame 4"), place(1, 1)}}));
+    // Frame 2 jumps to frame 4: frame 3's clip (at the higher depth) starts first, then frame 4's
+    // clip, then frame 4's own actions.
+    b.main() = timeline({{},
+                         {gotoFrame(3), traced("after the goto")},
+                         {place(3, 2)},
+                         {place(1, 3), traced("frame 4"), action(std::move(Asm().op(op::Stop)))}});
+    EXPECT_EQ(play(2), (Lines{"after the goto", "placed in frame 3", "placed in frame 4", "frame 4"}));
+}
+
+}  // namespace
