@@ -1,6 +1,7 @@
 // Installers of the built-in classes and functions, one file per family.
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 #include "engine/avm1/machine.h"
@@ -8,6 +9,11 @@
 namespace swf::avm1 {
 
 inline Value arg(const std::vector<Value>& args, size_t i) { return i < args.size() ? args[i] : Value(); }
+// A numeric argument of a built-in: one that was not passed is NaN, whatever undefined converts to
+// in the movie's version.
+inline double numberArg(Machine& m, const std::vector<Value>& args, size_t i) {
+    return i < args.size() ? m.toNumber(args[i]) : std::nan("");
+}
 
 // Puts a read-only, hidden constant on `o`.
 void putConstant(Machine& m, Object* o, const std::string& name, Value v);
@@ -39,5 +45,6 @@ void installTransform(Machine& m);  // after installMovieClip
 void installBitmapData(Machine& m);
 void installFilters(Machine& m);  // after installMovieClip
 void installStage(Machine& m);  // after installBroadcasters
+void installASnative(Machine& m);  // last: it hands out functions installed before
 
 }  // namespace swf::avm1

@@ -34,10 +34,10 @@ Value asSetPropFlags(Machine& m, Object*, std::vector<Value>& args) {
     return Value();
 }
 
-Value isNaNFn(Machine& m, Object*, std::vector<Value>& args) { return Value(std::isnan(m.toNumber(arg(args, 0)))); }
+Value isNaNFn(Machine& m, Object*, std::vector<Value>& args) { return Value(std::isnan(numberArg(m, args, 0))); }
 
 Value isFiniteFn(Machine& m, Object*, std::vector<Value>& args) {
-    return Value(std::isfinite(m.toNumber(arg(args, 0))));
+    return Value(std::isfinite(numberArg(m, args, 0)));
 }
 
 Value parseIntFn(Machine& m, Object*, std::vector<Value>& args) {

@@ -44,13 +44,15 @@ Value numberToStringFn(Machine& m, Object* o, std::vector<Value>& args) {
 
 Value numberValueOf(Machine& m, Object* o, std::vector<Value>&) { return Value(selfNumber(m, o)); }
 
+// Boolean() called with nothing gives undefined; new Boolean() holds false.
 Value booleanCall(Machine& m, Object*, std::vector<Value>& args) {
-    return Value(!args.empty() && m.toBoolean(args[0]));
+    if (args.empty()) return Value();
+    return Value(m.toBoolean(args[0]));
 }
 
 Value booleanConstruct(Machine& m, Object* o, std::vector<Value>& args) {
     o->hasPrimitive = true;
-    o->primitive = booleanCall(m, o, args);
+    o->primitive = Value(!args.empty() && m.toBoolean(args[0]));
     return Value(o);
 }
 
@@ -91,22 +93,22 @@ MATH1(mathTan, std::tan(x))
 
 // Two-argument functions read exactly two arguments, first to last.
 Value mathAtan2(Machine& m, Object*, std::vector<Value>& args) {
-    double y = m.toNumber(arg(args, 0));
-    double x = m.toNumber(arg(args, 1));
+    double y = numberArg(m, args, 0);
+    double x = numberArg(m, args, 1);
     return Value(std::atan2(y, x));
 }
 
 Value mathPow(Machine& m, Object*, std::vector<Value>& args) {
-    double x = m.toNumber(arg(args, 0));
-    double y = m.toNumber(arg(args, 1));
+    double x = numberArg(m, args, 0);
+    double y = numberArg(m, args, 1);
     return Value(std::pow(x, y));
 }
 
-// max and min compare their first two arguments: a missing second one reads as undefined.
+// max and min compare their first two arguments: a missing second one is NaN.
 Value mathMax(Machine& m, Object*, std::vector<Value>& args) {
     if (args.empty()) return Value(-INFINITY);
     double x = m.toNumber(args[0]);
-    double y = m.toNumber(arg(args, 1));
+    double y = numberArg(m, args, 1);
     if (std::isnan(x) || std::isnan(y)) return Value(NAN);
     return Value(std::max(x, y));
 }
@@ -114,12 +116,13 @@ Value mathMax(Machine& m, Object*, std::vector<Value>& args) {
 Value mathMin(Machine& m, Object*, std::vector<Value>& args) {
     if (args.empty()) return Value(INFINITY);
     double x = m.toNumber(args[0]);
-    double y = m.toNumber(arg(args, 1));
+    double y = numberArg(m, args, 1);
     if (std::isnan(x) || std::isnan(y)) return Value(NAN);
     return Value(std::min(x, y));
 }
 
-Value mathRandom(Machine&, Object*, std::vector<Value>&) {
+Value mathRandom(Machine& m, Object*, std::vector<Value>& args) {
+    for (size_t i = 0; i < args.size() && i < 2; ++i) m.toNumber(args[i]);  // converted, then unused
     static std::mt19937_64 rng(std::random_device{}());
     return Value(std::uniform_real_distribution<double>(0.0, 1.0)(rng));
 }

@@ -17,19 +17,24 @@ std::mt19937& randomSource() {
     return rng;
 }
 
-// An object in a comparison is its valueOf(): one that gives an object compares as NaN, and one
-// without valueOf (the global object) as undefined.
+// An object in a comparison is its valueOf(), and one without valueOf (the global object) is
+// undefined; a clip is NaN.
 Value comparable(Machine& m, const Value& v) {
     if (!v.isObject()) return v;
+    if (v.object()->clip) return Value(std::nan(""));  // clips are not asked for valueOf
     Value fn = m.getMember(v, "valueOf", false);
     if (!fn.object() || !fn.object()->isFunction()) return Value();
-    Value r = m.call(fn, v.object(), {});
-    return r.isObject() ? Value(std::nan("")) : r;
+    return m.call(fn, v.object(), {});
 }
 
 // Abstract relational comparison: true, false, or undefined when a NaN takes part.
 Value lessThan(Machine& m, const Value& a, const Value& b) {
-    Value pa = comparable(m, a), pb = comparable(m, b);
+    // An object whose valueOf gives an object is never less nor greater; the other side is then
+    // not converted at all.
+    Value pa = comparable(m, a);
+    if (pa.isObject()) return Value(false);
+    Value pb = comparable(m, b);
+    if (pb.isObject()) return Value(false);
     if (pa.isString() && pb.isString()) return Value(pa.string() < pb.string());
     double x = m.toNumber(pa), y = m.toNumber(pb);
     if (std::isnan(x) || std::isnan(y)) return Value();
@@ -129,6 +134,11 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
     auto num = [&](const Value& v) {
         double d = toNumber(v);
         return (std::isnan(d) && legacyNaNIsZero(version_)) ? 0.0 : d;
+    };
+    // SWF 4 compares NaN and the infinities as 0.
+    auto cmpNum = [&](const Value& v) {
+        double d = num(v);
+        return (!std::isfinite(d) && legacyNaNIsZero(version_)) ? 0.0 : d;
     };
     auto popArgs = [&](std::vector<Value>& args) {
         size_t count = toCount(toNumber(pop(f)), stack_.size() - f.stackBase);
@@ -255,13 +265,13 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
     }
     case 0x0E: {
         Value bv = pop(f), xv = pop(f);
-        double x = num(xv), b = num(bv);
+        double b = cmpNum(bv), x = cmpNum(xv);  // the right operand converts first here
         pushv(version_ < 5 ? Value(double(x == b)) : Value(x == b));
         break;
     }
     case 0x0F: {
         Value bv = pop(f), xv = pop(f);
-        double x = num(xv), b = num(bv);
+        double x = cmpNum(xv), b = cmpNum(bv);
         pushv(version_ < 5 ? Value(double(x < b)) : Value(x < b));
         break;
     }
@@ -302,8 +312,8 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         break;
     }
     case 0x18: {
-        double d = num(pop(f));
-        pushv(Value(std::isfinite(d) ? std::trunc(d) : d));
+        // Wraps to a signed 32-bit integer; NaN and the infinities give 0.
+        pushv(Value(double(toInt32(toNumber(pop(f))))));
         break;
     }
     case 0x32: case 0x36: {
@@ -473,12 +483,14 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
     }
     case 0x49: {
         Value b = pop(f), x = pop(f);
-        pushv(Value(looseEquals(*this, x, b)));
+        bool res = looseEquals(*this, x, b);
+        pushv(version_ < 5 ? Value(double(res)) : Value(res));
         break;
     }
     case 0x66: {
         Value b = pop(f), x = pop(f);
-        pushv(Value(strictEquals(x, b)));
+        bool res = strictEquals(x, b);
+        pushv(version_ < 5 ? Value(double(res)) : Value(res));
         break;
     }
     case 0x3F: {

@@ -135,10 +135,13 @@ Value Machine::runFunction(Object* fn, Object* self, std::vector<Value>& args, O
     if (top) startScript();
     ++scriptDepth_;
     ++callDepth_;
+    // A function body follows SWF 5 rules even in an SWF 4 movie (SWF 4 had no functions).
     struct Leave {
         Machine& m;
-        ~Leave() { --m.callDepth_; --m.scriptDepth_; }
-    } leave{*this};
+        int version;
+        ~Leave() { --m.callDepth_; --m.scriptDepth_; m.version_ = version; }
+    } leave{*this, version_};
+    version_ = std::max(version_, 5);
 
     Frame f;
     f.keepAlive = code.body.bytes;

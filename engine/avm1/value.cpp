@@ -73,7 +73,12 @@ double stringToNumber(const std::string& s, bool hex) {
     }
     size_t start = i;
     if (s[i] == '+' || s[i] == '-') ++i;
-    if (s.compare(i, 8, "Infinity") == 0 && i + 8 == n) return s[start] == '-' ? -INFINITY : INFINITY;
+    // With hex, a leading zero followed by octal digits only is an octal integer ("010" is 8).
+    if (hex && n - i > 1 && s[i] == '0' && s.find_first_not_of("01234567", i) == std::string::npos) {
+        double v = 0;
+        for (size_t k = i; k < n; ++k) v = v * 8 + (s[k] - '0');
+        return s[start] == '-' ? -v : v;
+    }
     bool anyDigit = false;
     while (i < n && s[i] >= '0' && s[i] <= '9') { ++i; anyDigit = true; }
     if (i < n && s[i] == '.') {

@@ -47,8 +47,8 @@ private:
 // 1e-5 and from 1e15 on ("1e+21", "1.5e-7"), "NaN", "Infinity", "-Infinity", and -0 as "0".
 std::string numberToString(double n);
 
-// Text to number: optional white space, sign, digits, fraction and exponent, or a "0x" hex integer
-// when `hex` is allowed; anything else (including "") is NaN.
+// Text to number: optional white space, sign, digits, fraction and exponent, or a "0x" hex or
+// "0"-led octal integer when `hex` is allowed; anything else (including "" and "Infinity") is NaN.
 double stringToNumber(const std::string& s, bool hex);
 
 // Text to number for SWF 4 movies: the longest leading decimal number, 0 when there is none.

@@ -87,3 +87,85 @@ TEST_F(MachineTest, CaseOfNamesDependsOnVersion) {
 }
 
 }  // namespace swf::avm1::test
+
+namespace swf::avm1::test {
+
+TEST_F(MachineTest, ToIntegerWrapsToInt32) {
+    Asm a;
+    a.push({4294967295.0}).op(ToInteger).trace();
+    a.push({NAN}).op(ToInteger).trace();
+    a.push({-10.7}).op(ToInteger).trace();
+    a.push({"12.9"}).op(ToInteger).trace();
+    EXPECT_EQ(run(a), (Lines{"-1", "0", "-10", "12"}));
+}
+
+TEST_F(MachineTest, TextToNumberReadsOctalAndNotInfinity) {
+    Asm a;
+    a.push({"010", "8"}).op(Equals).trace();
+    a.push({"Infinity", INFINITY}).op(Equals2).trace();
+    a.push({"019", 19.0}).op(Equals2).trace();
+    useVersion(6);
+    EXPECT_EQ(run(a), (Lines{"true", "false", "true"}));
+    useVersion(5);  // no hex nor octal before SWF 6
+    EXPECT_EQ(run(a), (Lines{"false", "false", "true"}));
+}
+
+TEST_F(MachineTest, Swf4ComparesNonFiniteAsZeroAndGivesNumbers) {
+    useVersion(4);
+    Asm a;
+    a.push({NAN, INFINITY}).op(Equals).trace();
+    a.push({false, -INFINITY}).op(Equals).trace();
+    a.push({1.0, 1.0}).op(Equals2).trace();
+    a.push({1.0, 1.0}).op(StrictEquals).trace();
+    EXPECT_EQ(run(a), (Lines{"1", "1", "1", "1"}));
+}
+
+TEST_F(MachineTest, FunctionsOfSwf4MoviesFollowSwf5Rules) {
+    useVersion(4);
+    Asm body;
+    body.push({1.0, 1.0}).op(Equals2).trace();
+    body.push({4.0, 0.0}).op(Divide).trace();
+    Asm a;
+    a.function("f", {}, body);
+    a.push({4.0, 0.0}).op(Divide).trace();
+    a.push({0, "f"}).op(CallFunction).op(Pop);
+    EXPECT_EQ(run(a), (Lines{"#ERROR#", "true", "Infinity"}));
+}
+
+TEST_F(MachineTest, ComparingObjects) {
+    // valueOf that gives an object: never less, and the other side is not converted.
+    Asm valueOf;
+    valueOf.push({"called"}).trace().push({1.0}).op(Return);
+    Asm a;
+    a.push({"withValueOf", "valueOf"}).function("", {}, valueOf).push({1}).op(InitObject).op(SetVariable);
+    a.push({0}).op(InitObject).get("withValueOf").op(Less2).trace();
+    a.push({0.0}).get("withValueOf").op(Less2).trace();
+    a.push({NAN, 0.0}).op(Less2).trace();
+    EXPECT_EQ(run(a), (Lines{"false", "called", "true", "undefined"}));
+}
+
+TEST_F(MachineTest, MissingNumericArgumentsAreNaN) {
+    useVersion(6);  // where undefined converts to 0
+    Asm a;
+    a.push({true, 1, "Math"}).op(GetVariable).push({"pow"}).op(CallMethod).trace();
+    a.push({false, 1, "Math"}).op(GetVariable).push({"pow"}).op(CallMethod).trace();
+    a.push({Undef(), 1, "Math"}).op(GetVariable).push({"atan2"}).op(CallMethod).trace();
+    a.push({2.0, 1, "Math"}).op(GetVariable).push({"max"}).op(CallMethod).trace();
+    a.push({0, "isFinite"}).op(CallFunction).trace();
+    a.push({Undef(), 1, "isFinite"}).op(CallFunction).trace();
+    a.push({0, "Boolean"}).op(CallFunction).trace();
+    EXPECT_EQ(run(a), (Lines{"1", "NaN", "NaN", "NaN", "false", "true", "undefined"}));
+}
+
+TEST_F(MachineTest, ASnativeHandsOutBuiltInsByNumber) {
+    Asm a;
+    a.push({"&", 1, 0, 100, 2, "ASnative"}).op(CallFunction).push({Undef()}).op(CallMethod).trace();
+    a.push({"hi", 1, 4.5, 100, 2, "ASnative"}).op(CallFunction).push({Undef()}).op(CallMethod).op(Pop);
+    a.push({0, 0, 100, 3, "ASnative"}).op(CallFunction).trace();
+    a.push({0, "x", 2, "ASnative"}).op(CallFunction).trace();
+    a.push({0, 50, 200, 2, "ASnative"}).op(CallFunction).push({Undef()}).op(CallMethod).trace();
+    a.push({-4.0, 1, 0, 200, 2, "ASnative"}).op(CallFunction).push({Undef()}).op(CallMethod).trace();
+    EXPECT_EQ(run(a), (Lines{"%26", "hi", "undefined", "undefined", "NaN", "4"}));
+}
+
+}  // namespace swf::avm1::test

@@ -33,7 +33,13 @@ TEST(NumberText, ParsesNumbersAndRejectsTheRest) {
     EXPECT_TRUE(std::isnan(stringToNumber("", false)));
     EXPECT_TRUE(std::isnan(stringToNumber("12abc", false)));
     EXPECT_TRUE(std::isnan(stringToNumber(".", false)));
-    EXPECT_EQ(stringToNumber("-Infinity", false), -INFINITY);
+    EXPECT_TRUE(std::isnan(stringToNumber("-Infinity", true)));
+    EXPECT_TRUE(std::isnan(stringToNumber("Infinity", false)));
+    // A zero-led run of octal digits is octal where hex is read; a non-octal digit makes it decimal.
+    EXPECT_EQ(stringToNumber("010", true), 8);
+    EXPECT_EQ(stringToNumber("-010", true), -8);
+    EXPECT_EQ(stringToNumber("019", true), 19);
+    EXPECT_EQ(stringToNumber("010", false), 10);
     EXPECT_EQ(stringToNumber(".5", false), 0.5);
 }
 
