@@ -1,9 +1,10 @@
-// String: the wrapper class and its methods. Strings are handled as bytes.
+// String: the wrapper class and its methods, counting characters (see text_units.h).
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 
 #include "engine/avm1/builtins.h"
+#include "engine/avm1/text_units.h"
 
 namespace swf::avm1 {
 
@@ -27,6 +28,10 @@ Value stringConstruct(Machine& m, Object* o, std::vector<Value>& args) {
 
 Value toStringFn(Machine& m, Object* o, std::vector<Value>&) { return Value(self(m, o)); }
 
+// The string's characters (see text_units.h) and the way back.
+std::u32string chars(Machine& m, const std::string& s) { return toChars(s, m.swfVersion() >= 6); }
+Value text(Machine& m, const std::u32string& c) { return Value(fromChars(c, m.swfVersion() >= 6)); }
+
 // An index argument clamped to [0, size]; NaN is 0.
 size_t clampIndex(Machine& m, const Value& v, size_t size) {
     double d = m.toNumber(v);
@@ -35,110 +40,121 @@ size_t clampIndex(Machine& m, const Value& v, size_t size) {
 }
 
 Value charAt(Machine& m, Object* o, std::vector<Value>& args) {
-    std::string s = self(m, o);
-    double d = m.toNumber(arg(args, 0));
+    std::u32string s = chars(m, self(m, o));
+    double d = std::trunc(m.toNumber(arg(args, 0)));
     if (std::isnan(d) || d < 0 || d >= double(s.size())) return Value("");
-    return Value(std::string(1, s[size_t(d)]));
+    return text(m, s.substr(size_t(d), 1));
 }
 
 Value charCodeAt(Machine& m, Object* o, std::vector<Value>& args) {
-    std::string s = self(m, o);
-    double d = m.toNumber(arg(args, 0));
+    std::u32string s = chars(m, self(m, o));
+    double d = std::trunc(m.toNumber(arg(args, 0)));
     if (std::isnan(d) || d < 0 || d >= double(s.size())) return Value(NAN);
-    return Value(double(uint8_t(s[size_t(d)])));
+    return Value(double(s[size_t(d)]));
 }
 
 Value indexOf(Machine& m, Object* o, std::vector<Value>& args) {
-    std::string s = self(m, o), needle = m.toString(arg(args, 0));
+    std::u32string s = chars(m, self(m, o)), needle = chars(m, m.toString(arg(args, 0)));
     size_t from = args.size() > 1 ? clampIndex(m, args[1], s.size()) : 0;
     size_t at = s.find(needle, from);
-    return Value(at == std::string::npos ? -1.0 : double(at));
+    return Value(at == std::u32string::npos ? -1.0 : double(at));
 }
 
 Value lastIndexOf(Machine& m, Object* o, std::vector<Value>& args) {
-    std::string s = self(m, o), needle = m.toString(arg(args, 0));
-    size_t from = args.size() > 1 ? clampIndex(m, args[1], s.size()) : std::string::npos;
+    std::u32string s = chars(m, self(m, o)), needle = chars(m, m.toString(arg(args, 0)));
+    size_t from = std::u32string::npos;
+    if (args.size() > 1) {
+        double d = m.toNumber(args[1]);
+        if (std::isnan(d) || d < 0) return Value(-1.0);
+        from = size_t(std::min(std::trunc(d), double(s.size())));
+    }
     size_t at = s.rfind(needle, from);
-    return Value(at == std::string::npos ? -1.0 : double(at));
+    return Value(at == std::u32string::npos ? -1.0 : double(at));
 }
 
+// substr(start, length): a negative start counts from the end; a negative length counts back from
+// the end too, and then gives nothing when the part would reach the last character.
 Value substr(Machine& m, Object* o, std::vector<Value>& args) {
-    std::string s = self(m, o);
-    double start = m.toNumber(arg(args, 0));
+    std::u32string s = chars(m, self(m, o));
+    double size = double(s.size());
+    double start = std::trunc(m.toNumber(arg(args, 0)));
     if (std::isnan(start)) start = 0;
-    if (start < 0) start = std::max(0.0, double(s.size()) + start);
-    size_t from = size_t(std::min(std::trunc(start), double(s.size())));
-    size_t count = s.size() - from;
+    if (start < 0) start = std::max(0.0, size + start);
+    start = std::min(start, size);
+    double count = size - start;
     if (args.size() > 1 && !args[1].isUndefined()) {
-        double c = m.toNumber(args[1]);
-        if (std::isnan(c) || c < 0) c = 0;
-        count = size_t(std::min(c, double(count)));
+        double c = std::trunc(m.toNumber(args[1]));
+        if (std::isnan(c)) c = 0;
+        if (c < 0) {
+            c += size;
+            if (c < 0 || start + c >= size) c = 0;
+        }
+        count = std::min(c, size - start);
     }
-    return Value(s.substr(from, count));
+    return text(m, s.substr(size_t(start), size_t(count)));
 }
 
 Value substring(Machine& m, Object* o, std::vector<Value>& args) {
-    std::string s = self(m, o);
+    std::u32string s = chars(m, self(m, o));
     size_t a = clampIndex(m, arg(args, 0), s.size());
     size_t b = args.size() > 1 && !args[1].isUndefined() ? clampIndex(m, args[1], s.size()) : s.size();
     if (a > b) std::swap(a, b);
-    return Value(s.substr(a, b - a));
+    return text(m, s.substr(a, b - a));
 }
 
 Value slice(Machine& m, Object* o, std::vector<Value>& args) {
-    std::string s = self(m, o);
+    std::u32string s = chars(m, self(m, o));
     auto pos = [&](const Value& v, size_t otherwise) -> size_t {
         if (v.isUndefined()) return otherwise;
-        double d = m.toNumber(v);
+        double d = std::trunc(m.toNumber(v));
         if (std::isnan(d)) return 0;
         if (d < 0) d = std::max(0.0, double(s.size()) + d);
-        return size_t(std::min(std::trunc(d), double(s.size())));
+        return size_t(std::min(d, double(s.size())));
     };
     size_t a = pos(arg(args, 0), 0), b = pos(arg(args, 1), s.size());
-    return Value(a < b ? s.substr(a, b - a) : std::string());
+    return a < b ? text(m, s.substr(a, b - a)) : Value(std::string());
 }
 
 Value split(Machine& m, Object* o, std::vector<Value>& args) {
-    std::string s = self(m, o);
+    std::string whole = self(m, o);
     Object* out = m.newArray();
     if (args.empty() || args[0].isUndefined()) {
-        out->elements.push_back(Value(s));
+        out->elements.push_back(Value(whole));
         return Value(out);
     }
-    std::string sep = m.toString(args[0]);
-    size_t limit = std::string::npos;
+    std::u32string s = chars(m, whole), sep = chars(m, m.toString(args[0]));
+    size_t limit = std::u32string::npos;
     if (args.size() > 1 && !args[1].isUndefined()) {
         double l = m.toNumber(args[1]);
         limit = std::isnan(l) || l < 0 ? 0 : size_t(std::min(l, 1e9));
     }
     if (sep.empty()) {
-        for (size_t i = 0; i < s.size() && out->elements.size() < limit; ++i)
-            out->elements.push_back(Value(std::string(1, s[i])));
+        for (size_t i = 0; i < s.size() && out->elements.size() < limit; ++i) out->elements.push_back(text(m, s.substr(i, 1)));
         return Value(out);
     }
     size_t start = 0;
     while (out->elements.size() < limit) {
         size_t at = s.find(sep, start);
-        if (at == std::string::npos) {
-            out->elements.push_back(Value(s.substr(start)));
+        if (at == std::u32string::npos) {
+            out->elements.push_back(text(m, s.substr(start)));
             break;
         }
-        out->elements.push_back(Value(s.substr(start, at - start)));
+        out->elements.push_back(text(m, s.substr(start, at - start)));
         start = at + sep.size();
     }
     return Value(out);
 }
 
 Value toLowerCase(Machine& m, Object* o, std::vector<Value>&) {
-    std::string s = self(m, o);
-    for (char& c : s) c = char(std::tolower((unsigned char)c));
-    return Value(s);
+    std::u32string s = chars(m, self(m, o));
+    for (char32_t& c : s) c = lowerChar(c);
+    return text(m, s);
 }
 
 Value toUpperCase(Machine& m, Object* o, std::vector<Value>&) {
-    std::string s = self(m, o);
-    for (char& c : s) c = char(std::toupper((unsigned char)c));
-    return Value(s);
+    std::u32string s = chars(m, self(m, o));
+    for (char32_t& c : s) c = upperChar(c);
+    return text(m, s);
 }
 
 Value concatFn(Machine& m, Object* o, std::vector<Value>& args) {

@@ -5,6 +5,7 @@
 
 #include "engine/avm1/action_reader.h"
 #include "engine/avm1/frame.h"
+#include "engine/avm1/text_units.h"
 
 namespace swf::avm1 {
 
@@ -293,15 +294,18 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         pushv(version_ < 5 ? Value(double(res)) : Value(res));
         break;
     }
-    case 0x14: case 0x31: pushv(Value(double(toString(pop(f)).size()))); break;
+    case 0x14: pushv(Value(double(toString(pop(f)).size()))); break;
+    case 0x31: pushv(Value(double(charCount(toString(pop(f)), version_ >= 6)))); break;
     case 0x15: case 0x35: {
         double count = num(pop(f)), index = num(pop(f));
-        std::string s = toString(pop(f));
+        // The multi-byte form counts characters.
+        bool chars = a.code == 0x35 && version_ >= 6;
+        std::u32string s = toChars(toString(pop(f)), chars);
         long long start = std::isfinite(index) ? (long long)index - 1 : 0;
         if (start < 0) start = 0;
         if (size_t(start) > s.size()) start = (long long)s.size();
         size_t n = std::isfinite(count) && count >= 0 ? size_t(count) : s.size();
-        pushv(Value(s.substr(size_t(start), n)));
+        pushv(Value(fromChars(s.substr(size_t(start), n), chars)));
         break;
     }
     case 0x21: {
@@ -316,14 +320,24 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         pushv(Value(double(toInt32(toNumber(pop(f))))));
         break;
     }
-    case 0x32: case 0x36: {
+    case 0x32: {
         std::string s = toString(pop(f));
         pushv(Value(s.empty() ? 0.0 : double(uint8_t(s[0]))));
         break;
     }
-    case 0x33: case 0x37: {
+    case 0x36: {
+        std::u32string s = toChars(toString(pop(f)), version_ >= 6);
+        pushv(Value(s.empty() ? 0.0 : double(s[0])));
+        break;
+    }
+    case 0x33: {
         int c = toInt32(num(pop(f))) & 0xff;
         pushv(Value(std::string(1, char(c))));
+        break;
+    }
+    case 0x37: {
+        char32_t c = char32_t(toInt32(num(pop(f))) & 0xffff);
+        pushv(Value(fromChars(std::u32string(1, c), version_ >= 6)));
         break;
     }
     case 0x1C: {

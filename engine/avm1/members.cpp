@@ -6,6 +6,7 @@
 #include <set>
 
 #include "engine/avm1/machine.h"
+#include "engine/avm1/text_units.h"
 
 namespace swf::avm1 {
 
@@ -71,7 +72,7 @@ Value Machine::getMember(const Value& target, const std::string& name, bool useR
     Object* o = target.object();
     if (!o) {
         if (target.isNullish()) return Value();
-        if (target.isString() && key(name) == "length") return Value(double(target.string().size()));
+        if (target.isString() && key(name) == "length") return Value(double(charCount(target.string(), version_ >= 6)));
         o = toObject(target);
         if (!o) return Value();
     }
@@ -108,7 +109,7 @@ Value Machine::getMember(const Value& target, const std::string& name, bool useR
         if (i >= 0) return size_t(i) < o->elements.size() ? o->elements[size_t(i)] : Value();
     }
     if (o->hasPrimitive && o->primitive.isString() && k == "length")
-        return Value(double(o->primitive.string().size()));
+        return Value(double(charCount(o->primitive.string(), version_ >= 6)));
     if (k == "__proto__") return Value(o->proto);
     int steps = 0;
     for (Object* cur = o; cur && steps < MaxChain; cur = cur->proto, ++steps) {

@@ -169,3 +169,32 @@ TEST_F(MachineTest, ASnativeHandsOutBuiltInsByNumber) {
 }
 
 }  // namespace swf::avm1::test
+
+namespace swf::avm1::test {
+
+TEST_F(MachineTest, StringMethodsCountCharactersAndTakeNegativeLengths) {
+    Asm a;
+    auto method = [&](const char* s, const char* name, std::initializer_list<PushItem> argsReversed, int count) {
+        a.push(argsReversed).push({count, s}).push({name}).op(CallMethod).trace();
+    };
+    method("hello world", "substr", {-1, 0}, 2);
+    method("hello world", "substr", {-3, 3}, 2);
+    method("hello world", "substr", {-5, 4}, 2);
+    method("abcd", "substr", {-5}, 1);
+    a.push({"h\xc3\xa9llo", "length"}).op(GetMember).trace();
+    method("h\xc3\xa9llo", "charAt", {1}, 1);
+    method("h\xc3\xa9llo", "charCodeAt", {1}, 1);
+    method("h\xc3\xa9llo", "substring", {3, 1}, 2);
+    method("h\xc3\xa9llo", "toUpperCase", {}, 0);
+    method("\xd0\x96\xc3\x89", "toLowerCase", {}, 0);
+    method("a\xc3\xa9" "b", "split", {""}, 1);
+    method("a\xc3\xa9" "b", "lastIndexOf", {-1, "a"}, 2);
+    EXPECT_EQ(run(a), (Lines{"hello worl", "", "o worl", "abcd", "5", "\xc3\xa9", "233", "\xc3\xa9l",
+                             "H\xc3\x89LLO", "\xd0\xb6\xc3\xa9", "a,\xc3\xa9,b", "-1"}));
+    useVersion(5);  // single-byte text before SWF 6
+    Asm b;
+    b.push({"h\xc3\xa9llo", "length"}).op(GetMember).trace();
+    EXPECT_EQ(run(b), (Lines{"6"}));
+}
+
+}  // namespace swf::avm1::test
