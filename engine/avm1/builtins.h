@@ -31,6 +31,8 @@ void installDate(Machine& m);  // from installDateAndKey
 void installSelection(Machine& m);  // from installDateAndKey
 void installMovieClip(Machine& m);
 void installSound(Machine& m);
+// Runs onSoundComplete of the Sound objects whose voices have ended.
+void soundsCompleted(Machine& m, const std::vector<uint64_t>& voices);
 void installBroadcasters(Machine& m);  // after installDateAndKey and installTextField
 // Gives `o` a listener list and addListener, removeListener and broadcastMessage.
 void makeBroadcaster(Machine& m, Object* o);

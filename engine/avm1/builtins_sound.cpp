@@ -1,8 +1,9 @@
-// Sound: a saver plays no sound, but movies read back the volume, pan and transform they set, so
-// those are kept per target clip (or for the whole movie without a target).
+// Sound: exported sounds attached, started and stopped for a target clip (or the whole movie), and
+// the volume, pan and transform of that target, which scripts read back as they set them.
 #include <cmath>
 
 #include "engine/avm1/builtins.h"
+#include "engine/avm1/geom_support.h"
 
 namespace swf::avm1 {
 
@@ -16,7 +17,21 @@ const char* const kChannels[] = {"ll", "lr", "rr", "rl"};
 struct SoundTarget : NativeState {
     bool wholeMovie = true;
     std::string path;
+    std::string attached;     // the exported sound attachSound gave
+    uint64_t voice = 0;       // the voice start() began last
+    double lastPositionMs = 0;  // where that voice was when last seen
 };
+
+SoundTarget* targetOf(Object* self) { return self ? dynamic_cast<SoundTarget*>(self->state.get()) : nullptr; }
+
+// The clip a Sound acts on for the player's sound: null for the whole movie, and false when the
+// target clip is not there.
+bool soundClip(Machine& m, SoundTarget& t, Clip*& clip) {
+    clip = nullptr;
+    if (t.wholeMovie) return true;
+    clip = m.resolveTarget(t.path, m.scriptTarget());
+    return clip && !clip->isRemoved();
+}
 
 // The object holding the settings of a Sound's target: its clip's object, or the global object.
 // Null when the target clip is not there.
@@ -50,6 +65,21 @@ double field(Machine& m, Object* s, const char* name) {
 
 void setField(Machine& m, Object* s, const char* name, double v) { s->put(m.key(name), name, Value(v)); }
 
+// Hands the target's settings to the player's sound, which multiplies them down the clips.
+void applySettings(Machine& m, Object* self, Object* s) {
+    SoundControl* sound = m.host().sound();
+    SoundTarget* t = targetOf(self);
+    Clip* clip;
+    if (!sound || !t || !soundClip(m, *t, clip)) return;
+    SoundTransformValues v;
+    v.ll = field(m, s, "ll");
+    v.lr = field(m, s, "lr");
+    v.rr = field(m, s, "rr");
+    v.rl = field(m, s, "rl");
+    v.volume = field(m, s, "volume");
+    sound->setSoundTransform(clip, v);
+}
+
 // A setting as scripts give it: whole numbers, NaN and the infinities ignored.
 bool numberArg(Machine& m, const std::vector<Value>& a, size_t i, double& out) {
     if (i >= a.size()) return false;
@@ -78,7 +108,10 @@ Value getVolume(Machine& m, Object* self, std::vector<Value>&) {
 
 Value setVolume(Machine& m, Object* self, std::vector<Value>& a) {
     double v;
-    if (Object* s = settings(m, self); s && numberArg(m, a, 0, v)) setField(m, s, "volume", v);
+    if (Object* s = settings(m, self); s && numberArg(m, a, 0, v)) {
+        setField(m, s, "volume", v);
+        applySettings(m, self, s);
+    }
     return Value();
 }
 
@@ -97,6 +130,7 @@ Value setPan(Machine& m, Object* self, std::vector<Value>& a) {
     setField(m, s, "rr", pan >= 0 ? 100 : 100 + pan);
     setField(m, s, "lr", 0);
     setField(m, s, "rl", 0);
+    applySettings(m, self, s);
     return Value();
 }
 
@@ -117,7 +151,75 @@ Value setTransform(Machine& m, Object* self, std::vector<Value>& a) {
         double n;
         if (!v[0].isUndefined() && numberArg(m, v, 0, n)) setField(m, s, c, n);
     }
+    applySettings(m, self, s);
     return Value();
+}
+
+Value attachSound(Machine& m, Object* self, std::vector<Value>& a) {
+    SoundTarget* t = targetOf(self);
+    SoundControl* sound = m.host().sound();
+    if (!t || !sound || a.empty()) return Value();
+    std::string name = m.toString(a[0]);
+    if (sound->exportedSoundDurationMs(name) < 0) return Value();
+    t->attached = name;
+    t->voice = 0;
+    t->lastPositionMs = 0;
+    return Value();
+}
+
+// The voices of started sounds, by id, each with the Sound that started it (kept alive by the
+// global object until the voice ends, for its onSoundComplete).
+Object* playingSounds(Machine& m) {
+    const std::string k = m.key("__playingSounds");
+    if (Property* p = m.global()->find(k); p && p->value.object()) return p->value.object();
+    Object* o = m.newObject();
+    o->proto = nullptr;
+    m.global()->put(k, "__playingSounds", Value(o), DontEnum);
+    return o;
+}
+
+Value start(Machine& m, Object* self, std::vector<Value>& a) {
+    SoundTarget* t = targetOf(self);
+    SoundControl* sound = m.host().sound();
+    Clip* clip;
+    if (!t || !sound || t->attached.empty() || !soundClip(m, *t, clip)) return Value();
+    double offset = a.size() > 0 ? m.toNumber(a[0]) : 0;
+    double loops = a.size() > 1 ? m.toNumber(a[1]) : 1;
+    int count = std::isfinite(loops) && loops >= 1 ? static_cast<int>(std::min(loops, 1e6)) : 1;
+    uint64_t voice = sound->startExportedSound(clip, t->attached, std::isfinite(offset) ? offset : 0, count);
+    if (!voice) return Value();
+    t->voice = voice;
+    t->lastPositionMs = 0;
+    std::string id = std::to_string(voice);
+    playingSounds(m)->put(m.key(id), id, Value(self));
+    return Value();
+}
+
+Value stop(Machine& m, Object* self, std::vector<Value>& a) {
+    SoundTarget* t = targetOf(self);
+    SoundControl* sound = m.host().sound();
+    Clip* clip;
+    if (!t || !sound || !soundClip(m, *t, clip)) return Value();
+    sound->stopSounds(clip, a.empty() ? std::string() : m.toString(a[0]));
+    return Value();
+}
+
+Value getPosition(Machine& m, Object* self, std::vector<Value>&) {
+    SoundTarget* t = targetOf(self);
+    SoundControl* sound = m.host().sound();
+    if (!t) return Value();
+    if (sound && t->voice) {
+        double at = sound->voicePositionMs(t->voice);
+        if (at >= 0) t->lastPositionMs = at;
+    }
+    return Value(std::floor(t->lastPositionMs));
+}
+
+Value getDuration(Machine& m, Object* self, std::vector<Value>&) {
+    SoundTarget* t = targetOf(self);
+    SoundControl* sound = m.host().sound();
+    if (!t || !sound || t->attached.empty()) return Value();
+    return Value(std::floor(std::max(0.0, sound->exportedSoundDurationMs(t->attached))));
 }
 
 Value noOp(Machine&, Object*, std::vector<Value>&) { return Value(); }
@@ -130,12 +232,32 @@ void installSound(Machine& m) {
     defineClass(m, "Sound", noOp, construct, proto);
     struct { const char* name; NativeFunction f; uint16_t since; } methods[] = {
         {"getVolume", getVolume, 0}, {"setVolume", setVolume, 0}, {"getPan", getPan, 0}, {"setPan", setPan, 0},
-        {"getTransform", getTransform, 0}, {"setTransform", setTransform, 0}, {"attachSound", noOp, 0},
-        {"start", noOp, 0}, {"stop", noOp, 0}, {"loadSound", noOp, FromVersion6},
+        {"getTransform", getTransform, 0}, {"setTransform", setTransform, 0}, {"attachSound", attachSound, 0},
+        {"start", start, 0}, {"stop", stop, 0}, {"loadSound", noOp, FromVersion6},
         {"getBytesLoaded", zero, FromVersion6}, {"getBytesTotal", zero, FromVersion6}};
     for (auto& fn : methods) {
         m.defineNative(proto, fn.name, fn.f);
         proto->find(m.key(fn.name))->flags |= fn.since;
+    }
+    defineAccessor(m, proto, "position", getPosition, noOp, DontEnum | FromVersion6);
+    defineAccessor(m, proto, "duration", getDuration, noOp, DontEnum | FromVersion6);
+}
+
+void soundsCompleted(Machine& m, const std::vector<uint64_t>& voices) {
+    if (voices.empty()) return;
+    Object* playing = playingSounds(m);
+    for (uint64_t voice : voices) {
+        std::string id = std::to_string(voice);
+        Property* p = playing->find(m.key(id));
+        if (!p) continue;
+        Object* sound = p->value.object();
+        m.deleteMember(playing, id);
+        if (!sound) continue;
+        if (SoundTarget* t = targetOf(sound); t && t->voice == voice) {
+            t->lastPositionMs = std::max(0.0, m.host().sound() ? m.host().sound()->exportedSoundDurationMs(t->attached) : 0);
+            t->voice = 0;
+        }
+        m.callObjectMethod(sound, "onSoundComplete");
     }
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/avm1/sound_control.h"
 #include "engine/base/effects.h"
 
 namespace swf::avm1 {
@@ -155,6 +156,8 @@ public:
     // The focused text field's selection, in characters: begin, end and the caret.
     virtual void selection(int& begin, int& end, int& caret) { begin = end = caret = -1; }
     virtual void setSelection(int begin, int end) { (void)begin, (void)end; }
+    // The movie's sound; null where the host plays none.
+    virtual SoundControl* sound() { return nullptr; }
 };
 
 }  // namespace swf::avm1

@@ -162,7 +162,10 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
     case 0x05: if (target) target->prevFrame(); break;
     case 0x06: if (target) target->play(); break;
     case 0x07: if (target) target->stop(); break;
-    case 0x08: case 0x09: break;  // toggle quality, stop sounds: nothing to do here
+    case 0x08: break;  // toggle quality: nothing to do here
+    case 0x09:
+        if (SoundControl* sound = host_.sound()) sound->stopAllSounds();
+        break;
     case 0x81: {
         int frame = r.u16();
         if (target) target->gotoFrame(frame + 1, false);

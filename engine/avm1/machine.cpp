@@ -352,6 +352,14 @@ bool Machine::callClipMethod(Clip* clip, const std::string& name, std::vector<Va
     return true;
 }
 
+bool Machine::callObjectMethod(Object* o, const std::string& name, std::vector<Value> args) {
+    if (!o) return false;
+    Value fn = getMember(Value(o), name);
+    if (!fn.object() || !fn.object()->isFunction()) return false;
+    runFromOutside([&] { call(fn, o, std::move(args)); });
+    return true;
+}
+
 int Machine::addInterval(Value fn, Object* self, std::string method, double ms, std::vector<Value> args,
                          bool once) {
     if (!std::isfinite(ms) || ms < 1) ms = 1;  // never a busy loop

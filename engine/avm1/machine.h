@@ -61,6 +61,8 @@ public:
     void runActions(const ActionCode& code, Clip* clip);
     // Calls clip.<name>(args) when the clip's script object has such a function (events).
     bool callClipMethod(Clip* clip, const std::string& name, std::vector<Value> args = {});
+    // Calls o[name] from outside any script (a host event); false when it is no function.
+    bool callObjectMethod(Object* o, const std::string& name, std::vector<Value> args = {});
     // Runs the intervals that are due.
     void runIntervals();
     // Frees objects nothing refers to any more. Call between scripts only.

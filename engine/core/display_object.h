@@ -21,6 +21,7 @@ namespace swf {
 
 struct DisplayObject;
 class Drawing;
+struct ClipSound;
 
 // Depth -> object, painted in ascending depth order.
 using DisplayList = std::map<int, std::unique_ptr<DisplayObject>>;
@@ -37,6 +38,7 @@ struct Clip {
     // When the timeline was started, counting up over the movie's life: scripted movies advance their
     // clips newest first.
     uint64_t sequence = 0;
+    std::shared_ptr<ClipSound> sound;  // its streaming sound and sound transform, once it has either
 };
 
 // Depths as scripts number them: timeline depth 1 is script depth -16383.

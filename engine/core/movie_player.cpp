@@ -23,7 +23,7 @@ std::unique_ptr<Player> Player::load(std::vector<uint8_t> bytes, std::string& er
 }
 
 MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, TimelineLimits limits)
-    : movie_(std::move(movie)), library_(movie_), timeline_(library_, limits) {
+    : movie_(std::move(movie)), library_(movie_), sound_(movie_, frameRate()), timeline_(library_, limits) {
     for (const std::string& w : movie_->warnings) library_.warn(w);
     Rect stage = movie_->header.stageRect;
     viewportWidth_ = static_cast<int>(std::lround(stage.width() / kTwipsPerPixel));
@@ -36,7 +36,9 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, TimelineLimits limi
         auto has = [&](char c) { return align.find(c) != std::string::npos; };
         view_.align = Alignment{has('L'), has('R'), has('T'), has('B')};
     });
+    scripts_->setSound(&sound_);
     timeline_.setScripts(scripts_.get());
+    timeline_.setSounds(&sound_);
     timeline_.start(root_, movie_->timeline);
     applyBackgroundTags(0);
 }
@@ -53,6 +55,7 @@ MoviePlayer::~MoviePlayer() {
     // The display list goes first, while the scripts that watch it are still there.
     root_.children.clear();
     timeline_.setScripts(nullptr);
+    timeline_.setSounds(nullptr);
     scripts_.reset();
 }
 
@@ -109,6 +112,14 @@ void MoviePlayer::tick() {
     start();
     scripts_->frame(loop_);
     applyBackgroundTags(root_.frame);
+    sound_.update();
+    if (!audioPulledByHost_) {
+        silentMixDue_ += kMixRate / frameRate();
+        auto frames = static_cast<size_t>(silentMixDue_);
+        silentMixDue_ -= static_cast<double>(frames);
+        silentMix_.resize(frames * 2);
+        sound_.mixer()->mix(silentMix_.data(), frames);
+    }
 }
 
 Point MoviePlayer::viewportToStage(double x, double y) const {
@@ -229,6 +240,7 @@ void MoviePlayer::setFontSource(std::shared_ptr<FontSource> source) {
 std::vector<std::string> MoviePlayer::takeWarnings() {
     std::vector<std::string> out = library_.takeWarnings();
     for (std::string& w : scripts_->takeWarnings()) out.push_back(std::move(w));
+    for (std::string& w : sound_.takeWarnings()) out.push_back(std::move(w));
     return out;
 }
 

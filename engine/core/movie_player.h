@@ -8,6 +8,7 @@
 
 #include "engine/core/character_library.h"
 #include "engine/core/display_object.h"
+#include "engine/core/movie_sound.h"
 #include "engine/core/player.h"
 #include "engine/core/script_runner.h"
 #include "engine/core/timeline_player.h"
@@ -59,6 +60,8 @@ public:
     std::string getVariable(const std::string& name) override;
 
     void setFontSource(std::shared_ptr<FontSource> source) override;
+    std::shared_ptr<AudioMixer> audioMixer() override { return sound_.mixer(); }
+    void setAudioPulledByHost(bool pulled) override { audioPulledByHost_ = pulled; }
     std::vector<std::string> takeWarnings() override;
 
     // For the scripting layer and tests.
@@ -76,11 +79,15 @@ private:
 
     std::shared_ptr<const Movie> movie_;
     CharacterLibrary library_;
+    MovieSound sound_;
     TimelinePlayer timeline_;
     // Before root_: the display list is torn down while the scripts can still hear of it.
     std::unique_ptr<ScriptRunner> scripts_;
     Clip root_;
     bool loop_ = true;
+    bool audioPulledByHost_ = false;
+    double silentMixDue_ = 0;  // frames of the mix owed to silent play
+    std::vector<int16_t> silentMix_;
     bool started_ = false;
     Rgba background_{255, 255, 255, 255};
     bool backgroundSet_ = false;

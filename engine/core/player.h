@@ -14,6 +14,7 @@
 #include "engine/base/image.h"
 #include "engine/fonts/font_source.h"
 #include "engine/render/renderer.h"
+#include "engine/sound/audio_mixer.h"
 
 namespace swf {
 
@@ -106,6 +107,12 @@ public:
     // Where text in device fonts gets its faces. Without a source such text is drawn with a
     // built-in block font.
     virtual void setFontSource(std::shared_ptr<FontSource> source) = 0;
+
+    // Sound. The mixer holds what plays; a host that sends it to an audio output pulls it (from
+    // any thread) after setAudioPulledByHost(true). Otherwise each tick runs the mix on by one
+    // frame's length and drops it: the movie plays silently, with its sounds' timing kept.
+    virtual std::shared_ptr<AudioMixer> audioMixer() = 0;
+    virtual void setAudioPulledByHost(bool pulled) = 0;
 
     // Messages about parts of the movie that could not be shown (a failed character, a stopped script).
     virtual std::vector<std::string> takeWarnings() = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <variant>
 
+#include "engine/avm1/builtins.h"
 #include "engine/core/display_geometry.h"
 
 namespace swf {
@@ -351,6 +352,7 @@ void ScriptRunner::frame(bool loopMain) {
     }
     runQueue();
     machine_.runIntervals();
+    if (sound_) avm1::soundsCompleted(machine_, sound_->takeCompletedVoices());
     runQueue();
     syncTextFields(root_, 0);
     sweep();

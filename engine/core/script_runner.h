@@ -59,6 +59,9 @@ public:
     void setLimits(const avm1::Limits& limits) { machine_.setLimits(limits); }
     std::vector<std::string> takeWarnings();
     avm1::Machine& machine() { return machine_; }
+    // The movie's sound, for the Sound object; its voices that end reach their onSoundComplete.
+    void setSound(avm1::SoundControl* sound) { sound_ = sound; }
+    avm1::SoundControl* sound() override { return sound_; }
     // A text field's variable, set from the field's text (path relative to the field's parent).
     void setBoundVariable(ScriptClip& field, const std::string& path, const std::string& text);
     // The variable's value as text; false when it is not set.
@@ -169,6 +172,7 @@ private:
     const std::vector<std::shared_ptr<const std::vector<uint8_t>>>& buttonActions(uint16_t characterId);
 
     CharacterLibrary& library_;
+    avm1::SoundControl* sound_ = nullptr;
     TimelinePlayer& timeline_;
     swf::Clip& root_;
     double frameMs_;

@@ -51,6 +51,7 @@ void TimelinePlayer::start(Clip& clip, const Timeline& timeline, int nesting, Di
     clip.children.clear();
     clip.frame = 0;
     applyFrame(clip, 0, nesting);
+    if (sounds_) sounds_->frameShown(clip, 0, false);
     frameBuilt(owner, clip);
 }
 
@@ -73,7 +74,10 @@ void TimelinePlayer::advance(Clip& clip, bool loop, int nesting, DisplayObject* 
 void TimelinePlayer::advanceOwn(Clip& clip, bool loop, int nesting, DisplayObject* owner) {
     if (!clip.timeline || !clip.playing) return;
     int count = frameCountOf(clip);
-    int next = clip.frame + 1;
+    int steps = sounds_ ? sounds_->framesToAdvance(clip) : 1;
+    if (steps <= 0) return;  // waiting for its streaming sound
+    // Frames skipped to catch up with the sound are passed over, not shown.
+    int next = clip.frame + steps < count ? clip.frame + steps : clip.frame + 1;
     if (next >= count) {
         if (!loop) {
             clip.playing = false;
@@ -82,12 +86,16 @@ void TimelinePlayer::advanceOwn(Clip& clip, bool loop, int nesting, DisplayObjec
         if (count == 1) return;  // a one-frame timeline stays as it is
         next = 0;
     }
-    gotoFrame(clip, next, nesting, owner);
+    showFrame(clip, next, nesting, owner, next > clip.frame);
 }
 
 void TimelinePlayer::gotoFrame(Clip& clip, int frameIndex, int nesting, DisplayObject* owner) {
     if (!clip.timeline) return;
     frameIndex = std::clamp(frameIndex, 0, frameCountOf(clip) - 1);
+    showFrame(clip, frameIndex, nesting, owner, frameIndex == clip.frame + 1);
+}
+
+void TimelinePlayer::showFrame(Clip& clip, int frameIndex, int nesting, DisplayObject* owner, bool inSequence) {
     if (frameIndex == clip.frame) return;
     if (frameIndex > clip.frame) {
         for (int f = clip.frame + 1; f <= frameIndex; ++f) {
@@ -98,6 +106,7 @@ void TimelinePlayer::gotoFrame(Clip& clip, int frameIndex, int nesting, DisplayO
         rebuildTo(clip, frameIndex, nesting);
         clip.frame = frameIndex;
     }
+    if (sounds_) sounds_->frameShown(clip, frameIndex, inSequence);
     frameBuilt(owner, clip);
 }
 
@@ -235,8 +244,10 @@ void TimelinePlayer::buildButtonState(DisplayObject& obj, const Button& button, 
 
 void TimelinePlayer::showButtonState(DisplayObject& obj, int state, int nesting) {
     if (obj.kind != DisplayObject::Kind::Button || !obj.clip || obj.buttonState == state) return;
-    if (const Button* button = library_.movie().findAs<Button>(obj.characterId))
+    if (const Button* button = library_.movie().findAs<Button>(obj.characterId)) {
+        if (sounds_) sounds_->buttonStateChanged(obj, *button, obj.buttonState, state);
         buildButtonState(obj, *button, state, nesting);
+    }
 }
 
 // Unnamed instances get the names players give them ("instance1", ...), which scripts can see.

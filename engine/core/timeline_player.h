@@ -26,6 +26,18 @@ public:
     }
 };
 
+// Where timelines meet sound: the player calls these as frames are shown and buttons change state.
+class TimelineSounds {
+public:
+    virtual ~TimelineSounds() = default;
+    // `frameIndex` of `clip` is shown; `inSequence` when it follows the frame shown before.
+    virtual void frameShown(Clip& clip, int frameIndex, bool inSequence) = 0;
+    // How many frames a playing clip moves on in this frame: 1 normally; more, or 0, to stay with
+    // its streaming sound.
+    virtual int framesToAdvance(const Clip& clip) = 0;
+    virtual void buttonStateChanged(const DisplayObject& button, const Button& definition, int from, int to) = 0;
+};
+
 struct TimelineLimits {
     size_t maxObjectsPerClip = 16384;
     int maxClipNesting = 64;
@@ -39,6 +51,7 @@ public:
     TimelinePlayer(CharacterLibrary& library, TimelineLimits limits = {});
 
     void setScripts(FrameScripts* scripts) { scripts_ = scripts; }
+    void setSounds(TimelineSounds* sounds) { sounds_ = sounds; }
 
     // Builds frame 1 of a fresh clip.
     void start(Clip& clip, const Timeline& timeline, int nesting = 0, DisplayObject* owner = nullptr);
@@ -67,6 +80,7 @@ public:
     bool admit(DisplayObject& obj, const std::string& what);
 
 private:
+    void showFrame(Clip& clip, int frameIndex, int nesting, DisplayObject* owner, bool inSequence);
     void applyFrame(Clip& clip, int frameIndex, int nesting);
     void place(Clip& clip, const PlaceObject& p, int nesting);
     std::unique_ptr<DisplayObject> instantiate(uint16_t characterId, int depth, int nesting);
@@ -79,6 +93,7 @@ private:
     CharacterLibrary& library_;
     TimelineLimits limits_;
     FrameScripts* scripts_ = nullptr;
+    TimelineSounds* sounds_ = nullptr;
     int instanceCount_ = 0;
     uint64_t sequence_ = 0;
     std::map<const PlaceObject*, std::shared_ptr<const std::vector<uint8_t>>> clipActions_;

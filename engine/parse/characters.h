@@ -133,9 +133,11 @@ struct Button {
     bool trackAsMenu = false;
     std::vector<ButtonRecord> records;
     std::vector<ButtonAction> actions;
+    ButtonSounds sounds;  // DefineButtonSound
 };
 
-using CharacterDefinition = std::variant<Shape, MorphShape, EncodedBitmap, Sprite, Font, StaticText, EditText, Button>;
+using CharacterDefinition =
+    std::variant<Shape, MorphShape, EncodedBitmap, Sprite, Font, StaticText, EditText, Button, DefinedSound>;
 
 struct Character {
     uint16_t id = 0;

@@ -7,6 +7,7 @@
 #include "engine/parse/inflate.h"
 #include "engine/parse/jpeg_info.h"
 #include "engine/parse/shape_parser.h"
+#include "engine/parse/sound_parser.h"
 #include "engine/parse/swf_reader.h"
 #include "engine/parse/text_parser.h"
 
@@ -22,6 +23,8 @@ enum Tag : uint16_t {
     kDefineSprite = 39, kFrameLabel = 43, kDefineMorphShape = 46, kDefineFont2 = 48, kExportAssets = 56,
     kDoInitAction = 59, kDefineFontInfo2 = 62, kFileAttributes = 69, kPlaceObject3 = 70, kDefineFont3 = 75,
     kDoAbc1 = 72, kDoAbc = 82, kDefineShape4 = 83, kDefineMorphShape2 = 84, kDefineBitsJpeg4 = 90,
+    kDefineSound = 14, kStartSound = 15, kDefineButtonSound = 17, kSoundStreamHead = 18, kSoundStreamBlock = 19,
+    kSoundStreamHead2 = 45, kStartSound2 = 89,
 };
 
 // A limit on the whole movie: it passes through the per-character recovery below.
@@ -126,7 +129,7 @@ private:
         case kDefineMorphShape2: case kDefineBits: case kDefineBitsJpeg2: case kDefineBitsJpeg3:
         case kDefineBitsJpeg4: case kDefineBitsLossless: case kDefineBitsLossless2: case kDefineSprite:
         case kDefineFont: case kDefineFont2: case kDefineFont3: case kDefineText: case kDefineText2:
-        case kDefineEditText: case kDefineButton: case kDefineButton2:
+        case kDefineEditText: case kDefineButton: case kDefineButton2: case kDefineSound:
             return true;
         default:
             return false;
@@ -238,7 +241,33 @@ private:
         }
         case kDoAbc:
         case kDoAbc1: movie_.hasAbc = true; break;
-        default: break;  // unknown and unneeded tags (sound, metadata, alignment zones...) are skipped
+        case kDefineSound: addCharacter(id, code, readDefineSound(r)); break;
+        case kStartSound: {
+            StartSound s;
+            s.soundId = r.u16();
+            s.info = readSoundInfo(r);
+            frame.tags.push_back(std::move(s));
+            break;
+        }
+        case kStartSound2: {
+            StartSound s;
+            s.className = r.string();
+            s.info = readSoundInfo(r);
+            frame.tags.push_back(std::move(s));
+            break;
+        }
+        case kSoundStreamHead:
+        case kSoundStreamHead2: frame.tags.push_back(readSoundStreamHead(r)); break;
+        case kSoundStreamBlock: frame.tags.push_back(SoundStreamBlock{r.copy(r.remaining())}); break;
+        case kDefineButtonSound: {
+            uint16_t buttonId = r.u16();
+            auto it = movie_.characters.find(buttonId);
+            Button* b = it == movie_.characters.end() ? nullptr : std::get_if<Button>(&it->second.definition);
+            if (!b) throwMalformed("button sounds for " + std::to_string(buttonId) + ", which is no button");
+            b->sounds = readButtonSounds(r);
+            break;
+        }
+        default: break;  // unknown and unneeded tags (metadata, alignment zones...) are skipped
         }
     }
 

@@ -11,6 +11,7 @@
 #include "engine/base/color.h"
 #include "engine/base/effects.h"
 #include "engine/base/geometry.h"
+#include "engine/parse/sound.h"
 
 namespace swf {
 
@@ -60,7 +61,8 @@ struct SetBackgroundColor {
     Rgba color;
 };
 
-using ControlTag = std::variant<PlaceObject, RemoveObject, FrameLabel, DoAction, DoInitAction, SetBackgroundColor>;
+using ControlTag = std::variant<PlaceObject, RemoveObject, FrameLabel, DoAction, DoInitAction, SetBackgroundColor,
+                                StartSound, SoundStreamHead, SoundStreamBlock>;
 
 struct Frame {
     std::vector<ControlTag> tags;  // in file order

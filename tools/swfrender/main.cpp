@@ -1,4 +1,5 @@
-// swfrender MOVIE.swf --frames N --out OUT.png: the stage after N frames, as a PNG.
+// swfrender MOVIE.swf --frames N --out OUT.png: the stage after N frames, as a PNG; with
+// --audio OUT.wav, the sound of those N frames too.
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "tools/swfrender/input_script.h"
 #include "tools/swfrender/png_output.h"
 #include "tools/swfrender/render_options.h"
+#include "tools/swfrender/wav_output.h"
 
 namespace {
 
@@ -72,7 +74,32 @@ void bench(swf::Player& player, int frames) {
 
 // Plays the movie with the event file's input: the first frame, then before each further frame the
 // events up to the next Wait; the events after the last frame's Wait come after that frame.
-void playWithInput(swf::Player& player, const swfrender::InputScript& script, int frames, const swf::Matrix& stageToView) {
+// Collects the mix frame by frame: each frame's share of the movie's time at its rate.
+class AudioRecorder {
+public:
+    AudioRecorder(swf::Player& player, bool enabled) : player_(player), enabled_(enabled) {
+        if (enabled) player.setAudioPulledByHost(true);
+    }
+    void frameShown() {
+        if (!enabled_) return;
+        ++frames_;
+        auto end = static_cast<size_t>(std::llround(frames_ * double(swf::kMixRate) / player_.frameRate()));
+        size_t have = samples_.size() / 2;
+        if (end <= have) return;
+        samples_.resize(end * 2);
+        player_.audioMixer()->mix(samples_.data() + have * 2, end - have);
+    }
+    const std::vector<int16_t>& samples() const { return samples_; }
+
+private:
+    swf::Player& player_;
+    bool enabled_;
+    int64_t frames_ = 0;
+    std::vector<int16_t> samples_;
+};
+
+void playWithInput(swf::Player& player, const swfrender::InputScript& script, int frames, const swf::Matrix& stageToView,
+                   AudioRecorder& audio) {
     size_t next = 0;
     auto sendUntilWait = [&] {
         for (; next < script.events.size(); ++next) {
@@ -90,9 +117,12 @@ void playWithInput(swf::Player& player, const swfrender::InputScript& script, in
     // The first frame has run by the first event: the player starts at its first use.
     for (int f = 1; f < frames; ++f) {
         sendUntilWait();
+        if (f == 1) audio.frameShown();
         player.tick();
+        audio.frameShown();
     }
     sendUntilWait();
+    if (frames == 1) audio.frameShown();
 }
 
 }  // namespace
@@ -140,13 +170,25 @@ int main(int argc, char** argv) {
         if (options->out.empty()) return 0;
         player->gotoFrame(1);
     }
-    if (input)
-        playWithInput(*player, *input, options->frames, swf::viewTransform(stage, width, height, view));
-    else
-        for (int f = 1; f < options->frames; ++f) player->tick();
-    swf::RgbaImage image;
-    player->render(image);
+    AudioRecorder audio(*player, !options->audio.empty());
+    if (input) {
+        playWithInput(*player, *input, options->frames, swf::viewTransform(stage, width, height, view), audio);
+    } else {
+        // The first frame's scripts run at the player's first use: before its sound is taken.
+        if (!options->audio.empty()) player->gotoFrame(1);
+        audio.frameShown();
+        for (int f = 1; f < options->frames; ++f) {
+            player->tick();
+            audio.frameShown();
+        }
+    }
+    if (!options->out.empty()) {
+        swf::RgbaImage image;
+        player->render(image);
+        if (!swfrender::writePng(image, options->out, error)) return failWith(error);
+    }
     for (const std::string& w : player->takeWarnings()) std::fprintf(stderr, "swfrender: warning: %s\n", w.c_str());
-    if (!swfrender::writePng(image, options->out, error)) return failWith(error);
+    if (!options->audio.empty() && !swfrender::writeWav(audio.samples(), swf::kMixRate, options->audio, error))
+        return failWith(error);
     return 0;
 }

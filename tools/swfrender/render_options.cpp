@@ -6,7 +6,7 @@ namespace swfrender {
 
 const char* const kUsage =
     "usage: swfrender MOVIE.swf --frames N --out OUT.png [--size WxH] "
-    "[--scale-mode showAll|noBorder|exactFit|noScale] [--quality low|high] [--input EVENTS.json] [--bench]";
+    "[--scale-mode showAll|noBorder|exactFit|noScale] [--quality low|high] [--input EVENTS.json] [--audio OUT.wav] [--bench]";
 
 namespace {
 
@@ -28,7 +28,7 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& args, 
         if (a == "--bench") {
             o.bench = true;
         } else if (a == "--frames" || a == "--out" || a == "--size" || a == "--scale-mode" ||
-                   a == "--quality" || a == "--input") {
+                   a == "--quality" || a == "--input" || a == "--audio") {
             if (!hasValue) {
                 error = a + " needs a value";
                 return std::nullopt;
@@ -43,6 +43,8 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& args, 
                 o.out = v;
             } else if (a == "--input") {
                 o.input = v;
+            } else if (a == "--audio") {
+                o.audio = v;
             } else if (a == "--size") {
                 size_t x = v.find('x');
                 int w = 0, h = 0;
@@ -84,7 +86,7 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& args, 
         error = "no movie given";
         return std::nullopt;
     }
-    if (o.out.empty() && !o.bench) {
+    if (o.out.empty() && o.audio.empty() && !o.bench) {
         error = "no --out file given";
         return std::nullopt;
     }

@@ -13,6 +13,7 @@ struct RenderOptions {
     std::string movie;
     std::string out;
     std::string input;  // an event file to feed the movie, when given
+    std::string audio;  // a WAV file for the sound of the frames played, when given
     int frames = 1;
     std::optional<int> width, height;
     swf::ScaleMode scaleMode = swf::ScaleMode::ShowAll;

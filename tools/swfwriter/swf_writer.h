@@ -108,6 +108,14 @@ public:
     void defineButton(uint16_t id, const swf::Button& button);  // version 1 or 2 from button.version
     void defineButtonCxform(uint16_t id, const swf::ColorTransform& cxform);
 
+    // Sound: DefineSound, StartSound (StartSound2 when `start.className` is set), SoundStreamHead
+    // (2 for SoundStreamHead2), SoundStreamBlock and DefineButtonSound.
+    void defineSound(uint16_t id, const swf::DefinedSound& sound);
+    void startSound(const swf::StartSound& start);
+    void soundStreamHead(const swf::SoundStreamHead& head, int version = 1);
+    void soundStreamBlock(const std::vector<uint8_t>& data);
+    void defineButtonSound(uint16_t buttonId, const swf::ButtonSounds& sounds);
+
     void placeObject(const swf::PlaceObject& place);  // version 1..3 from place.version
     void removeObject(uint16_t depth, std::optional<uint16_t> characterId = std::nullopt);
     void frameLabel(const std::string& name, bool namedAnchor = false);
