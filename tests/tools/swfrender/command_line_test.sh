@@ -30,6 +30,15 @@ rough=$(identify -format '%k' "$work/low.png" 2>/dev/null)
 [ "${rough:-0}" -lt "${smooth:-0}" ] || fail "low quality has $rough colours, high quality $smooth"
 "$render" "$work/demo.swf" --frames 1 --quality medium --out "$work/x.png" 2>/dev/null && fail "an unknown quality was accepted"
 
+# --audio writes the sound of the frames played: 44.1 kHz 16-bit stereo, as long as they last.
+rate=24  # the demo's frame rate
+"$render" "$work/demo.swf" --frames 30 --audio "$work/sound.wav" 2>"$work/err" || fail "--audio failed: $(cat "$work/err")"
+head -c 4 "$work/sound.wav" | grep -q RIFF || fail "the sound file is no WAV file"
+[ "$(od -An -tu4 -j24 -N4 "$work/sound.wav" | tr -d ' ')" = 44100 ] || fail "the sound is not at 44.1 kHz"
+[ "$(od -An -tu2 -j22 -N2 "$work/sound.wav" | tr -d ' ')" = 2 ] || fail "the sound is not stereo"
+want=$(awk -v r="$rate" 'BEGIN { printf "%d", 44 + int(30 / r * 44100 + 0.5) * 4 }')
+[ "$(stat -c %s "$work/sound.wav")" = "$want" ] || fail "sound file of $(stat -c %s "$work/sound.wav") bytes, expected $want (frame rate $rate)"
+
 # A file that is not a movie: one line on stderr, non-zero exit, no picture.
 head -c 300 /dev/urandom >"$work/noise.swf"
 "$render" "$work/noise.swf" --frames 1 --out "$work/noise.png" 2>"$work/err" >"$work/out"
