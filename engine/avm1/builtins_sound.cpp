@@ -223,6 +223,15 @@ Value getDuration(Machine& m, Object* self, std::vector<Value>&) {
 }
 
 Value noOp(Machine&, Object*, std::vector<Value>&) { return Value(); }
+
+// position and duration are read-only from SWF 6 on; SWF 5 movies do not have them, and what
+// they store under those names is theirs.
+Value storeBeforeVersion6(Machine& m, Object* self, std::vector<Value>& a, const char* name) {
+    if (self && m.swfVersion() < 6) self->put(m.key(name), name, arg(a, 0));
+    return Value();
+}
+Value setPosition(Machine& m, Object* self, std::vector<Value>& a) { return storeBeforeVersion6(m, self, a, "position"); }
+Value setDuration(Machine& m, Object* self, std::vector<Value>& a) { return storeBeforeVersion6(m, self, a, "duration"); }
 Value zero(Machine&, Object*, std::vector<Value>&) { return Value(0.0); }
 
 }  // namespace
@@ -239,8 +248,8 @@ void installSound(Machine& m) {
         m.defineNative(proto, fn.name, fn.f);
         proto->find(m.key(fn.name))->flags |= fn.since;
     }
-    defineAccessor(m, proto, "position", getPosition, noOp, DontEnum | FromVersion6);
-    defineAccessor(m, proto, "duration", getDuration, noOp, DontEnum | FromVersion6);
+    defineAccessor(m, proto, "position", getPosition, setPosition, DontEnum | FromVersion6);
+    defineAccessor(m, proto, "duration", getDuration, setDuration, DontEnum | FromVersion6);
 }
 
 void soundsCompleted(Machine& m, const std::vector<uint64_t>& voices) {

@@ -78,8 +78,8 @@ TEST(Mp3Sound, DecodesWithSeekSamplesAndStatedLength) {
         s.sampleCount = static_cast<uint32_t>(0.8 * rate);
         // The encoder's delay (its own 576 plus the decoder's 529) is what seek samples skip.
         const uint16_t seek = 1105;
-        s.data = {static_cast<uint8_t>(seek), static_cast<uint8_t>(seek >> 8)};
-        s.data.insert(s.data.end(), encoded->begin(), encoded->end());
+        s.data = *encoded;
+        s.data.insert(s.data.begin(), {static_cast<uint8_t>(seek), static_cast<uint8_t>(seek >> 8)});
         std::string error;
         PcmBuffer pcm = decodeDefinedSound(s, error);
         ASSERT_EQ(error, "");

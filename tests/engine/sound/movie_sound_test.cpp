@@ -239,6 +239,29 @@ TEST(StreamSound, FramesAreSkippedToCatchUpWithTheSound) {
     EXPECT_EQ(player->currentFrame(), 12);
 }
 
+TEST(StreamSound, Mp3StreamPlaysItsToneThroughAndAfterAJump) {
+    auto samples = sineTone(440, 4, 44100, 2);
+    auto encoded = test::mp3(samples, 44100, 2, 128);
+    if (!encoded) GTEST_SKIP() << "lame is not installed";
+    auto movie = test::mp3StreamMovie(*encoded, 44100, true, 12, 48);
+    auto mix = play(movie, 48);
+    auto m = measure(mix, 0);
+    EXPECT_NEAR(m.pitchHz, 440, 5);
+    EXPECT_GT(m.seconds, 3.9);
+    EXPECT_NEAR(m.rms, 12000 / std::sqrt(2.0), 1500);
+    // Played from frame 24 on (as a jump there does), it starts where frame 24's sound is.
+    std::string error;
+    auto player = Player::load(movie, error);
+    ASSERT_TRUE(player);
+    player->setAudioPulledByHost(true);
+    player->gotoFrame(25);
+    std::vector<int16_t> rest(44100 * 2 * 2);
+    player->audioMixer()->mix(rest.data(), 44100 * 2);
+    auto r = measure(rest, 0);
+    EXPECT_NEAR(r.seconds, 2.0, 0.1);
+    EXPECT_NEAR(r.pitchHz, 440, 10);
+}
+
 // Sound objects: attachSound by linkage name, start with offset and loops, volume and pan,
 // nested transforms, stop, position, duration and onSoundComplete.
 std::vector<uint8_t> scriptedMovie(const Asm& frame1, int frames = 40) {

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "tools/swfwriter/swf_writer.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 }
@@ -151,6 +153,60 @@ std::optional<std::vector<uint8_t>> mp3(const std::vector<int16_t>& samples, int
     std::remove(out.c_str());
     rmdir(dir);
     return result;
+}
+
+std::vector<std::vector<uint8_t>> mp3Frames(const std::vector<uint8_t>& mp3) {
+    static const int kKbps[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+    static const int kRates[4] = {44100, 48000, 32000, 0};
+    std::vector<std::vector<uint8_t>> frames;
+    size_t at = 0;
+    while (at + 4 <= mp3.size()) {
+        if (mp3[at] != 0xFF || (mp3[at + 1] & 0xFE) != 0xFA) {  // MPEG-1 layer III sync
+            ++at;
+            continue;
+        }
+        int kbps = kKbps[mp3[at + 2] >> 4], rate = kRates[(mp3[at + 2] >> 2) & 3];
+        if (!kbps || !rate) {
+            ++at;
+            continue;
+        }
+        size_t length = static_cast<size_t>(144 * kbps * 1000 / rate + ((mp3[at + 2] >> 1) & 1));
+        if (at + length > mp3.size()) break;
+        frames.emplace_back(mp3.begin() + static_cast<std::ptrdiff_t>(at),
+                            mp3.begin() + static_cast<std::ptrdiff_t>(at + length));
+        at += length;
+    }
+    return frames;
+}
+
+std::vector<uint8_t> mp3StreamMovie(const std::vector<uint8_t>& mp3, int rate, bool stereo, double fps, int frames) {
+    swfw::SwfWriter w(8, Rect{0, 0, 200 * 20, 200 * 20}, fps);
+    SoundStreamHead head;
+    head.stream = head.playback = SoundFormat{SoundCodec::Mp3, static_cast<uint32_t>(rate), true, stereo};
+    head.samplesPerBlock = static_cast<uint16_t>(rate / fps);
+    w.soundStreamHead(head);
+    auto mpFrames = mp3Frames(mp3);
+    size_t next = 0;
+    for (int f = 0; f < frames; ++f) {
+        double frameStart = f * rate / fps, frameEnd = (f + 1) * rate / fps;
+        std::vector<uint8_t> data;
+        uint16_t count = 0;
+        int16_t seek = 0;
+        bool first = true;
+        while (next < mpFrames.size() && next * 1152.0 < frameEnd) {
+            if (first) seek = static_cast<int16_t>(frameStart - next * 1152.0);
+            first = false;
+            data.insert(data.end(), mpFrames[next].begin(), mpFrames[next].end());
+            count = static_cast<uint16_t>(count + 1152);
+            ++next;
+        }
+        std::vector<uint8_t> block = {static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8),
+                                      static_cast<uint8_t>(seek), static_cast<uint8_t>(static_cast<uint16_t>(seek) >> 8)};
+        block.insert(block.end(), data.begin(), data.end());
+        if (!data.empty()) w.soundStreamBlock(block);
+        w.showFrame();
+    }
+    return w.finish();
 }
 
 std::vector<uint8_t> nellymoser(const std::vector<int16_t>& samples, int rate) {

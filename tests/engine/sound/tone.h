@@ -19,6 +19,11 @@ std::vector<uint8_t> pcm8unsigned(const std::vector<int16_t>& samples);
 std::vector<uint8_t> adpcm(const std::vector<int16_t>& samples, int channels, int bits);
 // MP3 through the lame encoder; nullopt when lame is not installed.
 std::optional<std::vector<uint8_t>> mp3(const std::vector<int16_t>& samples, int rate, int channels, int kbps = 128);
+// The frames of an MPEG-1 layer III stream (1152 samples each), for cutting it into stream blocks.
+std::vector<std::vector<uint8_t>> mp3Frames(const std::vector<uint8_t>& mp3);
+// A streaming-sound movie of `mp3` (MPEG-1, `rate`) at `fps`: each frame's block holds the MP3
+// frames that start in its time, with its sample count and seek samples.
+std::vector<uint8_t> mp3StreamMovie(const std::vector<uint8_t>& mp3, int rate, bool stereo, double fps, int frames);
 // Nellymoser through libavcodec's encoder (mono); empty when it is missing.
 std::vector<uint8_t> nellymoser(const std::vector<int16_t>& samples, int rate);
 
