@@ -37,8 +37,14 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, TimelineLimits limi
         view_.align = Alignment{has('L'), has('R'), has('T'), has('B')};
     });
     scripts_->setSound(&sound_);
-    timeline_.setScripts(scripts_.get());
     timeline_.setSounds(&sound_);
+    const FileAttributes& attributes = movie_->attributes;
+    if (attributes.actionScript3 || (!attributes.present && movie_->hasAbc)) {
+        as3_ = std::make_unique<As3Runner>(movie_, timeline_, root_, frameRate());
+        timeline_.setScripts(as3_.get());
+    } else {
+        timeline_.setScripts(scripts_.get());
+    }
     timeline_.start(root_, movie_->timeline);
     applyBackgroundTags(0);
 }
@@ -48,7 +54,8 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, TimelineLimits limi
 void MoviePlayer::start() {
     if (started_) return;
     started_ = true;
-    scripts_->runPending();
+    if (as3_) as3_->start();
+    else scripts_->runPending();
 }
 
 MoviePlayer::~MoviePlayer() {
@@ -56,6 +63,7 @@ MoviePlayer::~MoviePlayer() {
     root_.children.clear();
     timeline_.setScripts(nullptr);
     timeline_.setSounds(nullptr);
+    as3_.reset();
     scripts_.reset();
 }
 
@@ -110,7 +118,8 @@ void MoviePlayer::previousFrame() {
 
 void MoviePlayer::tick() {
     start();
-    scripts_->frame(loop_);
+    if (as3_) as3_->frame([this] { timeline_.advance(root_, loop_); });
+    else scripts_->frame(loop_);
     applyBackgroundTags(root_.frame);
     sound_.update();
     if (!audioPulledByHost_) {
@@ -175,7 +184,14 @@ void MoviePlayer::setFsCommandHandler(std::function<void(const std::string&, con
     scripts_->setFsCommandHandler(std::move(h));
 }
 
-void MoviePlayer::setTraceHandler(std::function<void(const std::string&)> h) { scripts_->setTraceHandler(std::move(h)); }
+void MoviePlayer::setTraceHandler(std::function<void(const std::string&)> h) {
+    if (as3_) as3_->setTraceHandler(h);
+    scripts_->setTraceHandler(std::move(h));
+}
+
+void MoviePlayer::setScriptErrorHandler(std::function<void(const std::string&)> h) {
+    if (as3_) as3_->setErrorHandler(std::move(h));
+}
 
 void MoviePlayer::setViewport(int width, int height, const ViewOptions& options) {
     viewportWidth_ = std::max(0, width);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/as3_runner.h"
 #include "engine/core/character_library.h"
 #include "engine/core/display_object.h"
 #include "engine/core/movie_sound.h"
@@ -56,6 +57,7 @@ public:
 
     void setFsCommandHandler(std::function<void(const std::string&, const std::string&)> h) override;
     void setTraceHandler(std::function<void(const std::string&)> h) override;
+    void setScriptErrorHandler(std::function<void(const std::string&)> h) override;
     void setVariable(const std::string& name, const std::string& value) override;
     std::string getVariable(const std::string& name) override;
 
@@ -83,6 +85,8 @@ private:
     TimelinePlayer timeline_;
     // Before root_: the display list is torn down while the scripts can still hear of it.
     std::unique_ptr<ScriptRunner> scripts_;
+    // Set when the movie's root is ActionScript 3: that machine runs, the other one stays idle.
+    std::unique_ptr<As3Runner> as3_;
     Clip root_;
     bool loop_ = true;
     bool audioPulledByHost_ = false;

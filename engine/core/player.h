@@ -101,6 +101,8 @@ public:
     // Scripts: fscommand() calls and trace() lines, and variables of the root timeline.
     virtual void setFsCommandHandler(std::function<void(const std::string& command, const std::string& args)> h) = 0;
     virtual void setTraceHandler(std::function<void(const std::string& line)> h) = 0;
+    // Errors a script did not catch, in the form the reference player prints them (the movie goes on).
+    virtual void setScriptErrorHandler(std::function<void(const std::string& text)> h) { (void)h; }
     virtual void setVariable(const std::string& name, const std::string& value) = 0;
     virtual std::string getVariable(const std::string& name) = 0;
 

@@ -32,7 +32,16 @@ struct FileAttributes {
 struct Movie {
     Header header;
     FileAttributes attributes;
-    bool hasAbc = false;  // DoABC tags were found (their code is not run; the timeline still plays)
+    bool hasAbc = false;  // DoABC tags were found
+    // ActionScript 3 byte code blocks (DoABC, DoABC2) in file order, and SymbolClass links.
+    struct AbcBlock {
+        uint32_t flags = 0;  // 1: lazy initialisation
+        std::string name;
+        std::vector<uint8_t> bytes;
+        int frame = 0;  // the main timeline frame it came in
+    };
+    std::vector<AbcBlock> abcBlocks;
+    std::vector<std::pair<uint16_t, std::string>> symbolClasses;  // character id (0: the root) -> class
     std::vector<uint8_t> jpegTables;  // JPEGTables, for DefineBits bitmaps
     std::map<uint16_t, Character> characters;
     std::map<std::string, uint16_t> exports;  // ExportAssets: linkage name -> character id

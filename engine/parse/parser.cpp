@@ -22,7 +22,7 @@ enum Tag : uint16_t {
     kDefineButton2 = 34, kDefineBitsJpeg3 = 35, kDefineBitsLossless2 = 36, kDefineEditText = 37,
     kDefineSprite = 39, kFrameLabel = 43, kDefineMorphShape = 46, kDefineFont2 = 48, kExportAssets = 56,
     kDoInitAction = 59, kDefineFontInfo2 = 62, kFileAttributes = 69, kPlaceObject3 = 70, kDefineFont3 = 75,
-    kDoAbc1 = 72, kDoAbc = 82, kDefineShape4 = 83, kDefineMorphShape2 = 84, kDefineBitsJpeg4 = 90,
+    kDoAbc1 = 72, kSymbolClass = 76, kDoAbc = 82, kDefineShape4 = 83, kDefineMorphShape2 = 84, kDefineBitsJpeg4 = 90,
     kDefineSound = 14, kStartSound = 15, kDefineButtonSound = 17, kSoundStreamHead = 18, kSoundStreamBlock = 19,
     kSoundStreamHead2 = 45, kStartSound2 = 89,
 };
@@ -240,7 +240,27 @@ private:
             break;
         }
         case kDoAbc:
-        case kDoAbc1: movie_.hasAbc = true; break;
+        case kDoAbc1: {
+            movie_.hasAbc = true;
+            if (nesting > 0) break;  // byte code belongs to the main timeline only
+            Movie::AbcBlock block;
+            if (code == kDoAbc) {
+                block.flags = r.u32();
+                block.name = r.string();
+            }
+            block.bytes = r.copy(r.remaining());
+            block.frame = static_cast<int>(movie_.timeline.frames.size());
+            movie_.abcBlocks.push_back(std::move(block));
+            break;
+        }
+        case kSymbolClass: {
+            uint16_t n = r.u16();
+            for (uint16_t i = 0; i < n; ++i) {
+                uint16_t tagId = r.u16();
+                movie_.symbolClasses.emplace_back(tagId, r.string());
+            }
+            break;
+        }
         case kDefineSound: addCharacter(id, code, readDefineSound(r)); break;
         case kStartSound: {
             StartSound s;

@@ -154,6 +154,10 @@ int main(int argc, char** argv) {
         for (char c : line) std::fputc(c == '\r' ? '\n' : c, stdout);
         std::fputc('\n', stdout);
     });
+    player->setScriptErrorHandler([](const std::string& text) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", text.c_str());
+    });
 
     swf::Rect stage = player->stageRect();
     int width = options->width.value_or(std::max(1, static_cast<int>(std::lround(stage.width() / swf::kTwipsPerPixel))));

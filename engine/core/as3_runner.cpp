@@ -1,0 +1,99 @@
+#include "engine/core/as3_runner.h"
+
+#include "engine/core/as3_display.h"
+
+namespace swf {
+
+using namespace avm2;
+
+As3Runner::As3Runner(std::shared_ptr<const Movie> movie, TimelinePlayer& timeline, Clip& root, double frameRate)
+    : movie_(std::move(movie)), timeline_(timeline), root_(root), frameRate_(frameRate), machine_(std::make_unique<Machine>()) {
+    Rect stage = movie_->header.stageRect;
+    display_ = std::make_unique<As3Display>(*machine_, root_, std::max<int>(1, static_cast<int>(movie_->timeline.frames.size())),
+                                            frameRate_, stage.width() / 20.0, stage.height() / 20.0);
+    machine_->errorHandler = [this](const std::string& text) {
+        if (error_) error_(text);
+    };
+}
+
+As3Runner::~As3Runner() = default;
+
+void As3Runner::setTraceHandler(std::function<void(const std::string&)> h) { machine_->traceHandler = std::move(h); }
+
+void As3Runner::setErrorHandler(std::function<void(const std::string&)> h) { error_ = std::move(h); }
+
+void As3Runner::start() {
+    if (started_) return;
+    started_ = true;
+    for (const Movie::AbcBlock& block : movie_->abcBlocks) {
+        if (block.frame > 0) continue;  // later frames' code loads when those frames come (not yet)
+        machine_->scriptStart = std::chrono::steady_clock::now();
+        machine_->timing = true;
+        machine_->loadAbc(block.bytes, block.flags & 1);
+        machine_->timing = false;
+    }
+    ClassObject* docClass = nullptr;
+    // The document class, by its qualified name.
+    for (const auto& [id, name] : movie_->symbolClasses) {
+        if (id != 0) continue;
+        String qualified = utf8ToUtf16(name);
+        String pkg, local = qualified;
+        size_t dot = qualified.rfind(u'.');
+        if (dot != String::npos) {
+            pkg = qualified.substr(0, dot);
+            local = qualified.substr(dot + 1);
+        }
+        std::vector<Ns> set{Ns{kNsPackage, pkg, 0}};
+        Name n{local, set};
+        machine_->guarded([&] {
+            bool found = false;
+            Value holder = machine_->findGlobal(n, found);
+            if (!found) return;
+            Value c = machine_->getProperty(holder, n);
+            if (Object* o = c.object(); o && o->type == ObjectType::Class) docClass = static_cast<ClassObject*>(o);
+        });
+    }
+    machine_->scriptStart = std::chrono::steady_clock::now();
+    machine_->timing = true;
+    machine_->guarded([&] { display_->constructRoot(docClass); });
+    display_->frameReached(root_, root_.frame);
+    display_->runQueuedScripts();
+    machine_->timing = false;
+}
+
+void As3Runner::frameBuilt(DisplayObject* owner, Clip& clip, int frameIndex) {
+    (void)owner;
+    if (!started_) return;
+    display_->frameReached(clip, frameIndex);
+}
+
+void As3Runner::runScripts() {
+    machine_->scriptStart = std::chrono::steady_clock::now();
+    machine_->timing = true;
+    display_->runQueuedScripts();
+    machine_->timing = false;
+}
+
+void As3Runner::runPending() { runScripts(); }
+
+void As3Runner::frame(const std::function<void()>& advance) {
+    start();
+    machine_->scriptStart = std::chrono::steady_clock::now();
+    machine_->timing = true;
+    display_->broadcast(u"enterFrame");
+    advance();
+    display_->broadcast(u"frameConstructed");
+    display_->runQueuedScripts();
+    display_->broadcast(u"exitFrame");
+    machine_->timing = false;
+    collectIfDue();
+}
+
+void As3Runner::collectIfDue() {
+    // A full collection every few frames keeps a movie that allocates each frame at a steady size.
+    if (++framesSinceCollection_ < 30 && machine_->objectCount() < 200'000) return;
+    framesSinceCollection_ = 0;
+    machine_->collectGarbage(display_->roots());
+}
+
+}  // namespace swf

@@ -1,0 +1,55 @@
+// Runs a movie whose root is ActionScript 3: loads its ABC blocks, constructs the document class
+// on the root, gives scripts the display API over the engine's display list, and drives the frame
+// life cycle (enterFrame, frame construction, frame scripts, exitFrame) with its events.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/avm2/machine.h"
+#include "engine/core/character_library.h"
+#include "engine/core/timeline_player.h"
+#include "engine/parse/movie.h"
+
+namespace swf {
+
+class As3Display;
+
+class As3Runner final : public FrameScripts {
+public:
+    As3Runner(std::shared_ptr<const Movie> movie, TimelinePlayer& timeline, Clip& root, double frameRate);
+    ~As3Runner() override;
+
+    // Loads the byte code and builds the document object; the first frame's scripts run.
+    void start();
+    // One frame: enterFrame, the timelines move (`advance`), frameConstructed, frame scripts, exitFrame.
+    void frame(const std::function<void()>& advance);
+    // After a goto from outside: the frame scripts that are due.
+    void runPending();
+
+    void setTraceHandler(std::function<void(const std::string&)> h);
+    void setErrorHandler(std::function<void(const std::string&)> h);
+    avm2::Machine& machine() { return *machine_; }
+
+    // FrameScripts
+    void frameBuilt(DisplayObject* owner, Clip& clip, int frameIndex) override;
+
+private:
+    void runScripts();
+    void collectIfDue();
+
+    std::shared_ptr<const Movie> movie_;
+    TimelinePlayer& timeline_;
+    Clip& root_;
+    double frameRate_;
+    std::unique_ptr<avm2::Machine> machine_;
+    std::unique_ptr<As3Display> display_;
+    bool started_ = false;
+    int framesSinceCollection_ = 0;
+    std::function<void(const std::string&)> error_;
+};
+
+}  // namespace swf

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/avm2/machine.h"
+
+using namespace swf::avm2;
+
+namespace {
+
+class Builtins : public ::testing::Test {
+protected:
+    Machine m;
+    Value global(const char16_t* name, const String& package = u"") {
+        std::vector<Ns> set{Ns{kNsPackage, package, 0}};
+        Name n{name, set};
+        bool found = false;
+        Value holder = m.findGlobal(n, found);
+        EXPECT_TRUE(found) << utf16ToUtf8(name);
+        return m.getProperty(holder, n);
+    }
+    Value callGlobal(const char16_t* name, std::vector<Value> args) { return m.call(global(name), Value::null(), args); }
+    Value method(const Value& self, const char16_t* name, std::vector<Value> args = {}) {
+        return m.callProperty(self, Name{name, m.publicSet}, args);
+    }
+    std::string text(const Value& v) { return utf16ToUtf8(m.toString(v)); }
+    Value array(std::vector<Value> items) { return Value(m.newArray(std::move(items))); }
+    // The message of what `f` throws, or "no error".
+    template <class F>
+    std::string thrown(F f) {
+        try {
+            f();
+        } catch (const ThrownValue& t) {
+            return text(t.value);
+        }
+        return "no error";
+    }
+};
+
+}  // namespace
+
+TEST_F(Builtins, NumberFormatting) {
+    EXPECT_EQ(text(Value(0.1 + 0.2)), "0.30000000000000004");
+    EXPECT_EQ(text(Value(123456789012345680000.0)), "123456789012345680000");
+    EXPECT_EQ(text(Value(1.5e-7)), "1.5e-7");
+    EXPECT_EQ(text(Value(-0.0)), "0");
+    EXPECT_EQ(text(method(Value(255), u"toString", {Value(16)})), "ff");
+    EXPECT_EQ(text(method(Value(-255.5), u"toString", {Value(2)})), "-11111111.1");
+    EXPECT_EQ(text(method(Value(1.005), u"toFixed", {Value(2)})), "1.00");
+    EXPECT_EQ(text(method(Value(-0.0001), u"toFixed", {Value(2)})), "0.00");
+    EXPECT_EQ(text(method(Value(123.456), u"toExponential", {Value(2)})), "1.23e+2");
+    EXPECT_EQ(text(method(Value(0.00001234), u"toPrecision", {Value(2)})), "0.000012");
+    EXPECT_EQ(text(method(Value(123456), u"toPrecision", {Value(2)})), "1.2e+5");
+    EXPECT_EQ(thrown([&] { method(Value(1), u"toString", {Value(1)}); }),
+              "RangeError: Error #1003: The radix argument must be between 2 and 36; got 1.");
+    EXPECT_EQ(thrown([&] { method(Value(1), u"toFixed", {Value(21)}); }),
+              "RangeError: Error #1002: Number.prototype.toFixed has a range of 0 to 20. Value of 21 is not valid.");
+}
+
+TEST_F(Builtins, ParsingNumbers) {
+    EXPECT_EQ(m.toNumber(Value(u"  0x1F  ")), 31);
+    EXPECT_TRUE(std::isnan(m.toNumber(Value(u"12px"))));
+    EXPECT_EQ(m.toNumber(Value(u"")), 0);
+    EXPECT_EQ(m.toNumber(Value(u"-Infinity")), -INFINITY);
+    EXPECT_EQ(text(callGlobal(u"parseInt", {Value(u"  -12px")})), "-12");
+    EXPECT_EQ(text(callGlobal(u"parseInt", {Value(u"ff"), Value(16)})), "255");
+    EXPECT_EQ(text(callGlobal(u"parseInt", {Value(u"z")})), "NaN");
+    EXPECT_EQ(text(callGlobal(u"parseFloat", {Value(u"3.5e2xyz")})), "350");
+    EXPECT_EQ(text(callGlobal(u"parseFloat", {Value(u".e1")})), "NaN");
+}
+
+TEST_F(Builtins, StringMethods) {
+    Value s(u"Hello, World");
+    EXPECT_EQ(text(method(s, u"charAt", {Value(4)})), "o");
+    EXPECT_EQ(text(method(s, u"charCodeAt", {Value(99)})), "NaN");
+    EXPECT_EQ(text(method(s, u"indexOf", {Value(u"o"), Value(5)})), "8");
+    EXPECT_EQ(text(method(s, u"lastIndexOf", {Value(u"o")})), "8");
+    EXPECT_EQ(text(method(s, u"slice", {Value(-5)})), "World");
+    EXPECT_EQ(text(method(s, u"substring", {Value(5), Value(0)})), "Hello");
+    EXPECT_EQ(text(method(s, u"substr", {Value(-5), Value(3)})), "Wor");
+    EXPECT_EQ(text(method(s, u"split", {Value(u", ")})), "Hello,World");
+    EXPECT_EQ(text(method(Value(u"a,b,,c"), u"split", {Value(u","), Value(2)})), "a,b");
+    EXPECT_EQ(text(method(Value(u"stra\u00dfe \u0436"), u"toUpperCase")), "STRASSE \u0416");
+    EXPECT_EQ(text(method(s, u"replace", {Value(u"o"), Value(u"[$&]")})), "Hell[o], World");
+    EXPECT_EQ(text(m.call(m.get(global(u"String"), u"fromCharCode"), Value::null(), std::vector<Value>{Value(72), Value(105)})), "Hi");
+}
+
+TEST_F(Builtins, RegularExpressions) {
+    Value re = m.construct(global(u"RegExp"), std::vector<Value>{Value(u"(\\w)(\\d)"), Value(u"g")});
+    Value s(u"a1 b2 c3");
+    EXPECT_EQ(text(method(s, u"replace", {re, Value(u"$2$1")})), "1a 2b 3c");
+    EXPECT_EQ(text(method(s, u"match", {re})), "a1,b2,c3");
+    Value first = method(re, u"exec", {s});
+    EXPECT_EQ(text(first), "a1,a,1");
+    EXPECT_EQ(text(m.get(re, u"lastIndex")), "2");
+    EXPECT_EQ(text(m.get(first, u"index")), "0");
+    EXPECT_EQ(text(method(s, u"search", {m.construct(global(u"RegExp"), std::vector<Value>{Value(u"B"), Value(u"i")})})), "3");
+    EXPECT_EQ(text(method(Value(u"one  two"), u"split", {m.construct(global(u"RegExp"), std::vector<Value>{Value(u"\\s+")})})), "one,two");
+    EXPECT_EQ(text(re), "/(\\w)(\\d)/g");
+}
+
+TEST_F(Builtins, ArraySortingAndListOperations) {
+    Value a = array({Value(10), Value(9), Value(1), Value(u"b"), Value()});
+    EXPECT_EQ(text(method(a, u"sort")), "1,10,9,b,");
+    Value n = array({Value(10), Value(9), Value(100)});
+    EXPECT_EQ(text(method(n, u"sort", {Value(16 | 2)})), "100,10,9");  // NUMERIC | DESCENDING
+    Value indexed = method(array({Value(u"c"), Value(u"a"), Value(u"b")}), u"sort", {Value(8)});
+    EXPECT_EQ(text(indexed), "1,2,0");
+    EXPECT_EQ(text(method(array({Value(1), Value(1)}), u"sort", {Value(4)})), "0");  // UNIQUESORT with duplicates
+    Value people = array({});
+    for (auto [name, age] : {std::pair{u"bo", 30}, std::pair{u"al", 30}, std::pair{u"cy", 20}}) {
+        Object* o = m.newObject();
+        o->dynamic.set(u"name", Value(String(name)));
+        o->dynamic.set(u"age", Value(age));
+        method(people, u"push", {Value(o)});
+    }
+    method(people, u"sortOn", {array({Value(u"age"), Value(u"name")}), array({Value(16), Value(0)})});
+    EXPECT_EQ(text(m.call(m.get(people, u"map"), people, std::vector<Value>{m.get(Value(m.objectClass->prototype), u"toString")})),
+              "[object Object],[object Object],[object Object]");
+    EXPECT_EQ(text(m.get(method(people, u"shift"), u"name")), "cy");
+    Value s = array({Value(1), Value(2), Value(3), Value(4)});
+    EXPECT_EQ(text(method(s, u"splice", {Value(1), Value(2), Value(u"x")})), "2,3");
+    EXPECT_EQ(text(s), "1,x,4");
+    EXPECT_EQ(text(method(s, u"concat", {array({Value(5)}), Value(6)})), "1,x,4,5,6");
+    EXPECT_EQ(text(method(s, u"indexOf", {Value(u"x")})), "1");
+    EXPECT_EQ(thrown([&] { m.construct(global(u"Array"), std::vector<Value>{Value(-1)}); }),
+              "RangeError: Error #1005: Array index is not a positive integer (-1).");
+}
+
+TEST_F(Builtins, ErrorsObjectsAndFunctions) {
+    Value e = m.construct(global(u"TypeError"), std::vector<Value>{Value(u"bad"), Value(5)});
+    EXPECT_EQ(text(e), "TypeError: bad");
+    EXPECT_EQ(text(m.get(e, u"errorID")), "5");
+    EXPECT_TRUE(method(e, u"getStackTrace").isNull());
+    EXPECT_EQ(text(Value(m.newObject())), "[object Object]");
+    EXPECT_EQ(text(global(u"Array")), "[class Array]");
+    Value toString = m.get(Value(m.objectClass->prototype), u"toString");
+    EXPECT_EQ(text(m.call(m.get(toString, u"call"), toString, std::vector<Value>{array({})})), "[object Array]");
+    EXPECT_EQ(thrown([&] { m.getProperty(Value::null(), Name{u"x", m.publicSet}); }),
+              "TypeError: Error #1009: Cannot access a property or method of a null object reference.");
+    EXPECT_EQ(thrown([&] { m.call(global(u"Math"), Value::null(), {}); }), "TypeError: Error #1075: Math is not a function.");
+    EXPECT_EQ(text(m.call(global(u"getQualifiedClassName", u"flash.utils"), Value::null(), std::vector<Value>{Value(m.newArray())})), "Array");
+    EXPECT_EQ(text(m.call(global(u"getQualifiedClassName", u"flash.utils"), Value::null(), std::vector<Value>{Value(3)})), "int");
+    EXPECT_EQ(text(m.call(global(u"getQualifiedClassName", u"flash.utils"), Value::null(), std::vector<Value>{Value(3.5)})), "Number");
+}
+
+TEST_F(Builtins, UnreachableObjectsAreCollectedCyclesIncluded) {
+    size_t before = m.objectCount();
+    for (int i = 0; i < 1000; ++i) {
+        Object* a = m.newObject();
+        Object* b = m.newObject();
+        a->dynamic.set(u"other", Value(b));
+        b->dynamic.set(u"other", Value(a));
+    }
+    Object* kept = m.newObject();
+    kept->dynamic.set(u"child", Value(m.newArray({Value(u"x")})));
+    m.hostRoots.push_back(kept);
+    m.collectGarbage();
+    EXPECT_EQ(m.objectCount(), before + 2);
+    EXPECT_EQ(text(m.get(Value(kept), u"child")), "x");
+}
