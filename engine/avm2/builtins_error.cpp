@@ -62,19 +62,19 @@ void installErrorBuiltins(Machine& m) {
         throw ThrownValue{m.construct(self, args)};
     });
     struct Sub {
-        const char16_t* package;
-        const char16_t* name;
+        String package;
+        String name;
     };
-    for (Sub s : {Sub{u"", u"DefinitionError"}, Sub{u"", u"EvalError"}, Sub{u"", u"RangeError"}, Sub{u"", u"ReferenceError"},
+    for (const Sub& s : std::vector<Sub>{Sub{u"", u"DefinitionError"}, Sub{u"", u"EvalError"}, Sub{u"", u"RangeError"}, Sub{u"", u"ReferenceError"},
                   Sub{u"", u"SecurityError"}, Sub{u"", u"SyntaxError"}, Sub{u"", u"TypeError"}, Sub{u"", u"URIError"},
                   Sub{u"", u"VerifyError"}, Sub{u"", u"UninitializedError"}, Sub{u"", u"ArgumentError"},
                   Sub{u"flash.errors", u"IOError"}, Sub{u"flash.errors", u"IllegalOperationError"},
                   Sub{u"flash.errors", u"InvalidSWFError"}, Sub{u"flash.errors", u"MemoryError"},
                   Sub{u"flash.errors", u"ScriptTimeoutError"}, Sub{u"flash.errors", u"StackOverflowError"}}) {
         ClassObject* c = m.defineClass(s.package, s.name, e, ctor);
-        c->instanceTraits.slots[2].initial = Value(String(s.name));
-        c->prototype->dynamic.set(u"name", Value(String(s.name)), false);
-        if (String(s.name) == u"IOError") {
+        c->instanceTraits.slots[2].initial = Value(s.name);
+        c->prototype->dynamic.set(u"name", Value(s.name), false);
+        if (s.name == u"IOError") {
             ClassObject* eof = m.defineClass(u"flash.errors", u"EOFError", c, ctor);
             eof->instanceTraits.slots[2].initial = Value(u"EOFError");
         }
