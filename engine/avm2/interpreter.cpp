@@ -186,6 +186,14 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
     };
 
     auto scopeValue = [&](size_t i) -> const Value& { return scopes[i]; };
+    // Built-in classes keep their methods on prototypes: a scope object (a `this` of a class
+    // that extends one) finds them there, short of Object's own prototype.
+    auto inheritedBuiltin = [&](Object* o, const Name& n) {
+        if (o->type == ObjectType::Class || o->type == ObjectType::Global || !n.hasPublic()) return false;
+        for (Object* p = o->proto; p && p != objectClass->prototype; p = p->proto)
+            if (p->dynamic.find(n.local)) return true;
+        return false;
+    };
     // findproperty: the object on the scope chain that has the name.
     auto findProperty = [&](const Name& n, bool strict) -> Value {
         for (size_t i = scopes.size(); i-- > 0;) {
@@ -194,7 +202,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
             if (!o) continue;
             if (scopeWith[i]) {
                 if (hasProperty(s, n)) return s;
-            } else if (o->traits && o->traits->find(n)) {
+            } else if ((o->traits && o->traits->find(n)) || inheritedBuiltin(o, n)) {
                 return s;
             } else if (o->type == ObjectType::Global && n.hasPublic() && o->dynamic.find(n.local)) {
                 return s;
@@ -206,7 +214,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
             if (!o) continue;
             if (e.with) {
                 if (hasProperty(e.object, n)) return e.object;
-            } else if (o->traits && o->traits->find(n)) {
+            } else if ((o->traits && o->traits->find(n)) || inheritedBuiltin(o, n)) {
                 return e.object;
             } else if (o->type == ObjectType::Global && n.hasPublic() && o->dynamic.find(n.local)) {
                 return e.object;

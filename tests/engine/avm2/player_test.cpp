@@ -12,7 +12,7 @@ using Lines = std::vector<std::string>;
 namespace {
 
 // A document class Main extends MovieClip whose constructor traces, registers a script for each
-// of the two frames and listens to enterFrame; frame 2's script throws.
+// of the two frames and listens to enterFrame; frame 2's script stops the movie and throws.
 std::vector<uint8_t> documentClassMovie() {
     AbcWriter w;
     Tracer t(w);
@@ -43,6 +43,9 @@ std::vector<uint8_t> documentClassMovie() {
     AbcCode c2;
     c2.op(kGetLocal0).op(kPushScope);
     t.string(c2, "frame two");
+    // stop() found on the scope chain through MovieClip's methods.
+    uint32_t stop = w.publicName("stop");
+    c2.op(kFindPropStrict, stop).op(kCallPropVoid, stop, 0);
     c2.op(kPushNull).op(kGetProperty, currentFrame).op(kReturnVoid);
     w.body(f2, c2);
     uint32_t enter = w.method({0});
@@ -76,7 +79,8 @@ TEST(Avm2Player, DocumentClassFrameScriptsAndEnterFrame) {
     player->setScriptErrorHandler([&](const std::string& s) { errors.push_back(s); });
     player->tick();
     player->tick();
-    EXPECT_EQ(lines, (Lines{"constructed", "frame 1", "enterFrame", "frame two", "enterFrame", "frame 1"}));
+    EXPECT_EQ(lines, (Lines{"constructed", "frame 1", "enterFrame", "frame two", "enterFrame"}));
+    EXPECT_EQ(player->currentFrame(), 2);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "TypeError: Error #1009: Cannot access a property or method of a null object reference.");
 }
