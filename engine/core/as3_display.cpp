@@ -404,6 +404,18 @@ void As3Display::install() {
         return Value(c && c->playing);
     });
 
+    // Accessors were added to the base classes after their subclasses were made: hand them down.
+    auto inherit = [](ClassObject* child, ClassObject* parent) {
+        for (auto& [name, list] : parent->instanceTraits.byName)
+            for (auto& [ns, b] : list)
+                if (!child->instanceTraits.findQ(ns, name)) child->instanceTraits.set(ns, name, b);
+    };
+    inherit(interactiveClass, displayObjectClass);
+    inherit(shapeClass, displayObjectClass);
+    inherit(containerClass, interactiveClass);
+    inherit(spriteClass, containerClass);
+    inherit(stageClass, containerClass);
+    inherit(movieClipClass, spriteClass);
     // The stage: the root's parent.
     stage_ = static_cast<As3DisplayObject*>(m.instantiate(stageClass));
     m.defineGetter(stageClass, u"stageWidth", [this](Machine&, const Value&, Args) -> Value { return Value(stageWidth_); });

@@ -37,6 +37,10 @@ std::vector<uint8_t> documentClassMovie() {
     AbcCode c1;
     c1.op(kGetLocal0).op(kPushScope);
     t.begin(c1).op(kPushString, w.string("frame")).op(kGetLocal0).op(kGetProperty, currentFrame);
+    t.end(c1, 2);
+    // Accessors of DisplayObject and DisplayObjectContainer reach the subclass.
+    t.begin(c1).op(kGetLocal0).op(kGetProperty, w.publicName("numChildren")).op(kGetLocal0).op(kGetProperty, w.publicName("stage"))
+        .op(kGetProperty, w.publicName("stageWidth"));
     t.end(c1, 2).op(kReturnVoid);
     w.body(f1, c1);
     uint32_t f2 = w.method();
@@ -79,7 +83,7 @@ TEST(Avm2Player, DocumentClassFrameScriptsAndEnterFrame) {
     player->setScriptErrorHandler([&](const std::string& s) { errors.push_back(s); });
     player->tick();
     player->tick();
-    EXPECT_EQ(lines, (Lines{"constructed", "frame 1", "enterFrame", "frame two", "enterFrame"}));
+    EXPECT_EQ(lines, (Lines{"constructed", "frame 1", "0 550", "enterFrame", "frame two", "enterFrame"}));
     EXPECT_EQ(player->currentFrame(), 2);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "TypeError: Error #1009: Cannot access a property or method of a null object reference.");
