@@ -17,7 +17,7 @@ SoundTransform SoundTransform::then(const SoundTransform& o) const {
 
 AudioMixer::VoiceId AudioMixer::play(VoiceSettings settings) {
     if (!settings.source && (!settings.sound || settings.sound->frames() == 0)) return 0;
-    std::lock_guard lock(mutex_);
+    SpinGuard lock(mutex_);
     if (voices_.size() >= kMaxVoices) return 0;
     Voice v;
     v.id = nextId_++;
@@ -35,70 +35,70 @@ AudioMixer::VoiceId AudioMixer::play(VoiceSettings settings) {
 }
 
 void AudioMixer::stop(VoiceId voice) {
-    std::lock_guard lock(mutex_);
+    SpinGuard lock(mutex_);
     std::erase_if(voices_, [&](const Voice& v) { return v.id == voice; });
 }
 
 void AudioMixer::stopSound(uint32_t soundId) {
-    std::lock_guard lock(mutex_);
+    SpinGuard lock(mutex_);
     std::erase_if(voices_, [&](const Voice& v) { return v.settings.soundId == soundId; });
 }
 
 void AudioMixer::stopOwner(uint64_t owner, std::optional<uint32_t> soundId) {
-    std::lock_guard lock(mutex_);
+    SpinGuard lock(mutex_);
     std::erase_if(voices_, [&](const Voice& v) {
         return v.settings.owner == owner && (!soundId || v.settings.soundId == *soundId);
     });
 }
 
 void AudioMixer::stopAll() {
-    std::lock_guard lock(mutex_);
+    SpinGuard lock(mutex_);
     voices_.clear();
 }
 
 bool AudioMixer::isPlaying(VoiceId voice) const {
-    std::lock_guard lock(mutex_);
+    SpinGuard lock(mutex_);
     return std::any_of(voices_.begin(), voices_.end(), [&](const Voice& v) { return v.id == voice; });
 }
 
 bool AudioMixer::isSoundPlaying(uint32_t soundId) const {
-    std::lock_guard lock(mutex_);
+    SpinGuard lock(mutex_);
     return std::any_of(voices_.begin(), voices_.end(), [&](const Voice& v) { return v.settings.soundId == soundId; });
 }
 
 std::optional<uint64_t> AudioMixer::playedFrames(VoiceId voice) const {
-    std::lock_guard lock(mutex_);
+    SpinGuard lock(mutex_);
     for (const Voice& v : voices_)
         if (v.id == voice) return v.played;
     return std::nullopt;
 }
 
 std::optional<uint64_t> AudioMixer::positionInSound(VoiceId voice) const {
-    std::lock_guard lock(mutex_);
+    SpinGuard lock(mutex_);
     for (const Voice& v : voices_)
         if (v.id == voice) return v.settings.sound ? v.cursor : v.played;
     return std::nullopt;
 }
 
 void AudioMixer::setTransform(VoiceId voice, const SoundTransform& transform) {
-    std::lock_guard lock(mutex_);
+    SpinGuard lock(mutex_);
     for (Voice& v : voices_)
         if (v.id == voice) v.settings.transform = transform;
 }
 
 void AudioMixer::setOwnerTransform(uint64_t owner, const SoundTransform& transform) {
-    std::lock_guard lock(mutex_);
+    SpinGuard lock(mutex_);
     for (Voice& v : voices_)
         if (v.settings.owner == owner) v.settings.transform = transform;
 }
 
 size_t AudioMixer::voiceCount() const {
-    std::lock_guard lock(mutex_);
+    SpinGuard lock(mutex_);
     return voices_.size();
 }
 
 std::vector<AudioMixer::VoiceId> AudioMixer::takeFinished() {
-    std::lock_guard lock(mutex_);
+    SpinGuard lock(mutex_);
     return std::exchange(finished_, {});
 }
 
@@ -158,7 +158,7 @@ bool AudioMixer::render(Voice& v, std::vector<int32_t>& acc, size_t frames) {
 }
 
 void AudioMixer::mix(int16_t* stereo, size_t frames) {
-    std::lock_guard lock(mutex_);
+    SpinGuard lock(mutex_);
     accumulator_.assign(frames * 2, 0);
     for (size_t i = 0; i < voices_.size();) {
         if (render(voices_[i], accumulator_, frames)) {

@@ -5,12 +5,12 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <vector>
 
 #include "engine/parse/sound.h"
 #include "engine/sound/pcm.h"
+#include "engine/sound/spin_lock.h"
 
 namespace swf {
 
@@ -83,7 +83,7 @@ private:
     bool render(Voice& v, std::vector<int32_t>& acc, size_t frames);  // false once the voice ends
     static double envelopeGain(const std::vector<SoundEnvelopePoint>& env, uint64_t position, bool right);
 
-    mutable std::mutex mutex_;
+    mutable SpinLock mutex_;
     std::vector<Voice> voices_;
     std::vector<VoiceId> finished_;
     std::vector<int32_t> accumulator_;
