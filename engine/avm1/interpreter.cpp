@@ -354,7 +354,8 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         break;
     }
     case 0x22: {
-        int index = toInt32(num(pop(f)));
+        double indexNumber = num(pop(f));
+        int index = std::isnan(indexNumber) ? -1 : toInt32(indexNumber);  // a NaN index reads nothing
         Value t = pop(f);
         Clip* c = nullptr;
         if (Object* o = t.object()) c = o->clip;
@@ -368,7 +369,8 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
     }
     case 0x23: {
         Value v = pop(f);
-        int index = toInt32(num(pop(f)));
+        double indexNumber = num(pop(f));
+        int index = std::isnan(indexNumber) ? -1 : toInt32(indexNumber);
         Value t = pop(f);
         Clip* c = nullptr;
         if (Object* o = t.object()) c = o->clip;

@@ -6,6 +6,11 @@
 
 namespace swf::avm1 {
 
+namespace {
+// Values left on the shared stack between blocks beyond this many are dropped.
+constexpr size_t kMaxSharedStack = 65536;
+}  // namespace
+
 Machine::Machine(Host& host, int swfVersion) : host_(host), version_(swfVersion) {
     installBuiltins();
 }
@@ -75,13 +80,17 @@ void Machine::runActions(const ActionCode& code, Clip* clip) {
     f.targetScope = 1;
     f.self = clipObj;
     f.varHome = clipObj;
-    f.stackBase = stack_.size();
+    // Top-level blocks share one stack: what a frame's actions leave there the next block can
+    // pop. Nested ones (events run from inside a script) keep to their own part.
+    f.stackBase = top ? 0 : stack_.size();
     size_t pc;
     try {
         runBlock(f, code.begin, code.end, pc);
     } catch (ScriptThrow& t) {
-        if (top) host_.warning("Uncaught script error: " + toString(t.value));
-        else {
+        if (top) {
+            host_.warning("Uncaught script error: " + toString(t.value));
+            stack_.clear();
+        } else {
             --scriptDepth_;
             stack_.resize(f.stackBase);
             throw;
@@ -93,9 +102,11 @@ void Machine::runActions(const ActionCode& code, Clip* clip) {
             throw;
         }
         host_.warning(a.message);
+        stack_.clear();
     }
     --scriptDepth_;
-    if (stack_.size() > f.stackBase) stack_.resize(f.stackBase);
+    if (!top && stack_.size() > f.stackBase) stack_.resize(f.stackBase);
+    if (top && stack_.size() > kMaxSharedStack) stack_.clear();  // a movie that only ever pushes
     if (top) callDepth_ = 0;
 }
 

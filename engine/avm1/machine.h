@@ -153,9 +153,12 @@ private:
     void startScript();
     template <class Body>
     void runFromOutside(Body&& body);
+    // setMember after any watcher: `k` is the folded name.
+    void storeMember(Object* o, const std::string& name, const std::string& k, const Value& v);
     Value lookupVariable(Frame& f, const std::string& name);
     void assignVariable(Frame& f, const std::string& name, const Value& v);
-    bool splitPath(Frame& f, const std::string& path, Object*& owner, std::string& member);
+    // `forReading`: a scope is taken only when the path's owner there has the member.
+    bool splitPath(Frame& f, const std::string& path, Object*& owner, std::string& member, bool forReading = false);
     Value pop(Frame& f);
     void step(Frame& f, size_t& pc, size_t end, bool& leave);
 

@@ -122,10 +122,12 @@ Value Machine::getMember(const Value& target, const std::string& name, bool useR
     if (useResolve && k != key("__resolve")) {
         steps = 0;
         for (Object* cur = o; cur && steps < MaxChain; cur = cur->proto, ++steps) {
+            // The first __resolve that holds an object other than a clip is the one called (one
+            // that is no function gives undefined); accessors, primitives and clips are passed over.
             if (const Property* p = cur->find(key("__resolve")); p && visibleTo(p->flags, version_)) {
-                Value resolver = p->getter ? call(Value(p->getter), o, {}) : p->value;
-                if (resolver.object() && resolver.object()->isFunction()) return call(resolver, o, {Value(name)});
-                break;
+                Object* resolver = p->getter ? nullptr : p->value.object();
+                if (!resolver || resolver->clip) continue;
+                return call(p->value, o, {Value(name)});
             }
         }
     }
@@ -149,9 +151,19 @@ void Machine::setMember(const Value& target, const std::string& name, const Valu
                 std::pair<Object*, std::string> entry;
                 ~Leave() { set.erase(entry); }
             } leave{activeWatches_, {o, k}};
-            v = call(Value(watch.callback), o, {Value(name), getMember(target, name, false), value, watch.userData});
+            try {
+                v = call(Value(watch.callback), o, {Value(name), getMember(target, name, false), value, watch.userData});
+            } catch (ScriptThrow&) {
+                // A watcher that throws leaves the property undefined; the error goes on.
+                storeMember(o, name, k, Value());
+                throw;
+            }
         }
     }
+    storeMember(o, name, k, v);
+}
+
+void Machine::storeMember(Object* o, const std::string& name, const std::string& k, const Value& v) {
     if (k == "__proto__") {
         o->proto = v.object();
         return;

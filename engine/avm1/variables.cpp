@@ -50,7 +50,7 @@ Clip* Machine::resolveTarget(const std::string& path, Clip* base) {
     for (const std::string& t : tokens) {
         if (!cur) return nullptr;
         int level;
-        if (t.empty()) continue;
+        if (t.empty()) return nullptr;  // "a//b" names nothing
         if (t == "..") cur = cur->parent();
         else if (key(t) == key("_parent")) cur = cur->parent();
         else if (key(t) == key("_root")) cur = host_.level(0);
@@ -70,7 +70,7 @@ Clip* Machine::resolveTarget(const std::string& path, Clip* base) {
 }
 
 // Evaluates every token of a path but the last; `owner` is then where the last one lives.
-bool Machine::splitPath(Frame& f, const std::string& path, Object*& owner, std::string& member) {
+bool Machine::splitPath(Frame& f, const std::string& path, Object*& owner, std::string& member, bool forReading) {
     size_t colon = path.rfind(':');
     if (colon != std::string::npos) {
         Clip* c = colon == 0 ? f.target : resolveTarget(path.substr(0, colon), f.target ? f.target : f.base);
@@ -83,36 +83,65 @@ bool Machine::splitPath(Frame& f, const std::string& path, Object*& owner, std::
     if (tokens.empty()) return false;
     member = tokens.back();
     tokens.pop_back();
-    Value cur;
-    if (absolute) cur = Value(clipObject(host_.level(0)));
-    for (size_t i = 0; i < tokens.size(); ++i) {
-        const std::string& t = tokens[i];
-        if (i == 0 && !absolute) {
+    if (tokens.empty()) {
+        owner = absolute ? clipObject(host_.level(0)) : nullptr;
+        return owner != nullptr;
+    }
+    // Inside a path a clip's child of the name comes before a variable of that name.
+    auto step = [&](const Value& from, const std::string& t) {
+        Object* o = from.object();
+        if (o && o->clip)
+            if (Clip* child = o->clip->childByName(t, version_ >= 7)) return Value(clipObject(child));
+        return getMember(from, t);
+    };
+    // Follows tokens[from..] from `cur`; false when a step gives no object.
+    auto walk = [&](Value cur, size_t from) {
+        for (size_t i = from; i < tokens.size(); ++i) {
+            const std::string& t = tokens[i];
             if (t == "..") {
-                Clip* p = f.target ? f.target->parent() : nullptr;
+                Object* o = cur.object();
+                Clip* p = o && o->clip ? o->clip->parent() : nullptr;
                 cur = p ? Value(clipObject(p)) : Value();
             } else {
-                cur = lookupVariable(f, t);
+                cur = step(cur, t);
             }
-        } else if (t == "..") {
-            Object* o = cur.object();
-            Clip* p = o && o->clip ? o->clip->parent() : nullptr;
-            cur = p ? Value(clipObject(p)) : Value();
-        } else {
-            cur = getMember(cur, t);
+            if (!cur.isObject()) return false;
         }
-        if (cur.isNullish()) return false;
+        owner = cur.object();
+        return owner != nullptr && (!forReading || hasProperty(owner, member));
+    };
+    if (absolute) {
+        forReading = false;
+        return walk(Value(clipObject(host_.level(0))), 0);
     }
-    owner = toObject(cur);
-    if (tokens.empty() && !absolute) owner = nullptr;
-    return owner != nullptr;
+    const std::string& first = tokens[0];
+    if (first == "..") {
+        Clip* p = f.target ? f.target->parent() : nullptr;
+        forReading = false;
+        return p && walk(Value(clipObject(p)), 1);
+    }
+    // A plain first name is tried in each scope, innermost first: the first scope through which
+    // the path leads to an object (that has the member, when reading) is the one used.
+    std::string k = key(first);
+    bool special = k == key("this") || k == key("_global") || k == key("_root") || k == key("_parent") ||
+                   first.compare(0, 6, "_level") == 0;
+    if (!special) {
+        for (size_t i = f.scope.size(); i-- > 0;) {
+            Object* o = f.scope[i];
+            if (o && hasProperty(o, first) && walk(step(Value(o), first), 1)) return true;
+        }
+    }
+    Value start = lookupVariable(f, first);
+    if (!start.isObject()) return false;
+    forReading = false;  // the language's own names lead to one place only
+    return walk(start, 1);
 }
 
 Value Machine::lookupVariable(Frame& f, const std::string& name) {
     if (isPath(name) && name.size() > 1) {
         Object* owner;
         std::string member;
-        if (!splitPath(f, name, owner, member)) return Value();
+        if (!splitPath(f, name, owner, member, true) && !splitPath(f, name, owner, member, false)) return Value();
         if (member.empty()) return Value(owner);
         if (member == ".." && owner->clip) {
             Clip* p = owner->clip->parent();

@@ -169,3 +169,42 @@ TEST_F(MachineTest, ResolveAnswersMissingMembersButNotConversions) {
 }
 
 }  // namespace swf::avm1::test
+
+namespace swf::avm1::test {
+
+TEST_F(MachineTest, TopLevelBlocksShareTheStackButFunctionsDoNot) {
+    Asm first;
+    first.push({"left by the first block"});
+    Asm body;
+    body.trace();  // pops nothing of its caller's
+    Asm second;
+    second.function("f", {}, body).push({0, "f"}).op(CallFunction).op(Pop).trace();
+    run(first);
+    EXPECT_EQ(run(second), (Lines{"undefined", "left by the first block"}));
+}
+
+TEST_F(MachineTest, PathsTryEachScopeAndWatchersThatThrowLeaveUndefined) {
+    // _global.a.b.c = "global"; a = {b: "timeline"}: "a.b.c" reads through the global object.
+    Asm a;
+    a.get("_global").push({"a", "b", "c", "global", 1}).op(InitObject).push({1}).op(InitObject).op(SetMember);
+    a.push({"a", "b", "timeline", 1}).op(InitObject).op(SetVariable);
+    a.get("a.b.c").trace();
+    a.get("a.b").trace();
+    a.push({"x//y"}).op(GetVariable).trace();
+    EXPECT_EQ(run(a), (Lines{"global", "timeline", "undefined"}));
+
+    Asm thrower;
+    thrower.push({"no"}).op(Throw);
+    Asm b;
+    b.push({"o", 0}).op(InitObject).op(SetVariable);
+    b.push({"o"}).op(GetVariable).push({"p", 5.0}).op(SetMember);
+    b.function("w", {}, thrower);
+    b.push({"w"}).op(GetVariable).push({"p", 2, "o"}).op(GetVariable).push({"watch"}).op(CallMethod).op(Pop);
+    Asm handler;
+    handler.get("e").trace();
+    b.tryCatch(Asm().push({"o"}).op(GetVariable).push({"p", 7.0}).op(SetMember), "e", &handler, nullptr);
+    b.push({"o"}).op(GetVariable).push({"p"}).op(GetMember).trace();
+    EXPECT_EQ(run(b), (Lines{"no", "undefined"}));
+}
+
+}  // namespace swf::avm1::test
