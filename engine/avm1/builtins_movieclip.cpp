@@ -244,8 +244,9 @@ Value curveTo(Machine& m, Object* o, std::vector<Value>& a) {
 }
 
 Value bytesLoaded(Machine&, Object* o, std::vector<Value>&) {
-    // The whole movie is in memory before it plays.
-    return clipOf(o) ? Value(1.0) : Value();
+    // The whole movie is in memory before it plays: loaded and total are the same.
+    Clip* c = clipOf(o);
+    return c ? Value(c->bytesTotal()) : Value();
 }
 
 Value noOp(Machine&, Object*, std::vector<Value>&) { return Value(); }
@@ -334,6 +335,14 @@ void installMovieClip(Machine& m) {
                              "beginGradientFill", "endFill", "moveTo", "lineTo", "curveTo"})
         m.movieClipProto->find(m.key(name))->flags |= FromVersion6;
     m.movieClipProto->find(m.key("getNextHighestDepth"))->flags |= FromVersion7;
+    // Clips with button handlers take the pointer while enabled, and show the hand over them.
+    for (const char* name : {"enabled", "useHandCursor"})
+        m.movieClipProto->put(m.key(name), name, Value(true), DontEnum);
+
+    m.buttonProto = m.newObject();
+    defineClass(m, "Button", noOp, nullptr, m.buttonProto);
+    m.defineNative(m.buttonProto, "getDepth", getDepth);
+    for (const char* name : {"enabled", "useHandCursor"}) m.buttonProto->put(m.key(name), name, Value(true), DontEnum);
 
     Object* colorProto = m.newObject();
     defineClass(m, "Color", noOp, colorConstruct, colorProto);

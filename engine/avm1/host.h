@@ -86,6 +86,10 @@ public:
     // Text fields (edit texts on the stage share the clip face): their text as plain text and the
     // variable they show.
     virtual bool isTextField() { return false; }
+    // Buttons of SWF 6 and later movies are objects of their own class.
+    virtual bool isButton() { return false; }
+    // The size of the clip's movie data in bytes (all of it is loaded before it plays).
+    virtual double bytesTotal() { return 0; }
     virtual std::string fieldText() { return ""; }
     virtual void setFieldText(const std::string&) {}
     virtual std::string fieldVariable() { return ""; }

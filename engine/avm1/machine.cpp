@@ -271,7 +271,9 @@ Object* Machine::clipObject(Clip* clip) {
     auto it = clipObjects_.find(clip);
     if (it != clipObjects_.end()) return it->second;
     Object* o = heap_.make();
-    o->proto = clip->isTextField() && textFieldProto ? textFieldProto : movieClipProto;
+    o->proto = clip->isTextField() && textFieldProto ? textFieldProto
+               : clip->isButton() && buttonProto   ? buttonProto
+                                                   : movieClipProto;
     o->clip = clip;
     clipObjects_[clip] = o;
     if (clip->isTextField()) o->put(key("_listeners"), "_listeners", Value(newArray({Value(o)})), DontEnum);
@@ -297,7 +299,7 @@ std::unordered_set<const Clip*> Machine::referencedClips() const {
 
 void Machine::collectGarbage() {
     if (scriptDepth_ > 0) return;
-    std::vector<Object*> roots{global_, textFieldProto, objectProto, functionProto, arrayProto, stringProto, numberProto,
+    std::vector<Object*> roots{global_, textFieldProto, buttonProto, objectProto, functionProto, arrayProto, stringProto, numberProto,
                                booleanProto, movieClipProto, dateProto, errorProto};
     for (auto& [clip, o] : clipObjects_) roots.push_back(o);
     for (auto& [name, ctor] : registeredClasses_) roots.push_back(ctor);

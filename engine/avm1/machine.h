@@ -126,6 +126,7 @@ public:
     Object* booleanProto = nullptr;
     Object* movieClipProto = nullptr;
     Object* textFieldProto = nullptr;
+    Object* buttonProto = nullptr;
     Object* dateProto = nullptr;
     Object* errorProto = nullptr;
 

@@ -155,9 +155,16 @@ double ScriptClip::number(avm1::ClipProperty p) {
     }
 }
 
+void ScriptClip::markRemoved() {
+    if (!clip_) return;
+    removedName_ = text(avm1::ClipProperty::Name);
+    removedPath_ = text(avm1::ClipProperty::Target);
+    clip_ = nullptr;
+}
+
 std::string ScriptClip::text(avm1::ClipProperty p) {
     using P = avm1::ClipProperty;
-    if (!clip_) return "";
+    if (!clip_) return p == P::Name ? removedName_ : p == P::Target ? removedPath_ : "";
     switch (p) {
     case P::Name: return object() ? object()->name : "";
     case P::Target: {
@@ -256,15 +263,35 @@ void ScriptClip::setText(avm1::ClipProperty p, const std::string& v) {
     }
 }
 
+bool ScriptClip::isButton() {
+    DisplayObject* o = object();
+    return o && o->kind == DisplayObject::Kind::Button;
+}
+
+double ScriptClip::bytesTotal() {
+    if (!clip_) return 0;
+    const Movie& movie = runner_.library().movie();
+    if (!clip_->owner) return movie.header.declaredLength;
+    const Sprite* s = movie.findAs<Sprite>(clip_->owner->characterId);
+    return s ? s->byteLength : 0;
+}
+
 avm1::Clip* ScriptClip::parent() {
     DisplayObject* o = object();
-    return o && o->parent ? runner_.scriptClip(*o->parent) : nullptr;
+    if (!o || !o->parent) return nullptr;
+    swf::Clip* p = o->parent;
+    // Before SWF 6 a button is no object: what it holds belongs to the clip the button is in.
+    if (p->owner && p->owner->kind == DisplayObject::Kind::Button && p->owner->parent &&
+        runner_.library().movie().header.version < 6)
+        p = p->owner->parent;
+    return runner_.scriptClip(*p);
 }
 
 avm1::Clip* ScriptClip::childByName(const std::string& name, bool caseSensitive) {
     if (!clip_ || name.empty()) return nullptr;
     for (auto& [depth, child] : clip_->children) {
         if (child->name.empty() || !sameName(child->name, name, caseSensitive)) continue;
+        if (child->kind == DisplayObject::Kind::Button && runner_.library().movie().header.version < 6) return this;
         if (child->clip) return runner_.scriptClip(*child->clip);
         // A named shape or static text stands for the clip it is in, as in the reference player.
         if (child->kind == DisplayObject::Kind::Shape || child->kind == DisplayObject::Kind::MorphShape ||

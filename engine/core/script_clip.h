@@ -21,7 +21,9 @@ public:
     // Null once the clip has left the display list.
     swf::Clip* clip() const { return clip_; }
     DisplayObject* object() const { return clip_ ? clip_->owner : nullptr; }
-    void markRemoved() { clip_ = nullptr; }
+    // The clip leaves the display list; it keeps its name and path for the unload handlers that
+    // still run on it.
+    void markRemoved();
 
     // Script state kept with the clip.
     bool loadQueued = false;
@@ -36,7 +38,9 @@ public:
 
     avm1::Clip* parent() override;
     avm1::Clip* childByName(const std::string& name, bool caseSensitive) override;
-    bool isRemoved() override { return clip_ == nullptr; }
+    // A clip that has left still counts as there while its unload handlers run.
+    bool isRemoved() override { return clip_ == nullptr && !unloading; }
+    bool unloading = false;
 
     void gotoFrame(int frame, bool play) override;
     bool gotoLabel(const std::string& label, bool play) override;
@@ -60,6 +64,8 @@ public:
     void setMask(avm1::Clip* mask) override;
 
     bool isTextField() override;
+    bool isButton() override;
+    double bytesTotal() override;
     std::string fieldText() override;
     void setFieldText(const std::string& text) override;
     std::string fieldVariable() override;
@@ -99,6 +105,7 @@ private:
 
     ScriptRunner& runner_;
     swf::Clip* clip_;
+    std::string removedName_, removedPath_;
     bool overflowReported_ = false;
 };
 

@@ -56,6 +56,7 @@ ScriptRunner::ScriptRunner(CharacterLibrary& library, TimelinePlayer& timeline, 
 }
 
 ScriptRunner::~ScriptRunner() {
+    destroying_ = true;
     for (auto& [clip, sc] : clips_)
         if (DisplayObject* o = sc->object()) o->onDestroy = nullptr;
 }
@@ -70,15 +71,22 @@ ScriptClip* ScriptRunner::scriptClip(swf::Clip& clip) {
 
 void ScriptRunner::objectGone(DisplayObject& obj) {
     if (!obj.clip) return;
+    // What the clip holds leaves with it, and is told first.
+    if (obj.kind == DisplayObject::Kind::Sprite)
+        for (auto& [depth, child] : obj.clip->children) objectGone(*child);
     auto it = clips_.find(obj.clip.get());
     if (it == clips_.end()) return;
     ScriptClip* sc = it->second.get();
+    if (!destroying_) readHandlers(*sc);
     sc->markRemoved();
-    machine_.forgetClip(sc);
     if (pointerTarget_ == sc) pointerTarget_ = nullptr;
     if (focus_ == sc) focus_ = nullptr;
     graveyard_.push_back(std::move(it->second));
     clips_.erase(it);
+    // A clip that has loaded runs its unload handlers once it is gone; its object stays its own until
+    // then.
+    bool unloads = obj.kind == DisplayObject::Kind::Sprite && sc->loadQueued && !destroying_;
+    if (!unloads || !queue(Job{sc, {}, avm1::EventUnload, "onUnload", false, false, true})) machine_.forgetClip(sc);
 }
 
 avm1::Clip* ScriptRunner::level(int n) { return n == 0 ? scriptClip(root_) : nullptr; }
@@ -140,16 +148,17 @@ std::vector<std::string> ScriptRunner::takeWarnings() {
     return out;
 }
 
-void ScriptRunner::queue(Job job, bool init) {
+bool ScriptRunner::queue(Job job, bool init) {
     if (jobsThisFrame_ >= kMaxJobsPerFrame) {
         if (!dropped_)
             warning("scripts queued more than " + std::to_string(kMaxJobsPerFrame) +
                     " actions in one frame (a goto loop?); the rest of the frame's scripts were skipped");
         dropped_ = true;
-        return;
+        return false;
     }
     ++jobsThisFrame_;
     (init ? initQueue_ : queue_).push_back(std::move(job));
+    return true;
 }
 
 void ScriptRunner::frameBuilt(DisplayObject*, swf::Clip& clip, int frameIndex) {
@@ -266,6 +275,15 @@ void ScriptRunner::runJob(const Job& job) {
         return;
     }
     ScriptClip* sc = job.clip;
+    if (job.unload) {
+        sc->unloading = true;
+        for (const auto& h : sc->handlers)
+            if (h.events & job.events) machine_.runActions(h.code, sc);
+        machine_.callClipMethod(sc, job.method);
+        sc->unloading = false;
+        machine_.forgetClip(sc);
+        return;
+    }
     if (!sc || sc->isRemoved()) return;
     if (job.construct) {
         if (DisplayObject* o = sc->object())

@@ -116,6 +116,7 @@ private:
         std::string method;     // and this method of the clip's object
         bool load = false;
         bool construct = false;  // give the clip its registered class
+        bool unload = false;     // the clip has left: its unload handlers run, then it is let go
         std::function<void()> call = nullptr;  // else, when set: a script call made from outside (listeners)
     };
 
@@ -125,7 +126,7 @@ private:
         std::vector<Job> jobs;
     };
 
-    void queue(Job job, bool init = false);
+    bool queue(Job job, bool init = false);
     void composeFrame(ScriptClip& sc, int frameIndex, std::vector<Job>& out);
     void takeBlockOf(DisplayObject& obj, std::vector<Job>& out);
     void queuePending();
@@ -184,6 +185,7 @@ private:
     size_t jobsThisFrame_ = 0;
     std::chrono::steady_clock::time_point frameStart_ = std::chrono::steady_clock::now();
     bool dropped_ = false;
+    bool destroying_ = false;
     std::set<uint16_t> initDone_;
     std::set<const DisplayObject*> fieldsSeeded_;
     std::multimap<uint16_t, std::string> linkages_;  // character id -> export name

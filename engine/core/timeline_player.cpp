@@ -137,7 +137,8 @@ void TimelinePlayer::place(Clip& clip, const PlaceObject& p, int nesting) {
         return;
     }
     if (existing && p.version >= 2 && !p.move) return;  // the depth is taken: the place is ignored
-    auto obj = instantiate(*p.characterId, p.depth, nesting);
+    std::string name = p.name ? *p.name : existing && p.move ? existing->name : std::string();
+    auto obj = instantiate(*p.characterId, p.depth, nesting, &name);
     if (!obj) return;
     obj->parent = &clip;
     obj->clipActions = clipActionsOf(p);
@@ -148,7 +149,6 @@ void TimelinePlayer::place(Clip& clip, const PlaceObject& p, int nesting) {
         obj->name = existing->name;
     }
     applyPlacement(*obj, p);
-    nameInstance(*obj);
     clip.children[p.depth] = std::move(obj);
 }
 
@@ -163,7 +163,8 @@ bool TimelinePlayer::admit(DisplayObject& obj, const std::string& what) {
     return true;
 }
 
-std::unique_ptr<DisplayObject> TimelinePlayer::instantiate(uint16_t characterId, int depth, int nesting) {
+std::unique_ptr<DisplayObject> TimelinePlayer::instantiate(uint16_t characterId, int depth, int nesting,
+                                                           const std::string* name) {
     const Character* c = library_.movie().find(characterId);
     if (!c) {
         auto failed = library_.movie().failedCharacters.find(characterId);
@@ -183,6 +184,12 @@ std::unique_ptr<DisplayObject> TimelinePlayer::instantiate(uint16_t characterId,
     obj->characterId = characterId;
     obj->depth = depth;
     const CharacterDefinition& def = c->definition;
+    if (name) {
+        obj->name = *name;
+        bool scriptable = std::holds_alternative<Sprite>(def) || std::holds_alternative<Button>(def) ||
+                          std::holds_alternative<EditText>(def);
+        if (scriptable) nameInstance(*obj);
+    }
     if (std::holds_alternative<Shape>(def)) {
         obj->kind = DisplayObject::Kind::Shape;
     } else if (std::holds_alternative<MorphShape>(def)) {
@@ -230,14 +237,14 @@ void TimelinePlayer::buildButtonState(DisplayObject& obj, const Button& button, 
     for (const ButtonRecord& r : button.records) {
         bool shown = state == 0 ? r.up : state == 1 ? r.over : r.down;
         if (!shown || r.characterId == obj.characterId) continue;
-        auto part = instantiate(r.characterId, r.depth, nesting + 1);
+        static const std::string unnamed;
+        auto part = instantiate(r.characterId, r.depth, nesting + 1, &unnamed);
         if (!part) continue;
         part->parent = obj.clip.get();
         part->matrix = r.matrix;
         part->colorTransform = r.colorTransform;
         part->filters = r.filters;
         part->blendMode = r.blendMode;
-        nameInstance(*part);
         obj.clip->children[r.depth] = std::move(part);
     }
 }
@@ -252,13 +259,11 @@ void TimelinePlayer::showButtonState(DisplayObject& obj, int state, int nesting)
 
 // Unnamed instances get the names players give them ("instance1", ...), which scripts can see.
 void TimelinePlayer::nameInstance(DisplayObject& obj) {
-    bool scriptable = obj.kind == DisplayObject::Kind::Sprite || obj.kind == DisplayObject::Kind::Button ||
-                      obj.kind == DisplayObject::Kind::EditText;
-    if (obj.name.empty() && scriptable) obj.name = "instance" + std::to_string(++instanceCount_);
+    if (obj.name.empty()) obj.name = "instance" + std::to_string(++instanceCount_);
 }
 
 std::unique_ptr<DisplayObject> TimelinePlayer::create(uint16_t characterId, int depth, int nesting) {
-    return instantiate(characterId, depth, nesting);
+    return instantiate(characterId, depth, nesting, nullptr);
 }
 
 std::shared_ptr<const std::vector<uint8_t>> TimelinePlayer::clipActionsOf(const PlaceObject& p) {
@@ -326,13 +331,11 @@ void TimelinePlayer::rebuildTo(Clip& clip, int frameIndex, int nesting) {
     for (auto& [depth, placed] : target) {
         if (!placed.exists || clip.children.count(depth)) continue;
         if (clip.children.size() >= limits_.maxObjectsPerClip) break;
-        auto obj = instantiate(placed.props.characterId, depth, nesting);
+        auto obj = instantiate(placed.props.characterId, depth, nesting, &placed.props.name);
         if (!obj) continue;
         copyPlacement(*obj, placed.props);
         obj->parent = &clip;
         obj->clipActions = placed.props.clipActions;
-        obj->name = placed.props.name;
-        nameInstance(*obj);
         obj->placeFrame = placed.props.placeFrame;
         clip.children[depth] = std::move(obj);
     }

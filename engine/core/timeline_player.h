@@ -83,7 +83,10 @@ private:
     void showFrame(Clip& clip, int frameIndex, int nesting, DisplayObject* owner, bool inSequence);
     void applyFrame(Clip& clip, int frameIndex, int nesting);
     void place(Clip& clip, const PlaceObject& p, int nesting);
-    std::unique_ptr<DisplayObject> instantiate(uint16_t characterId, int depth, int nesting);
+    // `name`: the instance name the placement gives; null for one that scripts name afterwards; an
+    // empty name takes the next "instanceN", before the object's own children are made.
+    std::unique_ptr<DisplayObject> instantiate(uint16_t characterId, int depth, int nesting,
+                                               const std::string* name);
     void rebuildTo(Clip& clip, int frameIndex, int nesting);
     void frameBuilt(DisplayObject* owner, Clip& clip);
     void nameInstance(DisplayObject& obj);

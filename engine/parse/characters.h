@@ -41,6 +41,7 @@ struct EncodedBitmap {
 
 struct Sprite {
     Timeline timeline;
+    uint32_t byteLength = 0;  // of its tags, as stored (what scripts are told the clip weighs)
 };
 
 struct KerningPair {

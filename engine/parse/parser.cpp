@@ -161,6 +161,7 @@ private:
                                                               std::to_string(limits_.maxSpriteNesting) + " deep (limit)");
             Sprite s;
             s.timeline.declaredFrameCount = r.u16();
+            s.byteLength = static_cast<uint32_t>(r.remaining());
             readTimeline(r, s.timeline, nesting + 1);
             addCharacter(id, code, std::move(s));
             break;

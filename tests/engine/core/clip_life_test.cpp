@@ -87,4 +87,53 @@ TEST_F(ClipLifeTest, ForwardGotoStartsTheClipsOfSkippedFramesBeforeTheTargetFram
     EXPECT_EQ(play(2), (Lines{"after the goto", "placed in frame 3", "placed in frame 4", "frame 4"}));
 }
 
+TEST_F(ClipLifeTest, RemovedClipsRunTheirUnloadHandlersInnermostFirstUnderTheirOldPaths) {
+    Asm a;
+    a.push({1, "p", 2}).get("this").push({"createEmptyMovieClip"}).op(op::CallMethod).op(op::Pop);
+    a.push({1, "c", 2}).get("p").push({"createEmptyMovieClip"}).op(op::CallMethod).op(op::Pop);
+    Asm unload;
+    unload.push({"unload "}).get("this").op(op::Add2).trace();
+    a.get("p").push({"c"}).op(op::GetMember).push({"onUnload"}).function("", {}, unload).op(op::SetMember);
+    a.get("p").push({"onUnload"}).function("", {}, unload).op(op::SetMember);
+    a.push({0}).get("p").push({"removeMovieClip"}).op(op::CallMethod).op(op::Pop);
+    a.push({"removed"}).trace();
+    a.get("p").trace();
+    b.main() = timeline({{action(a), action(std::move(Asm().op(op::Stop)))}});
+    EXPECT_EQ(play(2), (Lines{"removed", "undefined", "unload _level0.p.c", "unload _level0.p"}));
+}
+
+// A button holding a sprite whose first frame reports where it is.
+void buttonWithSprite(MovieBuilder& b) {
+    b.rect(1, 0, 0, 10, 10, kRed);
+    Asm report;
+    report.get("this").trace().get("_parent").trace().get("_parent").op(op::TypeOf).trace();
+    b.sprite(2, timeline({{action(report), place(1, 1)}}));
+    swf::Button button;
+    button.version = 2;
+    swf::ButtonRecord r;
+    r.characterId = 2;
+    r.depth = 1;
+    r.up = r.over = r.down = r.hitTest = true;
+    button.records = {r};
+    swf::Character c;
+    c.id = 3;
+    c.tagCode = 34;
+    c.definition = button;
+    b.movie->characters[3] = std::move(c);
+    Asm root;
+    root.get("_root").push({"instance1"}).op(op::GetMember).op(op::TypeOf).trace();
+    b.main() = timeline({{place(1, 3), action(root)}});
+}
+
+TEST_F(ClipLifeTest, ButtonsAreObjectsFromSwf6AndTakeTheirNameBeforeWhatTheyHold) {
+    buttonWithSprite(b);
+    EXPECT_EQ(play(1), (Lines{"_level0.instance1.instance2", "_level0.instance1", "object", "object"}));
+}
+
+TEST_F(ClipLifeTest, BeforeSwf6WhatAButtonHoldsBelongsToTheClipAroundIt) {
+    b.movie->header.version = 5;
+    buttonWithSprite(b);
+    EXPECT_EQ(play(1), (Lines{"_level0.instance1.instance2", "_level0", "movieclip", "movieclip"}));
+}
+
 }  // namespace
