@@ -251,6 +251,10 @@ Value bytesLoaded(Machine&, Object* o, std::vector<Value>&) {
 
 Value noOp(Machine&, Object*, std::vector<Value>&) { return Value(); }
 
+Value swfVersion(Machine& m, Object* o, std::vector<Value>&) {
+    return clipOf(o) ? Value(double(m.swfVersion())) : Value();
+}
+
 // Color: the target clip is kept in slotA.
 Clip* colorTarget(Object* self) { return self && self->slotA ? self->slotA->clip : nullptr; }
 
@@ -328,7 +332,8 @@ void installMovieClip(Machine& m) {
         {"setMask", setMask}, {"localToGlobal", localToGlobal}, {"globalToLocal", globalToLocal}, {"clear", clear}, {"lineStyle", lineStyle}, {"beginFill", beginFill},
         {"beginGradientFill", beginGradientFill}, {"endFill", endFill}, {"moveTo", moveTo},
         {"lineTo", lineTo}, {"curveTo", curveTo}, {"getBytesLoaded", bytesLoaded},
-        {"getBytesTotal", bytesLoaded}, {"startDrag", noOp}, {"stopDrag", noOp}};
+        {"getBytesTotal", bytesLoaded}, {"startDrag", noOp}, {"stopDrag", noOp},
+        {"getSWFVersion", swfVersion}};
     for (auto& fn : methods) m.defineNative(m.movieClipProto, fn.name, fn.f);
     // Methods that came with later players are hidden from older movies.
     for (const char* name : {"getDepth", "createEmptyMovieClip", "setMask", "clear", "lineStyle", "beginFill",

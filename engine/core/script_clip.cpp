@@ -14,7 +14,9 @@ namespace swf {
 
 namespace {
 
-constexpr double kNoBounds = 6710886.35;  // what scripts get as the bounds of a clip that draws nothing
+// What scripts get as the bounds of a clip that draws nothing: the largest twips value, in pixels.
+// SWF 8 and later movies see it after a trip through single precision (2^27 twips).
+constexpr double kNoBounds = 6710886.35, kNoBoundsFromSwf8 = 6710886.4;
 
 bool sameName(const std::string& a, const std::string& b, bool caseSensitive) {
     if (caseSensitive) return a == b;
@@ -136,7 +138,7 @@ double ScriptClip::number(avm1::ClipProperty p) {
         Rect r = m.apply(localBounds());
         return (p == P::Width ? r.width() : r.height()) / kTwipsPerPixel;
     }
-    case P::CurrentFrame: return clip_->frame + 1;
+    case P::CurrentFrame: return clip_->timeline ? clip_->frame + 1 : 0;  // a script's empty clip has no frame
     case P::TotalFrames:
     case P::FramesLoaded: return frameCount(*clip_);
     case P::HighQuality: {
@@ -478,7 +480,10 @@ avm1::ClipBounds ScriptClip::bounds(avm1::Clip* space) {
     auto* sc = static_cast<ScriptClip*>(space);
     if (!clip_) return {};
     Rect local = localBounds();
-    if (local.empty()) return {kNoBounds, kNoBounds, kNoBounds, kNoBounds};
+    if (local.empty()) {
+        double none = runner_.library().movie().header.version >= 8 ? kNoBoundsFromSwf8 : kNoBounds;
+        return {none, none, none, none};
+    }
     Matrix to = worldMatrix(*clip_);
     if (sc && sc->clip_) {
         Matrix s = worldMatrix(*sc->clip_);

@@ -166,7 +166,8 @@ private:
     // Moves the focus to `target` (null: none): the old owner's onKillFocus, the new one's
     // onSetFocus, Selection's listeners. With `highlight`, a button or clip given the focus from
     // the keyboard also shows as rolled over.
-    bool moveFocus(ScriptClip* target, bool highlight);
+    // From a script (`fromScript`), the handlers run at once.
+    bool moveFocus(ScriptClip* target, bool highlight, bool fromScript = false);
     bool focusable(ScriptClip& sc, bool byTab);
     void collectTabbable(swf::Clip& clip, std::vector<ScriptClip*>& out, int nesting);
     avm1::Value focusValue(ScriptClip* sc);

@@ -502,7 +502,7 @@ ScriptClip* ScriptRunner::nextTabTarget(bool backwards) {
     return backwards ? order[(i + order.size() - 1) % order.size()] : order[(i + 1) % order.size()];
 }
 
-bool ScriptRunner::moveFocus(ScriptClip* target, bool highlight) {
+bool ScriptRunner::moveFocus(ScriptClip* target, bool highlight, bool fromScript) {
     if (focus_ && focus_->isRemoved()) focus_ = nullptr;
     ScriptClip* old = focus_;
     if (old == target) return false;
@@ -521,6 +521,13 @@ bool ScriptRunner::moveFocus(ScriptClip* target, bool highlight) {
         for (avm1::ButtonCondition c : target->tracker.update(true, false)) buttonTransition(*target, c);
     }
     avm1::Value was = focusValue(old), now = focusValue(target);
+    if (fromScript) {
+        // A script that moves the focus hears of it before its next action.
+        if (old && !old->isRemoved()) machine_.callClipMethod(old, "onKillFocus", {now});
+        if (target && !target->isRemoved()) machine_.callClipMethod(target, "onSetFocus", {was});
+        machine_.broadcastGlobal("Selection", "onSetFocus", {was, now});
+        return true;
+    }
     if (old) queueMethod(old, "onKillFocus", {now});
     if (target) queueMethod(target, "onSetFocus", {was});
     queueBroadcast("Selection", "onSetFocus", {was, now});
@@ -535,7 +542,7 @@ avm1::Clip* ScriptRunner::focus() {
 bool ScriptRunner::setFocus(avm1::Clip* target) {
     auto* sc = static_cast<ScriptClip*>(target);
     if (sc && !focusable(*sc, false)) return false;
-    moveFocus(sc, false);
+    moveFocus(sc, false, true);
     return true;
 }
 
