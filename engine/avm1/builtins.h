@@ -47,6 +47,10 @@ void installTransform(Machine& m);  // after installMovieClip
 void installBitmapData(Machine& m);
 void installFilters(Machine& m);  // after installMovieClip
 void installStage(Machine& m);  // after installBroadcasters
+// XML, LoadVars, SharedObject and the other classes for data and the player's services.
+void installDataClasses(Machine& m);
+void installXml(Machine& m);  // XMLNode and XML
+Value addRequestHeader(Machine& m, Object* self, std::vector<Value>& args);  // XML and LoadVars
 void installASnative(Machine& m);  // last: it hands out functions installed before
 
 }  // namespace swf::avm1

@@ -42,6 +42,7 @@ void Machine::installBuiltins() {
     installBitmapData(*this);
     installFilters(*this);
     installStage(*this);
+    installDataClasses(*this);
     installASnative(*this);
 }
 

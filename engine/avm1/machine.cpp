@@ -300,7 +300,7 @@ std::unordered_set<const Clip*> Machine::referencedClips() const {
 void Machine::collectGarbage() {
     if (scriptDepth_ > 0) return;
     std::vector<Object*> roots{global_, textFieldProto, buttonProto, objectProto, functionProto, arrayProto, stringProto, numberProto,
-                               booleanProto, movieClipProto, dateProto, errorProto};
+                               booleanProto, movieClipProto, dateProto, errorProto, xmlNodeProto};
     for (auto& [clip, o] : clipObjects_) roots.push_back(o);
     for (auto& [name, ctor] : registeredClasses_) roots.push_back(ctor);
     for (auto& [id, i] : intervals_) {
@@ -309,6 +309,7 @@ void Machine::collectGarbage() {
         for (const Value& v : i.args) roots.push_back(v.object());
     }
     for (const Value& v : stack_) roots.push_back(v.object());
+    for (const Deferred& d : deferred_) roots.insert(roots.end(), d.keep.begin(), d.keep.end());
     heap_.collect(roots);
 }
 
@@ -383,7 +384,22 @@ int Machine::addInterval(Value fn, Object* self, std::string method, double ms, 
 
 void Machine::clearInterval(int id) { intervals_.erase(id); }
 
+void Machine::defer(std::vector<Object*> keep, std::function<void()> task) {
+    deferred_.push_back(Deferred{std::move(keep), std::move(task), false});
+}
+
 void Machine::runIntervals() {
+    std::vector<Deferred> ready;
+    for (auto it = deferred_.begin(); it != deferred_.end();) {
+        if (it->ready) {
+            ready.push_back(std::move(*it));
+            it = deferred_.erase(it);
+        } else {
+            it->ready = true;
+            ++it;
+        }
+    }
+    for (Deferred& d : ready) runFromOutside(d.task);
     double now = host_.timeMs();
     std::vector<int> due;
     for (auto& [id, i] : intervals_)

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <memory>
@@ -63,8 +64,11 @@ public:
     bool callClipMethod(Clip* clip, const std::string& name, std::vector<Value> args = {});
     // Calls o[name] from outside any script (a host event); false when it is no function.
     bool callObjectMethod(Object* o, const std::string& name, std::vector<Value> args = {});
-    // Runs the intervals that are due.
+    // Runs the intervals that are due, and the deferred work of the frame before.
     void runIntervals();
+    // Work the player finishes on the next frame (a load that fails), as a script of its own.
+    // `keep` stays alive until then.
+    void defer(std::vector<Object*> keep, std::function<void()> task);
     // Frees objects nothing refers to any more. Call between scripts only.
     void collectGarbage();
 
@@ -129,6 +133,7 @@ public:
     Object* buttonProto = nullptr;
     Object* dateProto = nullptr;
     Object* errorProto = nullptr;
+    Object* xmlNodeProto = nullptr;  // what the XML classes give the nodes they make
 
     // Intervals (setInterval / clearInterval); a `once` interval is a timeout (setTimeout), gone
     // after its call.
@@ -190,6 +195,12 @@ private:
         bool once = false;
     };
     std::map<int, Interval> intervals_;
+    struct Deferred {
+        std::vector<Object*> keep;
+        std::function<void()> task;
+        bool ready = false;  // asked for on an earlier frame
+    };
+    std::vector<Deferred> deferred_;
     int nextIntervalId_ = 1;
 
     friend struct Interpreter;

@@ -69,6 +69,7 @@ void Heap::collect(const std::vector<Object*>& roots) {
         for (Object* s : o->scope) work.push_back(s);
         for (const Value& v : o->elements) markValue(v, work);
         markValue(o->primitive, work);
+        if (o->state) o->state->references(work);
         if (o->watches)
             for (auto& [k, w] : *o->watches) {
                 work.push_back(w.callback);

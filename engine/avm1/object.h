@@ -42,6 +42,8 @@ struct Property {
 // State a built-in class keeps beside the properties (a bitmap's pixels, a sound's target).
 struct NativeState {
     virtual ~NativeState() = default;
+    // Script objects the state holds (an XML node's children): kept alive by the collector.
+    virtual void references(std::vector<Object*>& out) const { (void)out; }
 };
 
 // A built-in function: receives the machine, `this` and the arguments; returns the result.

@@ -1,0 +1,10 @@
+// The classes movies use for data and for the player's services, installed together.
+#include "engine/avm1/builtins.h"
+
+namespace swf::avm1 {
+
+void installDataClasses(Machine& m) {
+    installXml(m);
+}
+
+}  // namespace swf::avm1

@@ -1,0 +1,28 @@
+#include "engine/avm1/load_requests.h"
+
+namespace swf::avm1 {
+
+bool requestLoad(Machine& m, Object* target, const Value& url) {
+    if (!target || url.isUndefined()) return false;
+    m.setMember(Value(target), "_bytesLoaded", Value(0.0));
+    m.setMember(Value(target), "loaded", Value(false));
+    m.defer({target}, [&m, target] {
+        Value onData = m.getMember(Value(target), "onData");
+        m.call(onData, target, {Value()});
+    });
+    return true;
+}
+
+Value finishLoad(Machine& m, Object* self, const Value& data, const char* parse) {
+    if (!self) return Value();
+    if (data.isNullish()) {
+        m.call(m.getMember(Value(self), "onLoad"), self, {Value(false)});
+        return Value();
+    }
+    m.call(m.getMember(Value(self), parse), self, {data});
+    m.setMember(Value(self), "loaded", Value(true));
+    m.call(m.getMember(Value(self), "onLoad"), self, {Value(true)});
+    return Value();
+}
+
+}  // namespace swf::avm1
