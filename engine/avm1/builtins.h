@@ -50,6 +50,14 @@ void installStage(Machine& m);  // after installBroadcasters
 // XML, LoadVars, SharedObject and the other classes for data and the player's services.
 void installDataClasses(Machine& m);
 void installXml(Machine& m);  // XMLNode and XML
+void installExternalInterface(Machine& m);
+void installContextMenu(Machine& m);
+void installPrintJob(Machine& m);
+void installTextSnapshot(Machine& m);  // after installMovieClip
+void installSystemSecurity(Machine& m);  // after installStage
+void installFileReference(Machine& m);  // after installBroadcasters
+void installLoadVars(Machine& m);
+void installSharedObject(Machine& m);
 Value addRequestHeader(Machine& m, Object* self, std::vector<Value>& args);  // XML and LoadVars
 void installASnative(Machine& m);  // last: it hands out functions installed before
 

@@ -5,6 +5,14 @@ namespace swf::avm1 {
 
 void installDataClasses(Machine& m) {
     installXml(m);
+    installExternalInterface(m);
+    installContextMenu(m);
+    installPrintJob(m);
+    installTextSnapshot(m);
+    installSystemSecurity(m);
+    installFileReference(m);
+    installLoadVars(m);
+    installSharedObject(m);
 }
 
 }  // namespace swf::avm1

@@ -145,6 +145,9 @@ public:
     virtual bool keyIsDown(int keyCode) = 0;
     virtual int lastKeyCode() = 0;
     virtual StageMetrics stageMetrics() { return {}; }
+    // Whether the movie was published to reach the network rather than local files (its file
+    // attributes say so): System.security.sandboxType follows it.
+    virtual bool movieMayUseNetwork() { return false; }
     // Scripts chose how the stage fits its window (Stage.scaleMode: "showAll", "noBorder",
     // "exactFit", "noScale"; Stage.align: any of "LTRB").
     virtual void setStageLayout(const std::string& scaleMode, const std::string& align) { (void)scaleMode, (void)align; }

@@ -384,8 +384,8 @@ int Machine::addInterval(Value fn, Object* self, std::string method, double ms, 
 
 void Machine::clearInterval(int id) { intervals_.erase(id); }
 
-void Machine::defer(std::vector<Object*> keep, std::function<void()> task) {
-    deferred_.push_back(Deferred{std::move(keep), std::move(task), false});
+void Machine::defer(std::vector<Object*> keep, std::function<void()> task, bool thisFrame) {
+    deferred_.push_back(Deferred{std::move(keep), std::move(task), thisFrame});
 }
 
 void Machine::runIntervals() {

@@ -66,9 +66,9 @@ public:
     bool callObjectMethod(Object* o, const std::string& name, std::vector<Value> args = {});
     // Runs the intervals that are due, and the deferred work of the frame before.
     void runIntervals();
-    // Work the player finishes on the next frame (a load that fails), as a script of its own.
-    // `keep` stays alive until then.
-    void defer(std::vector<Object*> keep, std::function<void()> task);
+    // Work the player finishes on the next frame (a load that fails), or at the end of this one
+    // (`thisFrame`: a dialog that cannot open), as a script of its own. `keep` stays alive until then.
+    void defer(std::vector<Object*> keep, std::function<void()> task, bool thisFrame = false);
     // Frees objects nothing refers to any more. Call between scripts only.
     void collectGarbage();
 

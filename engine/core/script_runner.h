@@ -89,6 +89,7 @@ public:
     void selection(int& begin, int& end, int& caret) override;
     void setSelection(int begin, int end) override;
     avm1::StageMetrics stageMetrics() override { return stage_; }
+    bool movieMayUseNetwork() override { return library_.movie().attributes.useNetwork; }
     void setStageLayout(const std::string& scaleMode, const std::string& align) override;
 
     // The movie's and the window's size; a new window size is a resize to scripts when the stage

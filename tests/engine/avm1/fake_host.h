@@ -122,8 +122,10 @@ public:
     double timeMs() override { return now; }
     bool keyIsDown(int code) override { return code == downKey; }
     int lastKeyCode() override { return downKey; }
+    bool movieMayUseNetwork() override { return useNetwork; }
 
     FakeClip root{"", nullptr};
+    bool useNetwork = false;
     std::vector<std::string> lines, commands, urls, warnings;
     double now = 0;
     int downKey = -1;
