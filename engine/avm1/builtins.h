@@ -36,7 +36,10 @@ void soundsCompleted(Machine& m, const std::vector<uint64_t>& voices);
 void installBroadcasters(Machine& m);  // after installDateAndKey and installTextField
 // Gives `o` a listener list and addListener, removeListener and broadcastMessage.
 void makeBroadcaster(Machine& m, Object* o);
-void installTextField(Machine& m);  // after installMovieClip
+void installTextField(Machine& m);  // after installMovieClip; installs TextFormat too
+void installTextFormat(Machine& m);
+// How many characters a UTF-8 text holds (text fields count positions so).
+size_t decodeLength(const std::string& utf8);
 void installLocalConnection(Machine& m);
 // flash.geom, flash.display and flash.filters (SWF 8 on), each class in a file of its own.
 void installPoint(Machine& m);

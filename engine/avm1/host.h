@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/avm1/sound_control.h"
+#include "engine/avm1/text_field_access.h"
 #include "engine/base/effects.h"
 
 namespace swf::avm1 {
@@ -41,6 +42,10 @@ struct GradientFillValues {
     int spread = 0;                         // 0 pad, 1 reflect, 2 repeat
     bool linearRgb = false;
     double focal = 0;                       // -1..1, radial only
+};
+
+struct TextExtentValues {
+    double width = 0, height = 0, ascent = 0, descent = 0;  // pixels
 };
 
 class Clip {
@@ -94,6 +99,9 @@ public:
     virtual void setFieldText(const std::string&) {}
     virtual std::string fieldVariable() { return ""; }
     virtual void setFieldVariable(const std::string&) {}
+    virtual TextFieldAccess* textField() { return nullptr; }
+    virtual std::string fieldHtmlText() { return ""; }
+    virtual void setFieldHtmlText(const std::string&) {}
     virtual Clip* createTextField(const std::string& name, int depth, double x, double y, double w, double h) {
         (void)name, (void)depth, (void)x, (void)y, (void)w, (void)h;
         return nullptr;
@@ -165,6 +173,14 @@ public:
     virtual void setSelection(int begin, int end) { (void)begin, (void)end; }
     // The movie's sound; null where the host plays none.
     virtual SoundControl* sound() { return nullptr; }
+
+    // Text measured as a field would lay it out (TextFormat.getTextExtent), and the font families
+    // the system has (TextField.getFontList).
+    virtual TextExtentValues measureText(const TextFormat& format, const std::string& text, double wrapWidth) {
+        (void)format, (void)text, (void)wrapWidth;
+        return {};
+    }
+    virtual std::vector<std::string> fontFamilies() { return {}; }
 };
 
 }  // namespace swf::avm1

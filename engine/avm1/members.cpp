@@ -85,7 +85,8 @@ Value Machine::getMember(const Value& target, const std::string& name, bool useR
         int index = clipPropertyIndex(name);
         if (index >= 0) return clipProperty(o->clip, ClipProperty(index));
         if (o->clip->isTextField() && !o->find(k)) {
-            if (k == key("text") || k == key("htmlText")) return Value(o->clip->fieldText());
+            if (k == key("text")) return Value(o->clip->fieldText());
+            if (k == key("htmlText")) return Value(o->clip->fieldHtmlText());
             if (k == key("variable")) {
                 std::string v = o->clip->fieldVariable();
                 return v.empty() ? Value::null() : Value(v);
@@ -177,8 +178,12 @@ void Machine::storeMember(Object* o, const std::string& name, const std::string&
             return;
         }
         if (o->clip->isTextField()) {
-            if (k == key("text") || k == key("htmlText")) {
+            if (k == key("text")) {
                 o->clip->setFieldText(toString(v));
+                return;
+            }
+            if (k == key("htmlText")) {
+                o->clip->setFieldHtmlText(toString(v));
                 return;
             }
             if (k == key("variable")) {

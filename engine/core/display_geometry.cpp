@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/core/drawing.h"
+#include "engine/core/text_layout.h"
 
 namespace swf {
 
@@ -29,6 +30,11 @@ Rect contentBoundsAt(const DisplayObject& obj, CharacterLibrary& library, int de
         if (const StaticText* t = library.movie().findAs<StaticText>(obj.characterId)) return t->bounds;
         break;
     case DisplayObject::Kind::EditText:
+        if (obj.field) {
+            if (obj.field->autoSize != AutoSize::None)
+                currentLayout(*obj.field, library.movie(), &library.deviceFonts());
+            return obj.field->bounds;
+        }
         if (obj.fieldDefinition) return obj.fieldDefinition->bounds;
         if (const EditText* t = library.movie().findAs<EditText>(obj.characterId)) return t->bounds;
         break;

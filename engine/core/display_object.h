@@ -44,6 +44,8 @@ struct Clip {
 // Depths as scripts number them: timeline depth 1 is script depth -16383.
 constexpr int kScriptDepthOffset = 16384;
 
+struct TextFieldState;
+
 struct DisplayObject {
     enum class Kind : uint8_t { Shape, MorphShape, StaticText, EditText, Button, Sprite, Unknown };
     Kind kind = Kind::Unknown;
@@ -77,9 +79,9 @@ struct DisplayObject {
     Clip* parent = nullptr;
     // The PlaceObject's clip event handlers (CLIPACTIONS as stored), shared by duplicates.
     std::shared_ptr<const std::vector<uint8_t>> clipActions;
-    // Edit texts: the text a script gave (plain), the definition of a field a script made, and
-    // the variable the field shows (a script may rebind it).
-    std::optional<std::string> text;
+    // Edit texts: their text and settings (made from the record when first needed), the
+    // definition of a field a script made, and the variable the field shows (a script may rebind it).
+    std::shared_ptr<TextFieldState> field;
     std::shared_ptr<const EditText> fieldDefinition;
     std::optional<std::string> variable;
     // Buttons: the state shown (0 up, 1 over, 2 down).

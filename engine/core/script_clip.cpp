@@ -45,75 +45,6 @@ Rect ScriptClip::localBounds() const {
     return clip_ ? clipBounds(*clip_, runner_.library()) : Rect{};
 }
 
-const EditText* ScriptClip::field() const {
-    DisplayObject* o = object();
-    if (!o || o->kind != DisplayObject::Kind::EditText) return nullptr;
-    return o->fieldDefinition ? o->fieldDefinition.get() : runner_.library().movie().findAs<EditText>(o->characterId);
-}
-
-bool ScriptClip::isTextField() { return field() != nullptr; }
-
-std::string ScriptClip::fieldText() {
-    const EditText* def = field();
-    if (!def) return "";
-    DisplayObject* o = object();
-    std::string variable = fieldVariable(), value;
-    if (!variable.empty() && runner_.boundVariable(*this, variable, value)) return value;
-    if (o->text) return *o->text;
-    // Scripts see an HTML field's paragraphs ended by "\r", the last one too when the field is
-    // multiline.
-    std::string text = visibleText(*def);
-    if (!def->html) return text;
-    std::replace(text.begin(), text.end(), '\n', '\r');
-    if (def->multiline) text += '\r';
-    return text;
-}
-
-void ScriptClip::setFieldText(const std::string& text) {
-    if (!field()) return;
-    object()->text = text;
-    std::string variable = fieldVariable();
-    if (!variable.empty()) runner_.setBoundVariable(*this, variable, text);
-}
-
-std::string ScriptClip::fieldVariable() {
-    const EditText* def = field();
-    if (!def) return "";
-    DisplayObject* o = object();
-    return o->variable ? *o->variable : def->variableName;
-}
-
-void ScriptClip::setFieldVariable(const std::string& variable) {
-    const EditText* def = field();
-    if (!def) return;
-    object()->variable = variable;
-    // A variable not set yet takes the field's own text.
-    std::string value;
-    if (variable.empty() || runner_.boundVariable(*this, variable, value)) return;
-    std::string initial = visibleText(*def);
-    if (initial.empty()) return;
-    object()->text = initial;
-    runner_.setBoundVariable(*this, variable, initial);
-}
-
-avm1::Clip* ScriptClip::createTextField(const std::string& name, int depth, double x, double y, double w, double h) {
-    if (!clip_) return nullptr;
-    auto def = std::make_shared<EditText>();
-    auto size = [](double v) { return std::isfinite(v) ? std::clamp(v, 0.0, 1e6) * kTwipsPerPixel : 0.0; };
-    def->bounds = Rect{0, 0, size(w), size(h)};
-    auto obj = std::make_unique<DisplayObject>();
-    obj->kind = DisplayObject::Kind::EditText;
-    obj->fieldDefinition = std::move(def);
-    obj->text = std::string();
-    obj->matrix = Matrix::translate(std::isfinite(x) ? toTwips(x) : 0, std::isfinite(y) ? toTwips(y) : 0);
-    obj->clip = std::make_unique<swf::Clip>();
-    obj->clip->owner = obj.get();
-    obj->clip->playing = false;
-    avm1::Clip* made = insert(std::move(obj), name, depth);
-    if (auto* sc = static_cast<ScriptClip*>(made)) sc->loadQueued = true;
-    return made;
-}
-
 int ScriptClip::nesting() const {
     int n = 0;
     for (const swf::Clip* c = clip_; c && c->owner && c->owner->parent && n < 1000; c = c->owner->parent) ++n;
@@ -240,6 +171,7 @@ void ScriptClip::setNumber(avm1::ClipProperty p, double v) {
         break;
     case P::Width:
     case P::Height: {
+        if (resizeField(p == P::Width, v)) break;
         Rect local = localBounds();
         double size = p == P::Width ? local.width() : local.height();
         if (size <= 0 || v < 0) break;

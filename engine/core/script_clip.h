@@ -9,12 +9,13 @@
 #include "engine/avm1/clip_actions.h"
 #include "engine/avm1/host.h"
 #include "engine/core/display_object.h"
+#include "engine/core/text_field_state.h"
 
 namespace swf {
 
 class ScriptRunner;
 
-class ScriptClip final : public avm1::Clip {
+class ScriptClip final : public avm1::Clip, private avm1::TextFieldAccess {
 public:
     ScriptClip(ScriptRunner& runner, swf::Clip& clip) : runner_(runner), clip_(&clip) {}
 
@@ -68,6 +69,9 @@ public:
     double bytesTotal() override;
     std::string fieldText() override;
     void setFieldText(const std::string& text) override;
+    std::string fieldHtmlText() override;
+    void setFieldHtmlText(const std::string& html) override;
+    avm1::TextFieldAccess* textField() override { return fieldState() ? this : nullptr; }
     std::string fieldVariable() override;
     void setFieldVariable(const std::string& variable) override;
     avm1::Clip* createTextField(const std::string& name, int depth, double x, double y, double w, double h) override;
@@ -96,6 +100,22 @@ private:
     void reportOverflow();
     Rect localBounds() const;
     const EditText* field() const;
+    TextFieldState* fieldState();
+    // Setting a text field's _width or _height resizes its box rather than scaling it.
+    bool resizeField(bool width, double pixels);
+
+    // The text face (script_clip_text.cpp).
+    TextFieldSettings& settings() override;
+    void settingsChanged() override;
+    std::string htmlText() override { return fieldHtmlText(); }
+    void setHtmlText(const std::string& html) override { setFieldHtmlText(html); }
+    size_t length() override;
+    TextFormat format(size_t begin, size_t end) override;
+    void setFormat(size_t begin, size_t end, const TextFormat& format) override;
+    TextFormat newFormat() override;
+    void setNewFormat(const TextFormat& format) override;
+    void replaceText(size_t begin, size_t end, const std::string& text) override;
+    TextFieldMetrics metrics() override;
     // Puts a new object at `depth` (script numbering) of this clip's list, replacing what is there.
     avm1::Clip* insert(std::unique_ptr<DisplayObject> obj, const std::string& name, int depth);
     void setTransform(double xscale, double yscale, double rotationDegrees);

@@ -5,6 +5,8 @@
 
 #include "engine/avm1/builtins.h"
 #include "engine/core/display_geometry.h"
+#include "engine/core/text_field_state.h"
+#include "engine/core/text_layout.h"
 
 namespace swf {
 
@@ -414,6 +416,13 @@ bool ScriptRunner::boundVariable(ScriptClip& field, const std::string& path, std
     return true;
 }
 
+avm1::TextExtentValues ScriptRunner::measureText(const TextFormat& format, const std::string& text, double wrapWidth) {
+    TextExtent e = swf::measureText(text, format, wrapWidth * kTwipsPerPixel, library_.movie(), &library_.deviceFonts());
+    return {e.width / kTwipsPerPixel, e.height / kTwipsPerPixel, e.ascent / kTwipsPerPixel, e.descent / kTwipsPerPixel};
+}
+
+std::vector<std::string> ScriptRunner::fontFamilies() { return library_.deviceFonts().families(); }
+
 void ScriptRunner::syncTextFields(swf::Clip& clip, int nesting) {
     if (nesting > kMaxNesting) return;
     for (auto& [depth, child] : clip.children) {
@@ -437,7 +446,14 @@ void ScriptRunner::syncTextFields(swf::Clip& clip, int nesting) {
                 }
                 continue;
             }
-            child->text = machine_.toString(v);
+            std::string shown = machine_.toString(v);
+            if (TextFieldState* field = fieldStateOf(*child, library_.movie())) {
+                if (field->html) {
+                    if (field->htmlText() != shown) field->setHtmlText(shown);
+                } else if (field->text() != shown) {
+                    field->setText(shown);
+                }
+            }
         } catch (...) {
             // A getter that throws: the field keeps what it shows.
         }

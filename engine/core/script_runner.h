@@ -101,6 +101,8 @@ public:
     // For ScriptClip.
     ScriptClip* scriptClip(swf::Clip& clip);
     ScriptClip* scriptClip(DisplayObject& obj) { return obj.clip ? scriptClip(*obj.clip) : nullptr; }
+    avm1::TextExtentValues measureText(const TextFormat& format, const std::string& text, double wrapWidth) override;
+    std::vector<std::string> fontFamilies() override;
     CharacterLibrary& library() { return library_; }
     TimelinePlayer& timeline() { return timeline_; }
     Point mouse() const { return mouse_; }

@@ -136,24 +136,59 @@ void StagePainter::paintStaticText(const DisplayObject& obj, const Matrix& toPix
     }
 }
 
-void StagePainter::paintEditText(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cx) {
-    const EditText* text =
-        obj.fieldDefinition ? obj.fieldDefinition.get() : library_.movie().findAs<EditText>(obj.characterId);
-    if (!text) return;
-    EditText changed;
-    if (obj.text) {
-        changed = *text;
-        changed.initialText = *obj.text;
-        changed.html = false;
-        text = &changed;
+namespace {
+
+// A rectangle filled with `fill` and outlined by `line` (hairline) when it has one.
+ShapePaths boxPaths(const Rect& r, std::optional<Rgba> fill, std::optional<Rgba> line) {
+    Contour c;
+    c.start = {r.xMin, r.yMin};
+    for (Point p : {Point{r.xMax, r.yMin}, Point{r.xMax, r.yMax}, Point{r.xMin, r.yMax}, Point{r.xMin, r.yMin}})
+        c.segments.push_back({p, p, false});
+    PathLayer layer;
+    if (fill) {
+        FillPath f;
+        f.style.color = *fill;
+        f.contours.push_back(c);
+        layer.fills.push_back(std::move(f));
     }
-    for (const PlacedGlyph& g : layoutEditText(*text, library_.movie(), &library_.deviceFonts())) {
+    if (line) {
+        StrokePath st;
+        st.style.width = 0;
+        st.style.color = *line;
+        st.contours.push_back(c);
+        layer.strokes.push_back(std::move(st));
+    }
+    ShapePaths paths;
+    paths.layers.push_back(std::move(layer));
+    paths.bounds = r;
+    return paths;
+}
+
+Rgba opaque(uint32_t rgb) { return Rgba{uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255}; }
+
+}  // namespace
+
+void StagePainter::paintEditText(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cx) {
+    TextFieldState* field = fieldStateOf(const_cast<DisplayObject&>(obj), library_.movie());
+    if (!field) return;
+    const TextLayout& layout = currentLayout(*field, library_.movie(), &library_.deviceFonts());
+    if (field->background || field->border) {
+        std::optional<Rgba> fill, line;
+        if (field->background) fill = opaque(field->backgroundColor);
+        if (field->border) line = opaque(field->borderColor);
+        renderer_.drawShape(boxPaths(field->bounds, fill, line), toPixels, cx);
+    }
+    for (const PlacedGlyph& g : layout.glyphs) {
         if (g.fallback)
             library_.warn("no system font for a text field's device font: its text is drawn with the block font");
         const ShapePaths* glyph = g.device     ? &g.device->paths(g.index)
                                   : g.fallback ? library_.fallbackGlyph(g.index)
                                                : library_.glyph(g.fontId, g.index);
         paintGlyph(glyph, toPixels * g.glyphToText, g.color, cx);
+    }
+    for (const TextRule& rule : layout.rules) {
+        Rect r{rule.x0, rule.y - rule.thickness / 2, rule.x1, rule.y + rule.thickness / 2};
+        renderer_.drawShape(boxPaths(r, rule.color, std::nullopt), toPixels, cx);
     }
 }
 

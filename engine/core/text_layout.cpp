@@ -1,6 +1,9 @@
 #include "engine/core/text_layout.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <map>
 
 #include "engine/core/fallback_font.h"
 
@@ -8,164 +11,363 @@ namespace swf {
 
 namespace {
 
-constexpr double kGutter = 40;  // twips between a field's bounds and its text
-
-// Decodes UTF-8 (SWF 6 and later store text so); a broken sequence yields its bytes one by one.
-std::vector<uint32_t> codePoints(const std::string& s) {
-    std::vector<uint32_t> out;
-    for (size_t i = 0; i < s.size();) {
-        auto c = static_cast<uint8_t>(s[i]);
-        int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-        uint32_t cp = extra == 0 ? c : c & (0x3F >> extra);
-        bool ok = i + static_cast<size_t>(extra) < s.size();
-        for (int k = 1; ok && k <= extra; ++k) {
-            auto n = static_cast<uint8_t>(s[i + k]);
-            if ((n & 0xC0) != 0x80) ok = false;
-            cp = (cp << 6) | (n & 0x3F);
-        }
-        if (!ok || extra == 0) {
-            out.push_back(c);
-            ++i;
-        } else {
-            out.push_back(cp);
-            i += extra + 1;
-        }
-    }
-    return out;
+bool sameName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower((unsigned char)x) == std::tolower((unsigned char)y);
+           });
 }
 
-int glyphIndex(const Font& font, uint32_t code) {
-    for (size_t i = 0; i < font.codeTable.size(); ++i)
-        if (font.codeTable[i] == code) return static_cast<int>(i);
-    return -1;
+// The font one format draws with: an embedded font's outlines, a system face, or the block font.
+struct RunFont {
+    const Font* font = nullptr;  // embedded, or the block font when `fallback`
+    uint16_t fontId = 0;
+    DeviceFont* device = nullptr;
+    bool fallback = false;
+    double scale = 0;               // glyph units to twips
+    double ascent = 0, descent = 0; // twips
+    std::map<std::pair<uint32_t, uint32_t>, double> kerningPairs;  // embedded fonts, by code
+
+    int glyph(char32_t code) const {
+        if (device) return int(device->glyphIndex(code));
+        if (fallback) return int(fallbackGlyphIndex(code));
+        for (size_t i = 0; i < font->codeTable.size(); ++i)
+            if (font->codeTable[i] == code) return int(i);
+        return -1;
+    }
+    double advance(int index, double size) const {
+        if (index < 0) return 0;
+        if (device) return device->advance(uint32_t(index)) * scale;
+        if (font->layout && index < int(font->layout->advances.size())) return font->layout->advances[index] * scale;
+        return size * 0.6;
+    }
+    double kerning(char32_t a, int ga, char32_t b, int gb) const {
+        if (device) return ga > 0 && gb > 0 ? device->kerning(uint32_t(ga), uint32_t(gb)) * scale : 0;
+        auto it = kerningPairs.find({a, b});
+        return it == kerningPairs.end() ? 0 : it->second * scale;
+    }
+};
+
+class FontResolver {
+public:
+    FontResolver(const Movie& movie, DeviceFonts* devices, bool embed, uint16_t preferredId)
+        : movie_(movie), devices_(devices), embed_(embed), preferredId_(preferredId) {}
+
+    const RunFont& of(const TextFormat& f) {
+        const std::string name = f.font.value_or("");
+        const bool bold = f.bold.value_or(false), italic = f.italic.value_or(false);
+        const double size = std::max(0.0, f.size.value_or(12)) * 20;
+        auto key = std::make_tuple(name, bold, italic, size);
+        auto it = cache_.find(key);
+        if (it != cache_.end()) return it->second;
+        RunFont r;
+        if (embed_) {
+            // The embedded font of that name, at the style asked for when the movie has it.
+            int best = -1;
+            for (const auto& [id, character] : movie_.characters) {
+                const Font* font = std::get_if<Font>(&character.definition);
+                if (!font || font->glyphs.empty() || font->emSquare <= 0 || !sameName(font->name, name)) continue;
+                int score = 2 * ((font->bold == bold) + (font->italic == italic)) + (id == preferredId_);
+                if (score > best) best = score, r.font = font, r.fontId = id;
+            }
+        } else if (devices_) {
+            r.device = devices_->font(name, bold, italic);
+        }
+        if (!r.font && !r.device && (!embed_ || !devices_)) {
+            r.fallback = true;
+            r.font = &fallbackFont();
+        }
+        if (r.device) {
+            const FaceMetrics& m = r.device->metrics();
+            r.scale = size / m.emSquare;
+            r.ascent = m.ascent * r.scale, r.descent = m.descent * r.scale;
+        } else if (r.font) {
+            r.scale = size / r.font->emSquare;
+            if (r.font->layout) {
+                r.ascent = r.font->layout->ascent * r.scale, r.descent = r.font->layout->descent * r.scale;
+                if (f.kerning.value_or(false))
+                    for (const KerningPair& k : r.font->layout->kerning)
+                        r.kerningPairs[{k.code1, k.code2}] = k.adjustment;
+            } else {
+                r.ascent = size * 0.8, r.descent = size * 0.2;
+            }
+        } else {
+            // An embedded font the movie lacks: nothing draws, the lines keep their height.
+            r.ascent = size * 0.9, r.descent = size * 0.22;
+        }
+        // Lines are measured in whole twips.
+        r.ascent = std::round(r.ascent), r.descent = std::round(r.descent);
+        return cache_.emplace(key, std::move(r)).first->second;
+    }
+
+private:
+    const Movie& movie_;
+    DeviceFonts* devices_;
+    bool embed_;
+    uint16_t preferredId_;
+    std::map<std::tuple<std::string, bool, bool, double>, RunFont> cache_;
+};
+
+struct Item {
+    size_t at;          // character index
+    int glyph;          // -1: nothing drawn
+    const RunFont* font;
+    double x, advance;  // twips from the line's start
+};
+
+struct LaidLine {
+    TextLine line;
+    std::vector<Item> items;
+    double left = 0;  // twips from the field's left edge to the line's start, alignment included
+};
+
+double pixelsToTwips(const std::optional<double>& px) { return std::round(px.value_or(0) * 20); }
+
+std::vector<LaidLine> breakLines(const TextDocument& doc, const TextFormat& emptyFormat, bool wordWrap,
+                                 bool password, double fieldWidth, FontResolver& fonts) {
+    std::vector<LaidLine> out;
+    const std::u32string& chars = doc.chars();
+    const size_t n = chars.size();
+    size_t p0 = 0;
+    do {
+        size_t pEnd = p0;
+        while (pEnd < n && !isParagraphBreak(chars[pEnd])) ++pEnd;
+        const TextFormat& pf = p0 < n ? doc.formatAt(p0) : n ? doc.formatAt(n - 1) : emptyFormat;
+        const double size = pf.size.value_or(12) * 20;
+        const double bullet = pf.bullet.value_or(false) ? std::round(size * 1.5) : 0;
+        const double left = kTextGutter + pixelsToTwips(pf.leftMargin) + pixelsToTwips(pf.blockIndent) + bullet;
+        const double right = kTextGutter + pixelsToTwips(pf.rightMargin);
+        const double indent = pixelsToTwips(pf.indent);
+        const std::string align = pf.align.value_or("left");
+
+        // Measure the paragraph's characters.
+        std::vector<Item> items;
+        items.reserve(pEnd - p0);
+        for (size_t k = p0; k < pEnd; ++k) {
+            const TextFormat& f = doc.formatAt(k);
+            const RunFont& font = fonts.of(f);
+            char32_t code = password ? U'*' : chars[k];
+            int g = font.glyph(code);
+            double adv = std::round(font.advance(g, f.size.value_or(12) * 20));
+            if (code == '\t') {
+                // To the next tab stop (every half inch when none are set).
+                double x = items.empty() ? 0 : items.back().x + items.back().advance;
+                double next = 0;
+                bool found = false;
+                if (f.tabStops)
+                    for (double stop : *f.tabStops)
+                        if (stop * 20 > x) {
+                            next = stop * 20, found = true;
+                            break;
+                        }
+                if (!found) next = (std::floor(x / 720) + 1) * 720;
+                adv = next - x;
+                g = -1;
+            }
+            adv += pixelsToTwips(f.letterSpacing);
+            if (!items.empty() && items.back().font == &font && f.kerning.value_or(false)) {
+                Item& prev = items.back();
+                char32_t prevCode = password ? U'*' : chars[prev.at];
+                prev.advance += std::round(font.kerning(prevCode, prev.glyph, code, g));
+            }
+            double x = items.empty() ? 0 : items.back().x + items.back().advance;
+            items.push_back({k, g, &font, x, adv});
+        }
+
+        // Break into lines.
+        size_t start = 0;
+        bool firstLine = true;
+        auto emit = [&](size_t from, size_t to, bool last) {
+            LaidLine l;
+            double base = from < to ? items[from].x : 0;
+            for (size_t k = from; k < to; ++k) {
+                Item it = items[k];
+                it.x -= base;
+                l.items.push_back(it);
+            }
+            // The width leaves out the spaces that end a wrapped line.
+            size_t visibleEnd = to;
+            while (!last && visibleEnd > from && chars[items[visibleEnd - 1].at] == ' ') --visibleEnd;
+            l.line.width = visibleEnd > from ? items[visibleEnd - 1].x + items[visibleEnd - 1].advance - base : 0;
+            l.line.begin = from < to ? items[from].at : (to < items.size() ? items[to].at : pEnd);
+            l.line.end = last ? std::min(pEnd + 1, n) : items[to - 1].at + 1;
+            double ascent = 0, descent = 0, leading = pixelsToTwips(pf.leading);
+            if (from == to) {
+                const RunFont& font = fonts.of(pf);
+                ascent = font.ascent, descent = font.descent;
+            }
+            for (size_t k = from; k < to; ++k) {
+                ascent = std::max(ascent, items[k].font->ascent);
+                descent = std::max(descent, items[k].font->descent);
+            }
+            l.line.ascent = ascent, l.line.descent = descent, l.line.leading = leading;
+            double lineLeft = left + (firstLine ? indent : 0);
+            double room = fieldWidth - lineLeft - right;
+            double offset = 0;
+            if (align == "right") offset = room - l.line.width;
+            else if (align == "center") offset = std::round((room - l.line.width) / 2);
+            l.left = lineLeft + std::max(0.0, offset);
+            l.line.x = l.left;
+            out.push_back(std::move(l));
+            firstLine = false;
+        };
+        if (wordWrap) {
+            size_t lastBreak = 0;  // items after the last space of the line; 0: none yet
+            for (size_t k = 0; k < items.size(); ++k) {
+                double room = fieldWidth - left - right - (firstLine ? indent : 0);
+                char32_t c = chars[items[k].at];
+                double end = items[k].x + items[k].advance - items[start].x;
+                if (c != ' ' && end > room && k > start) {
+                    size_t cut = lastBreak > start ? lastBreak : k;
+                    emit(start, cut, false);
+                    start = cut;
+                    lastBreak = 0;
+                }
+                if (c == ' ') lastBreak = k + 1;
+            }
+        }
+        emit(start, items.size(), true);
+        p0 = pEnd + 1;
+    } while (p0 < n || (p0 == n && n > 0 && isParagraphBreak(chars[n - 1])));
+    return out;
 }
 
 }  // namespace
 
-std::string visibleText(const EditText& text) {
-    std::string src = text.initialText.value_or("");
-    if (!text.html) return src;
-    std::string out;
-    for (size_t i = 0; i < src.size(); ++i) {
-        if (src[i] == '<') {
-            size_t end = src.find('>', i);
-            if (end == std::string::npos) break;
-            std::string tag = src.substr(i + 1, end - i - 1);
-            std::transform(tag.begin(), tag.end(), tag.begin(), [](unsigned char c) { return std::tolower(c); });
-            if (tag == "br" || tag == "br/" || tag == "/p") out += '\n';
-            i = end;
-        } else if (src[i] == '&') {
-            static const std::pair<const char*, char> entities[] = {
-                {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}, {"&nbsp;", ' '}};
-            bool matched = false;
-            for (auto& [name, ch] : entities) {
-                if (src.compare(i, std::char_traits<char>::length(name), name) == 0) {
-                    out += ch;
-                    i += std::char_traits<char>::length(name) - 1;
-                    matched = true;
-                    break;
-                }
+TextLayout layoutField(const TextFieldState& field, const Movie& movie, DeviceFonts* deviceFonts) {
+    TextLayout out;
+    FontResolver fonts(movie, deviceFonts, field.embedFonts, field.recordFontId);
+    const TextDocument& doc = field.document;
+    const double width = field.bounds.width(), height = field.bounds.height();
+    std::vector<LaidLine> lines;
+    if (doc.length() > 0) lines = breakLines(doc, field.newFormat, field.wordWrap, field.password, width, fonts);
+    double y = 0;
+    for (LaidLine& l : lines) {
+        l.line.top = y;
+        y += l.line.ascent + l.line.descent + l.line.leading;
+        out.textWidth = std::max(out.textWidth, l.left - kTextGutter + l.line.width);
+        out.lines.push_back(l.line);
+    }
+    // The last line's leading is not part of the text's height.
+    if (!lines.empty()) out.textHeight = y - lines.back().line.leading;
+
+    // Scrolling: the first line shown, and the last one shown whole.
+    const double visible = height - 2 * kTextGutter;
+    const int count = int(lines.size());
+    out.maxScroll = 1;
+    for (int i = count - 1; i >= 0; --i) {
+        double bottom = out.textHeight;
+        if (bottom - lines[size_t(i)].line.top <= visible + 0.5) out.maxScroll = i + 1;
+        else break;
+    }
+    const int scroll = std::clamp(field.scroll, 1, std::max(1, out.maxScroll));
+    const double top = count ? lines[size_t(scroll - 1)].line.top : 0;
+    out.bottomScroll = scroll;
+    for (int i = scroll - 1; i < count; ++i) {
+        const TextLine& l = lines[size_t(i)].line;
+        if (l.top + l.ascent + l.descent - top <= visible + 0.5 || i == scroll - 1) out.bottomScroll = i + 1;
+        else break;
+    }
+    out.maxHScroll = field.wordWrap ? 0 : std::max(0.0, std::floor((out.textWidth - (width - 2 * kTextGutter)) / 20));
+    const double hscroll = std::clamp(field.hscroll, 0.0, out.maxHScroll) * 20;
+
+    for (int i = scroll - 1; i < count; ++i) {
+        const LaidLine& l = lines[size_t(i)];
+        if (l.line.top - top >= visible && i > scroll - 1) break;
+        const double baseline = field.bounds.yMin + kTextGutter + l.line.top - top + l.line.ascent;
+        double underlineFrom = 0;
+        bool underlining = false;
+        for (size_t k = 0; k < l.items.size(); ++k) {
+            const Item& it = l.items[k];
+            const TextFormat& f = doc.formatAt(it.at);
+            const uint32_t c = f.color.value_or(0);
+            const Rgba color{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 255};
+            const double x = field.bounds.xMin + l.left + it.x - hscroll;
+            bool under = f.underline.value_or(false);
+            if (under && !underlining) underlineFrom = x;
+            bool endsRule = under && (k + 1 == l.items.size() || !doc.formatAt(l.items[k + 1].at).underline.value_or(false));
+            if (endsRule)
+                out.rules.push_back({underlineFrom, x + it.advance, baseline + std::max(20.0, std::round(it.font->descent / 3)),
+                                     std::max(20.0, std::round(f.size.value_or(12))), color});
+            underlining = under && !endsRule;
+            if (it.glyph < 0 || (!it.font->font && !it.font->device)) continue;
+            char32_t code = field.password ? U'*' : doc.chars()[it.at];
+            if (code == '\t') continue;
+            PlacedGlyph g;
+            g.fontId = it.font->fontId;
+            g.index = uint32_t(it.glyph);
+            g.fallback = it.font->fallback;
+            g.device = it.font->device;
+            g.glyphToText = Matrix::translate(x, baseline) * Matrix::scale(it.font->scale, it.font->scale);
+            g.color = color;
+            out.glyphs.push_back(g);
+        }
+        if (l.items.empty() && doc.formatAt(std::min(l.line.begin, doc.length() - 1)).bullet.value_or(false)) continue;
+        // A bullet before a list paragraph's first line.
+        if (!l.items.empty() && l.line.begin == doc.paragraphStart(l.line.begin) &&
+            doc.formatAt(l.line.begin).bullet.value_or(false)) {
+            const Item& first = l.items.front();
+            int g = first.font->glyph(U'\u2022');
+            if (g > 0 && (first.font->font || first.font->device)) {
+                const uint32_t c = doc.formatAt(first.at).color.value_or(0);
+                PlacedGlyph b;
+                b.fontId = first.font->fontId, b.index = uint32_t(g), b.fallback = first.font->fallback;
+                b.device = first.font->device;
+                double size = doc.formatAt(first.at).size.value_or(12) * 20;
+                b.glyphToText = Matrix::translate(field.bounds.xMin + l.left - std::round(size * 1.5) + std::round(size * 0.5) - hscroll, baseline) *
+                                Matrix::scale(first.font->scale, first.font->scale);
+                b.color = Rgba{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 255};
+                out.glyphs.push_back(b);
             }
-            if (!matched) out += '&';
-        } else {
-            out += src[i];
         }
     }
-    while (!out.empty() && out.back() == '\n') out.pop_back();  // the closing paragraph
     return out;
 }
 
+TextExtent measureText(const std::string& text, const TextFormat& format, double wrapWidth, const Movie& movie,
+                       DeviceFonts* deviceFonts) {
+    TextFieldState field;
+    TextFormat f = TextFormat::defaults();
+    f.merge(format);
+    field.newFormat = f;
+    field.embedFonts = false;
+    field.wordWrap = wrapWidth > 0;
+    field.bounds = Rect{0, 0, wrapWidth > 0 ? wrapWidth + 2 * kTextGutter : 1e9, 1e9};
+    field.setText(text);
+    TextLayout l = layoutField(field, movie, deviceFonts);
+    TextExtent e;
+    e.width = l.textWidth, e.height = l.textHeight;
+    if (!l.lines.empty()) e.ascent = l.lines[0].ascent, e.descent = l.lines[0].descent;
+    return e;
+}
+
+const TextLayout& currentLayout(TextFieldState& field, const Movie& movie, DeviceFonts* deviceFonts) {
+    if (field.layout && field.layoutGeneration == field.generation) return *field.layout;
+    auto layout = std::make_shared<TextLayout>(layoutField(field, movie, deviceFonts));
+    if (field.autoSize != AutoSize::None) {
+        // The field grows or shrinks around its text, from the side its alignment keeps.
+        Rect& b = field.bounds;
+        double h = layout->textHeight + 2 * kTextGutter;
+        b.yMax = b.yMin + h;
+        if (!field.wordWrap) {
+            double w = layout->textWidth + 2 * kTextGutter;
+            if (field.autoSize == AutoSize::Left) b.xMax = b.xMin + w;
+            else if (field.autoSize == AutoSize::Right) b.xMin = b.xMax - w;
+            else {
+                double centre = (b.xMin + b.xMax) / 2;
+                b.xMin = std::round(centre - w / 2), b.xMax = b.xMin + w;
+            }
+        }
+        layout = std::make_shared<TextLayout>(layoutField(field, movie, deviceFonts));
+    }
+    field.layout = layout;
+    field.layoutGeneration = field.generation;
+    return *field.layout;
+}
+
 std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie, DeviceFonts* deviceFonts) {
-    std::vector<PlacedGlyph> out;
-    if (!text.initialText || text.initialText->empty()) return out;
-    const Font* font = text.fontId ? movie.findAs<Font>(*text.fontId) : nullptr;
-    const bool hasOutlines = font && !font->glyphs.empty() && font->emSquare > 0;
-    // A field draws its font's outlines when it asks to; otherwise the system's face of that name,
-    // and the outlines after all when the system has none.
-    DeviceFont* device = nullptr;
-    if (deviceFonts && !(hasOutlines && text.useOutlines))
-        device = deviceFonts->font(font ? font->name : std::string(), font && font->bold, font && font->italic);
-    const bool fallback = !device && !hasOutlines;
-    if (fallback) font = &fallbackFont();
-    double scale = text.fontHeight / (device ? device->metrics().emSquare : font->emSquare);
-    double ascent = device ? device->metrics().ascent * scale
-                    : font->layout ? font->layout->ascent * scale : text.fontHeight * 0.8;
-    double descent = device ? device->metrics().descent * scale
-                     : font->layout ? font->layout->descent * scale : text.fontHeight * 0.2;
-    double lineHeight = ascent + descent + text.leading;
-    Rgba color = text.color.value_or(Rgba{0, 0, 0, 255});
-
-    auto advanceOf = [&](int index) {
-        if (device) return device->advance(static_cast<uint32_t>(index)) * scale;
-        if (font->layout && index < static_cast<int>(font->layout->advances.size()))
-            return font->layout->advances[index] * scale;
-        return text.fontHeight * 0.6;
-    };
-    auto indexOf = [&](uint32_t code) {
-        if (device) return static_cast<int>(device->glyphIndex(code));
-        return fallback ? static_cast<int>(fallbackGlyphIndex(code)) : glyphIndex(*font, code);
-    };
-
-    // Lines of glyph indices with their x positions, before alignment.
-    struct Line {
-        std::vector<std::pair<int, double>> glyphs;
-        double width = 0;
-    };
-    std::vector<Line> lines(1);
-    double left = text.bounds.xMin + kGutter + text.leftMargin;
-    double maxWidth = text.bounds.width() - 2 * kGutter - text.leftMargin - text.rightMargin;
-    double x = text.indent;
-    size_t lastSpace = 0;  // glyph count of the current line after its last space; 0: none
-    for (uint32_t code : codePoints(visibleText(text))) {
-        if (code == '\n' || code == '\r') {
-            lines.push_back({});
-            x = 0;
-            lastSpace = 0;
-            continue;
-        }
-        int index = indexOf(code);
-        double adv = index >= 0 ? advanceOf(index) : text.fontHeight * 0.3;
-        Line& line = lines.back();
-        if (text.wordWrap && x + adv > maxWidth && lastSpace > 0 && code != ' ') {
-            // Move the word being written to a new line.
-            Line next;
-            // The word starts after the last space; when the space itself ended the line, the
-            // word is only beginning and nothing moves.
-            double shift = lastSpace < line.glyphs.size() ? line.glyphs[lastSpace].second : x;
-            for (size_t k = lastSpace; k < line.glyphs.size(); ++k)
-                next.glyphs.push_back({line.glyphs[k].first, line.glyphs[k].second - shift});
-            line.glyphs.resize(lastSpace);
-            line.width = shift;
-            x -= shift;
-            next.width = x;
-            lines.push_back(std::move(next));
-            lastSpace = 0;
-        }
-        Line& current = lines.back();
-        if (index >= 0) current.glyphs.push_back({index, x});
-        x += adv;
-        current.width = x;
-        if (code == ' ') lastSpace = current.glyphs.size();
-    }
-
-    double y = text.bounds.yMin + kGutter + ascent;
-    for (const Line& line : lines) {
-        double offset = 0;
-        if (text.align == 1) offset = maxWidth - line.width;
-        else if (text.align == 2) offset = (maxWidth - line.width) / 2;
-        for (auto [index, gx] : line.glyphs) {
-            PlacedGlyph g;
-            g.fontId = text.fontId.value_or(0);
-            g.index = static_cast<uint32_t>(index);
-            g.fallback = fallback;
-            g.device = device;
-            g.glyphToText = Matrix::translate(left + offset + gx, y) * Matrix::scale(scale, scale);
-            g.color = color;
-            out.push_back(g);
-        }
-        y += lineHeight;
-    }
-    return out;
+    TextFieldState field = fieldStateFrom(text, movie);
+    if (!deviceFonts) field.embedFonts = true;
+    return layoutField(field, movie, deviceFonts).glyphs;
 }
 
 }  // namespace swf

@@ -1,5 +1,6 @@
-// Lays out the initial text of an edit text field with its embedded font: lines broken at newlines
-// (and at word boundaries when the field wraps), aligned in the field's bounds.
+// Lays out a text field as the player does: paragraphs broken at their breaks and, when the field
+// wraps, at word boundaries; each line as high as its tallest run plus its leading; margins,
+// indents and alignment inside the 2-pixel gutter; positions measured in whole twips.
 #pragma once
 
 #include <cstdint>
@@ -8,10 +9,13 @@
 
 #include "engine/base/color.h"
 #include "engine/base/geometry.h"
+#include "engine/core/text_field_state.h"
 #include "engine/fonts/device_fonts.h"
 #include "engine/parse/movie.h"
 
 namespace swf {
+
+constexpr double kTextGutter = 40;  // twips between a field's bounds and its text
 
 struct PlacedGlyph {
     uint16_t fontId = 0;
@@ -22,12 +26,43 @@ struct PlacedGlyph {
     Rgba color;
 };
 
-// The text a field shows: HTML markup removed and its entities decoded when the field is HTML.
-std::string visibleText(const EditText& text);
+struct TextLine {
+    size_t begin = 0, end = 0;  // characters, the break included
+    double x = 0, width = 0;    // twips, from the field's left edge
+    double top = 0;             // twips from the top of the text (the first line's top is 0)
+    double ascent = 0, descent = 0, leading = 0;
+};
 
-// Glyphs of the field's embedded font where it uses its outlines, of the system face its font names
-// otherwise (a device font: a font without outlines, or none), and of the block font when there is
-// no system face either; none for a field without text.
+// A rule under underlined text, in the field's twips.
+struct TextRule {
+    double x0 = 0, x1 = 0, y = 0, thickness = 20;
+    Rgba color;
+};
+
+struct TextLayout {
+    std::vector<PlacedGlyph> glyphs;  // of the lines shown at the field's scroll
+    std::vector<TextRule> rules;
+    std::vector<TextLine> lines;      // every line
+    double textWidth = 0, textHeight = 0;  // twips
+    int maxScroll = 1, bottomScroll = 1;
+    double maxHScroll = 0;  // pixels
+};
+
+// The layout of `field`, scrolled; device faces come from `deviceFonts` (none: the block font).
+TextLayout layoutField(const TextFieldState& field, const Movie& movie, DeviceFonts* deviceFonts);
+
+// The layout of `field`, kept in it until the field changes. A field that sizes itself to its text
+// takes its new bounds here.
+const TextLayout& currentLayout(TextFieldState& field, const Movie& movie, DeviceFonts* deviceFonts);
+
+// The size `text` takes in `format` on one line, or wrapped at `wrapWidth` twips when it is above 0.
+struct TextExtent {
+    double width = 0, height = 0, ascent = 0, descent = 0;  // twips
+};
+TextExtent measureText(const std::string& text, const TextFormat& format, double wrapWidth, const Movie& movie,
+                       DeviceFonts* deviceFonts);
+
+// Glyphs of a DefineEditText record as it first shows.
 std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie, DeviceFonts* deviceFonts = nullptr);
 
 }  // namespace swf

@@ -394,7 +394,8 @@ TEST_F(ScriptTest, TextFieldsShowTheirVariables) {
     b.main() = timeline({{named(place(1, 30), "t"), action(a)}, {action(std::move(Asm().get("t").push({"text"})
                                                                                    .op(op::GetMember).trace()))}});
     EXPECT_EQ(play(2), (Lines{"00:00", "12:30"}));
-    EXPECT_EQ(at(player->root(), 1)->text, "12:30");
+    ASSERT_NE(at(player->root(), 1)->field, nullptr);
+    EXPECT_EQ(at(player->root(), 1)->field->text(), "12:30");
 }
 
 }  // namespace

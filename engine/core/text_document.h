@@ -1,0 +1,55 @@
+// The text of a field as the player keeps it: characters, each with its format. Paragraph parts of
+// the format (alignment, margins, indents, leading, bullets, tab stops) hold for whole paragraphs,
+// read from a paragraph's first character.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/fonts/text_field_settings.h"
+
+namespace swf {
+
+
+class TextDocument {
+public:
+    size_t length() const { return chars_.size(); }
+    const std::u32string& chars() const { return chars_; }
+    const TextFormat& formatAt(size_t i) const { return formats_[formatIndex_[i]]; }
+    std::string text() const;  // UTF-8
+
+    // Puts `text` (UTF-8) in place of [begin, end), in `format`.
+    void replace(size_t begin, size_t end, const std::string& text, const TextFormat& format);
+    // The format the span shares: parts that differ inside it unset. An empty span reads the
+    // character before it (the first one at the start).
+    TextFormat formatOf(size_t begin, size_t end) const;
+    // Sets what `format` sets on [begin, end); paragraph parts go to the whole paragraphs touched.
+    void applyFormat(size_t begin, size_t end, const TextFormat& format);
+
+    // Replaces the text by HTML read with `base` as the outer format. `condenseWhite` folds runs
+    // of white space into one space and drops line breaks of the source.
+    void setHtml(const std::string& html, const TextFormat& base, bool condenseWhite, const TextStyles* styles = nullptr);
+    // The HTML the player writes back for this text.
+    std::string html() const;
+
+    // The first character of the paragraph holding `i`, and the end of that paragraph (its
+    // break character included).
+    size_t paragraphStart(size_t i) const;
+    size_t paragraphEnd(size_t i) const;
+
+private:
+    uint32_t indexOf(const TextFormat& format);
+    void compact();
+
+    std::u32string chars_;
+    std::vector<uint32_t> formatIndex_;
+    std::vector<TextFormat> formats_;
+};
+
+std::u32string decodeUtf8(const std::string& s);
+std::string encodeUtf8(const std::u32string& s);
+inline bool isParagraphBreak(char32_t c) { return c == '\r' || c == '\n'; }
+
+}  // namespace swf

@@ -1,0 +1,71 @@
+#include "engine/core/text_field_state.h"
+
+#include <algorithm>
+
+#include "engine/core/display_object.h"
+
+namespace swf {
+
+void TextFieldState::setText(const std::string& text) {
+    document.replace(0, document.length(), text, newFormat);
+    changed();
+}
+
+void TextFieldState::setHtmlText(const std::string& source) {
+    if (!html) {
+        setText(source);
+        return;
+    }
+    document.setHtml(source, newFormat, condenseWhite, styles ? &*styles : nullptr);
+    // A one-line field keeps no break after its last paragraph.
+    const auto& c = document.chars();
+    if (!multiline && !c.empty() && isParagraphBreak(c.back()))
+        document.replace(c.size() - 1, c.size(), "", newFormat);
+    changed();
+}
+
+TextFieldState* fieldStateOf(DisplayObject& object, const Movie& movie) {
+    if (object.kind != DisplayObject::Kind::EditText) return nullptr;
+    if (!object.field) {
+        const EditText* record =
+            object.fieldDefinition ? object.fieldDefinition.get() : movie.findAs<EditText>(object.characterId);
+        if (!record) return nullptr;
+        object.field = std::make_shared<TextFieldState>(fieldStateFrom(*record, movie));
+    }
+    return object.field.get();
+}
+
+TextFieldState fieldStateFrom(const EditText& record, const Movie& movie) {
+    TextFieldState s;
+    s.bounds = record.bounds;
+    s.wordWrap = record.wordWrap, s.multiline = record.multiline, s.html = record.html;
+    s.password = record.password, s.border = s.background = record.border;
+    s.selectable = !record.noSelect, s.input = !record.readOnly, s.embedFonts = record.useOutlines;
+    s.autoSize = record.autoSize ? AutoSize::Left : AutoSize::None;
+    s.maxChars = record.maxLength.value_or(0);
+    TextFormat f = TextFormat::defaults();
+    if (record.fontId) {
+        if (const Font* font = movie.findAs<Font>(*record.fontId)) {
+            f.font = font->name, f.bold = font->bold, f.italic = font->italic;
+            s.recordFontId = *record.fontId;
+        }
+    } else if (record.fontClass) {
+        f.font = *record.fontClass;
+    }
+    f.size = record.fontHeight / 20;
+    if (record.color) f.color = uint32_t(record.color->r) << 16 | uint32_t(record.color->g) << 8 | record.color->b;
+    if (record.hasLayout) {
+        static const char* aligns[] = {"left", "right", "center", "justify"};
+        f.align = aligns[record.align & 3];
+        f.leftMargin = record.leftMargin / 20, f.rightMargin = record.rightMargin / 20;
+        f.indent = record.indent / 20, f.leading = record.leading / 20;
+    }
+    s.newFormat = f;
+    if (record.initialText) {
+        if (record.html) s.setHtmlText(*record.initialText);
+        else s.setText(*record.initialText);
+    }
+    return s;
+}
+
+}  // namespace swf

@@ -1,0 +1,135 @@
+// Formatted text of fields: the HTML subset read into characters with formats and written back as
+// the player writes it, and formats read from and applied to spans.
+#include <gtest/gtest.h>
+
+#include "engine/core/text_document.h"
+
+namespace {
+
+swf::TextFormat base() {
+    swf::TextFormat f = swf::TextFormat::defaults();
+    f.font = "Arial";
+    return f;
+}
+
+swf::TextDocument fromHtml(const std::string& html, bool condense = false) {
+    swf::TextDocument d;
+    d.setHtml(html, base(), condense);
+    return d;
+}
+
+}  // namespace
+
+TEST(TextHtml, TagsSetTheFormatOfTheTextInsideThem) {
+    auto d = fromHtml("<p align=\"center\"><font face='Verdana' size=\"20\" color=\"#FF0000\">Hi <b>there</b></font></p>"
+                      "<P>x<I>y</I><u>z</u><a href=\"http://a\" target=\"_blank\">w</a></P>");
+    EXPECT_EQ(d.text(), "Hi there\rxyzw\r");
+    EXPECT_EQ(*d.formatAt(0).font, "Verdana");
+    EXPECT_EQ(*d.formatAt(0).size, 20);
+    EXPECT_EQ(*d.formatAt(0).color, 0xFF0000u);
+    EXPECT_EQ(*d.formatAt(0).align, "center");
+    EXPECT_FALSE(*d.formatAt(0).bold);
+    EXPECT_TRUE(*d.formatAt(3).bold);
+    EXPECT_EQ(*d.formatAt(9).font, "Arial");  // outside the font tag
+    EXPECT_EQ(*d.formatAt(9).align, "left");
+    EXPECT_TRUE(*d.formatAt(10).italic);
+    EXPECT_TRUE(*d.formatAt(11).underline);
+    EXPECT_EQ(*d.formatAt(12).url, "http://a");
+    EXPECT_EQ(*d.formatAt(12).target, "_blank");
+}
+
+TEST(TextHtml, BreaksEntitiesAndRelativeSizes) {
+    auto d = fromHtml("a<br>b&amp;&lt;&gt;&quot;&#65;&#x42;&bogus;<font size=\"+2\">c</font>");
+    EXPECT_EQ(d.text(), "a\rb&<>\"AB&bogus;c");
+    EXPECT_EQ(*d.formatAt(d.length() - 1).size, 14);
+}
+
+TEST(TextHtml, TextFormatTagsSetParagraphSpacing) {
+    auto d = fromHtml("<textformat leftmargin=\"1\" rightmargin=\"2\" indent=\"3\" blockindent=\"4\" leading=\"5\" "
+                      "tabstops=\"10,20\"><li>x</li></textformat>");
+    const swf::TextFormat& f = d.formatAt(0);
+    EXPECT_EQ(*f.leftMargin, 1);
+    EXPECT_EQ(*f.rightMargin, 2);
+    EXPECT_EQ(*f.indent, 3);
+    EXPECT_EQ(*f.blockIndent, 4);
+    EXPECT_EQ(*f.leading, 5);
+    EXPECT_EQ(*f.tabStops, (std::vector<double>{10, 20}));
+    EXPECT_TRUE(*f.bullet);
+}
+
+TEST(TextHtml, CondensedWhiteSpaceFoldsRunsAndDropsLineBreaks) {
+    EXPECT_EQ(fromHtml("\n <p>t\ne s\tt </p> \n", true).text(), "t e s t \r");
+    EXPECT_EQ(fromHtml("a\nb  c", false).text(), "a\rb  c");
+}
+
+TEST(TextHtml, WrittenBackWithEveryFontAttributeAndNestedStyles) {
+    auto d = fromHtml("<p align=\"right\">a<b>b</b></p><p>c &amp; d</p>");
+    EXPECT_EQ(d.html(),
+              "<P ALIGN=\"RIGHT\"><FONT FACE=\"Arial\" SIZE=\"12\" COLOR=\"#000000\" LETTERSPACING=\"0\" KERNING=\"0\">"
+              "a<B>b</B></FONT></P>"
+              "<P ALIGN=\"LEFT\"><FONT FACE=\"Arial\" SIZE=\"12\" COLOR=\"#000000\" LETTERSPACING=\"0\" KERNING=\"0\">"
+              "c &amp; d</FONT></P>");
+    auto list = fromHtml("<textformat leftmargin=\"1\" leading=\"4\"><li>x</li></textformat>");
+    EXPECT_EQ(list.html(), "<TEXTFORMAT LEFTMARGIN=\"1\" LEADING=\"4\"><LI><FONT FACE=\"Arial\" SIZE=\"12\" "
+                           "COLOR=\"#000000\" LETTERSPACING=\"0\" KERNING=\"0\">x</FONT></LI></TEXTFORMAT>");
+    // An empty text still writes its one paragraph.
+    EXPECT_EQ(swf::TextDocument().html().substr(0, 16), "<P ALIGN=\"LEFT\">");
+}
+
+TEST(TextHtml, StyleSheetRulesApplyByTagAndClass) {
+    swf::TextStyles styles;
+    styles["p"].color = 0x00FF00;
+    styles[".big"].size = 30;
+    swf::TextDocument d;
+    d.setHtml("<p>a<span class=\"big\">b</span></p>", base(), false, &styles);
+    EXPECT_EQ(*d.formatAt(0).color, 0x00FF00u);
+    EXPECT_EQ(*d.formatAt(0).size, 12);
+    EXPECT_EQ(*d.formatAt(1).size, 30);
+    EXPECT_EQ(*d.formatAt(1).color, 0x00FF00u);
+}
+
+TEST(TextHtml, MalformedMarkupEndsQuietly) {
+    EXPECT_EQ(fromHtml("ab<font size=").text(), "ab");
+    EXPECT_EQ(fromHtml("</b></i>x<").text(), "x");
+    std::string deep;
+    for (int i = 0; i < 2000; ++i) deep += "<b>";
+    EXPECT_EQ(fromHtml(deep + "x").text(), "x");
+}
+
+TEST(TextFormats, ASpanReadsWhatItsCharactersShare) {
+    swf::TextDocument d;
+    d.replace(0, 0, "abc\rde", base());
+    swf::TextFormat red;
+    red.color = 0xFF0000;
+    red.align = "center";
+    d.applyFormat(1, 2, red);
+    EXPECT_EQ(*d.formatAt(1).color, 0xFF0000u);
+    EXPECT_EQ(*d.formatAt(0).color, 0u);
+    // The paragraph part goes to the whole paragraph, not to the next one.
+    EXPECT_EQ(*d.formatAt(0).align, "center");
+    EXPECT_EQ(*d.formatAt(2).align, "center");
+    EXPECT_EQ(*d.formatAt(4).align, "left");
+    swf::TextFormat span = d.formatOf(0, 3);
+    EXPECT_FALSE(span.color.has_value());
+    EXPECT_EQ(*span.font, "Arial");
+    EXPECT_EQ(*d.formatOf(2, 2).color, 0xFF0000u);  // an empty span reads the character before it
+}
+
+TEST(TextFormats, ReplacingTextKeepsFormatsAroundIt) {
+    swf::TextDocument d;
+    d.replace(0, 0, "hello", base());
+    swf::TextFormat bold = base();
+    bold.bold = true;
+    d.replace(1, 4, "\xC3\xA9", bold);  // one character, é
+    EXPECT_EQ(d.text(), "h\xC3\xA9o");
+    EXPECT_EQ(d.length(), 3u);
+    EXPECT_TRUE(*d.formatAt(1).bold);
+    EXPECT_FALSE(*d.formatAt(2).bold);
+    // Many different formats over time do not pile up.
+    for (int i = 0; i < 2000; ++i) {
+        swf::TextFormat f = base();
+        f.size = i;
+        d.replace(0, 1, "x", f);
+    }
+    EXPECT_EQ(*d.formatAt(0).size, 1999);
+}
