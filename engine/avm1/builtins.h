@@ -38,6 +38,7 @@ void installBroadcasters(Machine& m);  // after installDateAndKey and installTex
 void makeBroadcaster(Machine& m, Object* o);
 void installTextField(Machine& m);  // after installMovieClip; installs TextFormat too
 void installTextFormat(Machine& m);
+void installStyleSheet(Machine& m, Object* textField);  // as TextField.StyleSheet
 // How many characters a UTF-8 text holds (text fields count positions so).
 size_t decodeLength(const std::string& utf8);
 void installLocalConnection(Machine& m);

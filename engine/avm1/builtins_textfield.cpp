@@ -216,23 +216,20 @@ void defineSettings(Machine& m, Object* proto, std::integer_sequence<int, S...>)
     (defineAccessor(m, proto, kSettingNames[S], settingGetter<S>, readOnly(S) ? nullptr : settingSetter<S>, 0), ...);
 }
 
-// A style sheet's rules as formats: each selector's object of CSS-named values (the StyleSheet
-// class keeps them as objects; a plain object of objects works too).
+// A style sheet's rules as formats: the TextFormats its `transform` made, by selector (tag names
+// match in any case).
 TextStyles stylesOf(Machine& m, const Value& sheet) {
     TextStyles out;
     Object* o = sheet.object();
-    if (!o) return out;
-    Value transform = m.getMember(sheet, "transform");
-    std::vector<Value> names;
-    Value list = m.call(m.getMember(sheet, "getStyleNames"), o, {});
-    if (Object* l = list.object(); l && l->isArray) names = l->elements;
-    for (const Value& nameValue : names) {
-        std::string name = m.toString(nameValue);
-        Value style = m.call(m.getMember(sheet, "getStyle"), o, {nameValue});
-        Value made = transform.object() ? m.call(transform, o, {style}) : Value();
-        if (made.object()) out[name] = textFormatOf(made);
-        if (out.size() > 1000) break;
-    }
+    const Property* p = o ? o->find(m.key("_styles")) : nullptr;
+    Object* styles = p ? p->value.object() : nullptr;
+    if (!styles) return out;
+    styles->forEach([&](const Property& rule) {
+        std::string name = rule.name;
+        if (!name.empty() && name[0] != '.')
+            for (char& c : name) c = char(std::tolower((unsigned char)c));
+        if (out.size() < 10000) out[name] = textFormatOf(rule.value);
+    });
     return out;
 }
 
@@ -363,6 +360,7 @@ void installTextField(Machine& m) {
     m.defineNative(m.movieClipProto, "createTextField", createTextField);
     m.movieClipProto->find(m.key("createTextField"))->flags |= FromVersion6;
     installTextFormat(m);
+    installStyleSheet(m, ctor);
 }
 
 }  // namespace swf::avm1

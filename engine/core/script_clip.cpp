@@ -311,6 +311,13 @@ avm1::Clip* ScriptClip::duplicate(const std::string& name, int depth) {
     copy->visible = o->visible;
     copy->clipActions = o->clipActions;
     copy->scriptTransformed = true;
+    // A field made by a script has no record to start from: its copy takes its state.
+    if (o->field && !o->characterId) {
+        copy->kind = DisplayObject::Kind::EditText;
+        copy->fieldDefinition = o->fieldDefinition;
+        copy->field = std::make_shared<TextFieldState>(*o->field);
+        copy->variable = o->variable;
+    }
     if (o->clip && copy->clip && o->clip->drawing) copy->clip->drawing = std::make_shared<Drawing>(*o->clip->drawing);
     return parentClip ? parentClip->insert(std::move(copy), name, depth) : nullptr;
 }

@@ -247,15 +247,16 @@ TextLayout layoutField(const TextFieldState& field, const Movie& movie, DeviceFo
         out.textWidth = std::max(out.textWidth, l.left - kTextGutter + l.line.width);
         out.lines.push_back(l.line);
     }
-    // The last line's leading is not part of the text's height.
-    if (!lines.empty()) out.textHeight = y - lines.back().line.leading;
+    // Every line's leading counts, the last one's too.
+    out.textHeight = y;
 
     // Scrolling: the first line shown, and the last one shown whole.
     const double visible = height - 2 * kTextGutter;
     const int count = int(lines.size());
     out.maxScroll = 1;
     for (int i = count - 1; i >= 0; --i) {
-        double bottom = out.textHeight;
+        const TextLine& last = lines.back().line;
+        double bottom = last.top + last.ascent + last.descent;
         if (bottom - lines[size_t(i)].line.top <= visible + 0.5) out.maxScroll = i + 1;
         else break;
     }

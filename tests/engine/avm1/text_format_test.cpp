@@ -1,0 +1,60 @@
+// TextFormat and TextField.StyleSheet: parts null until set, numbers kept whole, CSS read into
+// style objects and turned into formats.
+#include "tests/engine/avm1/machine_fixture.h"
+
+namespace swf::avm1::test {
+
+class TextFormatTest : public MachineTest {
+protected:
+    Value global(const char* name) { return machine->getMember(Value(machine->global()), name); }
+    Value call(const Value& self, const char* method, std::vector<Value> args = {}) {
+        return machine->call(machine->getMember(self, method), self.object(), std::move(args));
+    }
+    std::string get(const Value& self, const char* name) { return machine->toString(machine->getMember(self, name)); }
+};
+
+TEST_F(TextFormatTest, PartsAreNullUntilSetAndNumbersAreKeptWhole) {
+    Value f = machine->construct(global("TextFormat"), {Value("Arial"), Value(-10.9), Value(-11.0), Value(1.0)});
+    EXPECT_EQ(get(f, "font"), "Arial");
+    EXPECT_EQ(get(f, "size"), "-10");
+    EXPECT_EQ(get(f, "color"), "4294967285");
+    EXPECT_EQ(get(f, "bold"), "true");
+    EXPECT_EQ(get(f, "italic"), "null");
+    EXPECT_EQ(get(f, "align"), "null");
+    EXPECT_EQ(get(f, "display"), "block");
+    machine->setMember(f, "align", Value("CENTER"));
+    EXPECT_EQ(get(f, "align"), "center");
+    machine->setMember(f, "align", Value("middle"));  // not an alignment: kept as it was
+    EXPECT_EQ(get(f, "align"), "center");
+    machine->setMember(f, "leftMargin", Value(7.8));
+    EXPECT_EQ(get(f, "leftMargin"), "7");
+    machine->setMember(f, "size", Value::null());
+    EXPECT_EQ(get(f, "size"), "null");
+    Object* stops = machine->newArray({Value(10.5), Value("20")});
+    machine->setMember(f, "tabStops", Value(stops));
+    EXPECT_EQ(get(f, "tabStops"), "10,20");
+}
+
+TEST_F(TextFormatTest, StyleSheetsParseCssIntoStylesAndFormats) {
+    Value sheet = machine->construct(machine->getMember(global("TextField"), "StyleSheet"), {});
+    EXPECT_EQ(machine->toString(call(sheet, "parseCSS", {Value("p, .big { font-size: 20px; color: #FF0000 }\n"
+                                                                   "h1 { font-weight: bold; text-align: center; }")})),
+              "true");
+    EXPECT_EQ(get(call(sheet, "getStyle", {Value(".big")}), "fontSize"), "20px");
+    EXPECT_EQ(get(call(sheet, "getStyleNames"), "length"), "3");
+    EXPECT_EQ(machine->toString(call(sheet, "getStyle", {Value("P")})), "null") << "names match exactly";
+    Value format = call(sheet, "transform", {call(sheet, "getStyle", {Value("p")})});
+    EXPECT_EQ(get(format, "size"), "20");
+    EXPECT_EQ(get(format, "color"), "16711680");
+    Value heading = call(sheet, "transform", {call(sheet, "getStyle", {Value("h1")})});
+    EXPECT_EQ(get(heading, "bold"), "true");
+    EXPECT_EQ(get(heading, "align"), "center");
+    EXPECT_EQ(machine->toString(call(sheet, "transform", {Value::null()})), "null");
+    // A malformed sheet is refused whole.
+    EXPECT_EQ(machine->toString(call(sheet, "parseCSS", {Value("q { color: red } r { color")})), "false");
+    EXPECT_EQ(machine->toString(call(sheet, "getStyle", {Value("q")})), "null");
+    call(sheet, "clear");
+    EXPECT_EQ(get(call(sheet, "getStyleNames"), "length"), "0");
+}
+
+}  // namespace swf::avm1::test
