@@ -468,11 +468,12 @@ void As3Display::runQueuedScripts() {
     for (size_t round = 0; round < 64 && !queued_.empty(); ++round) {
         auto queue = std::move(queued_);
         queued_.clear();
-        for (auto& [o, frame] : queue) {
-            auto it = o->frameScripts.find(frame);
-            if (it == o->frameScripts.end()) continue;
+        for (auto& [target, frame] : queue) {
+            auto it = target->frameScripts.find(frame);
+            if (it == target->frameScripts.end()) continue;
             Value fn = it->second;
-            m_.guarded([&] { m_.call(fn, Value(o), {}); });
+            auto* self = target;  // a plain copy: clang 14 cannot capture a structured binding
+            m_.guarded([&] { m_.call(fn, Value(self), {}); });
         }
     }
 }
