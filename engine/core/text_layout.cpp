@@ -30,6 +30,7 @@ struct RunFont {
     int glyph(char32_t code) const {
         if (device) return int(device->glyphIndex(code));
         if (fallback) return int(fallbackGlyphIndex(code));
+        if (!font) return -1;  // no face could be resolved: nothing to draw
         for (size_t i = 0; i < font->codeTable.size(); ++i)
             if (font->codeTable[i] == code) return int(i);
         return -1;
@@ -37,7 +38,7 @@ struct RunFont {
     double advance(int index, double size) const {
         if (index < 0) return 0;
         if (device) return device->advance(uint32_t(index)) * scale;
-        if (font->layout && index < int(font->layout->advances.size())) return font->layout->advances[index] * scale;
+        if (font && font->layout && index < int(font->layout->advances.size())) return font->layout->advances[index] * scale;
         return size * 0.6;
     }
     double kerning(char32_t a, int ga, char32_t b, int gb) const {
