@@ -1,3 +1,4 @@
+#include <algorithm>
 #include "engine/core/movie_player.h"
 
 #include <cmath>
@@ -123,7 +124,9 @@ void MoviePlayer::tick() {
     applyBackgroundTags(root_.frame);
     sound_.update();
     if (!audioPulledByHost_) {
-        silentMixDue_ += kMixRate / frameRate();
+        // A frame lasts at most a few seconds of sound: a movie that claims a tiny frame rate
+        // would otherwise have every tick mix minutes of silence.
+        silentMixDue_ += std::min(kMixRate / frameRate(), 4.0 * kMixRate);
         auto frames = static_cast<size_t>(silentMixDue_);
         silentMixDue_ -= static_cast<double>(frames);
         silentMix_.resize(frames * 2);
