@@ -129,8 +129,11 @@ void MoviePlayer::tick() {
         silentMixDue_ += std::min(kMixRate / frameRate(), 4.0 * kMixRate);
         auto frames = static_cast<size_t>(silentMixDue_);
         silentMixDue_ -= static_cast<double>(frames);
-        silentMix_.resize(frames * 2);
-        sound_.mixer()->mix(silentMix_.data(), frames);
+        // With no voice the mix is silence and moves nothing on: it is left out.
+        if (sound_.mixer()->voiceCount() > 0) {
+            silentMix_.resize(frames * 2);
+            sound_.mixer()->mix(silentMix_.data(), frames);
+        }
     }
 }
 
