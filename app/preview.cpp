@@ -10,6 +10,7 @@
 #include "package/common.h"
 #endif
 #if SWFSAVER_HAVE_FLASH
+#include "flash/flash_component.h"
 #include "flash/my_shockwave_flash.h"
 #endif
 
@@ -95,6 +96,8 @@ void RunPreview(const std::string& handleText) {
     }
 
 #if SWFSAVER_HAVE_FLASH
+    // The preview is silent: its components never open the audio output.
+    SetFlashComponentSound(false);
     // The control has no owner: the preview frees it however it ends.
     const bool asPopup = !childOfOtherProcessShows();
     std::unique_ptr<TMyShockwaveFlash> player =

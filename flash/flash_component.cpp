@@ -35,6 +35,7 @@ public:
 
 FlashClassFactory factory;
 DWORD registration = 0;
+bool soundEnabled = true;
 
 }  // namespace
 
@@ -49,3 +50,7 @@ void RevokeFlashComponentClass() {
     CoRevokeClassObject(registration);
     registration = 0;
 }
+
+void SetFlashComponentSound(bool enabled) { soundEnabled = enabled; }
+
+bool FlashComponentSound() { return soundEnabled; }

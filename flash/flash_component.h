@@ -12,3 +12,8 @@
 HRESULT RegisterFlashComponentClass();
 // Revokes the registration made above; without one it does nothing.
 void RevokeFlashComponentClass();
+
+// Whether components of this process send their movie's sound to the audio output (the default).
+// The preview turns it off before making its player: a preview is silent.
+void SetFlashComponentSound(bool enabled);
+bool FlashComponentSound();

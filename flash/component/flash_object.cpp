@@ -7,6 +7,7 @@
 
 #include "flash/component/bstr_text.h"
 #include "flash/component/connection_point.h"
+#include "flash/flash_component.h"
 
 namespace flash {
 namespace {
@@ -483,6 +484,9 @@ void FlashObject::startTimer() {
 }
 
 void FlashObject::onTimer() {
+    // Sound is heard while the component is seen: a hidden saver window (or one made for the
+    // settings dialog and never shown) is silent, and so is the preview.
+    playback_.setAudioWanted(FlashComponentSound() && window_ && IsWindowVisible(window_));
     if (!playback_.hasMovie() || !playback_.playing()) {
         clock_.restart();
         return;
@@ -928,6 +932,7 @@ HRESULT FlashObject::activateInPlace(IOleClientSite* site, HWND parent, LPCRECT 
 
 void FlashObject::destroyWindow() {
     if (!window_) return;
+    playback_.setAudioWanted(false);
     HWND window = window_;
     KillTimer(window, kFrameTimer);
     window_ = nullptr;

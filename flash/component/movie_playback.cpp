@@ -58,10 +58,25 @@ std::vector<uint8_t> readWholeFile(const std::wstring& path) {
 MoviePlayback::MoviePlayback() = default;
 
 MoviePlayback::~MoviePlayback() {
+    audio_.reset();
     if (frameBitmap_) DeleteObject(frameBitmap_);
 }
 
+void MoviePlayback::setAudioWanted(bool wanted) {
+    if (!wanted || !player_) {
+        if (!audio_) return;
+        audio_.reset();
+        if (player_) player_->setAudioPulledByHost(false);
+        return;
+    }
+    if (audio_ || audioUnavailable_) return;
+    audio_ = WaveAudioOutput::open(player_->audioMixer());
+    if (audio_) player_->setAudioPulledByHost(true);
+    else audioUnavailable_ = true;
+}
+
 bool MoviePlayback::load(const std::wstring& path) {
+    audio_.reset();  // it feeds from the old movie's mixer
     player_.reset();
     frameValid_ = false;
     viewWidth_ = viewHeight_ = 0;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "engine/core/player.h"
+#include "flash/component/wave_audio_output.h"
 
 namespace flash {
 
@@ -68,6 +69,11 @@ public:
     // Forgets the drawn frame, so that the next draw renders afresh.
     void invalidateFrame() { frameValid_ = false; }
 
+    // Sends the movie's sound to the audio output while `wanted` (the output opens on the first
+    // call that wants it), or lets the engine play it silently. A machine without a usable output
+    // is tried once only and stays silent.
+    void setAudioWanted(bool wanted);
+
 private:
     // Runs a step of the engine; a failure in it (out of memory) ends the movie, not the process.
     template <typename Step>
@@ -91,6 +97,10 @@ private:
     int frameWidth_ = 0, frameHeight_ = 0;
     bool frameValid_ = false;
     swf::RgbaImage image_;
+
+    // Declared last: the feed stops before the player goes.
+    bool audioUnavailable_ = false;
+    std::unique_ptr<WaveAudioOutput> audio_;
 };
 
 }  // namespace flash
