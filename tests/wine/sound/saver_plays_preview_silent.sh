@@ -1,0 +1,41 @@
+# The full-screen saver sends its movie's sound to the system's output: what reaches it is loud
+# and has the tone's pitch. The preview of the same package sends nothing.
+source "$(dirname "$0")/../lib.sh"
+source "$(dirname "$0")/helpers.sh"
+
+capture_to "$WORK/saver.wav"
+if start_saver "$WORK/tone.scr"; then
+  # Polls until two seconds of sound have come out (the output may run ahead of the clock).
+  for _ in $(seq 1 100); do
+    [ "$(capture_fact frames "$WORK/saver.wav")" -ge 88200 ] && break
+    sleep 0.1
+  done
+  check "the saver is still running" still_running 0.1
+  end_saver
+else
+  fail "the saver window shows"
+  kill_wine_programs
+fi
+python3 "$(dirname "$0")/analyse_capture.py" "$WORK/saver.wav"
+frames=$(capture_fact frames "$WORK/saver.wav")
+check "at least two seconds of sound came out ($frames frames)" test "$frames" -ge 88200
+check "it is loud (rms $(capture_fact rms "$WORK/saver.wav"))" \
+  awk -v r="$(capture_fact rms "$WORK/saver.wav")" 'BEGIN {exit !(r > 0.1)}'
+check "its pitch is the tone's, within 2% ($(capture_fact hz "$WORK/saver.wav") Hz)" \
+  awk -v f="$(capture_fact hz "$WORK/saver.wav")" -v t="$TONE_HZ" 'BEGIN {exit !(f > t * 0.98 && f < t * 1.02)}'
+
+# The preview: started by the test host with "/p", shown for a while, then ended.
+capture_to "$WORK/preview.wav"
+source "$(dirname "$0")/../preview/host.sh"
+PREVIEW_SAVER="$WORK/tone.scr"
+start_host preview
+if wait_movie_shown 15; then ok "the preview shows"; else fail "the preview shows"; fi
+sleep 2  # an observation period: the preview plays for two seconds
+host_command preview hide
+wait_saver_end preview
+stop_host preview
+python3 "$(dirname "$0")/analyse_capture.py" "$WORK/preview.wav"
+check "the preview is silent (rms $(capture_fact rms "$WORK/preview.wav"))" \
+  awk -v r="$(capture_fact rms "$WORK/preview.wav")" 'BEGIN {exit !(r < 0.001)}'
+restore_driver
+finish
