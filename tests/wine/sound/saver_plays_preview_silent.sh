@@ -1,5 +1,6 @@
 # The full-screen saver sends its movie's sound to the system's output: what reaches it is loud
-# and has the tone's pitch. The preview of the same package sends nothing.
+# and has the tone's pitch, and the saver still ends at once on input. The preview of the same
+# package sends nothing.
 source "$(dirname "$0")/../lib.sh"
 source "$(dirname "$0")/helpers.sh"
 
@@ -11,7 +12,11 @@ if start_saver "$WORK/tone.scr"; then
     sleep 0.1
   done
   check "the saver is still running" still_running 0.1
-  end_saver
+  # A key ends it while its sound plays: the feed stops and the device closes, with no hang.
+  xdotool key space
+  wait_exit "$pid" 10
+  check_eq "a key ends it with 0 while the sound plays" 0 "$EXIT_CODE"
+  [ "$EXIT_CODE" = timeout ] && end_saver
 else
   fail "the saver window shows"
   kill_wine_programs
