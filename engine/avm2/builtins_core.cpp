@@ -31,7 +31,7 @@ void installObjectBuiltins(Machine& m) {
     ClassObject* obj = m.objectClass;
     m.defineMethod(obj, u"hasOwnProperty", 1, [](Machine& m, const Value& self, Args a) -> Value {
         Object* o = self.object();
-        String key = m.toString(arg(a, 0));
+        String key = m.propertyKey(self, arg(a, 0));
         if (!o) {
             if (self.isString()) {
                 uint32_t i;
@@ -417,6 +417,10 @@ void Machine::installBuiltins() {
     installUtilsBuiltins(*this);
     installVectorBuiltins(*this);
     installRegExpBuiltins(*this);
+    installDateBuiltins(*this);
+    installJsonBuiltins(*this);
+    installByteArrayBuiltins(*this);
+    installDictionaryBuiltins(*this);
 }
 
 }  // namespace swf::avm2

@@ -61,6 +61,14 @@ String mapCase(const String& s, bool upper) {
     return out;
 }
 
+// match and search take a RegExp, or text (or nothing) made into one.
+Object* asRegExp(Machine& m, const Value& pattern) {
+    Object* o = pattern.object();
+    if (o && o->type == ObjectType::RegExp) return o;
+    Value src[1] = {pattern.isUndefined() ? Value(String()) : Value(m.toString(pattern))};
+    return m.construct(Value(m.regexpClass), src).object();
+}
+
 }  // namespace
 
 String expandReplacement(const String& repl, const String& subject, size_t pos, size_t len, const std::vector<Value>& groups,
@@ -253,23 +261,11 @@ void installStringBuiltins(Machine& m) {
     });
     m.defineMethod(s, u"match", 1, [](Machine& m, const Value& self, Args a) -> Value {
         String t = thisString(m, self);
-        Value pattern = arg(a, 0);
-        Object* o = pattern.object();
-        if (!o || o->type != ObjectType::RegExp) {
-            Value src[1] = {pattern.isUndefined() ? Value(String()) : Value(m.toString(pattern))};
-            o = m.construct(Value(m.regexpClass), src).object();
-        }
-        return regexpMatch(m, o, t);
+        return regexpMatch(m, asRegExp(m, arg(a, 0)), t);
     });
     m.defineMethod(s, u"search", 1, [](Machine& m, const Value& self, Args a) -> Value {
         String t = thisString(m, self);
-        Value pattern = arg(a, 0);
-        Object* o = pattern.object();
-        if (!o || o->type != ObjectType::RegExp) {
-            Value src[1] = {pattern.isUndefined() ? Value(String()) : Value(m.toString(pattern))};
-            o = m.construct(Value(m.regexpClass), src).object();
-        }
-        return regexpSearch(m, o, t);
+        return regexpSearch(m, asRegExp(m, arg(a, 0)), t);
     });
 }
 

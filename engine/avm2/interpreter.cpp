@@ -65,7 +65,8 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
 
     size_t required = paramCount - m.optionals.size();
     bool takesRest = m.flags & (kNeedRest | kNeedArguments | kIgnoreRest);
-    if (args.size() < required || (args.size() > paramCount && !takesRest)) {
+    // Function closures take any number of arguments (missing ones are undefined); methods check.
+    if (!f->closure && (args.size() < required || (args.size() > paramCount && !takesRest))) {
         String fname = f->name.empty() ? u"Function/<anonymous>" : (f->home ? f->home->qualifiedName() + u"/" + f->name : f->name);
         throwError(u"ArgumentError", 1063, u"Argument count mismatch on " + fname + u"(). Expected " +
                                                numberToString(static_cast<double>(required)) + u", got " +
@@ -75,6 +76,8 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
         const AbcMultiname* type = m.paramTypes[i] ? &abc.multinames[m.paramTypes[i]] : nullptr;
         if (i < args.size()) {
             locals[1 + i] = coerceTo(args[i], u, type);
+        } else if (i < required) {
+            locals[1 + i] = coerceTo(Value(), u, type);
         } else {
             size_t o = i - required;
             locals[1 + i] = coerceTo(defaultValue(u, m.optionals[o]), u, type);
@@ -163,6 +166,9 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     rtNs = Ns{kNsNamespace, toString(q->uri), 0};
                     n.nss = std::span<const Ns>(&rtNs, 1);
                 }
+            } else if (rtKey.isObject() && !stack.empty() && stack.back().object() &&
+                       stack.back().object()->type == ObjectType::Dictionary) {
+                n.local = propertyKey(stack.back(), rtKey);  // the holder is under the name
             } else {
                 n.local = toString(rtKey);
             }
@@ -270,6 +276,21 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
         for (Object* p = o->proto; p; p = p->proto) enumerate(p, keys);
         return keys;
     };
+    // The operands of nextname, hasnext and nextvalue: the object, its keys (none for a
+    // primitive) and the position.
+    struct EnumerationStep {
+        Value object;
+        std::vector<Value>* keys = nullptr;
+        int index = 0;
+    };
+    auto enumerationStep = [&]() {
+        EnumerationStep e;
+        Value idx = pop();
+        e.object = pop();
+        e.index = toInt(idx);
+        if (Object* o = e.object.object()) e.keys = &keysOf(o);
+        return e;
+    };
     auto compareOp = [&](uint8_t op, const Value& a, const Value& b) -> bool {
         switch (op) {
         case 0x0C: { Value r = lessThan(a, b); return !(r.isBoolean() && r.boolean()); }         // ifnlt
@@ -367,37 +388,24 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     scopeWith.pop_back();
                     break;
                 case 0x1E: {  // nextname
-                    Value idx = pop();
-                    Value obj = pop();
-                    Object* o = obj.object();
-                    int i = static_cast<int>(toNumber(idx));
-                    if (!o) { push(Value()); break; }
-                    auto& keys = keysOf(o);
-                    push(i >= 1 && static_cast<size_t>(i) <= keys.size() ? keys[static_cast<size_t>(i - 1)] : Value());
+                    EnumerationStep e = enumerationStep();
+                    push(e.keys && e.index >= 1 && static_cast<size_t>(e.index) <= e.keys->size()
+                             ? (*e.keys)[static_cast<size_t>(e.index - 1)]
+                             : Value());
                     break;
                 }
                 case 0x1F: {  // hasnext
-                    Value idx = pop();
-                    Value obj = pop();
-                    Object* o = obj.object();
-                    int i = static_cast<int>(toNumber(idx));
-                    if (!o) { push(Value(0)); break; }
-                    auto& keys = keysOf(o);
-                    push(Value(static_cast<size_t>(i) < keys.size() ? i + 1 : 0));
+                    EnumerationStep e = enumerationStep();
+                    push(Value(e.keys && static_cast<size_t>(e.index) < e.keys->size() ? e.index + 1 : 0));
                     break;
                 }
                 case 0x20: push(Value::null()); break;
                 case 0x21: push(Value()); break;
                 case 0x23: {  // nextvalue
-                    Value idx = pop();
-                    Value obj = pop();
-                    Object* o = obj.object();
-                    int i = static_cast<int>(toNumber(idx));
-                    if (!o) { push(Value()); break; }
-                    auto& keys = keysOf(o);
-                    if (i >= 1 && static_cast<size_t>(i) <= keys.size()) {
-                        Value k = keys[static_cast<size_t>(i - 1)];
-                        push(getProperty(obj, Name{toString(k), publicSet}));
+                    EnumerationStep e = enumerationStep();
+                    if (e.keys && e.index >= 1 && static_cast<size_t>(e.index) <= e.keys->size()) {
+                        Value k = (*e.keys)[static_cast<size_t>(e.index - 1)];
+                        push(getProperty(e.object, Name{propertyKey(e.object, k), publicSet}));
                     } else {
                         push(Value());
                     }
@@ -467,6 +475,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     uint32_t i = u30();
                     checkIndex(i, abc.methods.size());
                     FunctionObject* fn = newFunction(u, i, capturedScope(), nullptr);
+                    fn->closure = true;
                     Object* p = newObject();
                     p->dynamic.set(u"constructor", Value(fn), false);
                     fn->dynamic.set(u"prototype", Value(p), false);
@@ -859,7 +868,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     Value obj = pop();
                     Value name = pop();
                     if (obj.isNullish()) typeError(1009, u"Cannot access a property or method of a null object reference.");
-                    push(Value(hasProperty(obj, Name{toString(name), publicSet})));
+                    push(Value(hasProperty(obj, Name{propertyKey(obj, name), publicSet})));
                     break;
                 }
                 case 0xC0: push(Value(toInt32(toNumber(pop()) + 1))); break;

@@ -163,8 +163,6 @@ bool Machine::toBoolean(const Value& v) {
 Value Machine::toPrimitive(const Value& v, bool preferString) {
     Object* o = v.object();
     if (!o) return v;
-    // Dates prefer strings when no hint is given.
-    if (o->type == ObjectType::Date) preferString = true;
     const char16_t* order[2] = {preferString ? u"toString" : u"valueOf", preferString ? u"valueOf" : u"toString"};
     for (const char16_t* m : order) {
         Name n{m, publicSet};
@@ -337,8 +335,10 @@ bool Machine::looseEquals(const Value& a, const Value& b) {
     if (a.isString() && b.isNumber()) return toNumber(a) == b.number();
     if (a.isBoolean()) return looseEquals(Value(a.boolean() ? 1.0 : 0.0), b);
     if (b.isBoolean()) return looseEquals(a, Value(b.boolean() ? 1.0 : 0.0));
-    if ((a.isNumber() || a.isString()) && b.isObject()) return looseEquals(a, toPrimitive(b));
-    if (a.isObject() && (b.isNumber() || b.isString())) return looseEquals(toPrimitive(a), b);
+    // Without a hint, dates convert to their text and other objects to their value.
+    auto hintless = [&](const Value& v) { return toPrimitive(v, v.object()->type == ObjectType::Date); };
+    if ((a.isNumber() || a.isString()) && b.isObject()) return looseEquals(a, hintless(b));
+    if (a.isObject() && (b.isNumber() || b.isString())) return looseEquals(hintless(a), b);
     return false;
 }
 
@@ -418,17 +418,22 @@ ClassObject* Machine::builtin(const String& name) const {
     return it == builtins_.end() ? nullptr : it->second;
 }
 
-void Machine::defineGlobal(const String& package, const String& name, Value v) {
+// A constant of a built-in holder (the top level or a class): a new slot holding `v`.
+static void addConstant(TraitTable& table, Object* holder, const Ns& ns, const String& name, const Value& v) {
     Binding b;
     b.kind = Binding::Kind::Const;
-    b.slot = static_cast<uint32_t>(toplevel->table.slots.size());
+    b.slot = static_cast<uint32_t>(table.slots.size());
     SlotInfo s;
     s.initial = v;
     s.name = name;
-    toplevel->table.slots.push_back(s);
-    toplevel->slots.resize(toplevel->table.slots.size());
-    toplevel->slots[b.slot] = v;
-    toplevel->table.set(Ns{kNsPackage, package, 0}, name, b);
+    table.slots.push_back(s);
+    holder->slots.resize(table.slots.size());
+    holder->slots[b.slot] = v;
+    table.set(ns, name, b);
+}
+
+void Machine::defineGlobal(const String& package, const String& name, Value v) {
+    addConstant(toplevel->table, toplevel, Ns{kNsPackage, package, 0}, name, v);
 }
 
 void Machine::defineGlobalFunction(const String& package, const String& name, int length, NativeFn fn) {
@@ -482,18 +487,7 @@ void Machine::defineGetter(ClassObject* c, const String& name, NativeFn get, Nat
     (isStatic ? c->staticTraits : c->instanceTraits).set(publicNs, name, b);
 }
 
-void Machine::defineConstant(ClassObject* c, const String& name, Value v) {
-    Binding b;
-    b.kind = Binding::Kind::Const;
-    b.slot = static_cast<uint32_t>(c->staticTraits.slots.size());
-    SlotInfo s;
-    s.initial = v;
-    s.name = name;
-    c->staticTraits.slots.push_back(s);
-    c->slots.resize(c->staticTraits.slots.size());
-    c->slots[b.slot] = v;
-    c->staticTraits.set(publicNs, name, b);
-}
+void Machine::defineConstant(ClassObject* c, const String& name, Value v) { addConstant(c->staticTraits, c, publicNs, name, v); }
 
 Value Machine::findGlobal(const Name& n, bool& found) {
     found = true;

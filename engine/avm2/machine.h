@@ -112,6 +112,9 @@ public:
     // Dynamic property keys of an object, in enumeration order (array indices first).
     void enumerate(Object* o, std::vector<Value>& keys);
     bool hasOwnProperty(Object* o, const String& key);
+    // The property name a key value stands for on `holder`: its text, or for an object key of
+    // a Dictionary, a name for that object.
+    String propertyKey(const Value& holder, const Value& key);
 
     // Errors: throws an instance of the named error class with the player's message.
     [[noreturn]] void throwError(const String& cls, int id, const String& message);
@@ -184,6 +187,10 @@ void installGlobalFunctions(Machine& m);
 void installVectorBuiltins(Machine& m);
 void installRegExpBuiltins(Machine& m);
 void installUtilsBuiltins(Machine& m);
+void installDateBuiltins(Machine& m);
+void installJsonBuiltins(Machine& m);
+void installByteArrayBuiltins(Machine& m);
+void installDictionaryBuiltins(Machine& m);
 
 // Helpers the built-ins share.
 inline Value arg(std::span<const Value> args, size_t i) { return i < args.size() ? args[i] : Value(); }

@@ -133,6 +133,7 @@ public:
     ClassObject* home = nullptr;    // the class whose method this is (for super)
     Value boundThis;                // method closures
     bool bound = false;
+    bool closure = false;           // made by `newfunction`: its argument count is not checked
     String name;
     int length = 0;
     Object* prototypeObject = nullptr;  // for functions used as constructors

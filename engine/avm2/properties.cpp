@@ -2,6 +2,8 @@
 // prototype chain, with the player's errors for what cannot be done.
 #include <cmath>
 
+#include "engine/avm2/byte_array.h"
+#include "engine/avm2/dictionary.h"
 #include "engine/avm2/machine.h"
 
 namespace swf::avm2 {
@@ -99,6 +101,8 @@ Value Machine::getProperty(const Value& obj, const Name& n) {
     if (o->type == ObjectType::Array && vectorIndex(n, index)) {
         auto* a = static_cast<ArrayObject*>(o);
         if (index < a->items.size()) return a->items[index];
+    } else if (o->type == ObjectType::ByteArray && vectorIndex(n, index)) {
+        return static_cast<ByteArrayObject*>(o)->byteAt(index);
     } else if (o->type == ObjectType::Vector && !n.attribute && n.hasPublic()) {
         auto* v = static_cast<VectorObject*>(o);
         if (parseIndex(n.local, index)) {
@@ -147,6 +151,10 @@ void Machine::setProperty(const Value& obj, const Name& n, const Value& v, bool 
             a->items[index] = v;
             return;
         }
+    } else if (o->type == ObjectType::ByteArray && vectorIndex(n, index)) {
+        if (index >= kMaxByteArrayLength) throwError(u"flash.errors::MemoryError", 1000, u"The system is out of memory.");
+        static_cast<ByteArrayObject*>(o)->setByteAt(index, static_cast<uint8_t>(toInt(v)));
+        return;
     } else if (o->type == ObjectType::Vector && !n.attribute && n.hasPublic()) {
         auto* vec = static_cast<VectorObject*>(o);
         if (parseIndex(n.local, index) || numericName(n.local)) {
@@ -201,6 +209,7 @@ bool Machine::hasProperty(const Value& obj, const Name& n) {
     if (o->type == ObjectType::Array && vectorIndex(n, index))
         return index < static_cast<ArrayObject*>(o)->items.size() && !static_cast<ArrayObject*>(o)->items[index].isUndefined();
     if (o->type == ObjectType::Vector && vectorIndex(n, index)) return index < static_cast<VectorObject*>(o)->items.size();
+    if (o->type == ObjectType::ByteArray && vectorIndex(n, index)) return index < static_cast<ByteArrayObject*>(o)->data.size();
     if (o->traits && o->traits->find(n)) return true;
     if (!n.hasPublic()) return false;
     if (o->dynamic.find(n.local)) return true;
@@ -332,7 +341,8 @@ void Machine::enumerate(Object* o, std::vector<Value>& keys) {
         for (size_t i = 0; i < v->items.size(); ++i) keys.push_back(Value(static_cast<double>(i)));
     }
     for (size_t i = 0; i < o->dynamic.capacity(); ++i)
-        if (const String* k = o->dynamic.keyAt(i); k && o->dynamic.isEnumerable(*k)) keys.push_back(Value(*k));
+        if (const String* k = o->dynamic.keyAt(i); k && o->dynamic.isEnumerable(*k))
+            keys.push_back(o->type == ObjectType::Dictionary ? static_cast<DictionaryObject*>(o)->keyOf(*k) : Value(*k));
 }
 
 }  // namespace swf::avm2

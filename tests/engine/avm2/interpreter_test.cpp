@@ -206,3 +206,27 @@ TEST(Avm2Interpreter, RunawayRecursionStopsWithStackOverflow) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "uncaught: Error: Error #1023: Stack overflow occurred.");
 }
+
+TEST(Avm2Interpreter, ClosuresTakeAnyArgumentCountButMethodsCheck) {
+    AbcWriter w;
+    Tracer t(w);
+    uint32_t intType = w.publicName("int");
+    // function (a:int, b) { trace(a, b) }: as a closure and as a method of the script.
+    uint32_t show = w.method({intType, 0});
+    AbcCode sc;
+    t.begin(sc).op(kGetLocal1).op(kGetLocal2);
+    t.end(sc, 2).op(kReturnVoid);
+    w.body(show, sc);
+    uint32_t shown = w.publicName("shown");
+    AbcCode c;
+    c.op(kGetLocal0).op(kPushScope);
+    c.op(kNewFunction, show).op(kSetLocal1);
+    c.op(kGetLocal1).op(kPushNull).op(kCall, 0).op(kPop);                                            // 0 undefined
+    c.op(kGetLocal1).op(kPushNull).op(kPushString, w.string("7")).op(kCall, 1).op(kPop);             // 7 undefined
+    c.op(kGetLocal1).op(kPushNull).op(kPushByte, 1).op(kPushByte, 2).op(kPushByte, 3).op(kCall, 3).op(kPop);  // 1 2
+    c.op(kFindPropStrict, shown).op(kPushByte, 5).op(kCallPropVoid, shown, 1);                      // an error
+    c.op(kReturnVoid);
+    EXPECT_EQ(runScript(w, c, 8, {swfw::AbcTraitSpec{shown, 1, 1, 0, 0, 0, show}}),
+              (Lines{"0 undefined", "7 undefined", "1 2",
+                     "uncaught: ArgumentError: Error #1063: Argument count mismatch on Function/<anonymous>(). Expected 2, got 1."}));
+}
