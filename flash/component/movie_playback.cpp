@@ -63,6 +63,11 @@ MoviePlayback::~MoviePlayback() {
 }
 
 void MoviePlayback::setAudioWanted(bool wanted) {
+    if (audio_ && audio_->failed()) {
+        // The device went away: the engine runs the mix on by itself again, silently.
+        audioUnavailable_ = true;
+        wanted = false;
+    }
     if (!wanted || !player_) {
         if (!audio_) return;
         audio_.reset();

@@ -63,7 +63,10 @@ WaveAudioOutput::~WaveAudioOutput() {
 }
 
 DWORD WINAPI WaveAudioOutput::threadMain(void* self) {
-    static_cast<WaveAudioOutput*>(self)->feed();
+    auto* output = static_cast<WaveAudioOutput*>(self);
+    output->feed();
+    // Leaving without being asked to stop means the device refused a buffer.
+    if (WaitForSingleObject(output->stop_.get(), 0) != WAIT_OBJECT_0) output->failed_ = true;
     return 0;
 }
 

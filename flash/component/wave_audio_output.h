@@ -8,6 +8,7 @@
 #include <mmsystem.h>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -35,6 +36,9 @@ public:
     WaveAudioOutput(const WaveAudioOutput&) = delete;
     WaveAudioOutput& operator=(const WaveAudioOutput&) = delete;
 
+    // True once the device has refused a buffer (it went away): nothing pulls the mix any more.
+    bool failed() const { return failed_.load(); }
+
 private:
     WaveAudioOutput() = default;
     static DWORD WINAPI threadMain(void* self);
@@ -49,6 +53,7 @@ private:
     std::array<WAVEHDR, kBufferCount> headers_{};
     std::array<bool, kBufferCount> prepared_{};
     std::vector<int16_t> samples_;
+    std::atomic<bool> failed_{false};
 };
 
 }  // namespace flash

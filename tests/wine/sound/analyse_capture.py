@@ -2,7 +2,8 @@
 """analyse_capture.py FILE: reads what ALSA's file plugin wrote (a WAV header, then the samples,
 whose lengths may be left unset by a process that was killed) and prints
 "frames=N rms=R hz=F": the length, the loudness of the first channel (full scale 1) and its
-pitch counted by rising zero crossings. Prints "frames=0 rms=0 hz=0" for a missing or empty file."""
+pitch from the typical distance between rising zero crossings (a gap in the output, where the
+feed fell behind, then changes nothing). Prints "frames=0 rms=0 hz=0" for a missing or empty file."""
 import math
 import struct
 import sys
@@ -47,13 +48,13 @@ def main():
         print('frames=0 rms=0 hz=0 unknown-format=%d/%d' % (tag, bits))
         return
     rms = math.sqrt(sum(v * v for v in first) / frames)
-    # Only the loud part counts for the pitch: the output may start or end with silence.
-    loud = [i for i, v in enumerate(first) if abs(v) > 0.05]
+    rising = [i for i in range(1, frames) if first[i - 1] < 0 <= first[i]]
+    periods = sorted(b - a for a, b in zip(rising, rising[1:]))
     hz = 0.0
-    if len(loud) > rate // 10:
-        part = first[loud[0]:loud[-1] + 1]
-        rising = sum(1 for a, b in zip(part, part[1:]) if a < 0 <= b)
-        hz = rising * rate / len(part)
+    if len(periods) > 10:
+        # The middle half of the periods, averaged: sub-sample precision, and no gap counts.
+        middle = periods[len(periods) // 4:len(periods) * 3 // 4]
+        hz = rate / (sum(middle) / len(middle))
     print('frames=%d rms=%.4f hz=%.1f rate=%d' % (frames, rms, hz, rate))
 
 
