@@ -2,6 +2,7 @@
 // available and calls come back empty; the helpers that turn values into the XML and JavaScript
 // the container would receive work as the reference player's do.
 #include "engine/avm1/geom_support.h"
+#include "engine/avm1/xml_parser.h"
 
 namespace swf::avm1 {
 
@@ -12,20 +13,7 @@ constexpr int kMaxNesting = 256;  // values nested deeper (or in a cycle) stop t
 // The helpers answer null where the text they make is empty.
 Value textOrNull(std::string s) { return s.empty() ? Value::null() : Value(std::move(s)); }
 
-std::string escapeForXml(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&apos;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
+std::string escapeForXml(const std::string& s) { return escapeXml(s); }
 
 // Only the five entities, exactly as written, one pass from the left.
 std::string unescapeFromXml(const std::string& s) {

@@ -73,26 +73,7 @@ Value toString(Machine& m, Object* self, std::vector<Value>&) {
     return Value(out);
 }
 
-Value load(Machine& m, Object* self, std::vector<Value>& a) { return Value(requestLoad(m, self, arg(a, 0))); }
-
-Value sendAndLoad(Machine& m, Object*, std::vector<Value>& a) {
-    return Value(requestLoad(m, arg(a, 1).object(), arg(a, 0)));
-}
-
-// Sending shows the answer in a browser window: a saver opens none.
-Value send(Machine&, Object*, std::vector<Value>&) { return Value(false); }
-
 Value onData(Machine& m, Object* self, std::vector<Value>& a) { return finishLoad(m, self, arg(a, 0), "decode"); }
-Value onLoad(Machine&, Object*, std::vector<Value>&) { return Value(); }
-
-Value getBytesLoaded(Machine& m, Object* self, std::vector<Value>&) {
-    return self ? m.getMember(Value(self), "_bytesLoaded") : Value();
-}
-
-Value getBytesTotal(Machine& m, Object* self, std::vector<Value>&) {
-    return self ? m.getMember(Value(self), "_bytesTotal") : Value();
-}
-
 }  // namespace
 
 void installLoadVars(Machine& m) {
@@ -100,9 +81,9 @@ void installLoadVars(Machine& m) {
     defineClass(m, "LoadVars", construct, construct, proto);
     m.global()->find(m.key("LoadVars"))->flags |= FromVersion6;
     struct { const char* name; NativeFunction f; } methods[] = {
-        {"load", load}, {"send", send}, {"sendAndLoad", sendAndLoad}, {"decode", decode}, {"toString", toString},
-        {"onData", onData}, {"onLoad", onLoad}, {"getBytesLoaded", getBytesLoaded},
-        {"getBytesTotal", getBytesTotal}, {"addRequestHeader", addRequestHeader}};
+        {"load", loading::load}, {"send", loading::send}, {"sendAndLoad", loading::sendAndLoad}, {"decode", decode}, {"toString", toString},
+        {"onData", onData}, {"onLoad", loading::onLoad}, {"getBytesLoaded", loading::getBytesLoaded},
+        {"getBytesTotal", loading::getBytesTotal}, {"addRequestHeader", addRequestHeader}};
     for (auto& fn : methods) m.defineNative(proto, fn.name, fn.f);
     proto->put(m.key("contentType"), "contentType", Value("application/x-www-form-urlencoded"), DontEnum);
 }

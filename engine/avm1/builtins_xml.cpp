@@ -70,26 +70,7 @@ Value createTextNode(Machine& m, Object*, std::vector<Value>& a) {
     return Value(newXmlNode(m, kXmlText, Value(m.toString(arg(a, 0)))));
 }
 
-Value load(Machine& m, Object* self, std::vector<Value>& a) { return Value(requestLoad(m, self, arg(a, 0))); }
-
-Value sendAndLoad(Machine& m, Object*, std::vector<Value>& a) {
-    return Value(requestLoad(m, arg(a, 1).object(), arg(a, 0)));
-}
-
-// Sending opens the answer in a browser window: a saver opens none.
-Value send(Machine&, Object*, std::vector<Value>&) { return Value(false); }
-
 Value onData(Machine& m, Object* self, std::vector<Value>& a) { return finishLoad(m, self, arg(a, 0), "parseXML"); }
-Value onLoad(Machine&, Object*, std::vector<Value>&) { return Value(); }
-
-Value getBytesLoaded(Machine& m, Object* self, std::vector<Value>&) {
-    return self ? m.getMember(Value(self), "_bytesLoaded") : Value();
-}
-
-Value getBytesTotal(Machine& m, Object* self, std::vector<Value>&) {
-    return self ? m.getMember(Value(self), "_bytesTotal") : Value();
-}
-
 }  // namespace
 
 // Shared with LoadVars: headers a request would carry, kept as name, value pairs.
@@ -120,8 +101,8 @@ void installXml(Machine& m) {
     defineClass(m, "XML", construct, construct, proto);
     struct { const char* name; NativeFunction f; } methods[] = {
         {"createElement", createElement}, {"createTextNode", createTextNode}, {"parseXML", parseXML},
-        {"load", load}, {"send", send}, {"sendAndLoad", sendAndLoad}, {"onData", onData}, {"onLoad", onLoad},
-        {"getBytesLoaded", getBytesLoaded}, {"getBytesTotal", getBytesTotal}, {"addRequestHeader", addRequestHeader}};
+        {"load", loading::load}, {"send", loading::send}, {"sendAndLoad", loading::sendAndLoad}, {"onData", onData}, {"onLoad", loading::onLoad},
+        {"getBytesLoaded", loading::getBytesLoaded}, {"getBytesTotal", loading::getBytesTotal}, {"addRequestHeader", addRequestHeader}};
     for (auto& fn : methods) m.defineNative(proto, fn.name, fn.f);
     proto->put(m.key("contentType"), "contentType", Value("application/x-www-form-urlencoded"), DontEnum);
     proto->put(m.key("ignoreWhite"), "ignoreWhite", Value(false), DontEnum);

@@ -25,4 +25,27 @@ Value finishLoad(Machine& m, Object* self, const Value& data, const char* parse)
     return Value();
 }
 
+namespace loading {
+
+Value load(Machine& m, Object* self, std::vector<Value>& a) { return Value(requestLoad(m, self, arg(a, 0))); }
+
+Value sendAndLoad(Machine& m, Object*, std::vector<Value>& a) {
+    return Value(requestLoad(m, arg(a, 1).object(), arg(a, 0)));
+}
+
+// Sending shows the answer in a browser window: a saver opens none.
+Value send(Machine&, Object*, std::vector<Value>&) { return Value(false); }
+
+Value onLoad(Machine&, Object*, std::vector<Value>&) { return Value(); }
+
+Value getBytesLoaded(Machine& m, Object* self, std::vector<Value>&) {
+    return self ? m.getMember(Value(self), "_bytesLoaded") : Value();
+}
+
+Value getBytesTotal(Machine& m, Object* self, std::vector<Value>&) {
+    return self ? m.getMember(Value(self), "_bytesTotal") : Value();
+}
+
+}  // namespace loading
+
 }  // namespace swf::avm1

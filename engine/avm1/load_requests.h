@@ -14,4 +14,14 @@ bool requestLoad(Machine& m, Object* target, const Value& url);
 // anything else is handed to `parse` as text, then loaded is set and onLoad(true) called.
 Value finishLoad(Machine& m, Object* self, const Value& data, const char* parse);
 
+// The methods XML and LoadVars share.
+namespace loading {
+Value load(Machine& m, Object* self, std::vector<Value>& a);
+Value sendAndLoad(Machine& m, Object* self, std::vector<Value>& a);
+Value send(Machine& m, Object* self, std::vector<Value>& a);
+Value onLoad(Machine& m, Object* self, std::vector<Value>& a);
+Value getBytesLoaded(Machine& m, Object* self, std::vector<Value>& a);
+Value getBytesTotal(Machine& m, Object* self, std::vector<Value>& a);
+}  // namespace loading
+
 }  // namespace swf::avm1

@@ -1,4 +1,5 @@
 #include "engine/avm1/text_units.h"
+#include "engine/base/utf8.h"
 
 namespace swf::avm1 {
 
@@ -42,20 +43,8 @@ std::string fromChars(const std::u32string& chars, bool utf8) {
     std::string out;
     out.reserve(chars.size());
     for (char32_t c : chars) {
-        if (!utf8 || c < 0x80) out += char(c & 0xFF);
-        else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
+        if (!utf8) out += char(c & 0xFF);
+        else appendUtf8(out, c);
     }
     return out;
 }

@@ -2,6 +2,7 @@
 // pointer), keys (Key listeners, clip events, the focused object, buttons' key presses), typed
 // text and editing commands for the focused text field, and the keyboard focus with its tab order.
 #include <algorithm>
+#include "engine/base/utf8.h"
 
 #include "engine/core/script_runner.h"
 
@@ -57,23 +58,6 @@ bool shown(const DisplayObject* o) {
     return true;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
 
 // Code points of UTF-8 text (a broken sequence counts each of its bytes), so that selections
 // count characters as scripts do.

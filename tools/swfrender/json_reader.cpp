@@ -1,4 +1,5 @@
 #include "tools/swfrender/json_reader.h"
+#include "engine/base/utf8.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -53,23 +54,6 @@ struct Failure {
     size_t at;
 };
 
-void appendUtf8(std::string& out, uint32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
 
 class Reader {
 public:
@@ -221,7 +205,7 @@ private:
                 }
                 // A lone surrogate cannot be written as UTF-8: it becomes the replacement character.
                 if (c1 >= 0xD800 && c1 < 0xE000) c1 = 0xFFFD;
-                appendUtf8(out, c1);
+                swf::appendUtf8(out, c1);
                 break;
             }
             default: --pos_; fail("an unknown escape in a string");
