@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/avm1/builtins.h"
+#include "engine/avm1/text_units.h"
 
 namespace swf::avm1 {
 
@@ -16,7 +17,7 @@ Value arrayCall(Machine& m, Object*, std::vector<Value>& args) {
     Object* a = m.newArray();
     if (args.size() == 1 && args[0].isNumber()) {
         double n = args[0].number();
-        if (n >= 0 && n <= MaxLength) a->elements.resize(size_t(n));
+        if (n >= 0 && n <= MaxLength) a->elements.resize(size_t(n), Value::hole());
     } else {
         a->elements = args;
     }
@@ -39,6 +40,12 @@ size_t position(Machine& m, const Value& v, size_t size, size_t otherwise) {
     return size_t(std::min(d, double(size)));
 }
 
+// Methods that move elements write every slot they touch: holes become undefined elements.
+void fillHoles(std::vector<Value>& elements) {
+    for (Value& v : elements)
+        if (v.isHole()) v = Value();
+}
+
 std::string joinElements(Machine& m, Object* a, const std::string& sep) {
     std::string out;
     for (size_t i = 0; i < a->elements.size(); ++i) {
@@ -59,19 +66,21 @@ Value pop(Machine&, Object* self, std::vector<Value>&) {
     if (!self || !self->isArray || self->elements.empty()) return Value();
     Value v = self->elements.back();
     self->elements.pop_back();
-    return v;
+    return v.isHole() ? Value() : v;
 }
 
 Value shift(Machine&, Object* self, std::vector<Value>&) {
     if (!self || !self->isArray || self->elements.empty()) return Value();
     Value v = self->elements.front();
     self->elements.erase(self->elements.begin());
-    return v;
+    fillHoles(self->elements);
+    return v.isHole() ? Value() : v;
 }
 
 Value unshift(Machine&, Object* self, std::vector<Value>& args) {
     if (!self || !self->isArray) return Value();
     self->elements.insert(self->elements.begin(), args.begin(), args.end());
+    fillHoles(self->elements);
     return Value(double(self->elements.size()));
 }
 
@@ -89,6 +98,7 @@ Value toStringFn(Machine& m, Object* self, std::vector<Value>&) {
 Value reverse(Machine&, Object* self, std::vector<Value>&) {
     if (!self || !self->isArray) return Value();
     std::reverse(self->elements.begin(), self->elements.end());
+    fillHoles(self->elements);
     return Value(self);
 }
 
@@ -115,6 +125,8 @@ Value splice(Machine& m, Object* self, std::vector<Value>& args) {
     std::vector<Value> removed(self->elements.begin() + long(from), self->elements.begin() + long(from + count));
     self->elements.erase(self->elements.begin() + long(from), self->elements.begin() + long(from + count));
     if (args.size() > 2) self->elements.insert(self->elements.begin() + long(from), args.begin() + 2, args.end());
+    fillHoles(self->elements);
+    fillHoles(removed);
     return Value(m.newArray(std::move(removed)));
 }
 
@@ -182,65 +194,134 @@ int compareByFlags(Machine& m, const Value& a, const Value& b, int flags) {
     return x < y ? -1 : x > y ? 1 : 0;
 }
 
-Value sortWith(Machine& m, Object* self, const std::vector<Value>& keys, Object* compare, int flags) {
-    std::vector<size_t> idx(keys.size());
+// What is sorted: one key per element and field (sortOn may name several fields, each with its
+// own flags); UNIQUESORT and RETURNINDEXEDARRAY are taken from `flags`.
+struct SortPlan {
+    std::vector<std::vector<Value>> keys;  // keys[element][field]
+    std::vector<int> fieldFlags;
+    Object* compare = nullptr;
+    int flags = 0;
+};
+
+Value sortWith(Machine& m, Object* self, const SortPlan& plan) {
+    std::vector<size_t> idx(plan.keys.size());
     for (size_t i = 0; i < idx.size(); ++i) idx[i] = i;
     bool duplicate = false;
     auto cmp = [&](size_t i, size_t j) {
-        int c;
-        if (compare) {
-            double r = m.toNumber(m.call(Value(compare), nullptr, {keys[i], keys[j]}));
-            c = r < 0 ? -1 : r > 0 ? 1 : 0;
-        } else {
-            c = compareByFlags(m, keys[i], keys[j], flags);
+        int c = 0;
+        for (size_t f = 0; f < plan.fieldFlags.size() && c == 0; ++f) {
+            const Value &a = plan.keys[i][f], &b = plan.keys[j][f];
+            if (plan.compare) {
+                double r = m.toNumber(m.call(Value(plan.compare), nullptr, {a, b}));
+                c = r < 0 ? -1 : r > 0 ? 1 : 0;
+            } else {
+                c = compareByFlags(m, a, b, plan.fieldFlags[f]);
+            }
+            if (plan.fieldFlags[f] & Descending) c = -c;
         }
         if (c == 0 && i != j) duplicate = true;
-        return (flags & Descending) ? -c : c;
+        return c;
     };
     mergeSort(idx, [&](size_t i, size_t j) { return cmp(i, j) < 0; });
-    if ((flags & UniqueSort) && duplicate) return Value(0.0);
-    if (flags & ReturnIndexedArray) {
+    if ((plan.flags & UniqueSort) && duplicate) return Value(0.0);
+    if (plan.flags & ReturnIndexedArray) {
         std::vector<Value> out;
         for (size_t i : idx) out.push_back(Value(double(i)));
         return Value(m.newArray(std::move(out)));
     }
     std::vector<Value> sorted;
-    for (size_t i : idx) sorted.push_back(self->elements[i]);
+    for (size_t i : idx) sorted.push_back(self->elements[i].isHole() ? Value() : self->elements[i]);
     self->elements = std::move(sorted);
     return Value(self);
 }
 
+// sort(), sort(flags), sort(compare), sort(compare, flags); a number second argument gives the
+// flags even after a number first one.
 Value sort(Machine& m, Object* self, std::vector<Value>& args) {
     if (!self || !self->isArray) return Value();
-    Object* compare = nullptr;
-    int flags = 0;
-    size_t next = 0;
+    SortPlan plan;
     if (!args.empty()) {
         Object* f = args[0].object();
-        if (f && f->isFunction()) {
-            compare = f;
-            next = 1;
-        } else if (f) {
-            return Value(self);  // an object that is no function: left as it is
-        } else if (!args[0].isNumber()) {
-            return Value();
-        }
+        if (f && f->isFunction()) plan.compare = f;
+        else if (f) return Value(self);  // an object that is no function: left as it is
+        else if (!args[0].isNumber()) return Value();
+        else plan.flags = toInt32(args[0].number());
     }
-    if (next < args.size()) {
-        if (!args[next].isNumber()) return Value();
-        flags = toInt32(args[next].number());
+    if (args.size() > 1 && !args[1].isUndefined()) {
+        if (!args[1].isNumber()) return Value();
+        plan.flags = toInt32(args[1].number());
     }
-    std::vector<Value> keys = self->elements;
-    return sortWith(m, self, keys, compare, flags);
+    plan.fieldFlags.assign(1, plan.flags);
+    for (const Value& v : self->elements) plan.keys.push_back({v});
+    return sortWith(m, self, plan);
 }
 
+// A sortOn key: the element's own value of the field, read without calling accessors; clips give
+// their built-in properties, and an element that is no object is its own key.
+Value sortKey(Machine& m, const Value& element, const std::string& field) {
+    Object* o = element.object();
+    if (!o) return element;
+    if (o->isArray || o->clip) return m.getMember(element, field, false);
+    std::string k = m.key(field);
+    if (o->hasPrimitive && o->primitive.isString() && k == "length")
+        return Value(double(charCount(o->primitive.string(), m.swfVersion() >= 6)));
+    const Property* p = o->find(k);
+    return p && !p->getter ? p->value : Value();
+}
+
+// sortOn(field or [fields], flags or [flags per field]). A list of flags of another length than
+// the fields is ignored; the first field's flags decide UNIQUESORT and RETURNINDEXEDARRAY.
 Value sortOn(Machine& m, Object* self, std::vector<Value>& args) {
     if (!self || !self->isArray || args.empty()) return Value();
-    std::string field = m.toString(args[0]);
-    int flags = args.size() > 1 ? toInt32(m.toNumber(args[1])) : 0;
-    std::vector<Value> keys;
-    for (const Value& v : self->elements) keys.push_back(m.getMember(v, field));
-    return sortWith(m, self, keys, nullptr, flags);
+    std::vector<std::string> fields;
+    if (Object* list = args[0].object(); list && list->isArray) {
+        for (const Value& v : list->elements) fields.push_back(m.toString(v));
+    } else {
+        fields.push_back(m.toString(args[0]));
+    }
+    if (fields.empty()) return Value(self);
+    SortPlan plan;
+    plan.fieldFlags.assign(fields.size(), 0);
+    if (Object* list = arg(args, 1).object(); list && list->isArray) {
+        if (list->elements.size() == fields.size())
+            for (size_t i = 0; i < fields.size(); ++i) plan.fieldFlags[i] = toInt32(m.toNumber(list->elements[i]));
+    } else if (args.size() > 1) {
+        plan.fieldFlags.assign(fields.size(), toInt32(m.toNumber(args[1])));
+    }
+    plan.flags = plan.fieldFlags[0];
+    for (const Value& v : self->elements) {
+        std::vector<Value> row;
+        for (const std::string& f : fields) row.push_back(sortKey(m, v, f));
+        plan.keys.push_back(std::move(row));
+    }
+    return sortWith(m, self, plan);
+}
+
+// Array methods called on an object that is no array (Array.prototype.push.call(o, ...)) work on
+// a copy of its `length` and index members; the changing ones write the result back.
+constexpr size_t MaxGenericLength = 65536;
+
+template <NativeFunction Method, bool Changes>
+Value onAnyObject(Machine& m, Object* self, std::vector<Value>& args) {
+    if (!self) return Value();
+    if (self->isArray) return Method(m, self, args);
+    size_t count = toCount(m.toNumber(m.getMember(Value(self), "length")), MaxGenericLength);
+    std::vector<Value> elements;
+    for (size_t i = 0; i < count; ++i) {
+        std::string name = std::to_string(i);
+        elements.push_back(m.hasProperty(self, name) ? m.getMember(Value(self), name) : Value::hole());
+    }
+    Object* copy = m.newArray(std::move(elements));
+    Value result = Method(m, copy, args);
+    if (Changes) {
+        for (size_t i = 0; i < copy->elements.size(); ++i) {
+            if (copy->elements[i].isHole()) m.deleteMember(self, std::to_string(i));
+            else m.setMember(Value(self), std::to_string(i), copy->elements[i]);
+        }
+        for (size_t i = copy->elements.size(); i < count; ++i) m.deleteMember(self, std::to_string(i));
+        m.setMember(Value(self), "length", Value(double(copy->elements.size())));
+    }
+    return result.object() == copy ? Value(self) : result;
 }
 
 }  // namespace
@@ -254,18 +335,18 @@ void installArray(Machine& m) {
     putConstant(m, ctor, "RETURNINDEXEDARRAY", Value(double(ReturnIndexedArray)));
     putConstant(m, ctor, "NUMERIC", Value(double(Numeric)));
     Object* p = m.arrayProto;
-    m.defineNative(p, "push", push);
-    m.defineNative(p, "pop", pop);
-    m.defineNative(p, "shift", shift);
-    m.defineNative(p, "unshift", unshift);
-    m.defineNative(p, "join", join);
+    m.defineNative(p, "push", onAnyObject<push, true>);
+    m.defineNative(p, "pop", onAnyObject<pop, true>);
+    m.defineNative(p, "shift", onAnyObject<shift, true>);
+    m.defineNative(p, "unshift", onAnyObject<unshift, true>);
+    m.defineNative(p, "join", onAnyObject<join, false>);
     m.defineNative(p, "toString", toStringFn);
-    m.defineNative(p, "reverse", reverse);
-    m.defineNative(p, "slice", slice);
-    m.defineNative(p, "splice", splice);
-    m.defineNative(p, "concat", concat);
-    m.defineNative(p, "sort", sort);
-    m.defineNative(p, "sortOn", sortOn);
+    m.defineNative(p, "reverse", onAnyObject<reverse, true>);
+    m.defineNative(p, "slice", onAnyObject<slice, false>);
+    m.defineNative(p, "splice", onAnyObject<splice, true>);
+    m.defineNative(p, "concat", onAnyObject<concat, false>);
+    m.defineNative(p, "sort", onAnyObject<sort, true>);
+    m.defineNative(p, "sortOn", onAnyObject<sortOn, true>);
 }
 
 }  // namespace swf::avm1

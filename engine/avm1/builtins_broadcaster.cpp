@@ -6,32 +6,49 @@
 
 namespace swf::avm1 {
 
+bool looseEquals(Machine& m, const Value& a, const Value& b);
+
 namespace {
 
 constexpr size_t kMaxListeners = 65536;  // addListener past this is refused, not allocated
 
-Object* listenersOf(Machine& m, Object* self) {
+// The listener list; a list a script replaced with something that is no array starts again empty.
+Object* listenersOf(Machine& m, Object* self, bool make) {
     if (!self) return nullptr;
     Object* list = m.getMember(Value(self), "_listeners", false).object();
-    return list && list->isArray ? list : nullptr;
+    if (list && list->isArray) return list;
+    if (!make) return nullptr;
+    list = m.newArray();
+    m.setMember(Value(self), "_listeners", Value(list));
+    return list;
 }
 
+// Listeners are matched with ==: undefined and null are the same listener.
+size_t findListener(Machine& m, Object* list, const Value& listener) {
+    for (size_t i = 0; i < list->elements.size(); ++i) {
+        Value element = list->elements[i];  // a valueOf called by == may change the list
+        if (looseEquals(m, element, listener)) return i;
+    }
+    return size_t(-1);
+}
+
+// Adding a listener that is already there moves it to the end.
 Value addListener(Machine& m, Object* self, std::vector<Value>& a) {
-    Object* list = listenersOf(m, self);
-    if (!list || a.empty()) return Value(false);
-    std::erase_if(list->elements, [&](const Value& v) { return v.object() && v.object() == a[0].object(); });
+    Object* list = listenersOf(m, self, true);
+    if (!list) return Value(false);
+    Value listener = arg(a, 0);
+    if (size_t i = findListener(m, list, listener); i < list->elements.size()) list->elements.erase(list->elements.begin() + long(i));
     if (list->elements.size() >= kMaxListeners) return Value(false);
-    list->elements.push_back(a[0]);
+    list->elements.push_back(listener);
     return Value(true);
 }
 
 Value removeListener(Machine& m, Object* self, std::vector<Value>& a) {
-    Object* list = listenersOf(m, self);
-    if (!list || a.empty()) return Value(false);
-    auto it = std::find_if(list->elements.begin(), list->elements.end(),
-                           [&](const Value& v) { return v.object() && v.object() == a[0].object(); });
-    if (it == list->elements.end()) return Value(false);
-    list->elements.erase(it);
+    Object* list = listenersOf(m, self, false);
+    if (!list) return Value(false);
+    size_t i = findListener(m, list, arg(a, 0));
+    if (i >= list->elements.size()) return Value(false);
+    list->elements.erase(list->elements.begin() + long(i));
     return Value(true);
 }
 
@@ -76,7 +93,8 @@ void makeBroadcaster(Machine& m, Object* o) {
 }
 
 void installBroadcasters(Machine& m) {
-    Object* broadcaster = m.newObject();
+    // A function, as in the reference player: `new AsBroadcaster()` makes a plain object.
+    Object* broadcaster = m.newFunction(noOp);
     m.global()->put(m.key("AsBroadcaster"), "AsBroadcaster", Value(broadcaster), DontEnum);
     m.defineNative(broadcaster, "initialize", initialize);
     m.defineNative(broadcaster, "addListener", addListener);

@@ -43,6 +43,7 @@ void Machine::installBuiltins() {
     installFilters(*this);
     installStage(*this);
     installDataClasses(*this);
+    installLoadersAndDevices(*this);
     installASnative(*this);
 }
 
@@ -75,8 +76,10 @@ Value hasOwnProperty(Machine& m, Object* self, std::vector<Value>& args) {
     std::string name = m.toString(arg(args, 0));
     if (self->isArray) {
         if (m.key(name) == "length") return Value(true);
-        Value e = m.getMember(Value(self), name);
-        if (!e.isUndefined()) return Value(true);
+        bool digits = !name.empty() && name.size() <= 10 && (name == "0" || name[0] != '0');
+        for (char c : name) digits = digits && c >= '0' && c <= '9';
+        // An element counts once written, even with undefined; a hole never does.
+        if (digits && std::stoull(name) < self->elements.size()) return Value(!self->elements[std::stoull(name)].isHole());
     }
     return Value(self->find(m.key(name)) != nullptr);
 }

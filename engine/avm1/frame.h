@@ -20,7 +20,7 @@ struct Machine::Frame {
     Clip* target = nullptr;      // tellTarget's clip, timeline actions apply to it
     bool targetValid = true;
     std::vector<Value> registers = std::vector<Value>(4);
-    std::vector<std::string> pool;
+    std::vector<Value> pool;  // as values: a push shares the text
     Object* callee = nullptr;
     Object* home = nullptr;      // the prototype the running method was found on (super)
     Value returnValue;

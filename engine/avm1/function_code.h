@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/avm1/value.h"
+
 namespace swf::avm1 {
 
 // A shared block of action bytes and the range of it that runs.
@@ -31,7 +33,7 @@ struct FunctionCode {
     bool isFunction2 = false;
     uint8_t registerCount = 4;
     uint16_t flags = 0;
-    std::vector<std::string> constantPool;  // the pool in force where the function was defined
+    std::vector<Value> constantPool;  // the pool in force where the function was defined
 };
 
 }  // namespace swf::avm1

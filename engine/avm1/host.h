@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/avm1/function_code.h"
 #include "engine/avm1/sound_control.h"
 #include "engine/avm1/text_field_access.h"
 #include "engine/base/effects.h"
@@ -71,6 +72,11 @@ public:
     virtual void stop() = 0;
     virtual void nextFrame() = 0;
     virtual void prevFrame() = 0;
+    // The actions of a frame, named by its 1-based number (digits) or its label (the Call action).
+    virtual std::vector<ActionCode> frameActions(const std::string& frame) {
+        (void)frame;
+        return {};
+    }
 
     // Display list.
     virtual Clip* duplicate(const std::string& name, int depth) = 0;

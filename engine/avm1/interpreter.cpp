@@ -216,7 +216,8 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
     case 0x20: {
         Value t = pop(f);
         Clip* c = nullptr;
-        if (Object* o = t.object()) c = o->clip;
+        // A clip is its own target; any other value names one by its text (an object's toString).
+        if (Object* o = t.object(); o && o->clip) c = o->clip;
         else {
             std::string path = toString(t);
             c = path.empty() ? f.base : resolveTarget(path, f.base);
@@ -248,7 +249,7 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
             case 7: pushv(Value(double(int32_t(r.u32())))); break;
             case 8: case 9: {
                 size_t i = type == 8 ? r.u8() : r.u16();
-                pushv(i < f.pool.size() ? Value(f.pool[i]) : Value());
+                pushv(i < f.pool.size() ? f.pool[i] : Value());
                 break;
             }
             default:
@@ -358,7 +359,8 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         int index = std::isnan(indexNumber) ? -1 : toInt32(indexNumber);  // a NaN index reads nothing
         Value t = pop(f);
         Clip* c = nullptr;
-        if (Object* o = t.object()) c = o->clip;
+        // A clip is its own target; any other value names one by its text (an object's toString).
+        if (Object* o = t.object(); o && o->clip) c = o->clip;
         else {
             std::string path = toString(t);
             c = path.empty() ? target : resolveTarget(path, f.base);
@@ -373,7 +375,8 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         int index = std::isnan(indexNumber) ? -1 : toInt32(indexNumber);
         Value t = pop(f);
         Clip* c = nullptr;
-        if (Object* o = t.object()) c = o->clip;
+        // A clip is its own target; any other value names one by its text (an object's toString).
+        if (Object* o = t.object(); o && o->clip) c = o->clip;
         else {
             std::string path = toString(t);
             c = path.empty() ? target : resolveTarget(path, f.base);
@@ -419,7 +422,18 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         if (toBoolean(pop(f))) jumpTo(offset);
         break;
     }
-    case 0x9E: pop(f); break;  // calling another frame's actions is not supported
+    case 0x9E: {
+        // Runs a frame's actions now, on the clip that owns them: "3", "label" or "path:frame".
+        std::string frame = toString(pop(f));
+        Clip* owner = f.target;
+        if (size_t colon = frame.rfind(':'); colon != std::string::npos) {
+            owner = resolveTarget(frame.substr(0, colon), f.target);
+            frame = frame.substr(colon + 1);
+        }
+        if (!owner) break;
+        for (const ActionCode& code : owner->frameActions(frame)) runActions(code, owner);
+        break;
+    }
     case 0x9A: {
         uint8_t flags = r.u8();
         std::string win = toString(pop(f)), url = toString(pop(f));
@@ -462,7 +476,7 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         f.pool.clear();
         for (uint16_t i = 0; i < count && r.ok(); ++i) {
             std::string s = r.str();
-            if (r.ok()) f.pool.push_back(std::move(s));
+            if (r.ok()) f.pool.push_back(Value(std::move(s)));
         }
         break;
     }

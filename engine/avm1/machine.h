@@ -69,6 +69,8 @@ public:
     // Work the player finishes on the next frame (a load that fails), or at the end of this one
     // (`thisFrame`: a dialog that cannot open), as a script of its own. `keep` stays alive until then.
     void defer(std::vector<Object*> keep, std::function<void()> task, bool thisFrame = false);
+    // A new frame: what the last frame's scripts left on the shared stack is dropped.
+    void startFrame() { stack_.clear(); }
     // Frees objects nothing refers to any more. Call between scripts only.
     void collectGarbage();
 

@@ -107,7 +107,7 @@ Value Machine::getMember(const Value& target, const std::string& name, bool useR
     if (o->isArray) {
         if (k == "length") return Value(double(o->elements.size()));
         long long i = arrayIndex(name);
-        if (i >= 0) return size_t(i) < o->elements.size() ? o->elements[size_t(i)] : Value();
+        if (i >= 0) return size_t(i) < o->elements.size() && !o->elements[size_t(i)].isHole() ? o->elements[size_t(i)] : Value();
     }
     if (o->hasPrimitive && o->primitive.isString() && k == "length")
         return Value(double(charCount(o->primitive.string(), version_ >= 6)));
@@ -195,12 +195,12 @@ void Machine::storeMember(Object* o, const std::string& name, const std::string&
     if (o->isArray) {
         if (k == "length") {
             double n = toNumber(v);
-            if (std::isfinite(n) && n >= 0 && n <= double(MaxArrayLength)) o->elements.resize(size_t(n));
+            if (std::isfinite(n) && n >= 0 && n <= double(MaxArrayLength)) o->elements.resize(size_t(n), Value::hole());
             return;
         }
         long long i = arrayIndex(name);
         if (i >= 0 && size_t(i) < MaxArrayLength) {
-            if (size_t(i) >= o->elements.size()) o->elements.resize(size_t(i) + 1);
+            if (size_t(i) >= o->elements.size()) o->elements.resize(size_t(i) + 1, Value::hole());
             o->elements[size_t(i)] = v;
             return;
         }
@@ -236,7 +236,7 @@ bool Machine::deleteMember(Object* o, const std::string& name) {
     if (o->isArray) {
         long long i = arrayIndex(name);
         if (i >= 0 && size_t(i) < o->elements.size()) {
-            o->elements[size_t(i)] = Value();
+            o->elements[size_t(i)] = Value::hole();
             return true;
         }
     }
@@ -256,7 +256,7 @@ bool Machine::hasProperty(Object* o, const std::string& name) {
     if (o->isArray) {
         if (k == "length") return true;
         long long i = arrayIndex(name);
-        if (i >= 0 && size_t(i) < o->elements.size()) return true;
+        if (i >= 0 && size_t(i) < o->elements.size() && !o->elements[size_t(i)].isHole()) return true;
     }
     int steps = 0;
     for (Object* cur = o; cur && steps < MaxChain; cur = cur->proto, ++steps)
@@ -274,6 +274,7 @@ std::vector<std::string> Machine::enumerate(Object* o) {
         Object* cur = chain[c];
         if (cur->isArray)
             for (size_t i = 0; i < cur->elements.size(); ++i) {
+                if (cur->elements[i].isHole()) continue;  // never written: not listed
                 std::string n = std::to_string(i);
                 if (seen.insert(n).second) names.push_back(n);
             }

@@ -4,14 +4,32 @@
 
 namespace swf::avm1 {
 
+size_t Object::slot(const std::string& key) const {
+    if (indexed_) {
+        auto it = index_.find(key);
+        return it == index_.end() ? kMissing : it->second;
+    }
+    for (size_t i = 0; i < keys_.size(); ++i)
+        if (props_[i].live && keys_[i] == key) return i;
+    return kMissing;
+}
+
+void Object::reindex() {
+    index_.clear();
+    indexed_ = props_.size() > kScanLimit;
+    if (!indexed_) return;
+    for (size_t i = 0; i < props_.size(); ++i)
+        if (props_[i].live) index_[keys_[i]] = i;
+}
+
 Property* Object::find(const std::string& key) {
-    auto it = index_.find(key);
-    return it == index_.end() ? nullptr : &props_[it->second];
+    size_t i = slot(key);
+    return i == kMissing ? nullptr : &props_[i];
 }
 
 const Property* Object::find(const std::string& key) const {
-    auto it = index_.find(key);
-    return it == index_.end() ? nullptr : &props_[it->second];
+    size_t i = slot(key);
+    return i == kMissing ? nullptr : &props_[i];
 }
 
 Property& Object::put(const std::string& key, const std::string& name, Value v, uint16_t flags) {
@@ -19,30 +37,33 @@ Property& Object::put(const std::string& key, const std::string& name, Value v, 
         p->value = std::move(v);
         return *p;
     }
-    index_[key] = props_.size();
+    keys_.push_back(key);
     props_.push_back(Property{name, std::move(v), nullptr, nullptr, flags, true});
+    if (indexed_) index_[key] = props_.size() - 1;
+    else if (props_.size() > kScanLimit) reindex();
     return props_.back();
 }
 
 bool Object::remove(const std::string& key) {
-    auto it = index_.find(key);
-    if (it == index_.end()) return false;
-    props_[it->second].live = false;
-    props_[it->second].value = Value();
-    index_.erase(it);
+    size_t i = slot(key);
+    if (i == kMissing) return false;
+    props_[i].live = false;
+    props_[i].value = Value();
+    keys_[i].clear();
+    if (indexed_) index_.erase(key);
     // Compact once dead entries dominate, so that add/delete loops stay bounded in memory.
     if (++dead_ > 16 && dead_ * 2 > props_.size()) {
         std::vector<Property> kept;
-        std::vector<std::string> keys(props_.size());
-        for (auto& [k, i] : index_) keys[i] = k;
-        index_.clear();
-        for (size_t i = 0; i < props_.size(); ++i) {
-            if (!props_[i].live) continue;
-            index_[keys[i]] = kept.size();
-            kept.push_back(std::move(props_[i]));
+        std::vector<std::string> keptKeys;
+        for (size_t j = 0; j < props_.size(); ++j) {
+            if (!props_[j].live) continue;
+            kept.push_back(std::move(props_[j]));
+            keptKeys.push_back(std::move(keys_[j]));
         }
         props_ = std::move(kept);
+        keys_ = std::move(keptKeys);
         dead_ = 0;
+        reindex();
     }
     return true;
 }

@@ -103,8 +103,17 @@ public:
     }
 
 private:
+    // Most objects hold a few properties: those are found by a scan of their keys, and a hash
+    // index is built only once an object grows past kScanLimit.
+    static constexpr size_t kScanLimit = 12;
+    static constexpr size_t kMissing = size_t(-1);
+    size_t slot(const std::string& key) const;
+    void reindex();
+
     std::vector<Property> props_;
+    std::vector<std::string> keys_;  // the folded key of each entry of props_
     std::unordered_map<std::string, size_t> index_;
+    bool indexed_ = false;
     size_t dead_ = 0;
 
 public:

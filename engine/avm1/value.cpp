@@ -9,6 +9,8 @@
 
 namespace swf::avm1 {
 
+void Value::freeText(SharedText* text) { delete text; }
+
 std::string numberToString(double n) {
     if (std::isnan(n)) return "NaN";
     if (std::isinf(n)) return n > 0 ? "Infinity" : "-Infinity";

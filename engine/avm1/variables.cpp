@@ -41,11 +41,36 @@ std::vector<std::string> splitTokens(const std::string& path, bool& absolute) {
     return tokens;
 }
 
+// The names of a target path (tellTarget, setTarget, a clip's methods): '/' and ':' part clip
+// names, and '.' does too until a '/' has been met; ".." is the parent; "/:" parts only once.
+std::vector<std::string> targetTokens(const std::string& path, bool& absolute) {
+    std::vector<std::string> tokens;
+    absolute = !path.empty() && path[0] == '/';
+    bool slashes = absolute;
+    std::string cur;
+    for (size_t i = absolute ? 1 : 0; i < path.size(); ++i) {
+        char c = path[i];
+        if (c == '.' && cur.empty() && i + 1 < path.size() && path[i + 1] == '.') {
+            tokens.push_back("..");
+            ++i;
+            if (i + 1 < path.size() && (path[i + 1] == '/' || path[i + 1] == '.' || path[i + 1] == ':')) ++i;
+        } else if (c == '/' || c == ':' || (c == '.' && !slashes)) {
+            if (!(c == ':' && cur.empty() && i > 0 && path[i - 1] == '/')) tokens.push_back(cur);
+            cur.clear();
+            slashes = slashes || c == '/';
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty()) tokens.push_back(cur);
+    return tokens;
+}
+
 }  // namespace
 
 Clip* Machine::resolveTarget(const std::string& path, Clip* base) {
     bool absolute;
-    std::vector<std::string> tokens = splitTokens(path, absolute);
+    std::vector<std::string> tokens = targetTokens(path, absolute);
     Clip* cur = absolute ? host_.level(0) : base;
     for (const std::string& t : tokens) {
         if (!cur) return nullptr;

@@ -254,6 +254,33 @@ bool ScriptClip::gotoLabel(const std::string& label, bool play) {
     return false;
 }
 
+std::vector<avm1::ActionCode> ScriptClip::frameActions(const std::string& frame) {
+    if (!clip_ || !clip_->timeline || frame.empty()) return {};
+    const auto& frames = clip_->timeline->frames;
+    size_t index = frames.size();
+    if (frame.find_first_not_of("0123456789") == std::string::npos) {
+        // A frame number wraps as a 32-bit integer does.
+        uint64_t n = 0;
+        for (char c : frame) n = (n * 10 + uint64_t(c - '0')) & 0xFFFFFFFFu;
+        if (n >= 1 && n <= frames.size()) index = size_t(n - 1);
+    } else {
+        for (size_t f = 0; f < frames.size() && index == frames.size(); ++f)
+            for (const ControlTag& tag : frames[f].tags)
+                if (const auto* l = std::get_if<FrameLabel>(&tag); l && sameName(l->name, frame, false)) {
+                    index = f;
+                    break;
+                }
+    }
+    std::vector<avm1::ActionCode> out;
+    if (index >= frames.size()) return out;
+    for (const ControlTag& tag : frames[index].tags)
+        if (const auto* a = std::get_if<DoAction>(&tag)) {
+            auto bytes = std::make_shared<const std::vector<uint8_t>>(a->bytes);
+            out.push_back(avm1::ActionCode{bytes, 0, bytes->size()});
+        }
+    return out;
+}
+
 void ScriptClip::play() {
     if (clip_ && clip_->timeline) clip_->playing = true;
 }

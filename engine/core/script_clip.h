@@ -45,6 +45,7 @@ public:
 
     void gotoFrame(int frame, bool play) override;
     bool gotoLabel(const std::string& label, bool play) override;
+    std::vector<avm1::ActionCode> frameActions(const std::string& frame) override;
     void play() override;
     void stop() override;
     void nextFrame() override;

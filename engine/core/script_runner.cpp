@@ -352,6 +352,7 @@ void ScriptRunner::collectClips(swf::Clip& clip, std::vector<ScriptClip*>& out, 
 }
 
 void ScriptRunner::frame(bool loopMain) {
+    machine_.startFrame();
     jobsThisFrame_ = 0;
     dropped_ = false;
     frameStart_ = std::chrono::steady_clock::now();

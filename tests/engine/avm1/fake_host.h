@@ -14,6 +14,8 @@ class FakeClip : public Clip {
 public:
     FakeClip(std::string name, FakeClip* parent) : name_(std::move(name)), parent_(parent) {}
 
+    std::map<std::string, std::vector<ActionCode>> frameScripts;  // what the Call action finds
+
     FakeClip* add(const std::string& name, int depth = 0) {
         children_.push_back(std::make_unique<FakeClip>(name, this));
         children_.back()->depth_ = depth;
@@ -50,6 +52,10 @@ public:
         log.push_back("label " + l);
         playing = p;
         return true;
+    }
+    std::vector<ActionCode> frameActions(const std::string& f) override {
+        auto it = frameScripts.find(f);
+        return it == frameScripts.end() ? std::vector<ActionCode>{} : it->second;
     }
     void play() override { playing = true; }
     void stop() override { playing = false; }

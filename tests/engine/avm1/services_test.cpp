@@ -76,6 +76,31 @@ TEST_F(ServicesTest, FileDialogsCheckTheirArgumentsThenEndCancelled) {
     EXPECT_EQ(text(call(ref, "upload", {Value("http://example.com/")})), "false");
 }
 
+TEST_F(ServicesTest, MovieClipLoadersEndEveryLoadWithItsError) {
+    host.root.add("child");
+    Value loader = machine->construct(path({"MovieClipLoader"}), {});
+    ASSERT_TRUE(loader.object());
+    // The loader is its own first listener; it hears onLoadError(target, code) as the frame ends.
+    Object* onError = machine->newFunction([](Machine& m, Object*, std::vector<Value>& a) -> Value {
+        if (a.size() < 2) return Value();
+        m.host().trace("error " + m.toString(m.getMember(a[0], "_name")) + " " + m.toString(a[1]));
+        return Value();
+    });
+    machine->setMember(loader, "onLoadError", Value(onError));
+    EXPECT_TRUE(call(loader, "loadClip", {Value("x.swf")}).isUndefined());
+    EXPECT_EQ(text(call(loader, "loadClip", {Value(1.0), Value("child")})), "false");
+    EXPECT_EQ(text(call(loader, "loadClip", {Value("x.swf"), Value("nobody")})), "false");
+    EXPECT_EQ(text(call(loader, "loadClip", {Value("x.swf"), Value(machine->newObject())})), "false");
+    host.lines.clear();
+    EXPECT_EQ(text(call(loader, "loadClip", {Value("missing.swf"), Value("child")})), "true");
+    EXPECT_TRUE(host.lines.empty());
+    machine->runIntervals();
+    EXPECT_EQ(host.lines, (Lines{"error child URLNotFound"}));
+    // The listener methods are AsBroadcaster's own.
+    EXPECT_EQ(machine->getMember(loader, "addListener").object(),
+              path({"AsBroadcaster", "addListener"}).object());
+}
+
 TEST_F(ServicesTest, ContextMenusCopyWhatTheyHold) {
     Value item = machine->construct(path({"ContextMenuItem"}), {Value("Caption")});
     EXPECT_EQ(text(machine->getMember(item, "enabled")) + text(machine->getMember(item, "separatorBefore")), "truefalse");

@@ -1,10 +1,41 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "engine/avm1/value.h"
 
 namespace swf::avm1 {
+
+TEST(ValueCopies, ShareTextAndOutliveEachOther) {
+    std::vector<Value> copies;
+    {
+        Value text(std::string(100, 'x'));
+        for (int i = 0; i < 3; ++i) copies.push_back(text);
+        text = Value(1.5);  // the copies keep the text
+        EXPECT_TRUE(text.isNumber());
+        EXPECT_EQ(text.string(), "");
+    }
+    for (const Value& v : copies) EXPECT_EQ(v.string(), std::string(100, 'x'));
+    Value& first = copies[0];
+    first = copies[0];  // assigned to itself
+    EXPECT_EQ(first.string().size(), 100u);
+    Value moved = std::move(copies[1]);
+    EXPECT_TRUE(copies[1].isUndefined());
+    EXPECT_EQ(moved.string(), copies[2].string());
+    copies[2] = Value("other");
+    EXPECT_EQ(moved.string().size(), 100u);
+    EXPECT_EQ(Value(true).number(), 0);  // the payload of another kind reads as nothing
+}
+
+TEST(ValueCopies, AHoleReadsAsUndefined) {
+    Value hole = Value::hole();
+    EXPECT_TRUE(hole.isUndefined());
+    EXPECT_TRUE(hole.isHole());
+    EXPECT_FALSE(Value().isHole());
+    Value copy = hole;
+    EXPECT_TRUE(copy.isHole());
+}
 
 TEST(NumberText, FormatsLikeTheReferencePlayer) {
     EXPECT_EQ(numberToString(0.1), "0.1");
