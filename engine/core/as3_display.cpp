@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+
+#include "engine/core/display_geometry.h"
+#include "engine/core/timeline_player.h"
 
 namespace swf {
 
@@ -32,12 +36,7 @@ EventObject* asEvent(Machine& m, const Value& v) {
     return static_cast<EventObject*>(o);
 }
 
-As3DisplayObject* asDisplay(Machine& m, const Value& v) {
-    Object* o = v.object();
-    if (!o) m.typeError(1009, u"Cannot access a property or method of a null object reference.");
-    if (o->type != ObjectType::Display) m.typeError(1034, u"Type Coercion failed: cannot convert " + m.describeForError(v) + u" to flash.display.DisplayObject.");
-    return static_cast<As3DisplayObject*>(o);
-}
+As3DisplayObject* asDisplay(Machine& m, const Value& v) { return asDisplayObject(m, v); }
 
 bool isBroadcastEvent(const String& type) {
     return type == u"enterFrame" || type == u"exitFrame" || type == u"frameConstructed" || type == u"render" ||
@@ -46,6 +45,18 @@ bool isBroadcastEvent(const String& type) {
 
 }  // namespace
 
+As3DisplayObject* asDisplayObject(Machine& m, const Value& v) {
+    Object* o = v.object();
+    if (!o) m.typeError(1009, u"Cannot access a property or method of a null object reference.");
+    if (o->type != ObjectType::Display) m.typeError(1034, u"Type Coercion failed: cannot convert " + m.describeForError(v) + u" to flash.display.DisplayObject.");
+    return static_cast<As3DisplayObject*>(o);
+}
+
+As3DisplayObject::~As3DisplayObject() {
+    if (detached) detached->onDestroy = nullptr;
+    if (display && node) display->forget(node);
+}
+
 void As3DisplayObject::trace(std::vector<Object*>& out) {
     Object::trace(out);
     for (auto& [type, list] : listeners)
@@ -53,13 +64,46 @@ void As3DisplayObject::trace(std::vector<Object*>& out) {
             if (Object* o = l.fn.object()) out.push_back(o);
     for (auto& [f, v] : frameScripts)
         if (Object* o = v.object()) out.push_back(o);
-    for (As3DisplayObject* c : children) out.push_back(c);
-    if (parent) out.push_back(parent);
+    if (graphics) out.push_back(graphics);
+    for (auto& [key, v] : stored)
+        if (Object* o = v.object()) out.push_back(o);
+    if (!display) return;
+    // Children live as long as their parent: they are reached through the engine's list.
+    if (Clip* c = display->containerClip(this))
+        for (auto& [depth, child] : c->children)
+            if (As3DisplayObject* w = display->find(child.get())) out.push_back(w);
+    if (As3DisplayObject* p = display->parentOf(this)) out.push_back(p);
 }
 
-As3Display::As3Display(Machine& m, Clip& root, int totalFrames, double frameRate, double stageWidth, double stageHeight)
-    : m_(m), rootClip_(root), totalFrames_(totalFrames), frameRate_(frameRate), stageWidth_(stageWidth), stageHeight_(stageHeight) {
+As3Display::As3Display(Machine& m, Clip& root, TimelinePlayer& timeline, CharacterLibrary& library,
+                       const std::vector<std::pair<uint16_t, std::string>>& symbolClasses, int totalFrames,
+                       double frameRate, double stageWidth, double stageHeight)
+    : m_(m), rootClip_(root), timeline_(timeline), library_(library), totalFrames_(totalFrames), frameRate_(frameRate),
+      stageWidth_(stageWidth), stageHeight_(stageHeight) {
+    for (const auto& [id, name] : symbolClasses)
+        if (id != 0) symbolClasses_.emplace(id, name);
     install();
+}
+
+As3Display::~As3Display() {
+    // The machine's objects outlive this: they must not call back into it.
+    for (auto& [node, o] : wrappers_) {
+        node->onDestroy = nullptr;
+        o->display = nullptr;
+        o->node = nullptr;
+    }
+    wrappers_.clear();
+    if (root_) root_->display = nullptr;
+    if (stage_) stage_->display = nullptr;
+}
+
+void As3Display::collectWrappers(Clip& clip, std::vector<Object*>& out, int nesting) const {
+    if (nesting > 256) return;
+    for (auto& [depth, child] : clip.children) {
+        auto it = wrappers_.find(child.get());
+        if (it != wrappers_.end()) out.push_back(it->second);
+        if (child->clip) collectWrappers(*child->clip, out, nesting + 1);
+    }
 }
 
 std::vector<Object*> As3Display::roots() const {
@@ -68,6 +112,10 @@ std::vector<Object*> As3Display::roots() const {
     if (stage_) r.push_back(stage_);
     for (As3DisplayObject* o : broadcastListeners_) r.push_back(o);
     for (auto& [o, f] : queued_) r.push_back(o);
+    for (As3DisplayObject* o : toConstruct_) r.push_back(o);
+    // Everything on a display list stays, whether or not a script still refers to it.
+    collectWrappers(rootClip_, r, 0);
+    collectWrappers(const_cast<Clip&>(stageClip_), r, 0);
     return r;
 }
 
@@ -89,7 +137,9 @@ static void dispatchTo(Machine& m, As3DisplayObject* target, EventObject* e, int
 static bool dispatchEvent(Machine& m, As3DisplayObject* target, EventObject* e) {
     e->target = Value(target);
     std::vector<As3DisplayObject*> chain;
-    for (As3DisplayObject* p = target->parent; p; p = p->parent) chain.push_back(p);
+    if (target->display)
+        for (As3DisplayObject* p = target->display->parentOf(target); p && chain.size() < 1024; p = target->display->parentOf(p))
+            chain.push_back(p);
     for (size_t i = chain.size(); i-- > 0 && !e->stopped;) dispatchTo(m, chain[i], e, 1);
     if (!e->stopped) dispatchTo(m, target, e, 2);
     if (e->bubbles)
@@ -163,7 +213,11 @@ void As3Display::install() {
     });
 
     // flash.events.EventDispatcher
-    auto alloc = [](Machine& m, ClassObject*) -> Object* { return m.make<As3DisplayObject>(); };
+    auto alloc = [this](Machine& m, ClassObject*) -> Object* {
+        auto* o = m.make<As3DisplayObject>();
+        o->display = this;
+        return o;
+    };
     dispatcherClass = m.defineClass(u"flash.events", u"EventDispatcher", m.objectClass, [](Machine&, const Value&, Args) { return Value(); }, alloc);
     dispatcherClass->isSealedInstances = true;
     m.defineMethod(dispatcherClass, u"addEventListener", 5, [this](Machine& m, const Value& self, Args a) -> Value {
@@ -202,7 +256,8 @@ void As3Display::install() {
     });
     m.defineMethod(dispatcherClass, u"willTrigger", 1, [](Machine& m, const Value& self, Args a) -> Value {
         String type = m.toString(arg(a, 0));
-        for (As3DisplayObject* o = asDisplay(m, self); o; o = o->parent) {
+        As3DisplayObject* o = asDisplay(m, self);
+        for (int n = 0; o && n < 1024; ++n, o = o->display ? o->display->parentOf(o) : nullptr) {
             auto it = o->listeners.find(type);
             if (it != o->listeners.end() && !it->second.empty()) return Value(true);
         }
@@ -218,214 +273,241 @@ void As3Display::install() {
         return Value(dispatchEvent(m, o, e));
     });
 
-    // flash.display
-    displayObjectClass = m.defineClass(u"flash.display", u"DisplayObject", dispatcherClass, [](Machine&, const Value&, Args) { return Value(); });
-    interactiveClass = m.defineClass(u"flash.display", u"InteractiveObject", displayObjectClass, [](Machine&, const Value&, Args) { return Value(); });
-    containerClass = m.defineClass(u"flash.display", u"DisplayObjectContainer", interactiveClass, [](Machine&, const Value&, Args) { return Value(); });
-    spriteClass = m.defineClass(u"flash.display", u"Sprite", containerClass, [](Machine&, const Value&, Args) { return Value(); });
-    movieClipClass = m.defineClass(u"flash.display", u"MovieClip", spriteClass, [](Machine&, const Value&, Args) { return Value(); });
-    movieClipClass->isSealedInstances = false;
-    shapeClass = m.defineClass(u"flash.display", u"Shape", displayObjectClass, [](Machine&, const Value&, Args) { return Value(); });
-    stageClass = m.defineClass(u"flash.display", u"Stage", containerClass, nullptr);
 
-    auto number = [&](const char16_t* name, double As3DisplayObject::*field) {
-        m.defineGetter(displayObjectClass, name, [field](Machine& m, const Value& self, Args) -> Value {
-            return Value(asDisplay(m, self)->*field);
-        }, [field](Machine& m, const Value& self, Args a) -> Value {
-            double v = m.toNumber(arg(a, 0));
-            if (!std::isnan(v)) asDisplay(m, self)->*field = v;
-            return Value();
-        });
+    installDisplayObject();
+    installContainer();
+    installMovieClip();
+    installGraphics();
+    installGeometry();
+    inheritAccessors();
+}
+
+void As3Display::inheritAccessors() {
+    // Accessors were added to the base classes after their subclasses were made: hand them down,
+    // from the top of the tree to its leaves.
+    std::vector<ClassObject*> order;
+    std::vector<ClassObject*> all{displayObjectClass, interactiveClass, containerClass, spriteClass, movieClipClass,
+                                  shapeClass, stageClass, simpleButtonClass, morphShapeClass, staticTextClass};
+    auto depthOf = [](ClassObject* c) {
+        int d = 0;
+        for (; c; c = c->super) ++d;
+        return d;
     };
-    number(u"x", &As3DisplayObject::x);
-    number(u"y", &As3DisplayObject::y);
-    number(u"scaleX", &As3DisplayObject::scaleX);
-    number(u"scaleY", &As3DisplayObject::scaleY);
-    number(u"rotation", &As3DisplayObject::rotation);
-    number(u"alpha", &As3DisplayObject::alpha);
-    m.defineGetter(displayObjectClass, u"visible", [](Machine& m, const Value& self, Args) -> Value { return Value(asDisplay(m, self)->visible); },
-                   [](Machine& m, const Value& self, Args a) -> Value {
-                       asDisplay(m, self)->visible = m.toBoolean(arg(a, 0));
-                       return Value();
-                   });
-    m.defineGetter(displayObjectClass, u"name", [](Machine& m, const Value& self, Args) -> Value { return Value(asDisplay(m, self)->name); },
-                   [](Machine& m, const Value& self, Args a) -> Value {
-                       asDisplay(m, self)->name = m.toString(arg(a, 0));
-                       return Value();
-                   });
-    m.defineGetter(displayObjectClass, u"parent", [](Machine& m, const Value& self, Args) -> Value {
-        As3DisplayObject* p = asDisplay(m, self)->parent;
-        return p ? Value(p) : Value::null();
-    });
-    m.defineGetter(displayObjectClass, u"root", [this](Machine& m, const Value& self, Args) -> Value {
-        As3DisplayObject* o = asDisplay(m, self);
-        while (o->parent && o->parent != stage_) o = o->parent;
-        return o == root_ ? Value(root_) : Value::null();
-    });
-    m.defineGetter(displayObjectClass, u"stage", [this](Machine& m, const Value& self, Args) -> Value {
-        As3DisplayObject* o = asDisplay(m, self);
-        while (o->parent) o = o->parent;
-        return o == stage_ ? Value(stage_) : Value::null();
-    });
-    for (const char16_t* zero : {u"width", u"height", u"mouseX", u"mouseY"})
-        m.defineGetter(displayObjectClass, zero, [](Machine&, const Value&, Args) -> Value { return Value(0); },
-                       [](Machine&, const Value&, Args) -> Value { return Value(); });
-
-    auto addChildAt = [this](Machine& m, As3DisplayObject* parent, As3DisplayObject* child, size_t index) {
-        if (child == parent) m.throwError(u"ArgumentError", 2024, u"An object cannot be added as a child of itself.");
-        for (As3DisplayObject* p = parent; p; p = p->parent)
-            if (p == child) m.throwError(u"ArgumentError", 2150, u"An object cannot be added as a child to one of it's children (or children's children, etc.).");
-        if (child->parent) {
-            auto& siblings = child->parent->children;
-            siblings.erase(std::remove(siblings.begin(), siblings.end(), child), siblings.end());
-        }
-        index = std::min(index, parent->children.size());
-        parent->children.insert(parent->children.begin() + static_cast<long>(index), child);
-        child->parent = parent;
-        Value a[2] = {Value(u"added"), Value(true)};
-        dispatchEvent(m, child, static_cast<EventObject*>(m.construct(Value(eventClass), a).object()));
-        (void)this;
-    };
-    m.defineMethod(containerClass, u"addChild", 1, [addChildAt](Machine& m, const Value& self, Args a) -> Value {
-        As3DisplayObject* p = asDisplay(m, self);
-        As3DisplayObject* c = asDisplay(m, arg(a, 0));
-        addChildAt(m, p, c, p->children.size() + (c->parent == p ? 0 : 0));
-        return arg(a, 0);
-    });
-    m.defineMethod(containerClass, u"addChildAt", 2, [addChildAt](Machine& m, const Value& self, Args a) -> Value {
-        As3DisplayObject* p = asDisplay(m, self);
-        As3DisplayObject* c = asDisplay(m, arg(a, 0));
-        int index = m.toInt(arg(a, 1));
-        if (index < 0 || static_cast<size_t>(index) > p->children.size())
-            m.rangeError(2006, u"The supplied index is out of bounds.");
-        addChildAt(m, p, c, static_cast<size_t>(index));
-        return arg(a, 0);
-    });
-    auto removeAt = [](Machine& m, As3DisplayObject* p, size_t index) {
-        As3DisplayObject* c = p->children[index];
-        Value a[2] = {Value(u"removed"), Value(true)};
-        Value e = m.construct(Value(m.builtin(u"flash.events::Event")), a);
-        dispatchEvent(m, c, static_cast<EventObject*>(e.object()));
-        auto& list = p->children;
-        list.erase(std::remove(list.begin(), list.end(), c), list.end());
-        c->parent = nullptr;
-        return Value(c);
-    };
-    m.defineMethod(containerClass, u"removeChild", 1, [removeAt](Machine& m, const Value& self, Args a) -> Value {
-        As3DisplayObject* p = asDisplay(m, self);
-        As3DisplayObject* c = asDisplay(m, arg(a, 0));
-        auto it = std::find(p->children.begin(), p->children.end(), c);
-        if (it == p->children.end()) m.throwError(u"ArgumentError", 2025, u"The supplied DisplayObject must be a child of the caller.");
-        return removeAt(m, p, static_cast<size_t>(it - p->children.begin()));
-    });
-    m.defineMethod(containerClass, u"removeChildAt", 1, [removeAt](Machine& m, const Value& self, Args a) -> Value {
-        As3DisplayObject* p = asDisplay(m, self);
-        int index = m.toInt(arg(a, 0));
-        if (index < 0 || static_cast<size_t>(index) >= p->children.size()) m.rangeError(2006, u"The supplied index is out of bounds.");
-        return removeAt(m, p, static_cast<size_t>(index));
-    });
-    m.defineMethod(containerClass, u"getChildAt", 1, [](Machine& m, const Value& self, Args a) -> Value {
-        As3DisplayObject* p = asDisplay(m, self);
-        int index = m.toInt(arg(a, 0));
-        if (index < 0 || static_cast<size_t>(index) >= p->children.size()) m.rangeError(2006, u"The supplied index is out of bounds.");
-        return Value(p->children[static_cast<size_t>(index)]);
-    });
-    m.defineMethod(containerClass, u"getChildIndex", 1, [](Machine& m, const Value& self, Args a) -> Value {
-        As3DisplayObject* p = asDisplay(m, self);
-        As3DisplayObject* c = asDisplay(m, arg(a, 0));
-        auto it = std::find(p->children.begin(), p->children.end(), c);
-        if (it == p->children.end()) m.throwError(u"ArgumentError", 2025, u"The supplied DisplayObject must be a child of the caller.");
-        return Value(static_cast<double>(it - p->children.begin()));
-    });
-    m.defineMethod(containerClass, u"setChildIndex", 2, [](Machine& m, const Value& self, Args a) -> Value {
-        As3DisplayObject* p = asDisplay(m, self);
-        As3DisplayObject* c = asDisplay(m, arg(a, 0));
-        int index = m.toInt(arg(a, 1));
-        auto it = std::find(p->children.begin(), p->children.end(), c);
-        if (it == p->children.end()) m.throwError(u"ArgumentError", 2025, u"The supplied DisplayObject must be a child of the caller.");
-        if (index < 0 || static_cast<size_t>(index) >= p->children.size()) m.rangeError(2006, u"The supplied index is out of bounds.");
-        p->children.erase(it);
-        p->children.insert(p->children.begin() + index, c);
-        return Value();
-    });
-    m.defineMethod(containerClass, u"getChildByName", 1, [](Machine& m, const Value& self, Args a) -> Value {
-        As3DisplayObject* p = asDisplay(m, self);
-        String name = m.toString(arg(a, 0));
-        for (As3DisplayObject* c : p->children)
-            if (c->name == name) return Value(c);
-        return Value::null();
-    });
-    m.defineMethod(containerClass, u"contains", 1, [](Machine& m, const Value& self, Args a) -> Value {
-        As3DisplayObject* p = asDisplay(m, self);
-        for (As3DisplayObject* c = asDisplay(m, arg(a, 0)); c; c = c->parent)
-            if (c == p) return Value(true);
-        return Value(false);
-    });
-    m.defineGetter(containerClass, u"numChildren", [](Machine& m, const Value& self, Args) -> Value {
-        return Value(static_cast<double>(asDisplay(m, self)->children.size()));
-    });
-
-    // MovieClip: play control over the clip's timeline (the root's for now).
-    auto clipOf = [](Machine& m, const Value& self) -> Clip* { return asDisplay(m, self)->clip; };
-    m.defineMethod(movieClipClass, u"addFrameScript", 2, [](Machine& m, const Value& self, Args a) -> Value {
-        As3DisplayObject* o = asDisplay(m, self);
-        for (size_t i = 0; i + 1 < a.size(); i += 2) {
-            int frame = m.toInt(a[i]);
-            if (frame < 0) continue;
-            if (a[i + 1].isNull()) o->frameScripts.erase(frame);
-            else o->frameScripts[frame] = a[i + 1];
-        }
-        return Value();
-    });
-    m.defineMethod(movieClipClass, u"stop", 0, [clipOf](Machine& m, const Value& self, Args) -> Value {
-        if (Clip* c = clipOf(m, self)) c->playing = false;
-        return Value();
-    });
-    m.defineMethod(movieClipClass, u"play", 0, [clipOf](Machine& m, const Value& self, Args) -> Value {
-        if (Clip* c = clipOf(m, self)) c->playing = true;
-        return Value();
-    });
-    m.defineGetter(movieClipClass, u"currentFrame", [clipOf](Machine& m, const Value& self, Args) -> Value {
-        Clip* c = clipOf(m, self);
-        return Value(c ? c->frame + 1 : 1);
-    });
-    m.defineGetter(movieClipClass, u"totalFrames", [clipOf, this](Machine& m, const Value& self, Args) -> Value {
-        Clip* c = clipOf(m, self);
-        if (c == &rootClip_) return Value(totalFrames_);
-        return Value(c && c->timeline ? static_cast<int>(std::max<size_t>(1, c->timeline->frames.size())) : 1);
-    });
-    m.defineGetter(movieClipClass, u"framesLoaded", [clipOf, this](Machine& m, const Value& self, Args) -> Value {
-        Clip* c = clipOf(m, self);
-        if (c == &rootClip_) return Value(totalFrames_);
-        return Value(c && c->timeline ? static_cast<int>(std::max<size_t>(1, c->timeline->frames.size())) : 1);
-    });
-    m.defineGetter(movieClipClass, u"isPlaying", [clipOf](Machine& m, const Value& self, Args) -> Value {
-        Clip* c = clipOf(m, self);
-        return Value(c && c->playing);
-    });
-
-    // Accessors were added to the base classes after their subclasses were made: hand them down.
-    auto inherit = [](ClassObject* child, ClassObject* parent) {
+    std::stable_sort(all.begin(), all.end(), [&](ClassObject* a, ClassObject* b) { return depthOf(a) < depthOf(b); });
+    for (ClassObject* child : all) {
+        ClassObject* parent = child ? child->super : nullptr;
+        if (!parent) continue;
         for (auto& [name, list] : parent->instanceTraits.byName)
             for (auto& [ns, b] : list)
                 if (!child->instanceTraits.findQ(ns, name)) child->instanceTraits.set(ns, name, b);
-    };
-    inherit(interactiveClass, displayObjectClass);
-    inherit(shapeClass, displayObjectClass);
-    inherit(containerClass, interactiveClass);
-    inherit(spriteClass, containerClass);
-    inherit(stageClass, containerClass);
-    inherit(movieClipClass, spriteClass);
-    // The stage: the root's parent.
-    stage_ = static_cast<As3DisplayObject*>(m.instantiate(stageClass));
-    m.defineGetter(stageClass, u"stageWidth", [this](Machine&, const Value&, Args) -> Value { return Value(stageWidth_); });
-    m.defineGetter(stageClass, u"stageHeight", [this](Machine&, const Value&, Args) -> Value { return Value(stageHeight_); });
-    m.defineGetter(stageClass, u"frameRate", [this](Machine&, const Value&, Args) -> Value { return Value(frameRate_); },
-                   [this](Machine& m, const Value&, Args a) -> Value {
-                       double r = m.toNumber(arg(a, 0));
-                       if (r > 0) frameRate_ = std::min(1000.0, std::max(0.01, r));
-                       return Value();
-                   });
+    }
+}
+
+As3DisplayObject* As3Display::find(DisplayObject* node) const {
+    auto it = wrappers_.find(node);
+    return it == wrappers_.end() ? nullptr : it->second;
+}
+
+void As3Display::forget(DisplayObject* node) {
+    auto it = wrappers_.find(node);
+    if (it == wrappers_.end()) return;
+    it->second->node = nullptr;
+    wrappers_.erase(it);
+}
+
+void As3Display::adopt(As3DisplayObject* o, DisplayObject* node) {
+    o->display = this;
+    o->node = node;
+    wrappers_[node] = o;
+    node->onDestroy = [this](DisplayObject& gone) { forget(&gone); };
+}
+
+std::unique_ptr<DisplayObject> As3Display::newNode(DisplayObject::Kind kind) {
+    auto node = std::make_unique<DisplayObject>();
+    node->kind = kind;
+    node->fromTimeline = false;
+    node->scriptTransformed = true;
+    if (kind == DisplayObject::Kind::Sprite) {
+        node->clip = std::make_unique<Clip>();
+        node->clip->owner = node.get();
+        node->clip->sequence = timeline_.nextSequence();
+    }
+    return node;
+}
+
+ClassObject* As3Display::findClass(const std::string& name) {
+    String qualified = utf8ToUtf16(name);
+    String pkg, local = qualified;
+    size_t dot = qualified.rfind(u'.');
+    size_t colons = qualified.rfind(u"::");
+    if (colons != String::npos) {
+        pkg = qualified.substr(0, colons);
+        local = qualified.substr(colons + 2);
+    } else if (dot != String::npos) {
+        pkg = qualified.substr(0, dot);
+        local = qualified.substr(dot + 1);
+    }
+    std::vector<Ns> set{Ns{kNsPackage, pkg, 0}};
+    Name n{local, set};
+    ClassObject* found = nullptr;
+    m_.guarded([&] {
+        bool ok = false;
+        Value holder = m_.findGlobal(n, ok);
+        if (!ok) return;
+        Value c = m_.getProperty(holder, n);
+        if (Object* o = c.object(); o && o->type == ObjectType::Class) found = static_cast<ClassObject*>(o);
+    });
+    return found;
+}
+
+ClassObject* As3Display::classForNode(const DisplayObject& node) {
+    auto linked = symbolClasses_.find(node.characterId);
+    if (linked != symbolClasses_.end() && node.fromTimeline) {
+        auto [it, fresh] = resolvedClasses_.try_emplace(node.characterId, nullptr);
+        if (fresh) it->second = findClass(linked->second);
+        if (it->second && m_.instantiate(it->second)->type == ObjectType::Display) return it->second;
+    }
+    switch (node.kind) {
+    case DisplayObject::Kind::Sprite: return movieClipClass;
+    case DisplayObject::Kind::Button: return simpleButtonClass;
+    case DisplayObject::Kind::MorphShape: return morphShapeClass;
+    case DisplayObject::Kind::StaticText: return staticTextClass;
+    case DisplayObject::Kind::EditText: return textFieldClass ? textFieldClass : interactiveClass;
+    default: return shapeClass;
+    }
+}
+
+As3DisplayObject* As3Display::wrap(DisplayObject* node) {
+    if (!node) return nullptr;
+    if (As3DisplayObject* o = find(node)) return o;
+    Object* made = m_.instantiate(classForNode(*node));
+    if (made->type != ObjectType::Display) made = m_.instantiate(node->kind == DisplayObject::Kind::Sprite ? movieClipClass : shapeClass);
+    auto* o = static_cast<As3DisplayObject*>(made);
+    adopt(o, node);
+    return o;
+}
+
+As3DisplayObject* As3Display::wrapperOf(Clip* clip) {
+    if (!clip) return nullptr;
+    if (clip == &rootClip_) return root_;
+    if (clip == &stageClip_) return stage_;
+    return clip->owner ? wrap(clip->owner) : nullptr;
+}
+
+Clip* As3Display::containerClip(As3DisplayObject* o) {
+    if (!o) return nullptr;
+    if (o == root_) return &rootClip_;
+    if (o == stage_) return &stageClip_;
+    return o->node && o->node->kind == DisplayObject::Kind::Sprite ? o->node->clip.get() : nullptr;
+}
+
+As3DisplayObject* As3Display::parentOf(As3DisplayObject* o) {
+    if (!o || o == stage_) return nullptr;
+    if (o == root_) return stage_;
+    if (!o->node || !o->node->parent) return nullptr;
+    return wrapperOf(o->node->parent);
+}
+
+std::vector<As3DisplayObject*> As3Display::childrenOf(As3DisplayObject* o) {
+    std::vector<As3DisplayObject*> out;
+    if (o == stage_ && root_) out.push_back(root_);
+    if (Clip* c = containerClip(o))
+        for (auto& [depth, child] : c->children) out.push_back(wrap(child.get()));
+    return out;
+}
+
+bool As3Display::onStage(As3DisplayObject* o) {
+    for (int n = 0; o && n < 1024; ++n, o = parentOf(o))
+        if (o == stage_) return true;
+    return false;
+}
+
+Matrix& As3Display::matrixOf(As3DisplayObject* o) {
+    static thread_local Matrix scratch;
+    if (o == root_) return rootClip_.rootMatrix;
+    if (o && o->node) return o->node->matrix;
+    scratch = Matrix{};
+    return scratch;
+}
+
+Matrix As3Display::worldMatrixOf(As3DisplayObject* o) {
+    if (o == root_) return rootClip_.rootMatrix;
+    if (o && o->node) return worldMatrix(*o->node);
+    return Matrix{};
+}
+
+Rect As3Display::localBounds(As3DisplayObject* o) {
+    if (o == root_) return clipBounds(rootClip_, library_);
+    if (o && o->node) return contentBounds(*o->node, library_);
+    return Rect{};
+}
+
+int As3Display::nestingOf(Clip* clip) {
+    int n = 0;
+    for (; clip && clip->owner && n < 1024; clip = clip->owner->parent) ++n;
+    return n;
+}
+
+bool As3Display::dispatch(As3DisplayObject* target, const String& type, bool bubbles) {
+    bool result = true;
+    m_.guarded([&] {
+        Value a[2] = {Value(type), Value(bubbles)};
+        auto* e = static_cast<EventObject*>(m_.construct(Value(eventClass), a).object());
+        result = dispatchEvent(m_, target, e);
+    });
+    return result;
+}
+
+void As3Display::dispatchStageEvent(As3DisplayObject* o, const String& type) {
+    dispatch(o, type, false);
+    for (As3DisplayObject* c : childrenOf(o)) dispatchStageEvent(c, type);
+}
+
+void As3Display::detach(As3DisplayObject* child, bool events) {
+    if (child == root_ || !child->node || !child->node->parent) return;
+    bool wasOnStage = onStage(child);
+    if (events) {
+        dispatch(child, u"removed", true);
+        if (wasOnStage) dispatchStageEvent(child, u"removedFromStage");
+    }
+    // The listeners may have moved it already.
+    DisplayObject* node = child->node;
+    if (!node || !node->parent) return;
+    Clip* from = node->parent;
+    auto it = from->children.find(node->depth);
+    if (it == from->children.end() || it->second.get() != node) return;
+    child->detached = std::move(it->second);
+    from->children.erase(it);
+    node->parent = nullptr;
+}
+
+void As3Display::insertChild(As3DisplayObject* parent, As3DisplayObject* child, size_t index) {
+    Clip* to = containerClip(parent);
+    if (!to || !child->node || child == root_ || child == stage_) return;
+    if (child->node->parent) detach(child, parentOf(child) != parent);
+    if (!child->detached) return;  // a listener of its removal took it
+    // Script children sit above the timeline's depths unless put between existing children.
+    std::vector<std::unique_ptr<DisplayObject>> order;
+    for (auto& [depth, c] : to->children) order.push_back(std::move(c));
+    to->children.clear();
+    index = std::min(index, order.size());
+    order.insert(order.begin() + static_cast<long>(index), std::move(child->detached));
+    int previous = std::numeric_limits<int>::min();
+    for (size_t i = 0; i < order.size(); ++i) {
+        DisplayObject* n = order[i].get();
+        if (i == index) {
+            int next = i + 1 < order.size() ? order[i + 1]->depth : std::numeric_limits<int>::max();
+            if (i + 1 == order.size()) n->depth = std::max(previous == std::numeric_limits<int>::min() ? 0 : previous + 1, kScriptDepthOffset);
+            else n->depth = previous == std::numeric_limits<int>::min() ? next - 1 : previous + 1;
+        }
+        if (previous != std::numeric_limits<int>::min() && n->depth <= previous) n->depth = previous + 1;
+        previous = n->depth;
+        n->parent = to;
+        to->children.emplace(n->depth, std::move(order[i]));
+    }
+    bool wasStaged = onStage(child);
+    dispatch(child, u"added", true);
+    if (wasStaged && onStage(child)) dispatchStageEvent(child, u"addedToStage");
 }
 
 void As3Display::constructRoot(ClassObject* cls) {
@@ -435,14 +517,18 @@ void As3Display::constructRoot(ClassObject* cls) {
         m_.typeError(1034, u"Type Coercion failed: cannot convert " + cls->qualifiedName() + u"@00000000 to flash.display.MovieClip.");
     }
     root_ = static_cast<As3DisplayObject*>(o);
-    root_->clip = &rootClip_;
+    root_->display = this;
     root_->name = u"root1";
-    root_->parent = stage_;
-    stage_->children.push_back(root_);
+    // The objects of the first frame exist, with their names set on the root, before it is built.
+    gatherPlaced(rootClip_, 0);
+    constructPlaced();
+    root_->constructed = true;
     if (cls->constructor) {
         if (cls->constructor->native) cls->constructor->native(m_, Value(root_), {});
         else m_.execute(cls->constructor, Value(root_), {});
     }
+    dispatch(root_, u"added", true);
+    dispatchStageEvent(root_, u"addedToStage");
 }
 
 void As3Display::broadcast(const String& type) {
@@ -460,10 +546,56 @@ void As3Display::broadcast(const String& type) {
 }
 
 void As3Display::frameReached(Clip& clip, int frameIndex) {
-    if (&clip == &rootClip_ && root_) queued_.emplace_back(root_, frameIndex);
+    // Objects placed in this frame get their script objects now; their constructors run once the
+    // timeline has finished building (constructPlaced).
+    for (auto& [depth, child] : clip.children)
+        if (!find(child.get())) toConstruct_.push_back(wrap(child.get()));
+    if (clip.owner && !find(clip.owner)) toConstruct_.push_back(wrap(clip.owner));
+    As3DisplayObject* owner = &clip == &rootClip_ ? root_ : (clip.owner ? wrap(clip.owner) : nullptr);
+    if (owner) queued_.emplace_back(owner, frameIndex);
+}
+
+void As3Display::gatherPlaced(Clip& clip, int nesting) {
+    if (nesting > 256) return;
+    for (auto& [depth, child] : clip.children) {
+        if (child->kind == DisplayObject::Kind::Sprite && child->clip) gatherPlaced(*child->clip, nesting + 1);
+        if (!find(child.get())) {
+            toConstruct_.push_back(wrap(child.get()));
+            if (child->kind == DisplayObject::Kind::Sprite && child->clip && child->clip->timeline)
+                queued_.emplace_back(toConstruct_.back(), child->clip->frame);
+        }
+    }
+}
+
+void As3Display::constructPlaced() {
+    for (size_t round = 0; round < 64 && !toConstruct_.empty(); ++round) {
+        auto list = std::move(toConstruct_);
+        toConstruct_.clear();
+        for (As3DisplayObject* o : list) {
+            if (o->constructed) continue;
+            o->constructed = true;
+            // Its instance name becomes a property of the parent (a declared one or a dynamic one).
+            As3DisplayObject* parent = parentOf(o);
+            if (parent && o->node && !o->node->name.empty()) {
+                String key = utf8ToUtf16(o->node->name);
+                Object* p = parent;
+                bool settable = !p->sealed;
+                if (!settable && p->traits) settable = p->traits->find(Name{key, m_.publicSet}) != nullptr;
+                if (settable) m_.guarded([&] { m_.set(Value(parent), key, Value(o)); });
+            }
+            ClassObject* cls = o->cls;
+            if (cls && cls->constructor && !cls->constructor->native)
+                m_.guarded([&] { m_.execute(cls->constructor, Value(o), {}); });
+            if (o->node && o->node->parent) {
+                dispatch(o, u"added", true);
+                if (onStage(o)) dispatch(o, u"addedToStage", false);
+            }
+        }
+    }
 }
 
 void As3Display::runQueuedScripts() {
+    constructPlaced();
     // Scripts may queue more (a goto); a bound keeps a goto loop from running forever.
     for (size_t round = 0; round < 64 && !queued_.empty(); ++round) {
         auto queue = std::move(queued_);
@@ -474,6 +606,7 @@ void As3Display::runQueuedScripts() {
             Value fn = it->second;
             auto* self = target;  // a plain copy: clang 14 cannot capture a structured binding
             m_.guarded([&] { m_.call(fn, Value(self), {}); });
+            constructPlaced();
         }
     }
 }

@@ -1,19 +1,28 @@
 // The display classes of ActionScript 3 (flash.display, flash.events) over the engine's display
-// list: script objects for the root and the clips, events with their phases, frame scripts.
+// list: every script display object stands for one engine display object, so what scripts build and
+// draw is what the renderer paints. Events with their phases, frame scripts, class-linked symbols.
 #pragma once
 
 #include <map>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/avm2/machine.h"
+#include "engine/core/character_library.h"
 #include "engine/core/display_object.h"
 
 namespace swf {
 
-// The script face of a display object (or of the main movie's clip, when `node` is null).
+class As3Display;
+class TimelinePlayer;
+
+// The script face of a display object: of `node`, or of the main movie's clip for the root (and of
+// nothing for the stage). A script-made object owns its node while it is on no display list.
 class As3DisplayObject : public avm2::Object {
 public:
     As3DisplayObject() : avm2::Object(avm2::ObjectType::Display) {}
+    ~As3DisplayObject() override;
     void trace(std::vector<avm2::Object*>& out) override;
     struct Listener {
         avm2::Value fn;
@@ -22,40 +31,102 @@ public:
     };
     std::map<avm2::String, std::vector<Listener>> listeners;
     std::map<int, avm2::Value> frameScripts;  // MovieClip: frame index -> function
-    std::vector<As3DisplayObject*> children;   // script-made children, in order
-    As3DisplayObject* parent = nullptr;
-    Clip* clip = nullptr;                       // a timeline, for movie clips
+    As3Display* display = nullptr;            // null for plain event dispatchers
     DisplayObject* node = nullptr;
-    avm2::String name;
-    double x = 0, y = 0, scaleX = 1, scaleY = 1, rotation = 0, alpha = 1;
-    bool visible = true;
+    std::unique_ptr<DisplayObject> detached;  // the node, while it is on no list
+    avm2::Object* graphics = nullptr;         // made on first use
+    avm2::String name;                        // the name of objects without a node
+    std::map<avm2::String, avm2::Value> stored;  // settings kept for scripts to read back
+    bool constructed = false;
 };
+
+As3DisplayObject* asDisplayObject(avm2::Machine& m, const avm2::Value& v);
 
 class As3Display {
 public:
-    As3Display(avm2::Machine& m, Clip& root, int totalFrames, double frameRate, double stageWidth, double stageHeight);
-    // Makes the root's script object as an instance of `cls` (or MovieClip) and runs its constructor.
+    As3Display(avm2::Machine& m, Clip& root, TimelinePlayer& timeline, CharacterLibrary& library,
+               const std::vector<std::pair<uint16_t, std::string>>& symbolClasses, int totalFrames, double frameRate,
+               double stageWidth, double stageHeight);
+    ~As3Display();
+    // Makes the root's script object as an instance of `cls` (or MovieClip): the objects its first
+    // frame placed are made and named first, then its constructor runs.
     void constructRoot(avm2::ClassObject* cls);
     As3DisplayObject* root() const { return root_; }
     // Dispatches a broadcast event (enterFrame, frameConstructed, exitFrame) to every listener.
     void broadcast(const avm2::String& type);
-    // Frame scripts of `clip` for its current frame, queued.
+    // A clip's frame was built: objects it placed get their script objects, its frame script is due.
     void frameReached(Clip& clip, int frameIndex);
+    // Runs the constructors of objects the timeline placed since the last call.
+    void constructPlaced();
     void runQueuedScripts();
     std::vector<avm2::Object*> roots() const;
+    // Finds a class by its qualified name ("pkg.Name" or "Name") in the loaded scripts.
+    avm2::ClassObject* findClass(const std::string& qualified);
+
+    // The display tree as scripts see it.
+    As3DisplayObject* wrap(DisplayObject* node);  // the node's script object, made when first asked
+    As3DisplayObject* wrapperOf(Clip* clip);      // the script object whose children `clip` holds
+    Clip* containerClip(As3DisplayObject* o);     // the list holding `o`'s children, or null
+    As3DisplayObject* parentOf(As3DisplayObject* o);
+    std::vector<As3DisplayObject*> childrenOf(As3DisplayObject* o);
+    bool onStage(As3DisplayObject* o);
+    Matrix& matrixOf(As3DisplayObject* o);
+    // The object's space to the stage's, twips.
+    Matrix worldMatrixOf(As3DisplayObject* o);
+    // Bounds of the object's content in its own space, twips.
+    Rect localBounds(As3DisplayObject* o);
+    // Moves `child` to `index` among `parent`'s children, with the added events.
+    void insertChild(As3DisplayObject* parent, As3DisplayObject* child, size_t index);
+    // Takes `child` off its parent's list, with the removed events; it keeps its node.
+    void detach(As3DisplayObject* child, bool events = true);
+    // Sends an event of `type` to `target` (through its parents when it bubbles).
+    bool dispatch(As3DisplayObject* target, const avm2::String& type, bool bubbles);
+    // addedToStage / removedFromStage to the object and everything in it.
+    void dispatchStageEvent(As3DisplayObject* o, const avm2::String& type);
+    // A fresh node for a script-made display object.
+    std::unique_ptr<DisplayObject> newNode(DisplayObject::Kind kind);
+    int nestingOf(Clip* clip);
+    TimelinePlayer& timeline() { return timeline_; }
+    CharacterLibrary& library() { return library_; }
+    avm2::Machine& machine() { return m_; }
+    // Called when a node goes for good.
+    void forget(DisplayObject* node);
+    As3DisplayObject* find(DisplayObject* node) const;  // its script object, if it has one
 
     avm2::ClassObject *eventClass = nullptr, *dispatcherClass = nullptr, *displayObjectClass = nullptr,
                       *interactiveClass = nullptr, *containerClass = nullptr, *spriteClass = nullptr,
-                      *movieClipClass = nullptr, *shapeClass = nullptr, *stageClass = nullptr;
+                      *movieClipClass = nullptr, *shapeClass = nullptr, *stageClass = nullptr, *graphicsClass = nullptr,
+                      *simpleButtonClass = nullptr, *morphShapeClass = nullptr, *staticTextClass = nullptr,
+                      *textFieldClass = nullptr, *pointClass = nullptr, *rectangleClass = nullptr, *matrixClass = nullptr,
+                      *frameLabelClass = nullptr;
 
 private:
     void install();
+    void installDisplayObject();
+    void installContainer();
+    void installMovieClip();
+    void installGraphics();
+    void installGeometry();
+    void inheritAccessors();
+    void adopt(As3DisplayObject* o, DisplayObject* node);
+    avm2::ClassObject* classForNode(const DisplayObject& node);
+    void gatherPlaced(Clip& clip, int nesting);
+    void collectWrappers(Clip& clip, std::vector<avm2::Object*>& out, int nesting) const;
+
     avm2::Machine& m_;
     Clip& rootClip_;
+    TimelinePlayer& timeline_;
+    CharacterLibrary& library_;
+    std::map<uint16_t, std::string> symbolClasses_;
+    std::map<uint16_t, avm2::ClassObject*> resolvedClasses_;
     int totalFrames_;
     double frameRate_, stageWidth_, stageHeight_;
     As3DisplayObject* root_ = nullptr;
     As3DisplayObject* stage_ = nullptr;
+    int scriptInstances_ = 0;
+    Clip stageClip_;  // what scripts add to the stage beside the root
+    std::unordered_map<DisplayObject*, As3DisplayObject*> wrappers_;
+    std::vector<As3DisplayObject*> toConstruct_;
     std::vector<std::pair<As3DisplayObject*, int>> queued_;
     std::vector<As3DisplayObject*> broadcastListeners_;
     friend class As3Runner;

@@ -6,11 +6,13 @@ namespace swf {
 
 using namespace avm2;
 
-As3Runner::As3Runner(std::shared_ptr<const Movie> movie, TimelinePlayer& timeline, Clip& root, double frameRate)
+As3Runner::As3Runner(std::shared_ptr<const Movie> movie, TimelinePlayer& timeline, CharacterLibrary& library, Clip& root,
+                     double frameRate)
     : movie_(std::move(movie)), timeline_(timeline), root_(root), frameRate_(frameRate), machine_(std::make_unique<Machine>()) {
     Rect stage = movie_->header.stageRect;
-    display_ = std::make_unique<As3Display>(*machine_, root_, std::max<int>(1, static_cast<int>(movie_->timeline.frames.size())),
-                                            frameRate_, stage.width() / 20.0, stage.height() / 20.0);
+    display_ = std::make_unique<As3Display>(*machine_, root_, timeline_, library, movie_->symbolClasses,
+                                            std::max<int>(1, static_cast<int>(movie_->timeline.frames.size())), frameRate_,
+                                            stage.width() / 20.0, stage.height() / 20.0);
     machine_->errorHandler = [this](const std::string& text) {
         if (error_) error_(text);
     };
@@ -32,27 +34,10 @@ void As3Runner::start() {
         machine_->loadAbc(block.bytes, block.flags & 1);
         machine_->timing = false;
     }
-    ClassObject* docClass = nullptr;
     // The document class, by its qualified name.
-    for (const auto& [id, name] : movie_->symbolClasses) {
-        if (id != 0) continue;
-        String qualified = utf8ToUtf16(name);
-        String pkg, local = qualified;
-        size_t dot = qualified.rfind(u'.');
-        if (dot != String::npos) {
-            pkg = qualified.substr(0, dot);
-            local = qualified.substr(dot + 1);
-        }
-        std::vector<Ns> set{Ns{kNsPackage, pkg, 0}};
-        Name n{local, set};
-        machine_->guarded([&] {
-            bool found = false;
-            Value holder = machine_->findGlobal(n, found);
-            if (!found) return;
-            Value c = machine_->getProperty(holder, n);
-            if (Object* o = c.object(); o && o->type == ObjectType::Class) docClass = static_cast<ClassObject*>(o);
-        });
-    }
+    ClassObject* docClass = nullptr;
+    for (const auto& [id, name] : movie_->symbolClasses)
+        if (id == 0) docClass = display_->findClass(name);
     machine_->scriptStart = std::chrono::steady_clock::now();
     machine_->timing = true;
     machine_->guarded([&] { display_->constructRoot(docClass); });
@@ -82,6 +67,7 @@ void As3Runner::frame(const std::function<void()>& advance) {
     machine_->timing = true;
     display_->broadcast(u"enterFrame");
     advance();
+    display_->constructPlaced();
     display_->broadcast(u"frameConstructed");
     display_->runQueuedScripts();
     display_->broadcast(u"exitFrame");

@@ -20,7 +20,8 @@ class As3Display;
 
 class As3Runner final : public FrameScripts {
 public:
-    As3Runner(std::shared_ptr<const Movie> movie, TimelinePlayer& timeline, Clip& root, double frameRate);
+    As3Runner(std::shared_ptr<const Movie> movie, TimelinePlayer& timeline, CharacterLibrary& library, Clip& root,
+              double frameRate);
     ~As3Runner() override;
 
     // Loads the byte code and builds the document object; the first frame's scripts run.

@@ -41,7 +41,7 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, TimelineLimits limi
     timeline_.setSounds(&sound_);
     const FileAttributes& attributes = movie_->attributes;
     if (attributes.actionScript3 || (!attributes.present && movie_->hasAbc)) {
-        as3_ = std::make_unique<As3Runner>(movie_, timeline_, root_, frameRate());
+        as3_ = std::make_unique<As3Runner>(movie_, timeline_, library_, root_, frameRate());
         timeline_.setScripts(as3_.get());
     } else {
         timeline_.setScripts(scripts_.get());

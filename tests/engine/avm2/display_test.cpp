@@ -1,0 +1,323 @@
+// The display side of ActionScript 3 through the player: what scripts draw and add is painted,
+// timeline clips become instances of their linked classes, frame scripts and events come in order.
+#include <gtest/gtest.h>
+
+#include "engine/core/player.h"
+#include "tests/engine/avm2/abc_script.h"
+#include "tools/swfwriter/swf_writer.h"
+
+using namespace avm2test;
+using swfw::AbcCode;
+using swfw::AbcTraitSpec;
+using swfw::AbcWriter;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+// A class `Main extends MovieClip` (or another class of the same shape) assembled from parts: the
+// constructor's body after super(), methods of one argument, and slots.
+struct ClassBuilder {
+    ClassBuilder(AbcWriter& writer, std::string className) : w(writer), name(std::move(className)) {}
+    AbcWriter& w;
+    std::string name;
+    std::string base = "MovieClip";
+    std::vector<AbcTraitSpec> traits;
+
+    uint32_t pub(const std::string& s) { return w.publicName(s); }
+    void method(const std::string& methodName, const std::function<void(AbcCode&)>& body, int params = 1) {
+        uint32_t m = w.method(std::vector<uint32_t>(static_cast<size_t>(params), 0));
+        AbcCode c;
+        c.op(kGetLocal0).op(kPushScope);
+        body(c);
+        c.op(kReturnVoid);
+        w.body(m, c, 8, 16);
+        traits.push_back(AbcTraitSpec{pub(methodName), 1, 0, 0, 0, 0, m});
+    }
+    void slot(const std::string& slotName) {
+        traits.push_back(AbcTraitSpec{pub(slotName), 0, static_cast<uint32_t>(traits.size() + 1), 0, 0, 0, 0});
+    }
+    // Defines the class in a script of its own.
+    void finish(const std::function<void(AbcCode&)>& constructor) {
+        uint32_t display = w.ns(0x16, "flash.display");
+        uint32_t super = w.qname(display, base);
+        uint32_t self = pub(name);
+        uint32_t iinit = w.method();
+        AbcCode ic;
+        ic.op(kGetLocal0).op(kPushScope).op(kGetLocal0).op(kConstructSuper, 0);
+        constructor(ic);
+        ic.op(kReturnVoid);
+        w.body(iinit, ic, 8, 16);
+        uint32_t cinit = w.method();
+        w.body(cinit, AbcCode().op(kReturnVoid));
+        uint32_t cls = w.klass(self, super, 1, iinit, cinit, traits);
+        uint32_t init = w.method();
+        AbcCode sc;
+        sc.op(kGetLocal0).op(kPushScope).op(kGetScopeObject, 0).op(kGetLex, super).op(kPushScope).op(kGetLex, super)
+            .op(kNewClass, cls).op(kPopScope).op(kInitProperty, self).op(kReturnVoid);
+        w.body(init, sc);
+        w.script(init, {AbcTraitSpec{self, 4, 1, 0, 0, 0, cls}});
+    }
+};
+
+// `obj.graphics.<call>(ints...)` where the code before pushed obj.
+void graphicsCall(AbcWriter& w, AbcCode& c, uint32_t local, const std::string& call, std::vector<int32_t> args) {
+    c.op(kGetLocal, local).op(kGetProperty, w.publicName("graphics"));
+    for (int32_t a : args) c.op(kPushInt, w.integer(a));
+    c.op(kCallPropVoid, w.publicName(call), static_cast<uint32_t>(args.size()));
+}
+
+void newDisplayObject(AbcWriter& w, AbcCode& c, const std::string& cls, uint32_t local) {
+    uint32_t name = w.qname(w.ns(0x16, "flash.display"), cls);
+    c.op(kFindPropStrict, name).op(kConstructProp, name, 0).op(kSetLocal, local);
+}
+
+void setNumber(AbcWriter& w, AbcCode& c, uint32_t local, const std::string& prop, int32_t v) {
+    c.op(kGetLocal, local).op(kPushInt, w.integer(v)).op(kSetProperty, w.publicName(prop));
+}
+
+void setString(AbcWriter& w, AbcCode& c, uint32_t local, const std::string& prop, const std::string& v) {
+    c.op(kGetLocal, local).op(kPushString, w.string(v)).op(kSetProperty, w.publicName(prop));
+}
+
+// obj.<method>(local args...) with obj and the arguments in locals.
+void callWith(AbcWriter& w, AbcCode& c, uint32_t object, const std::string& method, std::vector<uint32_t> locals) {
+    c.op(kGetLocal, object);
+    for (uint32_t l : locals) c.op(kGetLocal, l);
+    c.op(kCallPropVoid, w.publicName(method), static_cast<uint32_t>(locals.size()));
+}
+
+// this.addEventListener(type, this.<method>, capture) on the object in `local`.
+void listen(AbcWriter& w, AbcCode& c, uint32_t local, const std::string& type, const std::string& method, bool capture = false) {
+    c.op(kGetLocal, local).op(kPushString, w.string(type)).op(kGetLocal0).op(kGetProperty, w.publicName(method));
+    c.op(capture ? kPushTrue : kPushFalse).op(kCallPropVoid, w.publicName("addEventListener"), 3);
+}
+
+std::vector<uint8_t> abcTag(const std::vector<uint8_t>& abc) {
+    swfw::BodyWriter b;
+    b.u32(0);
+    b.string("");
+    b.bytes(abc);
+    return b.data();
+}
+
+std::vector<uint8_t> symbolClassTag(const std::vector<std::pair<uint16_t, std::string>>& links) {
+    swfw::BodyWriter b;
+    b.u16(static_cast<uint16_t>(links.size()));
+    for (const auto& [id, name] : links) {
+        b.u16(id);
+        b.string(name);
+    }
+    return b.data();
+}
+
+struct Played {
+    std::unique_ptr<swf::Player> player;
+    Lines lines, errors;
+};
+
+Played play(const std::vector<uint8_t>& movie, int ticks) {
+    Played p;
+    std::string error;
+    p.player = swf::Player::load(movie, error);
+    EXPECT_TRUE(p.player) << error;
+    if (!p.player) return p;
+    p.player->setTraceHandler([&p](const std::string& s) { p.lines.push_back(s); });
+    p.player->setScriptErrorHandler([&p](const std::string& s) { p.errors.push_back(s); });
+    p.player->setViewport(550, 400, swf::ViewOptions{});
+    swf::RgbaImage image;
+    p.player->render(image);  // starts the movie
+    for (int i = 0; i < ticks; ++i) p.player->tick();
+    return p;
+}
+
+swf::Rgba pixel(const swf::RgbaImage& image, int x, int y) {
+    const uint8_t* p = image.at(x, y);
+    return swf::Rgba{p[0], p[1], p[2], p[3]};
+}
+
+}  // namespace
+
+TEST(Avm2Display, ScriptDrawnSpritesArePaintedInTheirParentsSpace) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    main.finish([&](AbcCode& c) {
+        newDisplayObject(w, c, "Sprite", 1);
+        graphicsCall(w, c, 1, "beginFill", {0xFF0000});
+        graphicsCall(w, c, 1, "drawRect", {10, 10, 40, 20});
+        graphicsCall(w, c, 1, "endFill", {});
+        setNumber(w, c, 1, "x", 100);
+        c.op(kGetLocal0).op(kGetLocal1).op(kCallPropVoid, w.publicName("addChild"), 1);
+        newDisplayObject(w, c, "Shape", 2);
+        graphicsCall(w, c, 2, "beginFill", {0x0000FF});
+        graphicsCall(w, c, 2, "drawCircle", {0, 0, 10});
+        setNumber(w, c, 2, "x", 30);
+        setNumber(w, c, 2, "y", 100);
+        callWith(w, c, 1, "addChild", {2});
+        // A hidden square must not show.
+        newDisplayObject(w, c, "Shape", 3);
+        graphicsCall(w, c, 3, "beginFill", {0x00FF00});
+        graphicsCall(w, c, 3, "drawRect", {300, 300, 50, 50});
+        c.op(kGetLocal, 3).op(kPushFalse).op(kSetProperty, w.publicName("visible"));
+        c.op(kGetLocal0).op(kGetLocal, 3).op(kCallPropVoid, w.publicName("addChild"), 1);
+        t.begin(c).op(kGetLocal1).op(kGetProperty, w.publicName("width")).op(kGetLocal1).op(kGetProperty, w.publicName("numChildren"))
+            .op(kGetLocal0).op(kGetProperty, w.publicName("numChildren")).op(kGetLocal, 2).op(kGetProperty, w.publicName("parent"))
+            .op(kGetLocal1).op(kStrictEquals);
+        t.end(c, 4);
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 1);
+    EXPECT_EQ(p.lines, (Lines{"40 1 2 true"}));
+    EXPECT_TRUE(p.errors.empty()) << p.errors[0];
+    swf::RgbaImage image;
+    p.player->render(image);
+    ASSERT_EQ(image.width, 550);
+    EXPECT_EQ(pixel(image, 130, 20), (swf::Rgba{255, 0, 0, 255}));   // the rectangle, moved by its sprite
+    EXPECT_EQ(pixel(image, 130, 100), (swf::Rgba{0, 0, 255, 255}));  // the circle, inside the sprite
+    EXPECT_EQ(pixel(image, 105, 20), (swf::Rgba{255, 255, 255, 255}));
+    EXPECT_EQ(pixel(image, 325, 325), (swf::Rgba{255, 255, 255, 255}));
+}
+
+TEST(Avm2Display, ChildOrderChangesWhatIsOnTop) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    main.finish([&](AbcCode& c) {
+        newDisplayObject(w, c, "Shape", 1);
+        graphicsCall(w, c, 1, "beginFill", {0xFF0000});
+        graphicsCall(w, c, 1, "drawRect", {0, 0, 100, 100});
+        setString(w, c, 1, "name", "red");
+        newDisplayObject(w, c, "Shape", 2);
+        graphicsCall(w, c, 2, "beginFill", {0x00FF00});
+        graphicsCall(w, c, 2, "drawRect", {50, 50, 100, 100});
+        setString(w, c, 2, "name", "green");
+        newDisplayObject(w, c, "Shape", 3);
+        graphicsCall(w, c, 3, "beginFill", {0x0000FF});
+        graphicsCall(w, c, 3, "drawRect", {200, 0, 50, 50});
+        setString(w, c, 3, "name", "blue");
+        c.op(kGetLocal0).op(kGetLocal1).op(kCallPropVoid, w.publicName("addChild"), 1);
+        c.op(kGetLocal0).op(kGetLocal2).op(kCallPropVoid, w.publicName("addChild"), 1);
+        // Blue goes under both; then red is lifted to the top.
+        c.op(kGetLocal0).op(kGetLocal, 3).op(kPushByte, 0).op(kCallPropVoid, w.publicName("addChildAt"), 2);
+        c.op(kGetLocal0).op(kGetLocal1).op(kPushByte, 2).op(kCallPropVoid, w.publicName("setChildIndex"), 2);
+        for (int i = 0; i < 3; ++i) {
+            t.begin(c).op(kGetLocal0).op(kPushByte, static_cast<uint32_t>(i)).op(kCallProperty, w.publicName("getChildAt"), 1)
+                .op(kGetProperty, w.publicName("name"));
+            t.end(c);
+        }
+        t.begin(c).op(kGetLocal0).op(kPushString, w.string("green")).op(kCallProperty, w.publicName("getChildByName"), 1)
+            .op(kGetLocal2).op(kStrictEquals).op(kGetLocal0).op(kGetLocal, 3).op(kCallProperty, w.publicName("contains"), 1);
+        t.end(c, 2);
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 0);
+    EXPECT_EQ(p.lines, (Lines{"blue", "green", "red", "true true"}));
+    swf::RgbaImage image;
+    p.player->render(image);
+    EXPECT_EQ(pixel(image, 75, 75), (swf::Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(pixel(image, 125, 125), (swf::Rgba{0, 255, 0, 255}));
+    EXPECT_EQ(pixel(image, 225, 25), (swf::Rgba{0, 0, 255, 255}));
+}
+
+TEST(Avm2Display, EventsGoThroughCaptureTargetAndBubblePhases) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    main.method("onEvent", [&](AbcCode& c) {
+        t.begin(c).op(kGetLocal1).op(kGetProperty, w.publicName("type")).op(kGetLocal1).op(kGetProperty, w.publicName("eventPhase"))
+            .op(kGetLocal1).op(kGetProperty, w.publicName("currentTarget")).op(kGetProperty, w.publicName("name"));
+        t.end(c, 3);
+    });
+    main.method("onStop", [&](AbcCode& c) {
+        t.string(c, "stopping");
+        c.op(kGetLocal1).op(kCallPropVoid, w.publicName("stopPropagation"), 0);
+    });
+    uint32_t event = w.qname(w.ns(0x16, "flash.events"), "Event");
+    main.finish([&](AbcCode& c) {
+        newDisplayObject(w, c, "Sprite", 1);
+        setString(w, c, 1, "name", "kid");
+        listen(w, c, 1, "added", "onEvent");
+        listen(w, c, 1, "addedToStage", "onEvent");
+        listen(w, c, 1, "removedFromStage", "onEvent");
+        c.op(kGetLocal0).op(kGetLocal1).op(kCallPropVoid, w.publicName("addChild"), 1);
+        c.op(kGetLocal0).op(kSetLocal2);
+        listen(w, c, 2, "ping", "onEvent", true);
+        listen(w, c, 2, "ping", "onEvent");
+        listen(w, c, 1, "ping", "onEvent");
+        // A bubbling event, then one that does not bubble.
+        c.op(kGetLocal1).op(kFindPropStrict, event).op(kPushString, w.string("ping")).op(kPushTrue)
+            .op(kConstructProp, event, 2).op(kCallPropVoid, w.publicName("dispatchEvent"), 1);
+        c.op(kGetLocal1).op(kFindPropStrict, event).op(kPushString, w.string("ping"))
+            .op(kConstructProp, event, 1).op(kCallPropVoid, w.publicName("dispatchEvent"), 1);
+        // A capture listener that stops the event keeps it from the target.
+        listen(w, c, 2, "pong", "onStop", true);
+        listen(w, c, 1, "pong", "onEvent");
+        c.op(kGetLocal1).op(kFindPropStrict, event).op(kPushString, w.string("pong")).op(kPushTrue)
+            .op(kConstructProp, event, 2).op(kCallPropVoid, w.publicName("dispatchEvent"), 1);
+        c.op(kGetLocal0).op(kGetLocal1).op(kCallPropVoid, w.publicName("removeChild"), 1);
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 0);
+    EXPECT_EQ(p.lines, (Lines{"added 2 kid", "addedToStage 2 kid", "ping 1 root1", "ping 2 kid", "ping 3 root1", "ping 1 root1", "ping 2 kid",
+                              "stopping", "removedFromStage 2 kid"}));
+}
+
+// A root with a clip of two frames placed as "box", linked to class Box, and Main declaring a
+// `box` variable: the clip exists and is named before Main's constructor runs; Box's frame
+// script runs when its second frame comes and stops it there.
+TEST(Avm2Display, TimelineClipsAreInstancesOfTheirLinkedClasses) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder box{w, "Box"};
+    box.method("frame2", [&](AbcCode& c) {
+        t.begin(c).op(kPushString, w.string("box frame")).op(kGetLocal0).op(kGetProperty, w.publicName("currentFrame"))
+            .op(kGetLocal0).op(kGetProperty, w.publicName("currentLabel"));
+        t.end(c, 3);
+        c.op(kGetLocal0).op(kCallPropVoid, w.publicName("stop"), 0);
+    }, 0);
+    box.finish([&](AbcCode& c) {
+        t.begin(c).op(kPushString, w.string("Box")).op(kGetLocal0).op(kGetProperty, w.publicName("name"))
+            .op(kGetLocal0).op(kGetProperty, w.publicName("totalFrames"));
+        t.end(c, 3);
+        c.op(kGetLocal0).op(kPushByte, 1).op(kGetLocal0).op(kGetProperty, w.publicName("frame2"))
+            .op(kCallPropVoid, w.publicName("addFrameScript"), 2);
+    });
+    ClassBuilder main{w, "Main"};
+    main.slot("box");
+    main.method("onEnter", [&](AbcCode& c) {
+        t.begin(c).op(kPushString, w.string("enter")).op(kGetLocal0).op(kGetProperty, w.publicName("box"))
+            .op(kGetProperty, w.publicName("currentFrame"));
+        t.end(c, 2);
+    });
+    main.finish([&](AbcCode& c) {
+        t.begin(c).op(kPushString, w.string("Main")).op(kGetLocal0).op(kGetProperty, w.publicName("box"))
+            .op(kGetProperty, w.publicName("name")).op(kGetLocal0).op(kGetProperty, w.publicName("box"))
+            .op(kGetProperty, w.publicName("parent")).op(kGetLocal0).op(kStrictEquals);
+        t.end(c, 3);
+        c.op(kGetLocal0).op(kSetLocal1);
+        listen(w, c, 1, "enterFrame", "onEnter");
+    });
+
+    swfw::SwfWriter movie(10);
+    movie.fileAttributes(true);
+    movie.tag(swfw::kDoAbc, abcTag(w.bytes()));
+    movie.defineShape(1, swfw::rectangleShape(swf::Rect{0, 0, 400, 400}, swf::Rgba{0, 0, 0, 255}));
+    swfw::SwfWriter sprite(10);
+    swf::PlaceObject shape;
+    shape.version = 2;
+    shape.depth = 1;
+    shape.characterId = 1;
+    sprite.placeObject(shape);
+    sprite.showFrame();
+    sprite.frameLabel("second");
+    sprite.showFrame();
+    movie.defineSprite(2, sprite);
+    movie.tag(76, symbolClassTag({{2, "Box"}, {0, "Main"}}));
+    swf::PlaceObject place;
+    place.version = 2;
+    place.depth = 1;
+    place.characterId = 2;
+    place.name = "box";
+    movie.placeObject(place);
+    movie.showFrame();
+    Played p = play(movie.finish(), 3);
+    EXPECT_EQ(p.lines, (Lines{"Box box 2", "Main box true", "enter 1", "box frame 2 second", "enter 2", "enter 2"}));
+    EXPECT_TRUE(p.errors.empty()) << p.errors[0];
+}
