@@ -54,7 +54,7 @@ As3DisplayObject* asDisplayObject(Machine& m, const Value& v) {
 
 As3DisplayObject::~As3DisplayObject() {
     if (detached) detached->onDestroy = nullptr;
-    if (display && node) display->forget(node);
+    if (display && node) display->forget(node, false);
 }
 
 void As3DisplayObject::trace(std::vector<Object*>& out) {
@@ -113,6 +113,7 @@ std::vector<Object*> As3Display::roots() const {
     for (As3DisplayObject* o : broadcastListeners_) r.push_back(o);
     for (auto& [o, f] : queued_) r.push_back(o);
     for (As3DisplayObject* o : toConstruct_) r.push_back(o);
+    for (auto& [o, p] : removedByTimeline_) r.push_back(o), r.push_back(p);
     // Everything on a display list stays, whether or not a script still refers to it.
     collectWrappers(rootClip_, r, 0);
     collectWrappers(const_cast<Clip&>(stageClip_), r, 0);
@@ -134,12 +135,14 @@ static void dispatchTo(Machine& m, As3DisplayObject* target, EventObject* e, int
     }
 }
 
-static bool dispatchEvent(Machine& m, As3DisplayObject* target, EventObject* e) {
+// `formerParent`: for an object already gone from its parent, where its events still travel.
+static bool dispatchEvent(Machine& m, As3DisplayObject* target, EventObject* e, As3DisplayObject* formerParent = nullptr) {
     e->target = Value(target);
     std::vector<As3DisplayObject*> chain;
-    if (target->display)
-        for (As3DisplayObject* p = target->display->parentOf(target); p && chain.size() < 1024; p = target->display->parentOf(p))
-            chain.push_back(p);
+    if (target->display) {
+        As3DisplayObject* first = formerParent ? formerParent : target->display->parentOf(target);
+        for (As3DisplayObject* p = first; p && chain.size() < 1024; p = target->display->parentOf(p)) chain.push_back(p);
+    }
     for (size_t i = chain.size(); i-- > 0 && !e->stopped;) dispatchTo(m, chain[i], e, 1);
     if (!e->stopped) dispatchTo(m, target, e, 2);
     if (e->bubbles)
@@ -308,9 +311,14 @@ As3DisplayObject* As3Display::find(DisplayObject* node) const {
     return it == wrappers_.end() ? nullptr : it->second;
 }
 
-void As3Display::forget(DisplayObject* node) {
+void As3Display::forget(DisplayObject* node, bool removedByTimeline) {
     auto it = wrappers_.find(node);
     if (it == wrappers_.end()) return;
+    // The timeline took it off its parent (not a parent going with it): its removal events are due.
+    if (removedByTimeline && node->parent && it->second->constructed) {
+        As3DisplayObject* parent = node->parent == &rootClip_ ? root_ : node->parent->owner ? find(node->parent->owner) : nullptr;
+        if (parent) removedByTimeline_.emplace_back(it->second, parent);
+    }
     it->second->node = nullptr;
     wrappers_.erase(it);
 }
@@ -319,7 +327,7 @@ void As3Display::adopt(As3DisplayObject* o, DisplayObject* node) {
     o->display = this;
     o->node = node;
     wrappers_[node] = o;
-    node->onDestroy = [this](DisplayObject& gone) { forget(&gone); };
+    node->onDestroy = [this](DisplayObject& gone) { forget(&gone, !tearingDown_); };
 }
 
 std::unique_ptr<DisplayObject> As3Display::newNode(DisplayObject::Kind kind) {
@@ -442,20 +450,36 @@ Rect As3Display::localBounds(As3DisplayObject* o) {
     return Rect{};
 }
 
+int As3Display::nestingOf(As3DisplayObject* o) {
+    if (o == root_ || !o || !o->node) return 0;
+    return nestingOf(o->node->parent) + 1;
+}
+
 int As3Display::nestingOf(Clip* clip) {
     int n = 0;
     for (; clip && clip->owner && n < 1024; clip = clip->owner->parent) ++n;
     return n;
 }
 
-bool As3Display::dispatch(As3DisplayObject* target, const String& type, bool bubbles) {
+bool As3Display::dispatch(As3DisplayObject* target, const String& type, bool bubbles, As3DisplayObject* formerParent) {
     bool result = true;
     m_.guarded([&] {
         Value a[2] = {Value(type), Value(bubbles)};
         auto* e = static_cast<EventObject*>(m_.construct(Value(eventClass), a).object());
-        result = dispatchEvent(m_, target, e);
+        result = dispatchEvent(m_, target, e, formerParent);
     });
     return result;
+}
+
+void As3Display::dispatchTimelineRemovals() {
+    for (size_t round = 0; round < 16 && !removedByTimeline_.empty(); ++round) {
+        auto list = std::move(removedByTimeline_);
+        removedByTimeline_.clear();
+        for (auto& [child, parent] : list) {
+            dispatch(child, u"removed", true, parent);
+            if (onStage(parent)) dispatch(child, u"removedFromStage", false);
+        }
+    }
 }
 
 void As3Display::dispatchStageEvent(As3DisplayObject* o, const String& type) {
@@ -600,6 +624,10 @@ void As3Display::runQueuedScripts() {
     for (size_t round = 0; round < 64 && !queued_.empty(); ++round) {
         auto queue = std::move(queued_);
         queued_.clear();
+        // A parent's frame script runs before its children's.
+        std::stable_sort(queue.begin(), queue.end(), [this](const auto& a, const auto& b) {
+            return nestingOf(a.first) < nestingOf(b.first);
+        });
         for (auto& [target, frame] : queue) {
             auto it = target->frameScripts.find(frame);
             if (it == target->frameScripts.end()) continue;

@@ -80,17 +80,22 @@ public:
     // Takes `child` off its parent's list, with the removed events; it keeps its node.
     void detach(As3DisplayObject* child, bool events = true);
     // Sends an event of `type` to `target` (through its parents when it bubbles).
-    bool dispatch(As3DisplayObject* target, const avm2::String& type, bool bubbles);
+    bool dispatch(As3DisplayObject* target, const avm2::String& type, bool bubbles, As3DisplayObject* formerParent = nullptr);
+    // The removed events of objects the timeline took away since the last call.
+    void dispatchTimelineRemovals();
+    // While the player takes its display list down, nothing is reported.
+    void setTearingDown() { tearingDown_ = true; }
     // addedToStage / removedFromStage to the object and everything in it.
     void dispatchStageEvent(As3DisplayObject* o, const avm2::String& type);
     // A fresh node for a script-made display object.
     std::unique_ptr<DisplayObject> newNode(DisplayObject::Kind kind);
     int nestingOf(Clip* clip);
+    int nestingOf(As3DisplayObject* o);
     TimelinePlayer& timeline() { return timeline_; }
     CharacterLibrary& library() { return library_; }
     avm2::Machine& machine() { return m_; }
     // Called when a node goes for good.
-    void forget(DisplayObject* node);
+    void forget(DisplayObject* node, bool removedByTimeline);
     As3DisplayObject* find(DisplayObject* node) const;  // its script object, if it has one
 
     avm2::ClassObject *eventClass = nullptr, *dispatcherClass = nullptr, *displayObjectClass = nullptr,
@@ -127,6 +132,8 @@ private:
     Clip stageClip_;  // what scripts add to the stage beside the root
     std::unordered_map<DisplayObject*, As3DisplayObject*> wrappers_;
     std::vector<As3DisplayObject*> toConstruct_;
+    std::vector<std::pair<As3DisplayObject*, As3DisplayObject*>> removedByTimeline_;  // child, former parent
+    bool tearingDown_ = false;
     std::vector<std::pair<As3DisplayObject*, int>> queued_;
     std::vector<As3DisplayObject*> broadcastListeners_;
     friend class As3Runner;

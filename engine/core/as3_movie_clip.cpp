@@ -93,6 +93,7 @@ void As3Display::installMovieClip() {
         c->playing = play;
         if (target == c->frame) return;
         timeline_.gotoFrame(*c, target, nestingOf(c), c->owner);
+        dispatchTimelineRemovals();
         constructPlaced();
     };
     m.defineMethod(movieClipClass, u"gotoAndStop", 2, [go](Machine& m, const Value& self, Args a) -> Value {
@@ -113,7 +114,7 @@ void As3Display::installMovieClip() {
     });
     m.defineGetter(movieClipClass, u"currentFrame", [clipOf](Machine& m, const Value& self, Args) -> Value {
         Clip* c = clipOf(m, self);
-        return Value(c && c->timeline ? c->frame + 1 : 1);
+        return Value(c && c->timeline ? c->frame + 1 : 0);  // a clip made by a script has no frames
     });
     m.defineGetter(movieClipClass, u"totalFrames", [clipOf, this](Machine& m, const Value& self, Args) -> Value {
         Clip* c = clipOf(m, self);

@@ -20,6 +20,10 @@ As3Runner::As3Runner(std::shared_ptr<const Movie> movie, TimelinePlayer& timelin
 
 As3Runner::~As3Runner() = default;
 
+void As3Runner::stopReporting() {
+    if (display_) display_->setTearingDown();
+}
+
 void As3Runner::setTraceHandler(std::function<void(const std::string&)> h) { machine_->traceHandler = std::move(h); }
 
 void As3Runner::setErrorHandler(std::function<void(const std::string&)> h) { error_ = std::move(h); }
@@ -41,8 +45,11 @@ void As3Runner::start() {
     machine_->scriptStart = std::chrono::steady_clock::now();
     machine_->timing = true;
     machine_->guarded([&] { display_->constructRoot(docClass); });
+    // The first frame has no enterFrame: the root was not there to hear it.
     display_->frameReached(root_, root_.frame);
+    display_->broadcast(u"frameConstructed");
     display_->runQueuedScripts();
+    display_->broadcast(u"exitFrame");
     machine_->timing = false;
 }
 
@@ -65,8 +72,11 @@ void As3Runner::frame(const std::function<void()>& advance) {
     start();
     machine_->scriptStart = std::chrono::steady_clock::now();
     machine_->timing = true;
-    display_->broadcast(u"enterFrame");
+    // The playheads move first (what leaves the frame is gone when enterFrame comes); objects the
+    // new frames placed are built after it.
     advance();
+    display_->dispatchTimelineRemovals();
+    display_->broadcast(u"enterFrame");
     display_->constructPlaced();
     display_->broadcast(u"frameConstructed");
     display_->runQueuedScripts();

@@ -31,6 +31,8 @@ public:
     // After a goto from outside: the frame scripts that are due.
     void runPending();
 
+    // The player is going: objects leaving the display list now send no events.
+    void stopReporting();
     void setTraceHandler(std::function<void(const std::string&)> h);
     void setErrorHandler(std::function<void(const std::string&)> h);
     avm2::Machine& machine() { return *machine_; }

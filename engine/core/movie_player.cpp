@@ -61,6 +61,7 @@ void MoviePlayer::start() {
 
 MoviePlayer::~MoviePlayer() {
     // The display list goes first, while the scripts that watch it are still there.
+    if (as3_) as3_->stopReporting();
     root_.children.clear();
     timeline_.setScripts(nullptr);
     timeline_.setSounds(nullptr);
