@@ -322,3 +322,65 @@ TEST(Avm2Display, TimelineClipsAreInstancesOfTheirLinkedClasses) {
     EXPECT_EQ(p.lines, (Lines{"Box box 2", "Main box true", "enter 2", "box frame 2 second", "enter 2", "enter 2"}));
     EXPECT_TRUE(p.errors.empty()) << p.errors[0];
 }
+
+// Lines, gradients and the shape helpers, through a sprite turned and scaled by its transform.
+TEST(Avm2Display, GradientsLinesAndCurvedShapesAreDrawn) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    uint32_t matrix = w.qname(w.ns(0x16, "flash.geom"), "Matrix");
+    main.finish([&](AbcCode& c) {
+        newDisplayObject(w, c, "Sprite", 1);
+        // A horizontal gradient from red to blue over a 200-pixel box.
+        c.op(kFindPropStrict, matrix).op(kConstructProp, matrix, 0).op(kSetLocal2);
+        c.op(kGetLocal2).op(kPushShort, 200).op(kPushShort, 100).op(kPushByte, 0).op(kPushByte, 0).op(kPushByte, 0)
+            .op(kCallPropVoid, w.publicName("createGradientBox"), 5);
+        c.op(kGetLocal1).op(kGetProperty, w.publicName("graphics")).op(kPushString, w.string("linear"));
+        c.op(kPushInt, w.integer(0xFF0000)).op(kPushInt, w.integer(0x0000FF)).op(kNewArray, 2);
+        c.op(kPushByte, 1).op(kPushByte, 1).op(kNewArray, 2);
+        c.op(kPushByte, 0).op(kPushShort, 255).op(kNewArray, 2);
+        c.op(kGetLocal2).op(kCallPropVoid, w.publicName("beginGradientFill"), 5);
+        graphicsCall(w, c, 1, "drawRect", {0, 0, 200, 100});
+        graphicsCall(w, c, 1, "endFill", {});
+        // A thick green outline of a rounded rectangle, and a filled ellipse.
+        graphicsCall(w, c, 1, "lineStyle", {8, 0x00FF00});
+        graphicsCall(w, c, 1, "drawRoundRect", {250, 0, 100, 100, 40, 40});
+        graphicsCall(w, c, 1, "lineStyle", {});
+        graphicsCall(w, c, 1, "beginFill", {0x000000});
+        graphicsCall(w, c, 1, "drawEllipse", {400, 0, 100, 50});
+        graphicsCall(w, c, 1, "endFill", {});
+        setNumber(w, c, 1, "y", 50);
+        c.op(kGetLocal0).op(kGetLocal1).op(kCallPropVoid, w.publicName("addChild"), 1);
+        // A second sprite, turned a quarter and doubled, draws a 10 by 20 rectangle.
+        newDisplayObject(w, c, "Sprite", 3);
+        graphicsCall(w, c, 3, "beginFill", {0xFF00FF});
+        graphicsCall(w, c, 3, "drawRect", {0, 0, 10, 20});
+        setNumber(w, c, 3, "rotation", 90);
+        setNumber(w, c, 3, "scaleX", 2);
+        setNumber(w, c, 3, "x", 100);
+        setNumber(w, c, 3, "y", 250);
+        c.op(kGetLocal0).op(kGetLocal, 3).op(kCallPropVoid, w.publicName("addChild"), 1);
+        t.begin(c).op(kGetLocal, 3).op(kGetProperty, w.publicName("width")).op(kGetLocal, 3).op(kGetProperty, w.publicName("height"))
+            .op(kGetLocal, 3).op(kGetProperty, w.publicName("rotation")).op(kGetLocal, 3).op(kGetProperty, w.publicName("scaleX"));
+        t.end(c, 4);
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 0);
+    EXPECT_EQ(p.lines, (Lines{"20 20 90 2"}));
+    swf::RgbaImage image;
+    p.player->render(image);
+    swf::Rgba left = pixel(image, 5, 100), right = pixel(image, 195, 100);
+    EXPECT_GT(left.r, 230);
+    EXPECT_LT(left.b, 25);
+    EXPECT_GT(right.b, 230);
+    EXPECT_LT(right.r, 25);
+    EXPECT_EQ(pixel(image, 300, 52), (swf::Rgba{0, 255, 0, 255}));     // the outline's top edge
+    EXPECT_EQ(pixel(image, 300, 100), (swf::Rgba{255, 255, 255, 255}));  // inside it, nothing
+    EXPECT_EQ(pixel(image, 251, 51), (swf::Rgba{255, 255, 255, 255}));  // the corner is rounded off
+    EXPECT_EQ(pixel(image, 450, 75), (swf::Rgba{0, 0, 0, 255}));        // the ellipse's middle
+    EXPECT_EQ(pixel(image, 405, 55), (swf::Rgba{255, 255, 255, 255}));  // outside its curve
+    // Turned by 90 degrees about its origin and doubled along its own x (which now runs down): 20 by
+    // 20, left of its origin.
+    EXPECT_EQ(pixel(image, 90, 265), (swf::Rgba{255, 0, 255, 255}));
+    EXPECT_EQ(pixel(image, 105, 260), (swf::Rgba{255, 255, 255, 255}));
+    EXPECT_EQ(pixel(image, 90, 275), (swf::Rgba{255, 255, 255, 255}));
+}
