@@ -282,6 +282,7 @@ void As3Display::install() {
     installMovieClip();
     installGraphics();
     installGeometry();
+    installTextField();
     inheritAccessors();
 }
 
@@ -290,7 +291,7 @@ void As3Display::inheritAccessors() {
     // from the top of the tree to its leaves.
     std::vector<ClassObject*> order;
     std::vector<ClassObject*> all{displayObjectClass, interactiveClass, containerClass, spriteClass, movieClipClass,
-                                  shapeClass, stageClass, simpleButtonClass, morphShapeClass, staticTextClass};
+                                  shapeClass, stageClass, simpleButtonClass, morphShapeClass, staticTextClass, textFieldClass};
     auto depthOf = [](ClassObject* c) {
         int d = 0;
         for (; c; c = c->super) ++d;

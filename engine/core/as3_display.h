@@ -103,7 +103,7 @@ public:
                       *movieClipClass = nullptr, *shapeClass = nullptr, *stageClass = nullptr, *graphicsClass = nullptr,
                       *simpleButtonClass = nullptr, *morphShapeClass = nullptr, *staticTextClass = nullptr,
                       *textFieldClass = nullptr, *pointClass = nullptr, *rectangleClass = nullptr, *matrixClass = nullptr,
-                      *frameLabelClass = nullptr;
+                      *frameLabelClass = nullptr, *textFormatClass = nullptr;
 
 private:
     void install();
@@ -112,6 +112,7 @@ private:
     void installMovieClip();
     void installGraphics();
     void installGeometry();
+    void installTextField();
     void inheritAccessors();
     void adopt(As3DisplayObject* o, DisplayObject* node);
     avm2::ClassObject* classForNode(const DisplayObject& node);

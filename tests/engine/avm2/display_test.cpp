@@ -384,3 +384,48 @@ TEST(Avm2Display, GradientsLinesAndCurvedShapesAreDrawn) {
     EXPECT_EQ(pixel(image, 105, 260), (swf::Rgba{255, 255, 255, 255}));
     EXPECT_EQ(pixel(image, 90, 275), (swf::Rgba{255, 255, 255, 255}));
 }
+
+// A text field made by a script: its text, colour and auto-size read back, and its letters painted.
+TEST(Avm2Display, ScriptMadeTextFieldIsLaidOutAndPainted) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    uint32_t textField = w.qname(w.ns(0x16, "flash.text"), "TextField");
+    uint32_t textFormat = w.qname(w.ns(0x16, "flash.text"), "TextFormat");
+    main.finish([&](AbcCode& c) {
+        c.op(kFindPropStrict, textField).op(kConstructProp, textField, 0).op(kSetLocal1);
+        // A 30-pixel default format, then the text and its colour.
+        c.op(kFindPropStrict, textFormat).op(kPushNull).op(kPushByte, 30).op(kConstructProp, textFormat, 2).op(kSetLocal2);
+        c.op(kGetLocal1).op(kGetLocal2).op(kSetProperty, w.publicName("defaultTextFormat"));
+        setString(w, c, 1, "autoSize", "left");
+        setString(w, c, 1, "text", "HI\nTHERE");
+        setNumber(w, c, 1, "textColor", 0xFF0000);
+        setNumber(w, c, 1, "x", 20);
+        setNumber(w, c, 1, "y", 20);
+        c.op(kGetLocal0).op(kGetLocal1).op(kCallPropVoid, w.publicName("addChild"), 1);
+        t.begin(c).op(kGetLocal1).op(kGetProperty, w.publicName("text")).op(kPushString, w.string("HI\rTHERE")).op(kStrictEquals)
+            .op(kGetLocal1).op(kGetProperty, w.publicName("length")).op(kGetLocal1).op(kGetProperty, w.publicName("textColor"))
+            .op(kGetLocal1).op(kGetProperty, w.publicName("defaultTextFormat")).op(kGetProperty, w.publicName("size"));
+        t.end(c, 4);
+        // Auto-size fits the box to two lines of 30-pixel text, wider than the letters.
+        t.begin(c).op(kGetLocal1).op(kGetProperty, w.publicName("height")).op(kPushByte, 60).op(kLessThan).op(kNot)
+            .op(kGetLocal1).op(kGetProperty, w.publicName("width")).op(kGetLocal1).op(kGetProperty, w.publicName("textWidth"))
+            .op(kLessThan).op(kNot);
+        t.end(c, 2);
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 0);
+    EXPECT_EQ(p.lines, (Lines{"true 8 16711680 30", "true true"}));
+    EXPECT_TRUE(p.errors.empty()) << p.errors[0];
+    swf::RgbaImage image;
+    p.player->render(image);
+    int red = 0, elsewhere = 0;
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 550; ++x) {
+            swf::Rgba c = pixel(image, x, y);
+            bool inBox = x >= 20 && y >= 20 && x < 250 && y < 110;
+            if (inBox && c.r > 200 && c.g < 60 && c.b < 60) ++red;
+            else if (!inBox && (c.r < 250 || c.g < 250)) ++elsewhere;
+        }
+    EXPECT_GT(red, 200);
+    EXPECT_EQ(elsewhere, 0);
+}
