@@ -57,11 +57,12 @@ void writeUnsigned(Machine& m, ByteArrayObject* b, uint64_t v, size_t n) {
     put(m, b, p, n);
 }
 
-// UTF-8 to text; a byte order mark at the start is skipped, a zero byte ends the text.
-String decodeUtf8(const uint8_t* p, size_t n) {
+// UTF-8 to text; a byte order mark at the start is skipped. Reads end the text at a zero
+// byte; toString keeps it.
+String decodeUtf8(const uint8_t* p, size_t n, bool zeroEnds = true) {
     if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) p += 3, n -= 3;
     size_t end = 0;
-    while (end < n && p[end]) ++end;
+    while (end < n && (p[end] || !zeroEnds)) ++end;
     return utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(p), end));
 }
 
@@ -317,7 +318,7 @@ void installByteArrayBuiltins(Machine& m) {
                 s += static_cast<char16_t>(little ? d[i] | (d[i + 1] << 8) : (d[i] << 8) | d[i + 1]);
             return Value(s);
         }
-        return Value(decodeUtf8(d.data(), d.size()));
+        return Value(decodeUtf8(d.data(), d.size(), false));
     });
 }
 

@@ -61,11 +61,12 @@ String mapCase(const String& s, bool upper) {
     return out;
 }
 
-// match and search take a RegExp, or text (or nothing) made into one.
+// match and search take a RegExp, or any other value's text made into one (undefined is
+// "undefined", as the player reads it).
 Object* asRegExp(Machine& m, const Value& pattern) {
     Object* o = pattern.object();
     if (o && o->type == ObjectType::RegExp) return o;
-    Value src[1] = {pattern.isUndefined() ? Value(String()) : Value(m.toString(pattern))};
+    Value src[1] = {Value(m.toString(pattern))};
     return m.construct(Value(m.regexpClass), src).object();
 }
 

@@ -159,3 +159,13 @@ TEST_F(Builtins, UnreachableObjectsAreCollectedCyclesIncluded) {
     EXPECT_EQ(m.objectCount(), before + 2);
     EXPECT_EQ(text(m.get(Value(kept), u"child")), "x");
 }
+
+TEST_F(Builtins, MatchAndSearchTakeAnyValueAsPatternText) {
+    // A missing or undefined pattern is the text "undefined", not an empty pattern.
+    EXPECT_EQ(text(method(Value(u"abc"), u"search", {})), "-1");
+    EXPECT_EQ(text(method(Value(u"abc"), u"search", {Value()})), "-1");
+    EXPECT_EQ(text(method(Value(u"xundefined"), u"search", {Value()})), "1");
+    EXPECT_TRUE(method(Value(u"abc"), u"match", {}).isNull());
+    EXPECT_EQ(text(method(Value(u"a1.5b"), u"search", {Value(1.5)})), "1");
+    EXPECT_EQ(text(method(Value(u"nullnull"), u"match", {Value::null()})), "null");
+}

@@ -109,6 +109,16 @@ TEST_F(ByteArrayTest, TextAsUtf8WithAndWithoutLength) {
     seek(0);
     EXPECT_EQ(utf16ToUtf8(m.toString(call(u"readUTFBytes", {Value(6)}))), "abc");
     EXPECT_EQ(prop(u"position"), 6);
+    // A zero byte ends what a read gives, not what toString gives.
+    call(u"writeByte", {Value(0)});
+    call(u"writeUTFBytes", {Value(u"d")});
+    EXPECT_EQ(m.toString(bytes).size(), 5u);
+    seek(3);
+    EXPECT_EQ(utf16ToUtf8(m.toString(call(u"readUTFBytes", {Value(5)}))), "abc");
+    // UTF-16 text with its byte order mark.
+    m.set(bytes, u"length", Value(0));
+    for (int b : {0xFF, 0xFE, int{'h'}, 0, int{'i'}, 0}) call(u"writeByte", {Value(b)});
+    EXPECT_EQ(utf16ToUtf8(m.toString(bytes)), "hi");
     m.set(bytes, u"length", Value(0));
     call(u"writeMultiByte", {Value(u"\u00e9t\u00e9"), Value(u"iso-8859-1")});
     EXPECT_EQ(contents(), (std::vector<int>{0xE9, 't', 0xE9}));
