@@ -18,7 +18,7 @@ String objectToString(Machine& m, const Value& self) {
         return u"[object " + (c ? c->name : String(u"Object")) + u"]";
     }
     if (o->type == ObjectType::Class) return u"[class " + static_cast<ClassObject*>(o)->name + u"]";
-    if (o->type == ObjectType::Function) return u"function Function() {}";
+    if (o->type == ObjectType::Function) return u"[object Function]";
     if (o->type == ObjectType::Global) return u"[object global]";
     if (o->type == ObjectType::Activation) return u"[object Object]";
     ClassObject* c = o->cls ? o->cls : m.objectClass;
@@ -114,10 +114,13 @@ void installFunctionBuiltins(Machine& m) {
         if (f) f->prototypeObject = arg(a, 0).object();
         return Value();
     });
-    fn->callAsFunction = [](Machine& m, const Value&, Args a) -> Value {
+    // Function() and new Function() make an empty function; a body in text cannot be compiled.
+    auto empty = [](Machine& m, const Value&, Args a) -> Value {
         if (!a.empty()) m.throwError(u"EvalError", 1066, u"The form function('function body') is not supported.");
         return Value(m.newNative(u"", 0, [](Machine&, const Value&, Args) { return Value(); }));
     };
+    fn->callAsFunction = empty;
+    fn->constructor = m.newNative(u"Function", 1, empty);
 }
 
 static void installBoolean(Machine& m) {
@@ -369,7 +372,14 @@ void Machine::installBuiltins() {
         auto* c = make<ClassObject>();
         c->name = name;
         c->traits = &c->staticTraits;
-        c->prototype = make<Object>();
+        if (name == u"Function") {
+            // Function.prototype is itself a function, one that does nothing.
+            auto* empty = make<FunctionObject>();
+            empty->native = [](Machine&, const Value&, std::span<const Value>) { return Value(); };
+            c->prototype = empty;
+        } else {
+            c->prototype = make<Object>();
+        }
         builtins_[name] = c;
         return c;
     };

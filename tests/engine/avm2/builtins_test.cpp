@@ -169,3 +169,18 @@ TEST_F(Builtins, MatchAndSearchTakeAnyValueAsPatternText) {
     EXPECT_EQ(text(method(Value(u"a1.5b"), u"search", {Value(1.5)})), "1");
     EXPECT_EQ(text(method(Value(u"nullnull"), u"match", {Value::null()})), "null");
 }
+
+TEST_F(Builtins, FunctionConstructorAndPrototypeAreFunctions) {
+    Value fn = global(u"Function");
+    Value proto = m.get(fn, u"prototype");
+    EXPECT_EQ(m.typeOf(proto), u"function");
+    EXPECT_TRUE(m.call(proto, Value::null(), std::vector<Value>{Value(1)}).isUndefined());
+    Value made = m.construct(fn, {});
+    EXPECT_TRUE(m.call(made, Value::null(), std::vector<Value>{Value(1), Value(2), Value(3)}).isUndefined());
+    EXPECT_EQ(thrown([&] { m.construct(fn, std::vector<Value>{Value(u"return 1")}); }),
+              "EvalError: Error #1066: The form function('function body') is not supported.");
+    // Object's toString names the class; Function's own gives the function form.
+    Value objectToString = m.get(m.get(global(u"Object"), u"prototype"), u"toString");
+    EXPECT_EQ(text(m.call(objectToString, made, {})), "[object Function]");
+    EXPECT_EQ(text(made), "function Function() {}");
+}
