@@ -56,7 +56,7 @@ void MoviePlayer::start() {
     if (started_) return;
     started_ = true;
     if (as3_) as3_->start();
-    else scripts_->runPending();
+    else scripts_->firstFrame();
 }
 
 MoviePlayer::~MoviePlayer() {

@@ -372,6 +372,18 @@ void ScriptRunner::frame(bool loopMain) {
         timeline_.advanceOwn(*clip, clip == &root_ ? loopMain : true, sc->nesting(), clip->owner);
     }
     runQueue();
+    endFrame();
+}
+
+void ScriptRunner::firstFrame() {
+    machine_.startFrame();
+    runPending();
+    endFrame();
+}
+
+// What every frame does after its scripts: the intervals that are due and the work deferred to the
+// end of a frame (a failed load reports), finished sounds, then bound text and unreachable objects.
+void ScriptRunner::endFrame() {
     machine_.runIntervals();
     if (sound_) avm1::soundsCompleted(machine_, sound_->takeCompletedVoices());
     runQueue();

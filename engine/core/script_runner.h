@@ -39,6 +39,8 @@ public:
     // on (the main movie's loops at its end when `loopMain` is set); then what was queued runs, and
     // the intervals that are due.
     void frame(bool loopMain);
+    // The movie's first frame, built already: its scripts, then the end-of-frame work every frame has.
+    void firstFrame();
     // Runs what is queued (after a goto from outside the movie).
     void runPending();
 
@@ -139,6 +141,7 @@ private:
     const std::string* linkageOf(uint16_t characterId);
     bool hasHandler(ScriptClip& sc, uint32_t events, const char* method);
     void objectGone(DisplayObject& obj);
+    void endFrame();
     void sweep();
     // Text fields show their variables: every frame, each field takes its variable's value (a
     // variable not set yet takes the field's text first).

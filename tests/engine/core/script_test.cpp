@@ -378,6 +378,21 @@ TEST_F(ScriptTest, FunctionsOfRemovedClipsAndIntervalsStaySafe) {
     EXPECT_TRUE(player->root().children.empty());
 }
 
+// The first frame ends like every other: work deferred to the end of a frame (a load that cannot
+// be made) is reported within it, once.
+TEST_F(ScriptTest, TheFirstFrameEndsWithItsDeferredWork) {
+    Asm a;
+    a.push({"loader", 0, "MovieClipLoader"}).op(op::NewObject).op(op::SetVariable);
+    a.get("loader").push({"onLoadError"}).function("", {"target", "code"}, std::move(Asm().get("code").trace()));
+    a.op(op::SetMember);
+    callMethod(a, "loader", "loadClip", {"missing.swf", "_root"});
+    a.push({"loading"}).trace();
+    b.main() = timeline({{action(a)}});
+    EXPECT_EQ(play(1), (Lines{"loading", "URLNotFound"}));
+    player->tick();
+    EXPECT_EQ(lines, (Lines{"loading", "URLNotFound"}));
+}
+
 TEST_F(ScriptTest, TextFieldsShowTheirVariables) {
     swf::EditText field;
     field.bounds = {0, 0, 2000, 400};
