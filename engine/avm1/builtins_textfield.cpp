@@ -1,6 +1,7 @@
 // TextField: the script face of edit texts (their text, HTML and variable are also members the
 // machine handles directly), their settings as accessors on the prototype, the format methods,
 // and MovieClip.createTextField.
+#include <algorithm>
 #include <cmath>
 
 #include "engine/avm1/builtins.h"
@@ -104,10 +105,49 @@ Value readSetting(Machine& m, Object* self, int which) {
 
 TextStyles stylesOf(Machine& m, const Value& sheet);
 
+// Whether a listener of the field (the field itself among them) handles onScroller: only then is
+// a change worth the layout that measures it.
+bool hearsScroller(Machine& m, Object* self) {
+    Object* list = m.getMember(Value(self), "_listeners", false).object();
+    if (!list || !list->isArray) return false;
+    for (const Value& listener : list->elements)
+        if (listener.object() && m.getMember(listener, "onScroller", false).object()) return true;
+    return false;
+}
+
+// Where the field is scrolled to and how far it can go, to tell onScroller listeners of changes.
+struct ScrollPlace {
+    int scroll = 1, maxScroll = 1;
+    double hscroll = 0, maxHScroll = 0;
+    bool operator==(const ScrollPlace&) const = default;
+};
+
+ScrollPlace scrollPlace(TextFieldAccess& f) {
+    TextFieldMetrics metrics = f.metrics();
+    const TextFieldSettings& s = f.settings();
+    return {std::clamp(s.scroll, 1, std::max(1, metrics.maxScroll)), metrics.maxScroll,
+            std::clamp(s.hscroll, 0.0, metrics.maxHScroll), metrics.maxHScroll};
+}
+
+void writeSettingValue(Machine& m, Object* self, Clip* clip, TextFieldAccess* f, int which, const Value& v);
+
 void writeSetting(Machine& m, Object* self, int which, const Value& v) {
     Clip* clip = fieldOf(self);
     TextFieldAccess* f = clip ? clip->textField() : nullptr;
     if (!f) return;
+    // Settings that move or reflow the text tell the field's listeners when the scroll position or
+    // its limits change.
+    const bool reflows = which == Scroll || which == HScroll || which == Text || which == HtmlText ||
+                         which == WordWrap || which == Multiline || which == AutoSizeSetting ||
+                         which == CondenseWhite || which == StyleSheet;
+    const bool tell = reflows && hearsScroller(m, self);
+    ScrollPlace before;
+    if (tell) before = scrollPlace(*f);
+    writeSettingValue(m, self, clip, f, which, v);
+    if (tell && !(scrollPlace(*f) == before)) m.broadcast(self, "onScroller", {Value(self)});
+}
+
+void writeSettingValue(Machine& m, Object* self, Clip* clip, TextFieldAccess* f, int which, const Value& v) {
     TextFieldSettings& s = f->settings();
     auto finite = [&](double& slot, double lo, double hi) {
         double n = m.toNumber(v);
@@ -297,17 +337,19 @@ Value replaceSel(Machine& m, Object* self, std::vector<Value>& a) {
     Clip* clip = fieldOf(self);
     TextFieldAccess* f = clip ? clip->textField() : nullptr;
     if (!f || a.empty()) return Value();
-    int begin = -1, end = -1, caret = -1;
-    if (m.host().focus() == clip) m.host().selection(begin, end, caret);
+    // A field without the focus keeps the selection it had last (a new one: the caret at its start).
+    const bool focused = m.host().focus() == clip;
+    TextFieldSettings& s = f->settings();
+    int begin = s.selectionBegin, end = s.selectionEnd, caret = -1;
+    if (focused) m.host().selection(begin, end, caret);
     size_t n = f->length();
-    size_t b = begin < 0 ? n : std::min(size_t(begin), n), e = end < 0 ? n : std::min(size_t(end), n);
+    size_t b = std::min(size_t(std::max(0, begin)), n), e = std::min(size_t(std::max(0, end)), n);
     if (e < b) std::swap(b, e);
     std::string text = m.toString(a[0]);
     f->replaceText(b, e, text);
-    if (m.host().focus() == clip) {
-        int at = int(b + decodeLength(text));
-        m.host().setSelection(at, at);
-    }
+    int at = int(b + decodeLength(text));
+    if (focused) m.host().setSelection(at, at);
+    s.selectionBegin = s.selectionEnd = at;
     return Value();
 }
 
@@ -332,8 +374,12 @@ Value createTextField(Machine& m, Object* o, std::vector<Value>& a) {
     if (!c || a.size() < 6) return Value();
     double d = m.toNumber(a[1]);
     int depth = std::isfinite(d) ? int(std::max(-2e9, std::min(2e9, d))) : 0;
-    Clip* made = c->createTextField(m.toString(a[0]), depth, m.toNumber(a[2]), m.toNumber(a[3]), m.toNumber(a[4]),
-                                    m.toNumber(a[5]));
+    // The place and size are whole pixels: 2.9 makes 2, what is not a number 0.
+    auto whole = [&](const Value& v) {
+        double n = m.toNumber(v);
+        return std::isfinite(n) ? std::trunc(n) : 0.0;
+    };
+    Clip* made = c->createTextField(m.toString(a[0]), depth, whole(a[2]), whole(a[3]), whole(a[4]), whole(a[5]));
     return made ? Value(m.clipObject(made)) : Value();
 }
 

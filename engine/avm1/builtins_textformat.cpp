@@ -1,5 +1,7 @@
 // TextFormat: the character and paragraph format scripts read from and give to text fields. Each
-// part is null until set; numbers are kept whole as the player keeps them.
+// part is null until set; numbers are kept whole as the player keeps them: the constructor cuts
+// them towards zero, the setters round them and keep margins at zero or more.
+#include <algorithm>
 #include <cmath>
 
 #include "engine/avm1/builtins.h"
@@ -64,9 +66,18 @@ Value read(Machine& m, const TextFormat& f, int field) {
 // Whole numbers as the player keeps them: towards zero, within 32 bits.
 double whole(Machine& m, const Value& v) { return double(toInt32(m.toNumber(v))); }
 
-void write(Machine& m, TextFormat& f, int field, const Value& v) {
+// To the nearest whole number, halves upwards, within 32 bits.
+double nearest(Machine& m, const Value& v) { return double(toInt32(std::floor(m.toNumber(v) + 0.5))); }
+
+void write(Machine& m, TextFormat& f, int field, const Value& v, bool constructing = false) {
     const bool unset = v.isNullish();
-    auto number = [&](std::optional<double>& slot) { slot = unset ? std::nullopt : std::optional<double>(whole(m, v)); };
+    auto number = [&](std::optional<double>& slot) {
+        slot = unset ? std::nullopt : std::optional<double>(constructing ? whole(m, v) : nearest(m, v));
+    };
+    auto margin = [&](std::optional<double>& slot) {
+        number(slot);
+        if (slot && !constructing) slot = std::max(0.0, *slot);
+    };
     auto flag = [&](std::optional<bool>& slot) { slot = unset ? std::nullopt : std::optional<bool>(m.toBoolean(v)); };
     auto text = [&](std::optional<std::string>& slot) {
         slot = unset ? std::nullopt : std::optional<std::string>(m.toString(v));
@@ -92,8 +103,8 @@ void write(Machine& m, TextFormat& f, int field, const Value& v) {
         if (a == "left" || a == "right" || a == "center" || a == "justify") f.align = a;
         break;
     }
-    case LeftMargin: number(f.leftMargin); break;
-    case RightMargin: number(f.rightMargin); break;
+    case LeftMargin: margin(f.leftMargin); break;
+    case RightMargin: margin(f.rightMargin); break;
     case Indent: number(f.indent); break;
     case Leading: number(f.leading); break;
     case BlockIndent: number(f.blockIndent); break;
@@ -149,7 +160,7 @@ Value construct(Machine& m, Object* self, std::vector<Value>& a) {
     if (!self) return Value();
     auto s = std::make_unique<TextFormatState>();
     s->format.display = "block";
-    for (size_t i = 0; i < a.size() && i <= Leading; ++i) write(m, s->format, int(i), a[i]);
+    for (size_t i = 0; i < a.size() && i <= Leading; ++i) write(m, s->format, int(i), a[i], true);
     self->state = std::move(s);
     return Value(self);
 }

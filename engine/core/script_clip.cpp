@@ -66,7 +66,14 @@ double ScriptClip::number(avm1::ClipProperty p) {
     case P::Visible: return !o || o->visible ? 1 : 0;
     case P::Width:
     case P::Height: {
-        Rect r = m.apply(localBounds());
+        // The player keeps bounds in whole twips: each corner lands on one.
+        Rect local = localBounds(), r;
+        if (!local.empty())
+            for (Point corner : {Point{local.xMin, local.yMin}, Point{local.xMax, local.yMin},
+                                 Point{local.xMin, local.yMax}, Point{local.xMax, local.yMax}}) {
+                Point q = m.apply(corner);
+                r.include(Point{std::round(q.x), std::round(q.y)});
+            }
         return (p == P::Width ? r.width() : r.height()) / kTwipsPerPixel;
     }
     case P::CurrentFrame: return clip_->timeline ? clip_->frame + 1 : 0;  // a script's empty clip has no frame

@@ -102,9 +102,9 @@ bool ScriptClip::resizeField(bool width, double pixels) {
     if (!s || !o || !std::isfinite(pixels)) return false;
     const Matrix& m = o->matrix;
     if (m.b != 0 || m.c != 0) return false;  // turned: scale as other clips do
-    double scale = width ? std::fabs(m.a) : std::fabs(m.d);
-    if (scale <= 0) return true;
-    double size = std::max(0.0, toTwips(pixels) / scale);
+    // The box takes the size in its own space: a field scaled to 200% and given a width of 20
+    // shows 40 pixels wide.
+    double size = std::max(0.0, toTwips(pixels));
     if (width) s->bounds.xMax = s->bounds.xMin + size;
     else s->bounds.yMax = s->bounds.yMin + size;
     s->changed();

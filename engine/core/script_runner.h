@@ -168,7 +168,9 @@ private:
     bool actsAsButton(ScriptClip& sc);
     bool editableField(ScriptClip& sc);
     // Replaces the focused field's selected characters with `utf8Text` and tells its listeners.
-    void replaceSelection(ScriptClip& field, const std::string& utf8Text);
+    // Puts text in place of the focused field's selection. What the user types or pastes (`typed`)
+    // keeps to the field's restrict pattern and maxChars.
+    void replaceSelection(ScriptClip& field, const std::string& utf8Text, bool typed = false);
     // Moves the focus to `target` (null: none): the old owner's onKillFocus, the new one's
     // onSetFocus, Selection's listeners. With `highlight`, a button or clip given the focus from
     // the keyboard also shows as rolled over.

@@ -5,6 +5,7 @@
 #include "engine/base/utf8.h"
 
 #include "engine/core/script_runner.h"
+#include "engine/core/typed_text_filter.h"
 
 namespace swf {
 
@@ -286,13 +287,23 @@ bool ScriptRunner::editableField(ScriptClip& sc) {
     return def && !def->readOnly;
 }
 
-void ScriptRunner::replaceSelection(ScriptClip& field, const std::string& utf8Text) {
+void ScriptRunner::replaceSelection(ScriptClip& field, const std::string& utf8Text, bool typed) {
     std::vector<char32_t> text = codePoints(field.fieldText());
     size_t b = std::min<size_t>(std::max(0, std::min(selBegin_, selEnd_)), text.size());
     size_t e = std::min<size_t>(std::max(0, std::max(selBegin_, selEnd_)), text.size());
     std::vector<char32_t> insert = codePoints(utf8Text);
+    if (typed) {
+        if (avm1::TextFieldAccess* f = field.textField()) {
+            const TextFieldSettings& s = f->settings();
+            std::u32string admitted = filterTyped(std::u32string(insert.begin(), insert.end()), s.restrict, s.maxChars,
+                                                  text.size() - (e - b));
+            // Nothing the field takes: the text and the selection stay.
+            if (admitted.empty() && !insert.empty()) return;
+            insert.assign(admitted.begin(), admitted.end());
+        }
+    }
     if (text.size() - (e - b) + insert.size() > kMaxFieldText) return;
-    std::string out = utf8(text, 0, b) + utf8Text + utf8(text, e, text.size());
+    std::string out = utf8(text, 0, b) + utf8(insert, 0, insert.size()) + utf8(text, e, text.size());
     field.setFieldText(out);
     selBegin_ = selEnd_ = int(b + insert.size());
     // The field tells its listeners (itself first) that its text changed.
@@ -318,7 +329,7 @@ bool ScriptRunner::textInput(char32_t c) {
     if (!focus_ || !editableField(*focus_)) return false;
     std::string s;
     appendUtf8(s, c);
-    replaceSelection(*focus_, s);
+    replaceSelection(*focus_, s, true);
     runPending();
     return true;
 }
@@ -350,8 +361,9 @@ bool ScriptRunner::textCommand(TextCommand command) {
         if (command == TextCommand::Cut && editable) replaceSelection(field, "");
         break;
     case TextCommand::Paste:
-        if (!editable) return false;
-        replaceSelection(field, clipboard_);
+        // An empty clipboard holds no text to paste: the selection stays.
+        if (!editable || clipboard_.empty()) return false;
+        replaceSelection(field, clipboard_, true);
         break;
     case TextCommand::Backspace:
     case TextCommand::Delete:
@@ -423,8 +435,8 @@ bool ScriptRunner::focusable(ScriptClip& sc, bool byTab) {
     }
 }
 
-// The objects the focus can go to, in display order. `nesting` -1 collects the text fields that a
-// click gives the focus to instead.
+// The objects the focus can go to, in display order. `nesting` -1 collects the selectable fields
+// that a click gives the focus to instead.
 void ScriptRunner::collectTabbable(swf::Clip& clip, std::vector<ScriptClip*>& out, int nesting) {
     bool fieldsOnly = nesting < 0;
     int level = fieldsOnly ? -nesting : nesting;
@@ -434,12 +446,13 @@ void ScriptRunner::collectTabbable(swf::Clip& clip, std::vector<ScriptClip*>& ou
         ScriptClip* sc = scriptClip(*child);
         if (!sc) continue;
         if (fieldsOnly) {
+            // Only selectable fields take the focus from a click, input or not; a click on any
+            // other text takes it away.
             if (child->kind == DisplayObject::Kind::EditText) {
                 avm1::Value sel = machine_.getMember(avm1::Value(machine_.clipObject(sc)), "selectable", false);
                 const EditText* def = child->fieldDefinition ? child->fieldDefinition.get()
                                                              : library_.movie().findAs<EditText>(child->characterId);
-                bool selectable = sel.isUndefined() ? def && !def->noSelect : machine_.toBoolean(sel);
-                if (selectable || editableField(*sc)) out.push_back(sc);
+                if (sel.isUndefined() ? def && !def->noSelect : machine_.toBoolean(sel)) out.push_back(sc);
             }
         } else if (focusable(*sc, true)) {
             out.push_back(sc);
@@ -489,7 +502,17 @@ ScriptClip* ScriptRunner::nextTabTarget(bool backwards) {
 bool ScriptRunner::moveFocus(ScriptClip* target, bool highlight, bool fromScript) {
     if (focus_ && focus_->isRemoved()) focus_ = nullptr;
     ScriptClip* old = focus_;
-    if (old == target) return false;
+    if (old == target) {
+        // A script that focuses the focused field again selects all its text again.
+        if (!fromScript || !target || !target->isTextField()) return false;
+        selBegin_ = 0;
+        selEnd_ = int(codePoints(target->fieldText()).size());
+        return true;
+    }
+    // The field losing the focus keeps its selection for replaceSel.
+    if (old && old->isTextField())
+        if (avm1::TextFieldAccess* f = old->textField())
+            f->settings().selectionBegin = selBegin_, f->settings().selectionEnd = selEnd_;
     focus_ = target;
     if (target && target->isTextField()) {
         // A field given the focus has all its text selected.

@@ -204,6 +204,22 @@ std::vector<LaidLine> breakLines(const TextDocument& doc, const TextFormat& empt
             double lineLeft = left + (firstLine ? indent : 0);
             double room = fieldWidth - lineLeft - right;
             double offset = 0;
+            if (align == "justify" && !last && room > l.line.width) {
+                // A wrapped line of a justified paragraph fills the width: the room left goes to
+                // the spaces between its words, whole twips each.
+                size_t spaces = 0;
+                for (size_t k = from; k < visibleEnd; ++k)
+                    if (chars[items[k].at] == ' ') ++spaces;
+                if (spaces > 0) {
+                    const double extra = room - l.line.width;
+                    size_t seen = 0;
+                    for (size_t k = 0; k < l.items.size() && from + k < visibleEnd; ++k) {
+                        l.items[k].x += std::round(extra * double(seen) / double(spaces));
+                        if (chars[l.items[k].at] == ' ') ++seen;
+                    }
+                    l.line.width = room;
+                }
+            }
             if (align == "right") offset = room - l.line.width;
             else if (align == "center") offset = std::round((room - l.line.width) / 2);
             l.left = lineLeft + std::max(0.0, offset);

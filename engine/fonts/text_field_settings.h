@@ -23,6 +23,8 @@ struct TextFieldSettings {
     int maxChars = 0;  // 0: no limit
     std::optional<std::string> restrict;
     int scroll = 1;       // first line shown, from 1
+    // The selection, in characters, that the field keeps while another object has the focus.
+    int selectionBegin = 0, selectionEnd = 0;
     double hscroll = 0;   // pixels
     std::string antiAliasType = "normal", gridFitType = "pixel";
     double sharpness = 0, thickness = 0;

@@ -27,12 +27,32 @@ TEST_F(TextFormatTest, PartsAreNullUntilSetAndNumbersAreKeptWhole) {
     machine->setMember(f, "align", Value("middle"));  // not an alignment: kept as it was
     EXPECT_EQ(get(f, "align"), "center");
     machine->setMember(f, "leftMargin", Value(7.8));
-    EXPECT_EQ(get(f, "leftMargin"), "7");
+    EXPECT_EQ(get(f, "leftMargin"), "8");
     machine->setMember(f, "size", Value::null());
     EXPECT_EQ(get(f, "size"), "null");
     Object* stops = machine->newArray({Value(10.5), Value("20")});
     machine->setMember(f, "tabStops", Value(stops));
     EXPECT_EQ(get(f, "tabStops"), "10,20");
+}
+
+TEST_F(TextFormatTest, SettersRoundNumbersAndKeepMarginsAtZeroOrMore) {
+    // The constructor cuts towards zero and takes negative margins...
+    Value made = machine->construct(global("TextFormat"), {Value(), Value(-10.9), Value(), Value(), Value(), Value(),
+                                                           Value(), Value(), Value(), Value(-10.9), Value(-3.0)});
+    EXPECT_EQ(get(made, "size"), "-10");
+    EXPECT_EQ(get(made, "leftMargin"), "-10");
+    EXPECT_EQ(get(made, "rightMargin"), "-3");
+    // ...the setters take the nearest whole number, halves upwards, and no margin below zero.
+    Value f = machine->construct(global("TextFormat"), {});
+    const std::pair<const char*, double> sets[] = {{"size", -10.9}, {"indent", 10.5}, {"leading", -10.5},
+                                                   {"leftMargin", -11}, {"rightMargin", 4.6}, {"blockIndent", 2.4}};
+    for (auto [name, value] : sets) machine->setMember(f, name, Value(value));
+    EXPECT_EQ(get(f, "size"), "-11");
+    EXPECT_EQ(get(f, "indent"), "11");
+    EXPECT_EQ(get(f, "leading"), "-10");
+    EXPECT_EQ(get(f, "leftMargin"), "0");
+    EXPECT_EQ(get(f, "rightMargin"), "5");
+    EXPECT_EQ(get(f, "blockIndent"), "2");
 }
 
 TEST_F(TextFormatTest, StyleSheetsParseCssIntoStylesAndFormats) {

@@ -149,3 +149,21 @@ TEST_F(TextLayoutTest, MeasuringTextForTextFormats) {
     EXPECT_EQ(e.descent, 40);
     EXPECT_EQ(swf::measureText("ab ab", f, width("ab "), movie, &fonts).height, 400);
 }
+
+TEST_F(TextLayoutTest, JustifiedLinesFillTheWidthExceptEachParagraphsLast) {
+    field.wordWrap = true;
+    field.newFormat.align = "justify";
+    field.bounds.xMax = 80 + width("aa bb cc") + 30;  // "dd" goes to a second line
+    const auto& l = layout("aa bb cc dd\rx y");
+    ASSERT_EQ(l.lines.size(), 3u);
+    auto x = [&](size_t glyph) { return l.glyphs.at(glyph).glyphToText.apply(swf::Point{0, 0}).x; };
+    // "aa bb cc ": the 30 twips left go to the two spaces inside the line, 15 each.
+    EXPECT_EQ(x(0), 40);
+    EXPECT_EQ(x(3), 40 + width("aa ") + 15);
+    EXPECT_EQ(x(7) + width("c"), field.bounds.xMax - 40) << "the wrapped line ends at the right edge";
+    EXPECT_EQ(l.lines[0].width, field.bounds.xMax - 80);
+    // The paragraph's last line and a one-line paragraph stay as they are.
+    EXPECT_EQ(x(9) + width("d"), x(10));
+    EXPECT_EQ(x(11) + width("x "), x(13));
+    EXPECT_EQ(l.textWidth, field.bounds.xMax - 80);
+}

@@ -1,0 +1,206 @@
+// Text fields driven by scripts and input: what typing and pasting put in (restrict, maxChars,
+// password fields), the selection a field keeps without the focus, onScroller when the text
+// moves, and the size of a field's box under scaling and rotation.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/core/typed_text_filter.h"
+#include "tests/engine/avm1/assembler.h"
+#include "tests/engine/core/movie_builder.h"
+
+namespace {
+
+using namespace coretest;
+using swf::avm1::test::Asm;
+using Lines = std::vector<std::string>;
+namespace op = swf::avm1::test;
+
+TEST(TypedTextFilter, RestrictPatternsAdmitListedCharactersRangesAndExclusions) {
+    using swf::restrictAdmits;
+    EXPECT_TRUE(restrictAdmits(std::nullopt, U'x'));
+    EXPECT_FALSE(restrictAdmits(std::string(""), U'x'));
+    EXPECT_TRUE(restrictAdmits(std::string("A-Z 0-9"), U'Q'));
+    EXPECT_TRUE(restrictAdmits(std::string("A-Z 0-9"), U' '));
+    EXPECT_TRUE(restrictAdmits(std::string("A-Z 0-9"), U'9'));
+    EXPECT_FALSE(restrictAdmits(std::string("A-Z 0-9"), U'q'));
+    EXPECT_FALSE(restrictAdmits(std::string("A-Z 0-9"), U'-'));
+    // A leading '^' admits everything but what follows it.
+    EXPECT_FALSE(restrictAdmits(std::string("^a-z"), U'k'));
+    EXPECT_TRUE(restrictAdmits(std::string("^a-z"), U'K'));
+    // Inside a range, then excluded again after '^': the later rule decides.
+    EXPECT_TRUE(restrictAdmits(std::string("a-z^q"), U'p'));
+    EXPECT_FALSE(restrictAdmits(std::string("a-z^q"), U'q'));
+    // A backslash makes '-' and '^' plain characters.
+    EXPECT_TRUE(restrictAdmits(std::string("0-9\\-"), U'-'));
+    EXPECT_TRUE(restrictAdmits(std::string("\\^"), U'^'));
+    EXPECT_FALSE(restrictAdmits(std::string("\\^"), U'a'));
+    // Characters past ASCII, written as UTF-8.
+    EXPECT_TRUE(restrictAdmits(std::string("\xC3\xA0-\xC3\xBF"), U'\u00E9'));
+}
+
+TEST(TypedTextFilter, TypedTextTakesTheOtherCaseAndStopsAtMaxChars) {
+    using swf::filterTyped;
+    EXPECT_EQ(filterTyped(U"ab1c", std::string("A-Z"), 0, 0), U"ABC");
+    EXPECT_EQ(filterTyped(U"hello", std::nullopt, 4, 2), U"he");
+    EXPECT_EQ(filterTyped(U"hello", std::nullopt, 4, 4), U"");
+    EXPECT_EQ(filterTyped(U"hello", std::nullopt, 4, 9), U"");  // a script made it longer already
+    EXPECT_EQ(filterTyped(U"hello", std::nullopt, 0, 100), U"hello");
+}
+
+class TextFieldScriptTest : public ::testing::Test {
+protected:
+    TextFieldScriptTest() { b.movie->header.version = 8; }
+
+    void play(Asm& frame) {
+        b.main() = timeline({{swf::DoAction{frame.bytes()}}});
+        player = b.player();
+        player->setTraceHandler([this](const std::string& line) { lines.push_back(line); });
+        player->render(image);
+    }
+    // _root.createTextField("tf", 1, 0, 0, width, height)
+    static Asm& makeField(Asm& a, double width, double height) {
+        a.push({height, width, 0, 0, 1, "tf", 6}).get("_root").push({"createTextField"}).op(op::CallMethod).op(op::Pop);
+        return a;
+    }
+    static Asm& set(Asm& a, const std::string& member, op::PushItem value) {
+        a.get("tf").push({member, value}).op(op::SetMember);
+        return a;
+    }
+    // tf.<handler> = function () { trace(<prefix> + tf.<member>) }
+    static Asm& traceOn(Asm& a, const std::string& handler, const std::string& prefix, const std::string& member) {
+        Asm body;
+        body.push({prefix}).get("tf").push({member}).op(op::GetMember).op(op::Add2).trace();
+        a.get("tf").push({handler}).function("", {}, body).op(op::SetMember);
+        return a;
+    }
+    static Asm& focusField(Asm& a) {
+        a.get("tf").push({1}).get("Selection").push({"setFocus"}).op(op::CallMethod).op(op::Pop);
+        return a;
+    }
+    static Asm& traceCall(Asm& a, const std::string& object, const std::string& method) {
+        a.push({0}).get(object).push({method}).op(op::CallMethod).trace();
+        return a;
+    }
+
+    MovieBuilder b;
+    std::unique_ptr<swf::MoviePlayer> player;
+    Lines lines;
+    swf::RgbaImage image;
+};
+
+TEST_F(TextFieldScriptTest, TypingKeepsToRestrictAndMaxChars) {
+    Asm a;
+    makeField(a, 100, 20);
+    set(a, "type", "input");
+    set(a, "restrict", "0-9");
+    set(a, "maxChars", 4);
+    traceOn(a, "onChanged", "", "text");
+    focusField(a);
+    play(a);
+    for (char32_t c : std::u32string(U"1a2B345")) player->textInput(c);
+    EXPECT_EQ(lines, (Lines{"1", "12", "123", "1234"}));
+    // A paste past the limit changes nothing, one that fits goes in cut to the room left.
+    player->setClipboardText("99");
+    EXPECT_FALSE(player->textCommand(swf::TextCommand::Paste));
+    player->textCommand(swf::TextCommand::Backspace);
+    player->textCommand(swf::TextCommand::Paste);
+    EXPECT_EQ(lines, (Lines{"1", "12", "123", "1234", "123", "1239"}));
+}
+
+TEST_F(TextFieldScriptTest, PasswordFieldsGiveNothingAwayAndAnEmptyClipboardPastesNothing) {
+    Asm a;
+    makeField(a, 100, 20);
+    set(a, "type", "input");
+    set(a, "password", true);
+    traceOn(a, "onChanged", "", "text");
+    focusField(a);
+    play(a);
+    player->setClipboardText("secret");
+    player->textCommand(swf::TextCommand::Paste);
+    player->setClipboardText("");
+    player->textCommand(swf::TextCommand::SelectAll);
+    EXPECT_FALSE(player->textCommand(swf::TextCommand::Copy));
+    EXPECT_FALSE(player->textCommand(swf::TextCommand::Paste));
+    EXPECT_FALSE(player->textCommand(swf::TextCommand::Cut));
+    EXPECT_EQ(player->clipboardText(), "");
+    EXPECT_EQ(lines, (Lines{"secret"}));
+}
+
+TEST_F(TextFieldScriptTest, FieldsKeepTheirSelectionWithoutTheFocus) {
+    Asm a;
+    makeField(a, 100, 20);
+    set(a, "text", "abcd");
+    // Without the focus, a new field's caret is at its start and moves past what goes in.
+    a.push({"|", 1}).get("tf").push({"replaceSel"}).op(op::CallMethod).op(op::Pop);
+    a.push({"-", 1}).get("tf").push({"replaceSel"}).op(op::CallMethod).op(op::Pop);
+    a.get("tf").push({"text"}).op(op::GetMember).trace();
+    // The focus selects everything; focusing the focused field again selects everything again.
+    focusField(a);
+    a.push({"x", 1}).get("tf").push({"replaceSel"}).op(op::CallMethod).op(op::Pop);
+    a.get("tf").push({"text"}).op(op::GetMember).trace();
+    traceCall(a, "Selection", "getCaretIndex");
+    set(a, "text", "abcd");
+    focusField(a);
+    traceCall(a, "Selection", "getBeginIndex");
+    traceCall(a, "Selection", "getEndIndex");
+    play(a);
+    EXPECT_EQ(lines, (Lines{"|-abcd", "x", "1", "0", "4"}));
+}
+
+TEST_F(TextFieldScriptTest, OnScrollerHearsTheScrollAndItsLimitChange) {
+    Asm a;
+    makeField(a, 100, 30);
+    set(a, "multiline", true);
+    traceOn(a, "onScroller", "scroll ", "scroll");
+    set(a, "text", "a\rb\rc\rd\re\rf");  // more lines than show: maxscroll grows
+    set(a, "scroll", 2);
+    set(a, "scroll", 2);  // no change, no call
+    set(a, "text", "a");  // back to one line: the scroll returns to the top
+    set(a, "text", "b");  // same lines, same limits
+    play(a);
+    EXPECT_EQ(lines, (Lines{"scroll 1", "scroll 2", "scroll 1"}));
+}
+
+TEST_F(TextFieldScriptTest, AClickFocusesSelectableFieldsOnlyAndTakesTheFocusFromThem) {
+    Asm a;
+    makeField(a, 100, 30);
+    // An input field below it that cannot be selected.
+    a.push({30, 100, 50, 0, 2, "locked", 6}).get("_root").push({"createTextField"}).op(op::CallMethod).op(op::Pop);
+    a.get("locked").push({"type", "input"}).op(op::SetMember);
+    a.get("locked").push({"selectable", false}).op(op::SetMember);
+    // Selection.addListener({onSetFocus: function (was, now) { trace(now) }})
+    Asm body;
+    body.get("now").trace();
+    a.push({"l", 0}).op(op::InitObject).op(op::SetVariable);
+    a.get("l").push({"onSetFocus"}).function("", {"was", "now"}, body).op(op::SetMember);
+    a.get("l").push({1}).get("Selection").push({"addListener"}).op(op::CallMethod).op(op::Pop);
+    play(a);
+    player->mouseDown(10, 10);
+    player->mouseUp(10, 10);
+    player->mouseDown(10, 60);
+    player->mouseUp(10, 60);
+    EXPECT_EQ(lines, (Lines{"_level0.tf", "null"}));
+}
+
+TEST_F(TextFieldScriptTest, SizesAreWholeTwipsAndResizingSetsTheBoxNotTheScale) {
+    Asm a;
+    makeField(a, 100, 30);
+    auto traceMember = [&](const std::string& member) { a.get("tf").push({member}).op(op::GetMember).trace(); };
+    set(a, "_rotation", 20);
+    traceMember("_width");   // 2084.6 twips: the corners land on whole twips, 2084
+    traceMember("_height");  // 1247.9: 1248
+    set(a, "_rotation", 0);
+    set(a, "_xscale", 200);
+    set(a, "_width", 20);
+    traceMember("_width");
+    traceMember("_xscale");
+    // createTextField takes whole pixels.
+    a.push({3.94, 2.9, 3.94, 2.9, 3, "cut", 6}).get("_root").push({"createTextField"}).op(op::CallMethod).op(op::Pop);
+    for (const char* member : {"_x", "_y", "_width", "_height"}) a.get("cut").push({member}).op(op::GetMember).trace();
+    play(a);
+    EXPECT_EQ(lines, (Lines{"104.2", "62.4", "40", "200", "2", "3", "2", "3"}));
+}
+
+}  // namespace
