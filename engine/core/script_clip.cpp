@@ -84,7 +84,7 @@ double ScriptClip::number(avm1::ClipProperty p) {
         return q == Quality::Low ? 0 : q == Quality::Best ? 2 : 1;
     }
     case P::FocusRect: return 1;
-    case P::SoundBufTime: return 5;
+    case P::SoundBufTime: return runner_.soundBufferSeconds();
     case P::XMouse:
     case P::YMouse: {
         Matrix w = worldMatrix(*clip_);
@@ -175,6 +175,10 @@ void ScriptClip::setNumber(avm1::ClipProperty p, double v) {
     case P::HighQuality:
         // 0 low, 1 high, 2 best: the older switch for the same movie-wide quality.
         runner_.setQuality(v <= 0 ? Quality::Low : v >= 2 ? Quality::Best : Quality::High);
+        break;
+    case P::SoundBufTime:
+        // Whole seconds, and no buffer shorter than none.
+        runner_.setSoundBufferSeconds(static_cast<int>(std::clamp(v, 0.0, 3600.0)));
         break;
     case P::Width:
     case P::Height: {

@@ -113,6 +113,11 @@ public:
     Quality quality() const { return quality_; }
     void setQuality(Quality q) { quality_ = q; }
 
+    // _soundbuftime: the seconds of streaming sound a player gathers before it starts one. The
+    // whole movie is here before it plays, so nothing waits on it; scripts read back what they set.
+    int soundBufferSeconds() const { return soundBufferSeconds_; }
+    void setSoundBufferSeconds(int seconds) { soundBufferSeconds_ = seconds; }
+
 private:
     struct Job {
         ScriptClip* clip = nullptr;
@@ -206,6 +211,7 @@ private:
     size_t heapAfterCollect_ = 0;
     Point mouse_;
     Quality quality_ = Quality::High;
+    int soundBufferSeconds_ = 5;
     bool mouseIsDown_ = false;
     ScriptClip* pointerTarget_ = nullptr;
     std::set<int> keysDown_;

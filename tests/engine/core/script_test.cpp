@@ -121,6 +121,19 @@ TEST_F(ScriptTest, ScriptsReadAndSetTheMovieWideQuality) {
     EXPECT_NE(pixelAt(*player, 10, 10), kRed);
 }
 
+TEST_F(ScriptTest, SoundBufferTimeIsMovieWideAndKeptInWholeSeconds) {
+    b.sprite(10, timeline({{}}));
+    Asm a;
+    a.get("_soundbuftime").trace();
+    a.push({"_soundbuftime", 2.7}).op(op::SetVariable);
+    a.get("_soundbuftime").trace();
+    a.get("clip._soundbuftime").trace();  // one value for the whole movie
+    a.push({"_soundbuftime", -4}).op(op::SetVariable);
+    a.get("_soundbuftime").trace();
+    b.main() = timeline({{named(place(1, 10), "clip"), action(a)}});
+    EXPECT_EQ(play(1), (Lines{"5", "2", "2", "0"}));
+}
+
 TEST_F(ScriptTest, TimelineActionsStopAndJump) {
     Asm toThree = std::move(Asm().push({"done", false}).op(op::SetVariable));
     toThree.record(0x81, {2, 0});  // gotoFrame(2): the third frame

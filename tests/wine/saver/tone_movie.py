@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""tone_movie.py OUT.swf HZ: a one-frame movie that starts an event sound, a sine tone of HZ at
-44.1 kHz (16-bit mono, uncompressed), looped for longer than any test runs. A grey box shows
-that the movie plays."""
+"""tone_movie.py OUT.swf HZ [SECONDS]: a one-frame movie that starts an event sound, a sine tone
+of HZ at 44.1 kHz (16-bit mono, uncompressed), looped for about SECONDS (whole loops of about a
+second), or for longer than any test runs when SECONDS is not given. A grey box shows that the
+movie plays."""
 import math
 import struct
 import sys
@@ -20,11 +21,13 @@ def tone(hz, seconds, level=12000):
 
 hz = float(sys.argv[2])
 # Whole periods in the sound, so that its loops join without a click.
-count, samples = tone(hz, round(hz) / hz)
+unit = round(hz) / hz
+count, samples = tone(hz, unit)
+loops = max(1, round(float(sys.argv[3]) / unit)) if len(sys.argv) > 3 else 65535
 # DefineSound: little-endian PCM (3), 44 kHz (3), 16-bit, mono.
 define = struct.pack('<HBI', 2, (3 << 4) | (3 << 2) | (1 << 1), count) + samples
-# StartSound: no multiple copies, 65535 loops.
-start = struct.pack('<HBH', 2, 0x10 | 0x04, 65535)
+# StartSound: no multiple copies, looped.
+start = struct.pack('<HBH', 2, 0x10 | 0x04, loops)
 tags = tag(9, bytes([40, 40, 40]))
 tags += tag(14, define) + tag(15, start)
 tags += box_shape(1, 0, 0, WIDTH // 2, HEIGHT // 2, (160, 160, 160))

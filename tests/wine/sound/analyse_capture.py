@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """analyse_capture.py FILE: reads what ALSA's file plugin wrote (a WAV header, then the samples,
 whose lengths may be left unset by a process that was killed) and prints
-"frames=N rms=R hz=F": the length, the loudness of the first channel (full scale 1) and its
-pitch from the typical distance between rising zero crossings (a gap in the output, where the
-feed fell behind, then changes nothing). Prints "frames=0 rms=0 hz=0" for a missing or empty file."""
+"frames=N rms=R hz=F sounding=S": the length, the loudness of the first channel (full scale 1),
+its pitch from the typical distance between rising zero crossings (a gap in the output, where the
+feed fell behind, then changes nothing) and the seconds from its first to its last audible
+sample. Prints "frames=0 rms=0 hz=0 sounding=0" for a missing or empty file."""
 import math
 import struct
 import sys
@@ -31,12 +32,12 @@ def read(path):
 def main():
     got = read(sys.argv[1])
     if not got or not got[0]:
-        print('frames=0 rms=0 hz=0')
+        print('frames=0 rms=0 hz=0 sounding=0')
         return
     (tag, channels, rate, _, align, bits), samples = got
     frames = len(samples) // align
     if frames == 0:
-        print('frames=0 rms=0 hz=0')
+        print('frames=0 rms=0 hz=0 sounding=0')
         return
     if tag == 3 and bits == 32:
         values = struct.unpack_from('<%df' % (frames * channels), samples)
@@ -45,7 +46,7 @@ def main():
         values = struct.unpack_from('<%dh' % (frames * channels), samples)
         first = [v / 32768 for v in values[0::channels]]
     else:
-        print('frames=0 rms=0 hz=0 unknown-format=%d/%d' % (tag, bits))
+        print('frames=0 rms=0 hz=0 sounding=0 unknown-format=%d/%d' % (tag, bits))
         return
     rms = math.sqrt(sum(v * v for v in first) / frames)
     rising = [i for i in range(1, frames) if first[i - 1] < 0 <= first[i]]
@@ -55,7 +56,9 @@ def main():
         # The middle half of the periods, averaged: sub-sample precision, and no gap counts.
         middle = periods[len(periods) // 4:len(periods) * 3 // 4]
         hz = rate / (sum(middle) / len(middle))
-    print('frames=%d rms=%.4f hz=%.1f rate=%d' % (frames, rms, hz, rate))
+    audible = [i for i in range(frames) if abs(first[i]) > 0.01]
+    sounding = (audible[-1] - audible[0] + 1) / rate if audible else 0.0
+    print('frames=%d rms=%.4f hz=%.1f sounding=%.4f rate=%d' % (frames, rms, hz, sounding, rate))
 
 
 main()

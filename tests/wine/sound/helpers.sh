@@ -1,10 +1,11 @@
-# Shared by the sound tests: a packaged saver whose movie plays a 441 Hz tone, and ALSA
+# Shared by the sound tests: a packaged saver whose movie plays a 441 Hz tone for two seconds, and ALSA
 # configurations of this test's own (ALSA_CONFIG_PATH, read by Wine's ALSA driver) whose default
 # output writes what it is sent to a WAV file, or cannot be opened at all.
 source "$(dirname "${BASH_SOURCE[0]}")/../saver/helpers.sh"
 
 TONE_HZ=441
-python3 "$(dirname "${BASH_SOURCE[0]}")/../saver/tone_movie.py" "$WORK/movie.swf" "$TONE_HZ"
+TONE_SECONDS=2
+python3 "$(dirname "${BASH_SOURCE[0]}")/../saver/tone_movie.py" "$WORK/movie.swf" "$TONE_HZ" "$TONE_SECONDS"
 "$PACK" "$SAVER" "$WORK/movie.swf" "$WORK/tone.scr" >/dev/null
 
 # Wine picks its audio driver from HKCU\Software\Wine\Drivers "Audio" (by default it tries
