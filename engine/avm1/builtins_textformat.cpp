@@ -66,8 +66,8 @@ Value read(Machine& m, const TextFormat& f, int field) {
 // Whole numbers as the player keeps them: towards zero, within 32 bits.
 double whole(Machine& m, const Value& v) { return double(toInt32(m.toNumber(v))); }
 
-// To the nearest whole number, halves upwards, within 32 bits.
-double nearest(Machine& m, const Value& v) { return double(toInt32(std::floor(m.toNumber(v) + 0.5))); }
+// To the nearest whole number, halves to the even one, within 32 bits.
+double nearest(Machine& m, const Value& v) { return double(toInt32(std::nearbyint(m.toNumber(v)))); }
 
 void write(Machine& m, TextFormat& f, int field, const Value& v, bool constructing = false) {
     const bool unset = v.isNullish();

@@ -42,13 +42,13 @@ TEST_F(TextFormatTest, SettersRoundNumbersAndKeepMarginsAtZeroOrMore) {
     EXPECT_EQ(get(made, "size"), "-10");
     EXPECT_EQ(get(made, "leftMargin"), "-10");
     EXPECT_EQ(get(made, "rightMargin"), "-3");
-    // ...the setters take the nearest whole number, halves upwards, and no margin below zero.
+    // ...the setters take the nearest whole number, halves to the even one, and no margin below zero.
     Value f = machine->construct(global("TextFormat"), {});
-    const std::pair<const char*, double> sets[] = {{"size", -10.9}, {"indent", 10.5}, {"leading", -10.5},
+    const std::pair<const char*, double> sets[] = {{"size", -10.9}, {"indent", 11.5}, {"leading", -10.5},
                                                    {"leftMargin", -11}, {"rightMargin", 4.6}, {"blockIndent", 2.4}};
     for (auto [name, value] : sets) machine->setMember(f, name, Value(value));
     EXPECT_EQ(get(f, "size"), "-11");
-    EXPECT_EQ(get(f, "indent"), "11");
+    EXPECT_EQ(get(f, "indent"), "12");
     EXPECT_EQ(get(f, "leading"), "-10");
     EXPECT_EQ(get(f, "leftMargin"), "0");
     EXPECT_EQ(get(f, "rightMargin"), "5");
