@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "engine/base/utf8.h"
+
 namespace swf::avm1 {
 
 namespace {
@@ -13,24 +15,6 @@ bool allWhite(std::string_view s) {
     for (char c : s)
         if (!isWhite(c)) return false;
     return true;
-}
-
-void appendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
 }
 
 // A numeric reference's body ("#65", "#x41"), or false when it is not one.
@@ -238,7 +222,7 @@ std::string decodeXmlEntities(std::string_view text) {
         else if (body == "amp") out += '&';
         else if (body == "quot") out += '"';
         else if (body == "apos") out += '\'';
-        else if (numericReference(body, cp)) appendUtf8(out, cp);
+        else if (numericReference(body, cp)) swf::appendUtf8(out, cp);
         else {
             out += '&';
             continue;
