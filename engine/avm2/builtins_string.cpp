@@ -1,6 +1,7 @@
 // String: conversion, character access, searching, slicing, case mapping and splitting (the
 // regular-expression forms of match, replace, search and split live with RegExp).
 #include <cmath>
+#include <cstdint>
 #include <cwctype>
 #if defined(__GLIBC__)
 #include <locale.h>
@@ -41,7 +42,9 @@ char16_t mapUnit(char16_t c, bool upper) {
 #else
     wint_t r = upper ? std::towupper(c) : std::towlower(c);
 #endif
-    return r <= 0xFFFF ? static_cast<char16_t>(r) : c;
+    // wint_t is 16 bits wide on Windows and 32 elsewhere: a mapping beyond one unit keeps the letter.
+    const uint32_t mapped = static_cast<uint32_t>(r);
+    return mapped <= 0xFFFF ? static_cast<char16_t>(mapped) : c;
 }
 
 String mapCase(const String& s, bool upper) {
