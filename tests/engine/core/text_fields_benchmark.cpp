@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/core/player.h"
+#include "tests/benchmarks/timing.h"
 #include "engine/core/text_layout.h"
 #include "tests/engine/avm1/assembler.h"
 #include "tools/fonts/freetype_font_source.h"
@@ -97,14 +98,8 @@ std::vector<uint8_t> clockMovie() {
     return w.finish();
 }
 
-double msSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using benchtiming::median;
+using benchtiming::msSince;
 
 }  // namespace
 
