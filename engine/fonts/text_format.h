@@ -25,28 +25,16 @@ struct TextFormat {
 
     // What `other` sets replaces this format's value.
     void merge(const TextFormat& other) {
-        auto take = [](auto& mine, const auto& theirs) {
+        forEachPart(other, [](auto& mine, const auto& theirs) {
             if (theirs) mine = theirs;
-        };
-        take(font, other.font), take(size, other.size), take(color, other.color), take(bold, other.bold);
-        take(italic, other.italic), take(underline, other.underline), take(bullet, other.bullet);
-        take(kerning, other.kerning), take(url, other.url), take(target, other.target), take(align, other.align);
-        take(display, other.display), take(leftMargin, other.leftMargin), take(rightMargin, other.rightMargin);
-        take(indent, other.indent), take(blockIndent, other.blockIndent), take(leading, other.leading);
-        take(letterSpacing, other.letterSpacing), take(tabStops, other.tabStops);
+        });
     }
 
     // What differs from `other` becomes unset.
     void intersect(const TextFormat& other) {
-        auto keep = [](auto& mine, const auto& theirs) {
+        forEachPart(other, [](auto& mine, const auto& theirs) {
             if (mine != theirs) mine.reset();
-        };
-        keep(font, other.font), keep(size, other.size), keep(color, other.color), keep(bold, other.bold);
-        keep(italic, other.italic), keep(underline, other.underline), keep(bullet, other.bullet);
-        keep(kerning, other.kerning), keep(url, other.url), keep(target, other.target), keep(align, other.align);
-        keep(display, other.display), keep(leftMargin, other.leftMargin), keep(rightMargin, other.rightMargin);
-        keep(indent, other.indent), keep(blockIndent, other.blockIndent), keep(leading, other.leading);
-        keep(letterSpacing, other.letterSpacing), keep(tabStops, other.tabStops);
+        });
     }
 
     // The format a new field starts with: every part set.
@@ -57,6 +45,18 @@ struct TextFormat {
         f.align = "left", f.display = "block", f.leftMargin = 0, f.rightMargin = 0, f.indent = 0;
         f.blockIndent = 0, f.leading = 0, f.letterSpacing = 0, f.tabStops = std::vector<double>{};
         return f;
+    }
+
+private:
+    // Calls `visit(mine, theirs)` for every part, the one list of them that merge and intersect share.
+    template <typename Visit>
+    void forEachPart(const TextFormat& other, Visit visit) {
+        visit(font, other.font), visit(size, other.size), visit(color, other.color), visit(bold, other.bold);
+        visit(italic, other.italic), visit(underline, other.underline), visit(bullet, other.bullet);
+        visit(kerning, other.kerning), visit(url, other.url), visit(target, other.target), visit(align, other.align);
+        visit(display, other.display), visit(leftMargin, other.leftMargin), visit(rightMargin, other.rightMargin);
+        visit(indent, other.indent), visit(blockIndent, other.blockIndent), visit(leading, other.leading);
+        visit(letterSpacing, other.letterSpacing), visit(tabStops, other.tabStops);
     }
 };
 
