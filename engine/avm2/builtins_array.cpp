@@ -127,7 +127,7 @@ bool sortList(Machine& m, std::vector<Value>& list, const Value& compareFn, int 
 void defineListMethods(Machine& m, ClassObject* c) {
     m.defineMethod(c, u"push", 1, [](Machine& m, const Value& self, Args a) -> Value {
         auto& l = items(m, self);
-        if (!a.empty()) checkNotFixed(m, self);
+        checkNotFixed(m, self);  // even with nothing to push
         for (const Value& v : a) l.push_back(element(m, self, v));
         return Value(static_cast<double>(l.size()));
     });

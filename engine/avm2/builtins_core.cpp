@@ -192,6 +192,26 @@ static Value uriDecode(Machine& m, const String& s, const char* reserved) {
     return Value(out);
 }
 
+// The white space parseInt and parseFloat skip: the ASCII kinds and the Unicode space separators.
+static bool isLeadingSpace(char16_t c) {
+    return c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) ||
+           c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000 || c == 0xFEFF;
+}
+
+// Digits in a radix that is a power of two, read exactly and rounded once (as a hexadecimal
+// float); other radices add digit by digit, as the compiler does for number literals.
+static double readPowerOfTwoDigits(const std::vector<int>& digits, int radix) {
+    int bitsPerDigit = 0;
+    while ((1 << bitsPerDigit) < radix) ++bitsPerDigit;
+    std::string bits;
+    for (int d : digits)
+        for (int b = bitsPerDigit - 1; b >= 0; --b) bits += (d >> b) & 1 ? '1' : '0';
+    bits.insert(0, (4 - bits.size() % 4) % 4, '0');
+    std::string hex = "0x0";
+    for (size_t i = 0; i < bits.size(); i += 4) hex += "0123456789abcdef"[std::stoi(bits.substr(i, 4), nullptr, 2)];
+    return std::strtod((hex + "p0").c_str(), nullptr);
+}
+
 void installGlobalFunctions(Machine& m) {
     m.defineGlobal(u"", u"NaN", Value(NAN));
     m.defineGlobal(u"", u"Infinity", Value(INFINITY));
@@ -210,7 +230,7 @@ void installGlobalFunctions(Machine& m) {
     m.defineGlobalFunction(u"", u"parseFloat", 1, [](Machine& m, const Value&, Args a) -> Value {
         String s = m.toString(arg(a, 0));
         size_t i = 0;
-        while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r' || s[i] == 0xA0 || s[i] == 0x0B || s[i] == 0x0C)) ++i;
+        while (i < s.size() && isLeadingSpace(s[i])) ++i;
         std::string t;
         for (; i < s.size() && s[i] < 128; ++i) t += static_cast<char>(s[i]);
         size_t sign = (!t.empty() && (t[0] == '+' || t[0] == '-')) ? 1 : 0;
@@ -236,7 +256,7 @@ void installGlobalFunctions(Machine& m) {
         String s = m.toString(arg(a, 0));
         int radix = arg(a, 1).isUndefined() ? 0 : m.toInt(arg(a, 1));
         size_t i = 0;
-        while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r' || s[i] == 0xA0 || s[i] == 0x0B || s[i] == 0x0C)) ++i;
+        while (i < s.size() && isLeadingSpace(s[i])) ++i;
         bool neg = false;
         if (i < s.size() && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
         if (radix == 0) {
@@ -244,23 +264,22 @@ void installGlobalFunctions(Machine& m) {
             if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
                 radix = 16;
                 i += 2;
-            } else if (i + 1 < s.size() && s[i] == '0') {
-                radix = 8;  // a leading zero reads as octal, as the player does
-            }
+            }  // a leading zero is still decimal
         } else if (radix == 16 && i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
             i += 2;
         }
         if (radix < 2 || radix > 36) return Value(NAN);
         double v = 0;
-        size_t start = i;
+        std::vector<int> digits;
         for (; i < s.size(); ++i) {
             char16_t c = s[i];
             int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'z' ? c - 'a' + 10 : c >= 'A' && c <= 'Z' ? c - 'A' + 10 : 99;
             if (d >= radix) break;
+            digits.push_back(d);
             v = v * radix + d;
         }
-        if (i == start) return Value(NAN);
-        if (radix == 10 && i - start > 15) v = std::strtod(utf16ToUtf8(s.substr(start, i - start)).c_str(), nullptr);
+        if (digits.empty()) return Value(NAN);
+        if ((radix & (radix - 1)) == 0 && std::isfinite(v)) v = readPowerOfTwoDigits(digits, radix);
         return Value(neg ? -v : v);
     });
     m.defineGlobalFunction(u"", u"escape", 1, [](Machine& m, const Value&, Args a) -> Value {
@@ -362,6 +381,11 @@ void installUtilsBuiltins(Machine& m) {
     m.defineGlobalFunction(u"flash.utils", u"getTimer", 0, [](Machine& m, const Value&, Args) -> Value {
         return Value(std::floor(m.startMs()));
     });
+    // The core's own package offers the same reflection functions under its name.
+    for (const char16_t* name : {u"getQualifiedClassName", u"getQualifiedSuperclassName"}) {
+        if (Binding* b = m.toplevel->table.findQ(Ns{kNsPackage, u"flash.utils", 0}, name))
+            m.defineGlobal(u"avmplus", name, m.toplevel->slots[b->slot]);
+    }
 }
 
 void Machine::installBuiltins() {
@@ -431,6 +455,7 @@ void Machine::installBuiltins() {
     installJsonBuiltins(*this);
     installByteArrayBuiltins(*this);
     installDictionaryBuiltins(*this);
+    installTimerBuiltins(*this);
 }
 
 }  // namespace swf::avm2

@@ -23,36 +23,6 @@ double thisNumber(Machine& m, const Value& self, const char16_t* method) {
 
 String exponentForm(double n, int digits) {
     char buf[512];
-    if (digits < 0) {
-        // As few digits as read back the same number.
-        String s = numberToString(std::fabs(n));
-        std::string t = utf16ToUtf8(s);
-        std::string mant;
-        int exp10 = 0;
-        size_t e = t.find('e');
-        if (e != std::string::npos) {
-            mant = t.substr(0, e);
-            exp10 = std::atoi(t.c_str() + e + 1);
-        } else {
-            mant = t;
-        }
-        std::string digitsOnly;
-        size_t dot = mant.find('.');
-        int intLen = static_cast<int>(dot == std::string::npos ? mant.size() : dot);
-        for (char c : mant)
-            if (c != '.') digitsOnly += c;
-        size_t firstNonZero = digitsOnly.find_first_not_of('0');
-        if (firstNonZero == std::string::npos) return n < 0 ? u"-0e+0" : u"0e+0";
-        exp10 += intLen - 1 - static_cast<int>(firstNonZero);
-        digitsOnly = digitsOnly.substr(firstNonZero);
-        while (digitsOnly.size() > 1 && digitsOnly.back() == '0') digitsOnly.pop_back();
-        std::string out = n < 0 ? "-" : "";
-        out += digitsOnly.substr(0, 1);
-        if (digitsOnly.size() > 1) out += "." + digitsOnly.substr(1);
-        out += exp10 < 0 ? "e-" : "e+";
-        out += std::to_string(std::abs(exp10));
-        return ascii(out);
-    }
     std::snprintf(buf, sizeof buf, "%.*e", digits, n);
     std::string t = buf;
     size_t e = t.find('e');
@@ -61,11 +31,22 @@ String exponentForm(double n, int digits) {
     return ascii(out);
 }
 
+// The three formatting methods share one range message, checked before the number is looked at.
+[[noreturn]] void formatRangeError(Machine& m) {
+    m.rangeError(1002, u"Number.toPrecision has a range of 1 to 21. Number.toFixed and Number.toExponential have a range "
+                       u"of 0 to 20. Specified value is not within expected range.");
+}
+
+// An absent digit count (undefined or null) counts as none.
+double digitCount(Machine& m, const Value& v) {
+    if (v.isNullish()) return 0;
+    double d = m.toNumber(v);
+    return std::isnan(d) ? 0 : std::trunc(d);
+}
+
 String toFixed(Machine& m, double n, const Value& digitsArg) {
-    double d = digitsArg.isUndefined() ? 0 : m.toNumber(digitsArg);
-    if (std::isnan(d)) d = 0;
-    if (d < 0 || d > 20)
-        m.rangeError(1002, u"Number.prototype.toFixed has a range of 0 to 20. Value of " + numberToString(d) + u" is not valid.");
+    double d = digitCount(m, digitsArg);
+    if (d < 0 || d > 20) formatRangeError(m);
     if (std::isnan(n) || std::fabs(n) >= 1e21) return numberToString(n);
     char buf[512];
     std::snprintf(buf, sizeof buf, "%.*f", static_cast<int>(d), n);
@@ -75,19 +56,24 @@ String toFixed(Machine& m, double n, const Value& digitsArg) {
     return ascii(t);
 }
 
-String toPrecision(Machine& m, double n, const Value& pArg) {
-    if (pArg.isUndefined()) return numberToString(n);
-    double p = m.toNumber(pArg);
+String toExponential(Machine& m, double n, const Value& digitsArg) {
+    double d = digitCount(m, digitsArg);
+    if (d < 0 || d > 20) formatRangeError(m);
     if (std::isnan(n) || std::isinf(n)) return numberToString(n);
-    if (std::isnan(p)) p = 0;
-    if (p < 1 || p > 21)
-        m.rangeError(1002, u"Number.prototype.toPrecision has a range of 1 to 21. Value of " + numberToString(p) + u" is not valid.");
+    int digits = static_cast<int>(d);
+    // Zero prints as the reference player prints it: its smallest step, not a zero mantissa.
+    if (n == 0) return digits == 0 ? String(u"1e-15") : ascii("0." + std::string(static_cast<size_t>(digits), '0') + "e-16");
+    return exponentForm(n, digits);
+}
+
+String toPrecision(Machine& m, double n, const Value& pArg) {
+    if (pArg.isNullish()) return numberToString(n);
+    double p = digitCount(m, pArg);
+    if (p < 1 || p > 21) formatRangeError(m);
+    if (std::isnan(n) || std::isinf(n)) return numberToString(n);
     int digits = static_cast<int>(p);
-    if (n == 0) {
-        std::string out = "0";
-        if (digits > 1) out += "." + std::string(static_cast<size_t>(digits - 1), '0');
-        return ascii(out);
-    }
+    // Zero takes as many places after the point as digits were asked for.
+    if (n == 0) return ascii("0." + std::string(static_cast<size_t>(digits), '0'));
     char buf[512];
     std::snprintf(buf, sizeof buf, "%.*e", digits - 1, n);
     int exp10 = std::atoi(std::strchr(buf, 'e') + 1);
@@ -113,14 +99,7 @@ void numberMethods(Machine& m, ClassObject* c) {
         return Value(toFixed(m, thisNumber(m, self, u"toFixed"), arg(a, 0)));
     });
     m.defineMethod(c, u"toExponential", 1, [](Machine& m, const Value& self, Args a) -> Value {
-        double n = thisNumber(m, self, u"toExponential");
-        Value d = arg(a, 0);
-        double digits = d.isUndefined() ? -1 : m.toNumber(d);
-        if (std::isnan(digits)) digits = 0;
-        if (!d.isUndefined() && (digits < 0 || digits > 20))
-            m.rangeError(1002, u"Number.prototype.toExponential has a range of 0 to 20. Value of " + numberToString(digits) + u" is not valid.");
-        if (std::isnan(n) || std::isinf(n)) return Value(numberToString(n));
-        return Value(exponentForm(n, static_cast<int>(digits)));
+        return Value(toExponential(m, thisNumber(m, self, u"toExponential"), arg(a, 0)));
     });
     m.defineMethod(c, u"toPrecision", 1, [](Machine& m, const Value& self, Args a) -> Value {
         return Value(toPrecision(m, thisNumber(m, self, u"toPrecision"), arg(a, 0)));
@@ -219,6 +198,13 @@ void installMathBuiltins(Machine& m) {
         static std::mt19937_64 rng{std::random_device{}()};
         return Value(std::uniform_real_distribution<double>(0.0, 1.0)(rng));
     });
+    // Number carries the same functions as statics of its own (the same function objects).
+    for (const char16_t* name : {u"abs", u"acos", u"asin", u"atan", u"ceil", u"cos", u"exp", u"floor", u"log", u"round",
+                                 u"sin", u"sqrt", u"tan", u"atan2", u"pow", u"max", u"min", u"random"})
+        if (Binding* b = math->staticTraits.findQ(m.publicNs, name)) {
+            m.numberClass->staticTraits.set(m.publicNs, name, *b);
+            m.numberClass->staticTraits.set(m.as3Ns, name, *b);
+        }
 }
 
 }  // namespace swf::avm2

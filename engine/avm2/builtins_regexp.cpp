@@ -148,7 +148,7 @@ Value regexpReplace(Machine& m, Object* o, const String& subject, const Value& r
         from = mt.end == mt.start ? mt.end + 1 : mt.end;
     }
     if (copied < subject.size()) out += subject.substr(copied);
-    if (re->global) re->lastIndex = 0;
+    // replace leaves lastIndex as it found it: it always starts at the beginning anyway.
     return Value(out);
 }
 

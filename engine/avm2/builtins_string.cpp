@@ -109,7 +109,9 @@ String expandReplacement(const String& repl, const String& subject, size_t pos, 
             }
             if (g >= 1 && g <= groups.size()) {
                 if (!groups[g - 1].isUndefined()) out += m.toString(groups[g - 1]);
-                i += used;
+                // After a leading zero the second digit picks the group and is still written out,
+                // as the reference player does ("$01" is group 1 then "1").
+                i += n == u'0' ? 1 : used;
             } else {
                 out += c;
             }
@@ -211,8 +213,13 @@ void installStringBuiltins(Machine& m) {
         double b = clampIndex(a.empty() ? 0 : std::trunc(m.toNumber(a[0])), len);
         double n = a.size() < 2 || a[1].isUndefined() ? len : std::trunc(m.toNumber(a[1]));
         if (std::isnan(n)) n = 0;
-        n = std::min(std::max(n, 0.0), len - b);
-        return Value(t.substr(static_cast<size_t>(b), static_cast<size_t>(n)));
+        // The end counts back from the string's end when start plus length falls below zero, as
+        // the reference player does (substr(0, -1) drops the last character).
+        double end = b + n;
+        if (end < 0) end = std::max(0.0, end + len);
+        end = std::min(end, len);
+        if (end <= b) return Value(String());
+        return Value(t.substr(static_cast<size_t>(b), static_cast<size_t>(end - b)));
     });
     m.defineMethod(s, u"toLowerCase", 0, [](Machine& m, const Value& self, Args) -> Value { return Value(mapCase(thisString(m, self), false)); });
     m.defineMethod(s, u"toUpperCase", 0, [](Machine& m, const Value& self, Args) -> Value { return Value(mapCase(thisString(m, self), true)); });

@@ -81,6 +81,7 @@ void Machine::collectGarbage(const std::vector<Object*>& extraRoots) {
     work.push_back(toplevel);
     for (auto& [name, c] : builtins_) work.push_back(c);
     for (auto& [e, v] : vectors_) work.push_back(v);
+    timers.trace(work);
     for (auto& u : units) {
         for (ClassObject* c : u->classes)
             if (c) work.push_back(c);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/avm2/object.h"
+#include "engine/avm2/timer_queue.h"
 
 namespace swf::avm2 {
 
@@ -165,6 +166,9 @@ public:
     std::vector<Ns> publicSet;  // {public}
     std::vector<std::unique_ptr<std::vector<Ns>>> nsStorage;  // run-time namespace sets
     double startMs() const;
+    // The movie's clock (milliseconds), moved on by the host each frame; timers run on it.
+    double clockMs = 0;
+    TimerQueue timers;
 
 private:
     void track(Object* o);
@@ -191,6 +195,7 @@ void installDateBuiltins(Machine& m);
 void installJsonBuiltins(Machine& m);
 void installByteArrayBuiltins(Machine& m);
 void installDictionaryBuiltins(Machine& m);
+void installTimerBuiltins(Machine& m);
 
 // Helpers the built-ins share.
 inline Value arg(std::span<const Value> args, size_t i) { return i < args.size() ? args[i] : Value(); }

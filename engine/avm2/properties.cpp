@@ -137,6 +137,10 @@ void Machine::setProperty(const Value& obj, const Name& n, const Value& v, bool 
             call(Value(b->setter), obj, a);
             return;
         }
+        // The methods of the primitive classes are fixed: assigning one is not creating a property.
+        for (Object* p = c->prototype; p && p != objectClass->prototype; p = p->proto)
+            if (Value* f = p->dynamic.find(n.local); f && f->object() && f->object()->type == ObjectType::Function)
+                referenceError(1037, u"Cannot assign to a method " + n.local + u" on " + c->qualifiedName() + u".");
         referenceError(1056, u"Cannot create property " + n.local + u" on " + c->qualifiedName() + u".");
     }
     uint32_t index;

@@ -42,8 +42,8 @@ String numberToRadix(double n, int radix) {
     if (radix == 10 || std::isnan(n) || std::isinf(n)) return numberToString(n);
     bool negative = n < 0;
     n = std::fabs(n);
+    // Only the whole part is written: the reference player drops the fraction in other radices.
     double ip = std::floor(n);
-    double frac = n - ip;
     std::string digits;
     const char* alphabet = "0123456789abcdefghijklmnopqrstuvwxyz";
     if (ip == 0) digits = "0";
@@ -52,15 +52,6 @@ String numberToRadix(double n, int radix) {
         int d = static_cast<int>(ip - q * radix);
         digits.insert(digits.begin(), alphabet[d < 0 ? 0 : d]);
         ip = q;
-    }
-    if (frac > 0) {
-        digits += '.';
-        for (int i = 0; i < 52 && frac > 0; ++i) {
-            frac *= radix;
-            int d = static_cast<int>(frac);
-            digits += alphabet[d];
-            frac -= d;
-        }
     }
     if (negative) digits.insert(digits.begin(), '-');
     return String(digits.begin(), digits.end());

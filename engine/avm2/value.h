@@ -58,7 +58,7 @@ inline String ascii(std::string_view s) { return String(s.begin(), s.end()); }
 // Number to text as the language writes it: the shortest digits that read back the same number,
 // exponent form from 1e21 on and below 1e-6, "NaN", "Infinity", "-Infinity", -0 as "0".
 String numberToString(double n);
-// In base 2 to 36 (the integer part, then the fraction).
+// In base 2 to 36: the whole part only.
 String numberToRadix(double n, int radix);
 // Text to number: white space, sign, decimal or "0x" hex, "Infinity"; "" is 0; else NaN.
 double stringToNumber(const String& s);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/core/as3_timer.h"
 #include "engine/core/display_geometry.h"
 #include "engine/core/timeline_player.h"
 
@@ -277,6 +278,7 @@ void As3Display::install() {
     });
 
 
+    installTimerClasses(m, *this, dispatcherClass, eventClass);
     installDisplayObject();
     installContainer();
     installMovieClip();

@@ -1,5 +1,7 @@
 #include "engine/core/as3_runner.h"
 
+#include <algorithm>
+
 #include "engine/core/as3_display.h"
 
 namespace swf {
@@ -50,7 +52,14 @@ void As3Runner::start() {
     display_->broadcast(u"frameConstructed");
     display_->runQueuedScripts();
     display_->broadcast(u"exitFrame");
+    runTimers();
     machine_->timing = false;
+}
+
+void As3Runner::runTimers() {
+    // A frame stays on screen for its share of a second: the timers due in that time run after it.
+    machine_->clockMs += 1000.0 / std::max(frameRate_, 0.01);
+    machine_->timers.run(*machine_, machine_->clockMs);
 }
 
 void As3Runner::frameBuilt(DisplayObject* owner, Clip& clip, int frameIndex) {
@@ -81,6 +90,7 @@ void As3Runner::frame(const std::function<void()>& advance) {
     display_->broadcast(u"frameConstructed");
     display_->runQueuedScripts();
     display_->broadcast(u"exitFrame");
+    runTimers();
     machine_->timing = false;
     collectIfDue();
 }

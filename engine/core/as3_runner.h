@@ -43,6 +43,7 @@ public:
 private:
     void runScripts();
     void collectIfDue();
+    void runTimers();
 
     std::shared_ptr<const Movie> movie_;
     TimelinePlayer& timeline_;

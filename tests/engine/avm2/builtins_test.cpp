@@ -45,7 +45,8 @@ TEST_F(Builtins, NumberFormatting) {
     EXPECT_EQ(text(Value(1.5e-7)), "1.5e-7");
     EXPECT_EQ(text(Value(-0.0)), "0");
     EXPECT_EQ(text(method(Value(255), u"toString", {Value(16)})), "ff");
-    EXPECT_EQ(text(method(Value(-255.5), u"toString", {Value(2)})), "-11111111.1");
+    EXPECT_EQ(text(method(Value(-255.5), u"toString", {Value(2)})), "-11111111");
+    EXPECT_EQ(text(method(Value(1.2315e-8), u"toString", {Value(3)})), "0");
     EXPECT_EQ(text(method(Value(1.005), u"toFixed", {Value(2)})), "1.00");
     EXPECT_EQ(text(method(Value(-0.0001), u"toFixed", {Value(2)})), "0.00");
     EXPECT_EQ(text(method(Value(123.456), u"toExponential", {Value(2)})), "1.23e+2");
@@ -53,8 +54,70 @@ TEST_F(Builtins, NumberFormatting) {
     EXPECT_EQ(text(method(Value(123456), u"toPrecision", {Value(2)})), "1.2e+5");
     EXPECT_EQ(thrown([&] { method(Value(1), u"toString", {Value(1)}); }),
               "RangeError: Error #1003: The radix argument must be between 2 and 36; got 1.");
-    EXPECT_EQ(thrown([&] { method(Value(1), u"toFixed", {Value(21)}); }),
-              "RangeError: Error #1002: Number.prototype.toFixed has a range of 0 to 20. Value of 21 is not valid.");
+    const std::string range =
+        "RangeError: Error #1002: Number.toPrecision has a range of 1 to 21. Number.toFixed and Number.toExponential "
+        "have a range of 0 to 20. Specified value is not within expected range.";
+    EXPECT_EQ(thrown([&] { method(Value(1), u"toFixed", {Value(21)}); }), range);
+}
+
+TEST_F(Builtins, FormattingEdges) {
+    const std::string range =
+        "RangeError: Error #1002: Number.toPrecision has a range of 1 to 21. Number.toFixed and Number.toExponential "
+        "have a range of 0 to 20. Specified value is not within expected range.";
+    // The digit count is checked before the number: NaN and Infinity still throw for a bad count.
+    EXPECT_EQ(thrown([&] { method(Value(NAN), u"toPrecision", {Value(0)}); }), range);
+    EXPECT_EQ(thrown([&] { method(Value(INFINITY), u"toExponential", {Value(21)}); }), range);
+    EXPECT_EQ(thrown([&] { method(Value(5), u"toPrecision", {Value(22)}); }), range);
+    EXPECT_EQ(text(method(Value(NAN), u"toFixed", {Value(3)})), "NaN");
+    EXPECT_EQ(text(method(Value(-INFINITY), u"toPrecision", {Value(3)})), "-Infinity");
+    // Absent counts: toPrecision prints the number as it is, the others take none.
+    EXPECT_EQ(text(method(Value(123), u"toPrecision", {Value::null()})), "123");
+    EXPECT_EQ(text(method(Value(123), u"toExponential", {})), "1e+2");
+    EXPECT_EQ(text(method(Value(123), u"toExponential", {Value::null()})), "1e+2");
+    EXPECT_EQ(text(method(Value(123), u"toFixed", {Value::null()})), "123");
+    EXPECT_EQ(text(method(Value(123), u"toExponential", {Value(19)})), "1.2300000000000000000e+2");
+    // Zero as the reference player writes it.
+    EXPECT_EQ(text(method(Value(0), u"toPrecision", {Value(4)})), "0.0000");
+    EXPECT_EQ(text(method(Value(0), u"toPrecision", {Value(1)})), "0.0");
+    EXPECT_EQ(text(method(Value(0), u"toExponential", {Value(0)})), "1e-15");
+    EXPECT_EQ(text(method(Value(0), u"toExponential", {Value(2)})), "0.00e-16");
+    EXPECT_EQ(text(method(Value(0), u"toFixed", {Value(3)})), "0.000");
+}
+
+TEST_F(Builtins, ParseIntPrecision) {
+    // Powers of two are read exactly and rounded once; decimal digits add up as literals do.
+    EXPECT_EQ(text(callGlobal(u"parseInt", {Value(u"0000001000000001001000110100010101100111100010011010101111011"), Value(2)})),
+              "18054430506169724");
+    EXPECT_EQ(text(callGlobal(u"parseInt", {Value(u"0x1000000000000081")})), "1152921504606847200");
+    EXPECT_EQ(text(callGlobal(u"parseInt", {Value(u"123456789012345678")})), "123456789012345700");
+    EXPECT_EQ(text(callGlobal(u"parseInt", {Value(u"-777"), Value(8)})), "-511");
+    EXPECT_EQ(text(callGlobal(u"parseInt", {Value(u"0022")})), "22");  // no octal guess
+    // Unicode spaces lead like ASCII ones.
+    EXPECT_EQ(text(callGlobal(u"parseInt", {Value(u"\u2000\u30001234\u2000")})), "1234");
+    EXPECT_EQ(text(callGlobal(u"parseFloat", {Value(u"\uFEFF2.5")})), "2.5");
+    // A run of digits too long for a double is Infinity, not a huge buffer.
+    EXPECT_EQ(text(callGlobal(u"parseInt", {Value(String(2000, u'f')), Value(16)})), "Infinity");
+}
+
+TEST_F(Builtins, NumberHasMathStatics) {
+    Value number = global(u"Number");
+    EXPECT_EQ(text(method(number, u"max", {Value(2.1), Value(3.2)})), "3.2");
+    EXPECT_EQ(text(method(number, u"abs", {Value(-4)})), "4");
+    EXPECT_EQ(text(method(number, u"floor", {Value(-2.5)})), "-3");
+}
+
+TEST_F(Builtins, PrimitiveMethodsCannotBeReplaced) {
+    Value f = m.get(Value(m.numberClass->prototype), u"valueOf");
+    EXPECT_EQ(thrown([&] { m.set(Value(u"hi"), u"valueOf", f); }),
+              "ReferenceError: Error #1037: Cannot assign to a method valueOf on String.");
+    EXPECT_EQ(thrown([&] { m.set(Value(4.5), u"toString", f); }),
+              "ReferenceError: Error #1037: Cannot assign to a method toString on Number.");
+    EXPECT_EQ(thrown([&] { m.set(Value(true), u"madeUp", f); }),
+              "ReferenceError: Error #1056: Cannot create property madeUp on Boolean.");
+}
+
+TEST_F(Builtins, ReflectionUnderTheCorePackage) {
+    EXPECT_EQ(text(m.call(global(u"getQualifiedClassName", u"avmplus"), Value::null(), std::vector<Value>{Value(1.5)})), "Number");
 }
 
 TEST_F(Builtins, ParsingNumbers) {
