@@ -15,6 +15,7 @@ struct Machine::Frame {
     size_t targetScope = 1;      // the entry a tellTarget replaces
     Object* self = nullptr;      // this
     Object* locals = nullptr;    // a function's activation; null on a timeline
+    bool localsCaptured = false; // a function defined here keeps `locals` in its scope
     Object* varHome = nullptr;   // where undeclared assignments land: the timeline's clip
     Clip* base = nullptr;        // the clip the code belongs to
     Clip* target = nullptr;      // tellTarget's clip, timeline actions apply to it

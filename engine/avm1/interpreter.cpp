@@ -759,7 +759,10 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         Object* fn = newFunction(nullptr);
         fn->code = code;
         fn->scope = f.scope;
-        if (f.locals) fn->scope.push_back(f.locals);
+        if (f.locals) {
+            fn->scope.push_back(f.locals);
+            f.localsCaptured = true;
+        }
         fn->definingClip = f.base;
         if (code->name.empty()) pushv(Value(fn));
         else {

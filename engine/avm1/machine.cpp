@@ -169,8 +169,15 @@ Value Machine::runFunction(Object* fn, Object* self, std::vector<Value>& args, O
     f.home = home;
     f.pool = code.constantPool;
     f.stackBase = stack_.size();
-    f.locals = heap_.make();
-    f.locals->proto = nullptr;
+    // The activation lives outside the heap while the call runs and is reused after it, unless a
+    // function defined in the call closed over it.
+    struct Activation {
+        Heap& heap;
+        Frame& frame;
+        std::unique_ptr<Object> object;
+        ~Activation() { heap.release(std::move(object), frame.localsCaptured); }
+    } activation{heap_, f, heap_.borrow()};
+    f.locals = activation.object.get();
     f.scope.push_back(f.locals);
     f.registers.assign(code.isFunction2 ? std::max<size_t>(code.registerCount, 1) : 4, Value());
 

@@ -68,9 +68,41 @@ bool Object::remove(const std::string& key) {
     return true;
 }
 
+void Object::recycle() {
+    constexpr size_t kKeptCapacity = 32;
+    std::vector<Property> props = std::move(props_);
+    std::vector<std::string> keys = std::move(keys_);
+    *this = Object();
+    if (props.capacity() > kKeptCapacity) return;
+    props.clear();
+    keys.clear();
+    props_ = std::move(props);
+    keys_ = std::move(keys);
+}
+
+std::unique_ptr<Object> Heap::fresh() {
+    if (spare_.empty()) return std::make_unique<Object>();
+    std::unique_ptr<Object> o = std::move(spare_.back());
+    spare_.pop_back();
+    return o;
+}
+
+void Heap::keepSpare(std::unique_ptr<Object> o) {
+    o->recycle();
+    if (spare_.size() < kMaxSpares) spare_.push_back(std::move(o));
+}
+
 Object* Heap::make() {
-    objects_.push_back(std::make_unique<Object>());
+    objects_.push_back(fresh());
     return objects_.back().get();
+}
+
+std::unique_ptr<Object> Heap::borrow() { return fresh(); }
+
+void Heap::release(std::unique_ptr<Object> o, bool kept) {
+    if (!o) return;
+    if (kept) objects_.push_back(std::move(o));
+    else keepSpare(std::move(o));
 }
 
 static void markValue(const Value& v, std::vector<Object*>& work) {
@@ -106,9 +138,12 @@ void Heap::collect(const std::vector<Object*>& roots) {
     for (auto& o : objects_) {
         if (o->marked) {
             o->marked = false;
-            objects_[kept++] = std::move(o);
+            std::swap(objects_[kept++], o);
         }
     }
+    // Everything past `kept` is unreachable: reset now and kept for reuse.
+    for (size_t i = kept; i < objects_.size(); ++i)
+        if (objects_[i]) keepSpare(std::move(objects_[i]));
     objects_.resize(kept);
 }
 

@@ -88,6 +88,10 @@ public:
 
     bool isFunction() const { return native || code; }
 
+    // Back to a fresh object's state, keeping the property storage of a small one for the next
+    // user (objects are made and dropped by the thousand each frame).
+    void recycle();
+
     // Own properties, keys already folded for case (see Machine::key).
     Property* find(const std::string& key);
     const Property* find(const std::string& key) const;
@@ -125,6 +129,11 @@ class Heap {
 public:
     Object* make();
     size_t size() const { return objects_.size(); }
+    // A function call's activation, outside the collector while the call runs: given back with
+    // release(), which takes it into the heap when a closure kept it and reuses it otherwise.
+    std::unique_ptr<Object> borrow();
+    void release(std::unique_ptr<Object> o, bool kept);
+    size_t spares() const { return spare_.size(); }
     template <class F> void forEach(F f) const {
         for (const auto& o : objects_) f(*o);
     }
@@ -132,7 +141,12 @@ public:
     void collect(const std::vector<Object*>& roots);
 
 private:
+    std::unique_ptr<Object> fresh();
+    void keepSpare(std::unique_ptr<Object> o);
+
+    static constexpr size_t kMaxSpares = 4096;
     std::vector<std::unique_ptr<Object>> objects_;
+    std::vector<std::unique_ptr<Object>> spare_;  // freed objects, reset, waiting to be reused
 };
 
 }  // namespace swf::avm1

@@ -94,6 +94,9 @@ struct DisplayObject {
     std::function<void(DisplayObject&)> onDestroy;
     // The player's tally of display objects, which bounds how many a movie can make.
     LiveCount live;
+    // Edit texts: the player's tally of them, so that a frame with none skips the search for
+    // fields bound to variables.
+    LiveCount liveField;
 
     DisplayObject() = default;
     DisplayObject(const DisplayObject&) = delete;

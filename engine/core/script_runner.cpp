@@ -437,7 +437,7 @@ avm1::TextExtentValues ScriptRunner::measureText(const TextFormat& format, const
 std::vector<std::string> ScriptRunner::fontFamilies() { return library_.deviceFonts().families(); }
 
 void ScriptRunner::syncTextFields(swf::Clip& clip, int nesting) {
-    if (nesting > kMaxNesting) return;
+    if (nesting > kMaxNesting || timeline_.liveEditTexts() == 0) return;
     for (auto& [depth, child] : clip.children) {
         if (child->kind == DisplayObject::Kind::Sprite && child->clip) {
             syncTextFields(*child->clip, nesting + 1);

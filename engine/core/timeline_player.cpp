@@ -153,14 +153,21 @@ void TimelinePlayer::place(Clip& clip, const PlaceObject& p, int nesting) {
 }
 
 bool TimelinePlayer::admit(DisplayObject& obj, const std::string& what) {
-    if (obj.live.counted()) return true;
-    if (*liveObjects_ >= limits_.maxObjects) {
-        library_.warn("the movie holds more than " + std::to_string(limits_.maxObjects) + " display objects: " + what +
-                      " was not made");
-        return false;
+    if (!obj.live.counted()) {
+        if (*liveObjects_ >= limits_.maxObjects) {
+            library_.warn("the movie holds more than " + std::to_string(limits_.maxObjects) +
+                          " display objects: " + what + " was not made");
+            return false;
+        }
+        obj.live = LiveCount(liveObjects_);
     }
-    obj.live = LiveCount(liveObjects_);
+    countEditText(obj);  // a copy may have become a field after it was made
     return true;
+}
+
+void TimelinePlayer::countEditText(DisplayObject& obj) {
+    if (obj.kind == DisplayObject::Kind::EditText && !obj.liveField.counted())
+        obj.liveField = LiveCount(liveEditTexts_);
 }
 
 std::unique_ptr<DisplayObject> TimelinePlayer::instantiate(uint16_t characterId, int depth, int nesting,
@@ -198,6 +205,7 @@ std::unique_ptr<DisplayObject> TimelinePlayer::instantiate(uint16_t characterId,
         obj->kind = DisplayObject::Kind::StaticText;
     } else if (std::holds_alternative<EditText>(def)) {
         obj->kind = DisplayObject::Kind::EditText;
+        countEditText(*obj);
         // Scripts reach a text field through the same face as a clip's.
         obj->clip = std::make_unique<Clip>();
         obj->clip->owner = obj.get();

@@ -78,6 +78,8 @@ public:
     // Counts an object made elsewhere (by scripts) toward the same limit; false, with a warning
     // naming `what`, when the movie already holds as many as it may.
     bool admit(DisplayObject& obj, const std::string& what);
+    // Edit texts this player has made or admitted that are still alive.
+    size_t liveEditTexts() const { return *liveEditTexts_; }
 
 private:
     void showFrame(Clip& clip, int frameIndex, int nesting, DisplayObject* owner, bool inSequence);
@@ -90,6 +92,7 @@ private:
     void rebuildTo(Clip& clip, int frameIndex, int nesting);
     void frameBuilt(DisplayObject* owner, Clip& clip);
     void nameInstance(DisplayObject& obj);
+    void countEditText(DisplayObject& obj);
     void buildButtonState(DisplayObject& obj, const Button& button, int state, int nesting);
     std::shared_ptr<const std::vector<uint8_t>> clipActionsOf(const PlaceObject& p);
 
@@ -101,6 +104,7 @@ private:
     uint64_t sequence_ = 0;
     std::map<const PlaceObject*, std::shared_ptr<const std::vector<uint8_t>>> clipActions_;
     std::shared_ptr<size_t> liveObjects_ = std::make_shared<size_t>(0);
+    std::shared_ptr<size_t> liveEditTexts_ = std::make_shared<size_t>(0);
 };
 
 }  // namespace swf

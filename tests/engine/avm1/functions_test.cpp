@@ -43,6 +43,59 @@ TEST_F(MachineTest, ClosuresSeeTheirDefiningScope) {
     EXPECT_EQ(run(b), (Lines{"42"}));
 }
 
+TEST_F(MachineTest, EachCallHasAFreshActivationAndClosuresKeepTheirs) {
+    // function fresh() { trace(typeof v); var v = 1; this.seen = v; }: a reused activation must not
+    // show the last call's local.
+    Asm fresh;
+    fresh.get("v").op(TypeOf).trace().push({"v", 1.0}).op(DefineLocal);
+    // function counter(n) { return function () { n = n + 1; return n; }; }
+    Asm step;
+    step.push({"n"}).get("n").push({1.0}).op(Add2).op(SetVariable).get("n").op(Return);
+    Asm counter;
+    counter.function("", {}, step).op(Return);
+    Asm a;
+    a.function("fresh", {}, fresh).function("counter", {"n"}, counter);
+    a.push({0, "fresh"}).op(CallFunction).op(Pop);
+    a.push({"c"}).push({10.0, 1, "counter"}).op(CallFunction).op(SetVariable);
+    a.push({0, "fresh"}).op(CallFunction).op(Pop);
+    a.push({"d"}).push({20.0, 1, "counter"}).op(CallFunction).op(SetVariable);
+    a.push({0, "fresh"}).op(CallFunction).op(Pop);
+    a.push({0, "c"}).op(CallFunction).trace();
+    a.push({0, "d"}).op(CallFunction).trace();
+    a.push({0, "c"}).op(CallFunction).trace();
+    EXPECT_EQ(run(a), (Lines{"undefined", "undefined", "undefined", "11", "21", "12"}));
+
+    // The closures' activations survive a collection and many later calls that reuse freed ones.
+    machine->collectGarbage();
+    Asm later;
+    later.push({"i", 0.0}).op(SetVariable);
+    later.label("loop").get("i").push({50.0}).op(Less2).op(Not).ifTrue("done");
+    later.push({0, "fresh"}).op(CallFunction).op(Pop);
+    later.push({"i"}).get("i").op(Increment).op(SetVariable).jump("loop");
+    later.label("done").push({0, "c"}).op(CallFunction).trace().push({0, "d"}).op(CallFunction).trace();
+    Lines out = run(later);
+    ASSERT_EQ(out.size(), 52u);
+    EXPECT_EQ(out[50], "13");
+    EXPECT_EQ(out[51], "22");
+}
+
+TEST_F(MachineTest, AnActivationLeftByAThrowIsNotSharedWithALaterCall) {
+    // function boom(x) { var kept = x; throw x; } called in try; then fresh() sees no `kept`.
+    Asm boom;
+    boom.push({"kept"}).get("x").op(DefineLocal).get("x").op(Throw);
+    Asm fresh;
+    fresh.get("kept").op(TypeOf).trace();
+    Asm tryBody;
+    tryBody.push({"oops", 1, "boom"}).op(CallFunction).op(Pop);
+    Asm catchBody;
+    catchBody.get("e").trace();
+    Asm a;
+    a.function("boom", {"x"}, boom).function("fresh", {}, fresh);
+    a.tryCatch(tryBody, "e", &catchBody, nullptr);
+    a.push({0, "fresh"}).op(CallFunction).op(Pop);
+    EXPECT_EQ(run(a), (Lines{"oops", "undefined"}));
+}
+
 TEST_F(MachineTest, ObjectsArraysAndEnumeration) {
     Asm a;
     // Names come out newest first.

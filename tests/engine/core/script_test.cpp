@@ -426,6 +426,24 @@ TEST_F(ScriptTest, TextFieldsShowTheirVariables) {
     EXPECT_EQ(at(player->root(), 1)->field->text(), "12:30");
 }
 
+TEST_F(ScriptTest, FieldsMadeByScriptsShowTheirVariablesAndAreCountedWhileTheyLive) {
+    // Frame 1: a field made by a script, bound to `v`; frame 2 reads what it shows and removes it;
+    // a movie without fields counts none.
+    Asm a;
+    callMethod(a, "_root", "createTextField", {"f", 5, 0, 0, 100, 20});
+    a.get("f").push({"variable", "v"}).op(op::SetMember);
+    a.push({"v", "bound"}).op(op::SetVariable);
+    Asm second;
+    second.get("f").push({"text"}).op(op::GetMember).trace();
+    callMethod(second, "f", "removeTextField", {});
+    b.main() = timeline({{action(a)}, {action(second)}, {}});
+    EXPECT_EQ(play(1), Lines{});
+    EXPECT_EQ(player->timeline().liveEditTexts(), 1u);
+    player->tick();
+    EXPECT_EQ(lines, (Lines{"bound"}));
+    EXPECT_EQ(player->timeline().liveEditTexts(), 0u);
+}
+
 }  // namespace
 
 TEST_F(ScriptTest, ClipsMadeByScriptsCountTowardTheMovieObjectLimit) {
