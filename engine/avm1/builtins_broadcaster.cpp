@@ -74,9 +74,11 @@ bool Machine::broadcast(Object* source, const std::string& message, const std::v
     std::vector<Value> listeners = list->elements;  // listeners may add or remove listeners
     bool any = false;
     for (const Value& l : listeners) {
-        Value fn = getMember(l, message);
+        // An empty message calls each listener itself, as a method call with no name does.
+        bool itself = message.empty();
+        Value fn = itself ? l : getMember(l, message);
         if (!fn.object() || !fn.object()->isFunction()) continue;
-        call(fn, toObject(l), args);
+        call(fn, itself ? nullptr : toObject(l), args);
         any = true;
     }
     return any;

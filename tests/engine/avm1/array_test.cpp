@@ -125,6 +125,26 @@ TEST_F(MachineTest, BroadcasterListenersAreMatchedLoosely) {
     EXPECT_EQ(run(a), (Lines{"function", "true", "true", "null", "true", "false", "true", "x"}));
 }
 
+TEST_F(MachineTest, AnEmptyBroadcastMessageCallsEachListenerItself) {
+    // fn = function () { trace("itself " + typeof this + " " + arguments.length); }; an object
+    // listener with a "" member is not a function and is passed over.
+    Asm body;
+    body.push({"itself "}).get("this").op(TypeOf).op(Add2).push({" "}).op(Add2);
+    body.get("arguments").push({"length"}).op(GetMember).op(Add2).trace();
+    Asm member;
+    member.push({"member called"}).trace();
+    Asm a;
+    a.push({"b", 0}).op(InitObject).op(SetVariable);
+    a.get("b").push({1}).get("AsBroadcaster").push({"initialize"}).op(CallMethod).op(Pop);
+    a.push({"o", 0}).op(InitObject).op(SetVariable);
+    a.get("o").push({""}).function("", {}, member).op(SetMember);
+    a.push({"fn"}).function("", {}, body).op(SetVariable);
+    a.get("o").push({1}).get("b").push({"addListener"}).op(CallMethod).op(Pop);
+    a.get("fn").push({1}).get("b").push({"addListener"}).op(CallMethod).op(Pop);
+    a.push({7.0, "", 2}).get("b").push({"broadcastMessage"}).op(CallMethod).trace();
+    EXPECT_EQ(run(a), (Lines{"itself undefined 1", "true"}));
+}
+
 TEST_F(MachineTest, CallRunsAnotherFramesActionsOnItsClip) {
     FakeClip* child = host.root.add("child");
     Asm three, five;
