@@ -94,8 +94,9 @@ void write(Machine& m, TextFormat& f, int field, const Value& v, bool constructi
     case Url: text(f.url); break;
     case Target: text(f.target); break;
     case Align: {
+        // Only a known alignment changes it: null and undefined from a script keep the one set.
         if (unset) {
-            f.align.reset();
+            if (constructing) f.align.reset();
             break;
         }
         std::string a = m.toString(v);

@@ -264,8 +264,8 @@ TextLayout layoutField(const TextFieldState& field, const Movie& movie, DeviceFo
         out.textWidth = std::max(out.textWidth, l.left - kTextGutter + l.line.width);
         out.lines.push_back(l.line);
     }
-    // Every line's leading counts, the last one's too.
-    out.textHeight = y;
+    // The leading counts between lines; a lone line keeps its own.
+    out.textHeight = lines.size() > 1 ? y - lines.back().line.leading : y;
 
     // Scrolling: the first line shown, and the last one shown whole.
     const double visible = height - 2 * kTextGutter;

@@ -26,6 +26,9 @@ TEST_F(TextFormatTest, PartsAreNullUntilSetAndNumbersAreKeptWhole) {
     EXPECT_EQ(get(f, "align"), "center");
     machine->setMember(f, "align", Value("middle"));  // not an alignment: kept as it was
     EXPECT_EQ(get(f, "align"), "center");
+    machine->setMember(f, "align", Value::null());  // nor are null and undefined
+    machine->setMember(f, "align", Value());
+    EXPECT_EQ(get(f, "align"), "center");
     machine->setMember(f, "leftMargin", Value(7.8));
     EXPECT_EQ(get(f, "leftMargin"), "8");
     machine->setMember(f, "size", Value::null());

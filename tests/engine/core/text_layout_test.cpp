@@ -47,11 +47,12 @@ TEST_F(TextLayoutTest, TextIsMeasuredInWholeTwipsInsideTheGutter) {
     EXPECT_EQ(b.x - a.x, width("A"));
 }
 
-TEST_F(TextLayoutTest, LeadingFollowsEveryLine) {
+TEST_F(TextLayoutTest, LeadingFollowsEveryLineButCountsBetweenLinesOnly) {
     field.newFormat.leading = 2;
+    EXPECT_EQ(layout("a").textHeight, 200 + 40) << "a lone line keeps its leading";
     const auto& l = layout("a\rb\nc");
     ASSERT_EQ(l.lines.size(), 3u);
-    EXPECT_EQ(l.textHeight, 3 * (200 + 40));
+    EXPECT_EQ(l.textHeight, 3 * 200 + 2 * 40);
     EXPECT_EQ(l.lines[1].top, 240);
     EXPECT_EQ(l.glyphs[2].glyphToText.apply(swf::Point{0, 0}).y, swf::kTextGutter + 480 + 160);
 }
