@@ -31,7 +31,10 @@ public:
     // Replaces the text by HTML read with `base` as the outer format. `condenseWhite` folds runs
     // of white space into one space and drops line breaks of the source.
     void setHtml(const std::string& html, const TextFormat& base, bool condenseWhite, const TextStyles* styles = nullptr);
-    // The HTML the player writes back for this text.
+    // Paragraph breaks become spaces, and no space starts the text or follows another: condensed
+    // HTML in a one-line field.
+    void foldBreaksIntoSpaces();
+    // The HTML the player writes back for this text (nothing when there is no text).
     std::string html() const;
 
     // The first character of the paragraph holding `i`, and the end of that paragraph (its

@@ -17,7 +17,9 @@ void TextFieldState::setHtmlText(const std::string& source) {
         return;
     }
     document.setHtml(source, newFormat, condenseWhite, styles ? &*styles : nullptr);
-    // A one-line field keeps no break after its last paragraph.
+    // A one-line field keeps no break after its last paragraph; condensing, its paragraphs run
+    // on, one space apart.
+    if (!multiline && condenseWhite) document.foldBreaksIntoSpaces();
     const auto& c = document.chars();
     if (!multiline && !c.empty() && isParagraphBreak(c.back()))
         document.replace(c.size() - 1, c.size(), "", newFormat);

@@ -162,14 +162,18 @@ void TextDocument::setHtml(const std::string& html, const TextFormat& base, bool
             if (!readTag(html, i, tag, end)) break;
             i = end;
             if (tag.closing) {
-                // Closes the innermost open tag of that name and those inside it.
+                // Closes the innermost open tag of that name and those inside it. The break that
+                // ends a paragraph keeps the paragraph's format, which an empty one is read by.
+                TextFormat closed = stack.back().second;
                 for (size_t k = stack.size(); k-- > 1;) {
                     if (stack[k].first != tag.name) continue;
+                    closed = stack[k].second;
                     stack.resize(k);
                     break;
                 }
                 if (tag.name == "p" || tag.name == "li") {
-                    if (!atParagraphStart() || tag.name == "li" || chars_.empty()) breakParagraph();
+                    if (!atParagraphStart() || tag.name == "li" || chars_.empty())
+                        replace(length(), length(), "\r", closed);
                     lastWasSpace = true;
                 }
                 continue;
@@ -244,7 +248,17 @@ void TextDocument::setHtml(const std::string& html, const TextFormat& base, bool
             if (c == '\r' && i + 1 < html.size() && html[i + 1] == '\n') ++i;
             piece = "\r";
         } else {
-            piece = std::string(1, c);
+            // A character whole: its UTF-8 bytes decode together.
+            size_t bytes = 1;
+            const auto lead = (unsigned char)c;
+            if (lead >= 0xF0) bytes = 4;
+            else if (lead >= 0xE0) bytes = 3;
+            else if (lead >= 0xC0) bytes = 2;
+            size_t taken = 1;
+            while (taken < bytes && i + taken < html.size() && ((unsigned char)html[i + taken] & 0xC0) == 0x80) ++taken;
+            bytes = taken;
+            piece = html.substr(i, bytes);
+            i += bytes - 1;
         }
         lastWasSpace = piece == " " || piece == "\r";
         append(piece);
@@ -253,6 +267,7 @@ void TextDocument::setHtml(const std::string& html, const TextFormat& base, bool
 
 std::string TextDocument::html() const {
     std::string out;
+    if (chars_.empty()) return out;
     size_t start = 0;
     const size_t n = chars_.size();
     do {

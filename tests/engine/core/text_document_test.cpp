@@ -72,8 +72,32 @@ TEST(TextHtml, WrittenBackWithEveryFontAttributeAndNestedStyles) {
     auto list = fromHtml("<textformat leftmargin=\"1\" leading=\"4\"><li>x</li></textformat>");
     EXPECT_EQ(list.html(), "<TEXTFORMAT LEFTMARGIN=\"1\" LEADING=\"4\"><LI><FONT FACE=\"Arial\" SIZE=\"12\" "
                            "COLOR=\"#000000\" LETTERSPACING=\"0\" KERNING=\"0\">x</FONT></LI></TEXTFORMAT>");
-    // An empty text still writes its one paragraph.
-    EXPECT_EQ(swf::TextDocument().html().substr(0, 16), "<P ALIGN=\"LEFT\">");
+    // No text, no paragraph; a lone break is one empty paragraph, a list item if it ends one.
+    EXPECT_EQ(swf::TextDocument().html(), "");
+    EXPECT_EQ(fromHtml("<li></li>").html(), "<LI><FONT FACE=\"Arial\" SIZE=\"12\" COLOR=\"#000000\" "
+                                            "LETTERSPACING=\"0\" KERNING=\"0\"></FONT></LI>");
+}
+
+TEST(TextHtml, CharactersOutsideAsciiArriveWhole) {
+    auto d = fromHtml("a\xC2\xA0" "b<b>\xE2\x82\xAC</b>\xF0\x9F\x98\x80\x01", true);
+    EXPECT_EQ(d.chars(), (std::u32string{U'a', 0xA0, U'b', 0x20AC, 0x1F600, 0x01}));
+    EXPECT_TRUE(*d.formatAt(3).bold);
+    // A lead byte cut short by markup or the end takes only what follows it.
+    EXPECT_EQ(fromHtml("x\xE2<b>y</b>\xC2").text().substr(0, 1), "x");
+    EXPECT_EQ(fromHtml("x\xE2<b>y</b>\xC2").chars().size(), 4u);
+}
+
+TEST(TextHtml, FoldingBreaksRunsParagraphsOnOneSpaceApart) {
+    auto d = fromHtml(" <p>test</p>  <li>more</li><p></p>", true);
+    EXPECT_EQ(d.text(), "test\rmore\r") << "an empty paragraph after a break adds none";
+    d.foldBreaksIntoSpaces();
+    EXPECT_EQ(d.text(), "test more ");
+    EXPECT_FALSE(d.formatAt(0).bullet.value_or(false));
+    EXPECT_TRUE(*d.formatAt(5).bullet) << "each character keeps its format";
+    auto blank = fromHtml("<p> </p>\n<br>", true);
+    blank.foldBreaksIntoSpaces();
+    EXPECT_EQ(blank.text(), "");
+    EXPECT_EQ(blank.html(), "");
 }
 
 TEST(TextHtml, StyleSheetRulesApplyByTagAndClass) {
