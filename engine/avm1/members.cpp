@@ -46,6 +46,14 @@ long long arrayIndex(const std::string& name) {
     return n;
 }
 
+// Whether the first property named `k` up the chain is an accessor with a setter.
+bool inheritsSetter(Object* o, const std::string& k) {
+    int steps = 0;
+    for (Object* cur = o; cur && steps < MaxChain; cur = cur->proto, ++steps)
+        if (const Property* p = cur->find(k)) return p->setter != nullptr;
+    return false;
+}
+
 }  // namespace
 
 std::string Machine::key(const std::string& name) const {
@@ -177,7 +185,9 @@ void Machine::storeMember(Object* o, const std::string& name, const std::string&
             else if (!isTextProperty(p)) o->clip->setNumber(p, toNumber(v));
             return;
         }
-        if (o->clip->isTextField()) {
+        // A field's text goes through the TextField setters when they are there (they tell
+        // onScroller listeners); straight to the field otherwise.
+        if (o->clip->isTextField() && !inheritsSetter(o, k)) {
             if (k == key("text")) {
                 o->clip->setFieldText(toString(v));
                 return;

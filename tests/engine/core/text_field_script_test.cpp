@@ -158,8 +158,21 @@ TEST_F(TextFieldScriptTest, OnScrollerHearsTheScrollChange) {
     set(a, "scroll", 2);
     set(a, "scroll", 2);  // no change, no call
     set(a, "scroll", 1);
+    set(a, "text", "a");  // fewer lines: the limit moves
+    set(a, "htmlText", "a<br>b<br>c<br>d<br>e<br>f");
     play(a);
-    EXPECT_EQ(lines, (Lines{"scroll 2", "scroll 1"}));
+    EXPECT_EQ(lines, (Lines{"scroll 2", "scroll 1", "scroll 1", "scroll 1"}));
+}
+
+TEST_F(TextFieldScriptTest, AScriptsOwnTextAccessorsDecideWhatAFieldTakes) {
+    Asm a;
+    makeField(a, 100, 30);
+    // Without the class's accessor, text goes straight to the field.
+    a.get("TextField").push({"prototype"}).op(op::GetMember).push({"text"}).op(0x3A).op(op::Pop);  // delete
+    set(a, "text", "plain");
+    a.get("tf").push({"text"}).op(op::GetMember).trace();
+    play(a);
+    EXPECT_EQ(lines, (Lines{"plain"}));
 }
 
 TEST_F(TextFieldScriptTest, AClickFocusesSelectableFieldsOnlyAndTakesTheFocusFromThem) {
