@@ -243,6 +243,12 @@ Value settingGetter(Machine& m, Object* self, std::vector<Value>&) {
 
 template <int S>
 Value settingSetter(Machine& m, Object* self, std::vector<Value>& a) {
+    // Movies before SWF 8 know no rendering settings nor filters on fields: what they set under
+    // those names is kept as a plain member.
+    if (S <= Filters && m.swfVersion() < 8) {
+        if (self) self->put(m.key(kSettingNames[S]), kSettingNames[S], arg(a, 0));
+        return Value();
+    }
     writeSetting(m, self, S, arg(a, 0));
     return Value();
 }

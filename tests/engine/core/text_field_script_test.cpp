@@ -164,6 +164,23 @@ TEST_F(TextFieldScriptTest, OnScrollerHearsTheScrollChange) {
     EXPECT_EQ(lines, (Lines{"scroll 2", "scroll 1", "scroll 1", "scroll 1"}));
 }
 
+TEST_F(TextFieldScriptTest, MoviesBeforeSwf8KeepWhatTheySetUnderLaterSettingNames) {
+    auto run = [this](int version) {
+        b.movie->header.version = uint8_t(version);
+        lines.clear();
+        Asm a;
+        makeField(a, 100, 30);
+        set(a, "gridFitType", "bogus");
+        set(a, "sharpness", "sharp");
+        set(a, "wordWrap", "yes");
+        for (const char* name : {"gridFitType", "sharpness", "wordWrap"}) a.get("tf").push({name}).op(op::GetMember).trace();
+        play(a);
+        return lines;
+    };
+    EXPECT_EQ(run(7), (Lines{"bogus", "sharp", "true"}));
+    EXPECT_EQ(run(8), (Lines{"pixel", "0", "true"})) << "SWF 8 fields check and keep their own settings";
+}
+
 TEST_F(TextFieldScriptTest, AScriptsOwnTextAccessorsDecideWhatAFieldTakes) {
     Asm a;
     makeField(a, 100, 30);
