@@ -283,8 +283,10 @@ std::string TextDocument::html() const {
         attribute("LEADING", first.leading);
         if (first.tabStops && !first.tabStops->empty()) {
             textFormat += " TABSTOPS=\"";
-            for (size_t k = 0; k < first.tabStops->size(); ++k)
-                textFormat += (k ? "," : "") + formatNumber((*first.tabStops)[k]);
+            for (size_t k = 0; k < first.tabStops->size(); ++k) {
+                if (k) textFormat += ',';
+                textFormat += formatNumber((*first.tabStops)[k]);
+            }
             textFormat += "\"";
         }
         if (!textFormat.empty()) out += "<TEXTFORMAT" + textFormat + ">";
