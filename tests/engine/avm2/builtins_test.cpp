@@ -2,39 +2,15 @@
 
 #include <cmath>
 
-#include "engine/avm2/machine.h"
+#include "tests/engine/avm2/machine_fixture.h"
 
 using namespace swf::avm2;
 
 namespace {
 
-class Builtins : public ::testing::Test {
+class Builtins : public avm2test::MachineTest {
 protected:
-    Machine m;
-    Value global(const char16_t* name, const String& package = u"") {
-        std::vector<Ns> set{Ns{kNsPackage, package, 0}};
-        Name n{name, set};
-        bool found = false;
-        Value holder = m.findGlobal(n, found);
-        EXPECT_TRUE(found) << utf16ToUtf8(name);
-        return m.getProperty(holder, n);
-    }
-    Value callGlobal(const char16_t* name, std::vector<Value> args) { return m.call(global(name), Value::null(), args); }
-    Value method(const Value& self, const char16_t* name, std::vector<Value> args = {}) {
-        return m.callProperty(self, Name{name, m.publicSet}, args);
-    }
-    std::string text(const Value& v) { return utf16ToUtf8(m.toString(v)); }
     Value array(std::vector<Value> items) { return Value(m.newArray(std::move(items))); }
-    // The message of what `f` throws, or "no error".
-    template <class F>
-    std::string thrown(F f) {
-        try {
-            f();
-        } catch (const ThrownValue& t) {
-            return text(t.value);
-        }
-        return "no error";
-    }
 };
 
 }  // namespace

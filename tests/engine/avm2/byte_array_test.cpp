@@ -2,24 +2,16 @@
 
 #include <cmath>
 
-#include "engine/avm2/machine.h"
+#include "tests/engine/avm2/machine_fixture.h"
 
 using namespace swf::avm2;
 
 namespace {
 
-class ByteArrayTest : public ::testing::Test {
+class ByteArrayTest : public avm2test::MachineTest {
 protected:
-    Machine m;
     Value bytes = make();
-    Value make() {
-        std::vector<Ns> set{Ns{kNsPackage, u"flash.utils", 0}};
-        Name n{u"ByteArray", set};
-        bool found = false;
-        Value holder = m.findGlobal(n, found);
-        EXPECT_TRUE(found);
-        return m.construct(m.getProperty(holder, n), {});
-    }
+    Value make() { return m.construct(global(u"ByteArray", u"flash.utils"), {}); }
     Value call(const char16_t* name, std::vector<Value> args = {}, const Value* on = nullptr) {
         return m.callProperty(on ? *on : bytes, Name{name, m.publicSet}, args);
     }
@@ -30,15 +22,6 @@ protected:
         std::vector<int> out;
         for (double i = 0; i < prop(u"length"); ++i) out.push_back(m.toInt(m.get(bytes, numberToString(i))));
         return out;
-    }
-    template <class F>
-    std::string thrown(F f) {
-        try {
-            f();
-        } catch (const ThrownValue& t) {
-            return utf16ToUtf8(m.toString(t.value));
-        }
-        return "no error";
     }
 };
 

@@ -2,29 +2,19 @@
 
 #include <cmath>
 
-#include "engine/avm2/machine.h"
+#include "tests/engine/avm2/machine_fixture.h"
 
 using namespace swf::avm2;
 
 namespace {
 
 // Dates run in UTC: the local getters and the text forms agree with the UTC ones.
-class DateTest : public ::testing::Test {
+class DateTest : public avm2test::MachineTest {
 protected:
-    Machine m;
-    Value dateClass() {
-        Name n{u"Date", m.publicSet};
-        bool found = false;
-        Value holder = m.findGlobal(n, found);
-        EXPECT_TRUE(found);
-        return m.getProperty(holder, n);
-    }
+    Value dateClass() { return global(u"Date"); }
     Value make(std::vector<Value> args) { return m.construct(dateClass(), args); }
-    Value call(const Value& self, const char16_t* name, std::vector<Value> args = {}) {
-        return m.callProperty(self, Name{name, m.publicSet}, args);
-    }
+    Value call(const Value& self, const char16_t* name, std::vector<Value> args = {}) { return method(self, name, std::move(args)); }
     double num(const Value& self, const char16_t* name, std::vector<Value> args = {}) { return m.toNumber(call(self, name, args)); }
-    std::string text(const Value& v) { return utf16ToUtf8(m.toString(v)); }
     double parse(const char16_t* s) { return m.toNumber(call(dateClass(), u"parse", {Value(s)})); }
 };
 

@@ -1,22 +1,15 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "engine/avm2/machine.h"
+#include "tests/engine/avm2/machine_fixture.h"
 
 using namespace swf::avm2;
 
 namespace {
 
-class JsonTest : public ::testing::Test {
+class JsonTest : public avm2test::MachineTest {
 protected:
-    Machine m;
-    Value json() {
-        Name n{u"JSON", m.publicSet};
-        bool found = false;
-        Value holder = m.findGlobal(n, found);
-        EXPECT_TRUE(found);
-        return m.getProperty(holder, n);
-    }
+    Value json() { return global(u"JSON"); }
     Value parse(const char16_t* text, std::vector<Value> more = {}) {
         more.insert(more.begin(), Value(text));
         return m.callProperty(json(), Name{u"parse", m.publicSet}, more);
@@ -28,15 +21,6 @@ protected:
     std::string round(const char16_t* text, std::vector<Value> more = {}) {
         more.insert(more.begin(), parse(text));
         return stringify(more);
-    }
-    template <class F>
-    std::string thrown(F f) {
-        try {
-            f();
-        } catch (const ThrownValue& t) {
-            return utf16ToUtf8(m.toString(t.value));
-        }
-        return "no error";
     }
     Value fn(NativeFn f) { return Value(m.newNative(u"f", 2, std::move(f))); }
 };

@@ -2,16 +2,15 @@
 
 #include <algorithm>
 
-#include "engine/avm2/machine.h"
+#include "tests/engine/avm2/machine_fixture.h"
 
 using namespace swf::avm2;
 
 namespace {
 
 // A machine whose scheduled calls append their first argument to a log.
-class TimerQueueTest : public ::testing::Test {
+class TimerQueueTest : public avm2test::MachineTest {
 protected:
-    Machine m;
     std::vector<std::string> log;
     std::vector<std::string> errors;
     Value recorder;
@@ -23,17 +22,8 @@ protected:
         m.hostRoots.push_back(recorder.object());
         m.errorHandler = [this](const std::string& e) { errors.push_back(e); };
     }
-    Value global(const char16_t* name) {
-        std::vector<Ns> set{Ns{kNsPackage, u"flash.utils", 0}};
-        Name n{name, set};
-        bool found = false;
-        Value holder = m.findGlobal(n, found);
-        EXPECT_TRUE(found);
-        return m.getProperty(holder, n);
-    }
     uint32_t schedule(const char16_t* fn, double delay, const char16_t* tag) {
-        std::vector<Value> args{recorder, Value(delay), Value(String(tag))};
-        return m.toUint(m.call(global(fn), Value::null(), args));
+        return m.toUint(callGlobal(fn, {recorder, Value(delay), Value(String(tag))}, u"flash.utils"));
     }
     void advanceTo(double ms) {
         m.clockMs = ms;
@@ -61,7 +51,7 @@ TEST_F(TimerQueueTest, IntervalsRepeatUntilCleared) {
     advanceTo(100);  // due at 30, 60, 90
     EXPECT_EQ(log.size(), 3u);
     std::vector<Value> a{Value(id)};
-    m.call(global(u"clearInterval"), Value::null(), a);
+    m.call(global(u"clearInterval", u"flash.utils"), Value::null(), a);
     advanceTo(400);
     EXPECT_EQ(log.size(), 3u);
 }
@@ -104,7 +94,7 @@ TEST_F(TimerQueueTest, ErrorsAreReportedAndOthersStillRun) {
 TEST_F(TimerQueueTest, ScheduledCallsSurviveCollection) {
     Value arg = Value(m.newArray({Value(u"kept")}));
     std::vector<Value> args{recorder, Value(10), arg};
-    m.call(global(u"setTimeout"), Value::null(), args);
+    m.call(global(u"setTimeout", u"flash.utils"), Value::null(), args);
     arg = Value();
     m.collectGarbage();
     advanceTo(20);
@@ -114,7 +104,7 @@ TEST_F(TimerQueueTest, ScheduledCallsSurviveCollection) {
 TEST_F(TimerQueueTest, SetTimeoutWantsAFunction) {
     std::vector<Value> args{Value(u"not a function"), Value(10)};
     try {
-        m.call(global(u"setTimeout"), Value::null(), args);
+        m.call(global(u"setTimeout", u"flash.utils"), Value::null(), args);
         FAIL() << "no error";
     } catch (const ThrownValue& t) {
         EXPECT_EQ(utf16ToUtf8(m.toString(t.value)).substr(0, 20), "TypeError: Error #10");
