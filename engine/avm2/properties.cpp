@@ -91,7 +91,7 @@ Value Machine::getProperty(const Value& obj, const Name& n) {
             for (Object* p = numberClass->prototype; p; p = p->proto)
                 if (Value* v = p->dynamic.find(n.local)) return *v;
         }
-        referenceError(1069, u"Property " + n.local + u" not found on " + c->qualifiedName() + u" and there is no default value.");
+        referenceError(n.hasPublic() ? 1069 : 1081, u"Property " + n.local + u" not found on " + c->qualifiedName() + u" and there is no default value.");
     }
     uint32_t index;
     if (o->type == ObjectType::Class && n.local == u"prototype" && n.hasPublic()) {
@@ -120,7 +120,7 @@ Value Machine::getProperty(const Value& obj, const Name& n) {
             if (Value* v = p->dynamic.find(n.local)) return *v;
     }
     if (o->sealed && !n.attribute && o->type != ObjectType::Global)
-        referenceError(1069, u"Property " + n.local + u" not found on " + className(*this, obj) + u" and there is no default value.");
+        referenceError(n.hasPublic() ? 1069 : 1081, u"Property " + n.local + u" not found on " + className(*this, obj) + u" and there is no default value.");
     return Value();
 }
 
@@ -272,7 +272,7 @@ Value Machine::callProperty(const Value& obj, const Name& n, std::span<const Val
     Object* fo = f.object();
     if (!fo || (fo->type != ObjectType::Function && fo->type != ObjectType::Class)) {
         if (o && o->sealed && f.isUndefined() && !hasProperty(obj, n))
-            referenceError(1069, u"Property " + n.local + u" not found on " + className(*this, obj) + u" and there is no default value.");
+            referenceError(n.hasPublic() ? 1069 : 1081, u"Property " + n.local + u" not found on " + className(*this, obj) + u" and there is no default value.");
         typeError(1006, n.local + u" is not a function.");
     }
     return call(f, lex ? Value::null() : obj, args);

@@ -223,3 +223,11 @@ TEST_F(Builtins, FunctionConstructorAndPrototypeAreFunctions) {
     EXPECT_EQ(text(m.call(objectToString, made, {})), "[object Function]");
     EXPECT_EQ(text(made), "function Function() {}");
 }
+
+TEST_F(Builtins, MissingSealedPropertyErrorSaysWhetherTheNameWasPublic) {
+    std::vector<Ns> custom{Ns{kNsPackage, u"custom.space", 0}};
+    EXPECT_EQ(thrown([&] { m.getProperty(Value(1.5), Name{u"nope", m.publicSet}); }),
+              "ReferenceError: Error #1069: Property nope not found on Number and there is no default value.");
+    EXPECT_EQ(thrown([&] { m.getProperty(Value(1.5), Name{u"nope", custom}); }),
+              "ReferenceError: Error #1081: Property nope not found on Number and there is no default value.");
+}
