@@ -150,9 +150,11 @@ Value parseCSS(Machine& m, Object* self, std::vector<Value>& a) {
     return Value(true);
 }
 
-// A style object's CSS values as a TextFormat; null for no style.
+// A style object's CSS values as a TextFormat; null for no style (a number or a string is a style
+// with no values).
 Value transform(Machine& m, Object*, std::vector<Value>& a) {
-    Object* style = arg(a, 0).object();
+    if (arg(a, 0).isNullish()) return Value::null();
+    Object* style = m.toObject(arg(a, 0));
     if (!style) return Value::null();
     TextFormat f;
     f.kerning = false;
@@ -170,7 +172,11 @@ Value transform(Machine& m, Object*, std::vector<Value>& a) {
         if (end == t->c_str() || !std::isfinite(v)) return std::nullopt;
         return std::trunc(v);
     };
-    if (auto c = text("color"); c && c->size() == 7 && (*c)[0] == '#') {
+    // A colour is exactly '#' and six hexadecimal digits, no white space around.
+    const Property* colorValue = style->find("color");
+    std::optional<std::string> color;
+    if (colorValue && !colorValue->value.isUndefined()) color = m.toString(colorValue->value);
+    if (auto c = color; c && c->size() == 7 && (*c)[0] == '#') {
         bool hex = true;
         for (size_t k = 1; k < 7; ++k) hex = hex && std::isxdigit((unsigned char)(*c)[k]);
         if (hex) f.color = uint32_t(std::strtoul(c->c_str() + 1, nullptr, 16));
@@ -179,7 +185,7 @@ Value transform(Machine& m, Object*, std::vector<Value>& a) {
         if (*d == "inline" || *d == "none" || *d == "block") f.display = *d;
     }
     if (auto v = text("fontFamily")) f.font = *v;
-    if (auto v = number("fontSize")) f.size = *v;
+    if (auto v = number("fontSize"); v && *v > 0) f.size = *v;  // under a whole pixel: none
     if (auto v = text("fontWeight")) {
         if (*v == "bold") f.bold = true;
         else if (*v == "normal") f.bold = false;

@@ -60,7 +60,7 @@ TEST_F(TextFormatTest, SettersRoundNumbersAndKeepMarginsAtZeroOrMore) {
 
 TEST_F(TextFormatTest, StyleSheetsParseCssIntoStylesAndFormats) {
     Value sheet = machine->construct(machine->getMember(global("TextField"), "StyleSheet"), {});
-    EXPECT_EQ(machine->toString(call(sheet, "parseCSS", {Value("p, .big { font-size: 20px; color: #FF0000 }\n"
+    EXPECT_EQ(machine->toString(call(sheet, "parseCSS", {Value("p, .big { font-size: 20px; color: #FF0000; }\n"
                                                                    "h1 { font-weight: bold; text-align: center; }")})),
               "true");
     EXPECT_EQ(get(call(sheet, "getStyle", {Value(".big")}), "fontSize"), "20px");
@@ -73,6 +73,24 @@ TEST_F(TextFormatTest, StyleSheetsParseCssIntoStylesAndFormats) {
     EXPECT_EQ(get(heading, "bold"), "true");
     EXPECT_EQ(get(heading, "align"), "center");
     EXPECT_EQ(machine->toString(call(sheet, "transform", {Value::null()})), "null");
+    EXPECT_EQ(machine->toString(call(sheet, "transform", {Value()})), "null");
+    Value fromNumber = call(sheet, "transform", {Value(5.0)});
+    ASSERT_TRUE(fromNumber.object()) << "a primitive is a style without values";
+    EXPECT_EQ(get(fromNumber, "size"), "null");
+    EXPECT_EQ(get(fromNumber, "display"), "block");
+    // Colours only as exactly '#RRGGBB'; sizes of a whole pixel or more.
+    auto styled = [&](const char* name, Value v) {
+        Object* style = machine->newObject();
+        style->put(machine->key(name), name, v);
+        return call(sheet, "transform", {Value(style)});
+    };
+    EXPECT_EQ(get(styled("color", Value("#faFAfa")), "color"), "16448250");
+    EXPECT_EQ(get(styled("color", Value(" #faFAfa")), "color"), "null");
+    EXPECT_EQ(get(styled("color", Value("#faFAfa ")), "color"), "null");
+    EXPECT_EQ(get(styled("color", Value("#456")), "color"), "null");
+    EXPECT_EQ(get(styled("fontSize", Value(1.9)), "size"), "1");
+    EXPECT_EQ(get(styled("fontSize", Value(0.9)), "size"), "null");
+    EXPECT_EQ(get(styled("fontSize", Value(-5.0)), "size"), "null");
     // A malformed sheet is refused whole.
     EXPECT_EQ(machine->toString(call(sheet, "parseCSS", {Value("q { color: red } r { color")})), "false");
     EXPECT_EQ(machine->toString(call(sheet, "getStyle", {Value("q")})), "null");
