@@ -379,6 +379,10 @@ void installVectorBuiltins(Machine& m) {
     ClassObject* base = m.defineClass(u"__AS3__.vec", u"Vector", m.objectClass, nullptr);
     m.vectorBase = base;
     base->isFinal = true;
+    // Only a Vector of some element type can be made: the bare name is a type function.
+    base->constructor = m.newNative(u"Vector", 0, [](Machine& m, const Value&, Args) -> Value {
+        m.typeError(1007, u"Instantiation attempted on a non-constructor.");
+    });
     ClassObject* any = m.defineClass(u"__AS3__.vec", u"Vector$object", m.objectClass, nullptr, alloc);
     any->name = u"Vector.<*>";
     any->isVector = true;

@@ -231,3 +231,11 @@ TEST_F(Builtins, MissingSealedPropertyErrorSaysWhetherTheNameWasPublic) {
     EXPECT_EQ(thrown([&] { m.getProperty(Value(1.5), Name{u"nope", custom}); }),
               "ReferenceError: Error #1081: Property nope not found on Number and there is no default value.");
 }
+
+TEST_F(Builtins, BareVectorIsNotAConstructor) {
+    EXPECT_EQ(thrown([&] { m.construct(global(u"Vector", u"__AS3__.vec"), {}); }),
+              "TypeError: Error #1007: Instantiation attempted on a non-constructor.");
+    // A specialised Vector still constructs.
+    Value ints = Value(m.vectorClass(m.intClass));
+    EXPECT_EQ(text(m.construct(ints, std::vector<Value>{Value(2)})), "0,0");
+}
