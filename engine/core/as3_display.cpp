@@ -14,29 +14,6 @@ using namespace avm2;
 
 namespace {
 
-using Args = std::span<const Value>;
-
-class EventObject : public Object {
-public:
-    EventObject() : Object(ObjectType::Event) {}
-    void trace(std::vector<Object*>& out) override {
-        Object::trace(out);
-        if (Object* o = target.object()) out.push_back(o);
-        if (Object* o = currentTarget.object()) out.push_back(o);
-    }
-    String type;
-    bool bubbles = false, cancelable = false, defaultPrevented = false;
-    bool stopped = false, stoppedNow = false;
-    int phase = 2;
-    Value target = Value::null(), currentTarget = Value::null();
-};
-
-EventObject* asEvent(Machine& m, const Value& v) {
-    Object* o = v.object();
-    if (!o || o->type != ObjectType::Event) m.typeError(1034, u"Type Coercion failed: cannot convert " + m.describeForError(v) + u" to flash.events.Event.");
-    return static_cast<EventObject*>(o);
-}
-
 As3DisplayObject* asDisplay(Machine& m, const Value& v) { return asDisplayObject(m, v); }
 
 bool isBroadcastEvent(const String& type) {
@@ -45,6 +22,12 @@ bool isBroadcastEvent(const String& type) {
 }
 
 }  // namespace
+
+EventObject* asEvent(Machine& m, const Value& v) {
+    Object* o = v.object();
+    if (!o || o->type != ObjectType::Event) m.typeError(1034, u"Type Coercion failed: cannot convert " + m.describeForError(v) + u" to flash.events.Event.");
+    return static_cast<EventObject*>(o);
+}
 
 As3DisplayObject* asDisplayObject(Machine& m, const Value& v) {
     Object* o = v.object();
@@ -115,6 +98,8 @@ std::vector<Object*> As3Display::roots() const {
     for (auto& [o, f] : queued_) r.push_back(o);
     for (As3DisplayObject* o : toConstruct_) r.push_back(o);
     for (auto& [o, p] : removedByTimeline_) r.push_back(o), r.push_back(p);
+    for (As3DisplayObject* o : {hovered_, pressed_})
+        if (o) r.push_back(o);
     // Everything on a display list stays, whether or not a script still refers to it.
     collectWrappers(rootClip_, r, 0);
     collectWrappers(const_cast<Clip&>(stageClip_), r, 0);
@@ -137,7 +122,7 @@ static void dispatchTo(Machine& m, As3DisplayObject* target, EventObject* e, int
 }
 
 // `formerParent`: for an object already gone from its parent, where its events still travel.
-static bool dispatchEvent(Machine& m, As3DisplayObject* target, EventObject* e, As3DisplayObject* formerParent = nullptr) {
+bool dispatchEventObject(Machine& m, As3DisplayObject* target, EventObject* e, As3DisplayObject* formerParent) {
     e->target = Value(target);
     std::vector<As3DisplayObject*> chain;
     if (target->display) {
@@ -274,7 +259,7 @@ void As3Display::install() {
             // An event already sent goes again as a clone.
             e = asEvent(m, m.callProperty(Value(e), Name{u"clone", m.publicSet}, {}));
         }
-        return Value(dispatchEvent(m, o, e));
+        return Value(dispatchEventObject(m, o, e));
     });
 
 
@@ -285,6 +270,7 @@ void As3Display::install() {
     installGraphics();
     installGeometry();
     installTextField();
+    installInputEvents();
     inheritAccessors();
 }
 
@@ -469,7 +455,7 @@ bool As3Display::dispatch(As3DisplayObject* target, const String& type, bool bub
     m_.guarded([&] {
         Value a[2] = {Value(type), Value(bubbles)};
         auto* e = static_cast<EventObject*>(m_.construct(Value(eventClass), a).object());
-        result = dispatchEvent(m_, target, e, formerParent);
+        result = dispatchEventObject(m_, target, e, formerParent);
     });
     return result;
 }
@@ -554,8 +540,9 @@ void As3Display::constructRoot(ClassObject* cls) {
         if (cls->constructor->native) cls->constructor->native(m_, Value(root_), {});
         else m_.execute(cls->constructor, Value(root_), {});
     }
+    // Its children heard addedToStage as they were built.
     dispatch(root_, u"added", true);
-    dispatchStageEvent(root_, u"addedToStage");
+    dispatch(root_, u"addedToStage", false);
 }
 
 void As3Display::broadcast(const String& type) {

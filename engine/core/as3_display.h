@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/avm2/machine.h"
+#include "engine/core/as3_native.h"
 #include "engine/core/character_library.h"
 #include "engine/core/display_object.h"
 
@@ -41,6 +41,10 @@ public:
 };
 
 As3DisplayObject* asDisplayObject(avm2::Machine& m, const avm2::Value& v);
+
+// Sends `e` to `target` through the capture, target and bubble phases; false when a listener
+// prevented its default. `formerParent`: for an object already gone, where its events still travel.
+bool dispatchEventObject(avm2::Machine& m, As3DisplayObject* target, EventObject* e, As3DisplayObject* formerParent = nullptr);
 
 class As3Display {
 public:
@@ -87,6 +91,17 @@ public:
     void setTearingDown() { tearingDown_ = true; }
     // addedToStage / removedFromStage to the object and everything in it.
     void dispatchStageEvent(As3DisplayObject* o, const avm2::String& type);
+    // The pointer and keys (stage twips), as the host passes them in: the mouse, keyboard and
+    // focus events they cause. Each returns whether a listener ran.
+    bool pointerMoved(Point stage);
+    bool pointerPressed(Point stage);
+    bool pointerReleased(Point stage);
+    bool wheelTurned(Point stage, int lines);
+    bool keyChanged(int keyCode, int charCode, bool down);
+    Point pointer() const { return pointer_; }
+    // The interactive object the mouse would reach at a stage point (the stage when none).
+    As3DisplayObject* objectUnder(Point stage);
+    As3DisplayObject* stage() const { return stage_; }
     // A fresh node for a script-made display object.
     std::unique_ptr<DisplayObject> newNode(DisplayObject::Kind kind);
     int nestingOf(Clip* clip);
@@ -103,7 +118,8 @@ public:
                       *movieClipClass = nullptr, *shapeClass = nullptr, *stageClass = nullptr, *graphicsClass = nullptr,
                       *simpleButtonClass = nullptr, *morphShapeClass = nullptr, *staticTextClass = nullptr,
                       *textFieldClass = nullptr, *pointClass = nullptr, *rectangleClass = nullptr, *matrixClass = nullptr,
-                      *frameLabelClass = nullptr, *textFormatClass = nullptr;
+                      *frameLabelClass = nullptr, *textFormatClass = nullptr, *mouseEventClass = nullptr,
+                      *keyboardEventClass = nullptr, *focusEventClass = nullptr;
 
 private:
     void install();
@@ -113,11 +129,18 @@ private:
     void installGraphics();
     void installGeometry();
     void installTextField();
+    void installInputEvents();
     void inheritAccessors();
     void adopt(As3DisplayObject* o, DisplayObject* node);
     avm2::ClassObject* classForNode(const DisplayObject& node);
     void gatherPlaced(Clip& clip, int nesting);
     void collectWrappers(Clip& clip, std::vector<avm2::Object*>& out, int nesting) const;
+    struct Pick;
+    Pick pick(DisplayObject& node, Point stage, int nesting);
+    Pick pickAmong(Clip& clip, Point stage, int nesting);
+    bool mouseEvent(As3DisplayObject* target, const avm2::String& type, bool bubbles, As3DisplayObject* related = nullptr,
+                    int delta = 0);
+    void moveHover(As3DisplayObject* to);
 
     avm2::Machine& m_;
     Clip& rootClip_;
@@ -137,6 +160,10 @@ private:
     bool tearingDown_ = false;
     std::vector<std::pair<As3DisplayObject*, int>> queued_;
     std::vector<As3DisplayObject*> broadcastListeners_;
+    Point pointer_{};
+    bool buttonDown_ = false;
+    As3DisplayObject* hovered_ = nullptr;  // the object the pointer is over
+    As3DisplayObject* pressed_ = nullptr;  // where the button went down
     friend class As3Runner;
 };
 

@@ -14,10 +14,6 @@ using namespace avm2;
 
 namespace {
 
-using Args = std::span<const Value>;
-
-constexpr double kTwips = 20.0;
-
 double degrees(double radians) { return radians * 180.0 / std::numbers::pi; }
 
 // Scale and rotation as scripts read them, taken apart from the matrix.
@@ -139,8 +135,9 @@ void As3Display::installDisplayObject() {
         if (o->node) o->node->visible = m.toBoolean(arg(a, 0));
         return Value();
     });
-    m.defineGetter(displayObjectClass, u"name", [self](Machine& m, const Value& v, Args) -> Value {
+    m.defineGetter(displayObjectClass, u"name", [this, self](Machine& m, const Value& v, Args) -> Value {
         As3DisplayObject* o = self(m, v);
+        if (o == stage_) return Value::null();  // the stage has no name
         return Value(o->node ? utf8ToUtf16(o->node->name) : o->name);
     }, [this, self](Machine& m, const Value& v, Args a) -> Value {
         As3DisplayObject* o = self(m, v);
@@ -200,8 +197,13 @@ void As3Display::installDisplayObject() {
         auto [gh, sh] = sizeAccessor(false);
         m.defineGetter(displayObjectClass, u"height", gh, sh);
     }
-    for (const char16_t* zero : {u"mouseX", u"mouseY"})
-        m.defineGetter(displayObjectClass, zero, [](Machine&, const Value&, Args) -> Value { return Value(0); });
+    // Where the pointer is, in the object's own space.
+    for (bool horizontal : {true, false})
+        m.defineGetter(displayObjectClass, horizontal ? u"mouseX" : u"mouseY", [this, self, horizontal](Machine& m, const Value& v, Args) -> Value {
+            Matrix world = worldMatrixOf(self(m, v));
+            Point p = world.invertible() ? world.inverted().apply(pointer_) : pointer_;
+            return Value((horizontal ? p.x : p.y) / kTwips);
+        });
     m.defineGetter(displayObjectClass, u"mask", [this, self](Machine& m, const Value& v, Args) -> Value {
         As3DisplayObject* o = self(m, v);
         As3DisplayObject* mask = o->node ? find(o->node->maskedBy) : nullptr;
@@ -288,7 +290,7 @@ void As3Display::installDisplayObject() {
         return Value(r1.xMin <= r2.xMax && r2.xMin <= r1.xMax && r1.yMin <= r2.yMax && r2.yMin <= r1.yMax);
     });
 
-    // Interactive flags scripts set and read back; the simulated input does not consult them yet.
+    // Interactive flags scripts set and read back; the pointer's picking reads mouseEnabled and mouseChildren.
     auto stored = [&m](ClassObject* c, const char16_t* name, Value initial) {
         String key(name);
         m.defineGetter(c, name, [key, initial](Machine& m, const Value& v, Args) -> Value {

@@ -9,8 +9,6 @@ using namespace avm2;
 
 namespace {
 
-using Args = std::span<const Value>;
-
 class GeomObject : public Object {
 public:
     GeomObject() : Object(ObjectType::Other) {}

@@ -13,8 +13,6 @@ using namespace avm2;
 
 namespace {
 
-using Args = std::span<const Value>;
-
 class GraphicsObject : public Object {
 public:
     GraphicsObject() : Object(ObjectType::Other) {}

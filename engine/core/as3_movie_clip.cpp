@@ -11,8 +11,6 @@ using namespace avm2;
 
 namespace {
 
-using Args = std::span<const Value>;
-
 struct Label {
     String name;
     int frame;  // 0-based

@@ -95,6 +95,32 @@ void As3Runner::frame(const std::function<void()>& advance) {
     collectIfDue();
 }
 
+bool As3Runner::input(const std::function<bool()>& send) {
+    start();
+    machine_->scriptStart = std::chrono::steady_clock::now();
+    machine_->timing = true;
+    bool changed = send();
+    display_->runQueuedScripts();
+    machine_->timing = false;
+    return changed;
+}
+
+bool As3Runner::mouseMove(Point stage) {
+    return input([&] { return display_->pointerMoved(stage); });
+}
+
+bool As3Runner::mouseButton(Point stage, bool down) {
+    return input([&] { return down ? display_->pointerPressed(stage) : display_->pointerReleased(stage); });
+}
+
+bool As3Runner::mouseWheel(Point stage, int lines) {
+    return input([&] { return display_->wheelTurned(stage, lines); });
+}
+
+bool As3Runner::key(int keyCode, int charCode, bool down) {
+    return input([&] { return display_->keyChanged(keyCode, charCode, down); });
+}
+
 void As3Runner::collectIfDue() {
     // A full collection every few frames keeps a movie that allocates each frame at a steady size.
     if (++framesSinceCollection_ < 30 && machine_->objectCount() < 200'000) return;

@@ -31,6 +31,13 @@ public:
     // After a goto from outside: the frame scripts that are due.
     void runPending();
 
+    // Input, in stage twips: the mouse and keyboard events it causes run at once, and the frame
+    // scripts a goto in them made due.
+    bool mouseMove(Point stage);
+    bool mouseButton(Point stage, bool down);
+    bool mouseWheel(Point stage, int lines);
+    bool key(int keyCode, int charCode, bool down);
+
     // The player is going: objects leaving the display list now send no events.
     void stopReporting();
     void setTraceHandler(std::function<void(const std::string&)> h);
@@ -44,6 +51,7 @@ private:
     void runScripts();
     void collectIfDue();
     void runTimers();
+    bool input(const std::function<bool()>& send);
 
     std::shared_ptr<const Movie> movie_;
     TimelinePlayer& timeline_;

@@ -13,10 +13,6 @@ using namespace avm2;
 
 namespace {
 
-using Args = std::span<const Value>;
-
-constexpr double kTwips = 20.0;
-
 class TextFormatObject : public Object {
 public:
     TextFormatObject() : Object(ObjectType::Other) {}

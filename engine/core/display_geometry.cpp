@@ -149,6 +149,15 @@ bool hitsContent(const DisplayObject& obj, Point local, CharacterLibrary& librar
 
 bool hitsClip(const Clip& clip, Point local, CharacterLibrary& library) { return hitsClipAt(clip, local, library, 0); }
 
+bool hitsCharacter(CharacterLibrary& library, uint16_t id, Point p) {
+    if (const ShapePaths* s = library.shape(id)) return hitsPaths(*s, p);
+    if (const ShapePaths* s = library.morph(id, 0)) return hitsPaths(*s, p);
+    Rect r;
+    if (const StaticText* t = library.movie().findAs<StaticText>(id)) r = t->bounds;
+    else if (const EditText* t = library.movie().findAs<EditText>(id)) r = t->bounds;
+    return !r.empty() && p.x >= r.xMin && p.x <= r.xMax && p.y >= r.yMin && p.y <= r.yMax;
+}
+
 bool hitsPaths(const ShapePaths& paths, Point p) {
     const Rect& b = paths.bounds;
     if (!b.empty() && (p.x < b.xMin || p.x > b.xMax || p.y < b.yMin || p.y > b.yMax)) return false;

@@ -21,6 +21,9 @@ Matrix worldMatrix(const Clip& clip);
 // Whether `local` (twips, in the object's own space) falls on a fill or a line it draws.
 bool hitsContent(const DisplayObject& obj, Point local, CharacterLibrary& library);
 bool hitsClip(const Clip& clip, Point local, CharacterLibrary& library);
+// Whether `p` (in the character's own space) falls on a shape, a morph's start or a text's box:
+// what a button's hit-state records are tested with.
+bool hitsCharacter(CharacterLibrary& library, uint16_t id, Point p);
 // Point-in-path test of one set of paths (fills by their winding rule, strokes by their width).
 bool hitsPaths(const ShapePaths& paths, Point p);
 

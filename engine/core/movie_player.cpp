@@ -145,31 +145,37 @@ Point MoviePlayer::viewportToStage(double x, double y) const {
 
 bool MoviePlayer::mouseMove(double x, double y) {
     start();
+    if (as3_) return as3_->mouseMove(viewportToStage(x, y));
     return scripts_->mouseMove(viewportToStage(x, y));
 }
 
 bool MoviePlayer::mouseDown(double x, double y, MouseButton button) {
     start();
+    if (as3_) return button == MouseButton::Left ? as3_->mouseButton(viewportToStage(x, y), true) : as3_->mouseMove(viewportToStage(x, y));
     return scripts_->mouseDown(viewportToStage(x, y), button);
 }
 
 bool MoviePlayer::mouseUp(double x, double y, MouseButton button) {
     start();
+    if (as3_) return button == MouseButton::Left ? as3_->mouseButton(viewportToStage(x, y), false) : as3_->mouseMove(viewportToStage(x, y));
     return scripts_->mouseUp(viewportToStage(x, y), button);
 }
 
 bool MoviePlayer::mouseWheel(double x, double y, int lines) {
     start();
+    if (as3_) return as3_->mouseWheel(viewportToStage(x, y), lines);
     return scripts_->mouseWheel(viewportToStage(x, y), lines);
 }
 
 bool MoviePlayer::keyDown(int keyCode, int charCode) {
     start();
+    if (as3_) return as3_->key(keyCode, charCode, true);
     return scripts_->keyDown(keyCode, charCode);
 }
 
 bool MoviePlayer::keyUp(int keyCode, int charCode) {
     start();
+    if (as3_) return as3_->key(keyCode, charCode, false);
     return scripts_->keyUp(keyCode, charCode);
 }
 

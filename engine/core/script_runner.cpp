@@ -38,15 +38,6 @@ uint32_t clipEventFor(avm1::ButtonCondition c) {
     return 0;
 }
 
-bool hitsCharacter(CharacterLibrary& library, uint16_t id, Point p) {
-    if (const ShapePaths* s = library.shape(id)) return hitsPaths(*s, p);
-    if (const ShapePaths* s = library.morph(id, 0)) return hitsPaths(*s, p);
-    Rect r;
-    if (const StaticText* t = library.movie().findAs<StaticText>(id)) r = t->bounds;
-    else if (const EditText* t = library.movie().findAs<EditText>(id)) r = t->bounds;
-    return !r.empty() && p.x >= r.xMin && p.x <= r.xMax && p.y >= r.yMin && p.y <= r.yMax;
-}
-
 }  // namespace
 
 ScriptRunner::ScriptRunner(CharacterLibrary& library, TimelinePlayer& timeline, swf::Clip& root, double frameRate)

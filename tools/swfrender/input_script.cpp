@@ -90,7 +90,9 @@ bool readKey(const JsonValue& entry, InputEvent& e) {
 }
 
 bool readWheel(const JsonValue& entry, InputEvent& e) {
-    const JsonValue& delta = member(entry, "delta");
+    // The turn comes as "lines" or as a "delta" of lines or pixels.
+    const JsonValue* linesMember = entry.isObject() ? entry.find("lines") : nullptr;
+    const JsonValue& delta = linesMember ? *linesMember : member(entry, "delta");
     double lines = 0;
     if (delta.isNumber()) {
         lines = delta.asNumber();
