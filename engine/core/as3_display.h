@@ -119,7 +119,7 @@ public:
                       *simpleButtonClass = nullptr, *morphShapeClass = nullptr, *staticTextClass = nullptr,
                       *textFieldClass = nullptr, *pointClass = nullptr, *rectangleClass = nullptr, *matrixClass = nullptr,
                       *frameLabelClass = nullptr, *textFormatClass = nullptr, *mouseEventClass = nullptr,
-                      *keyboardEventClass = nullptr, *focusEventClass = nullptr;
+                      *keyboardEventClass = nullptr, *focusEventClass = nullptr, *sceneClass = nullptr;
 
 private:
     void install();

@@ -1,5 +1,6 @@
 // MovieClip's play control over the engine's timelines: frame scripts, stop and play, gotos by
 // number or label, and what scripts read of the timeline (frames, labels).
+#include <algorithm>
 #include <cmath>
 
 #include "engine/core/as3_display.h"
@@ -31,6 +32,34 @@ int frameCount(const Clip* clip) {
     return clip && clip->timeline ? std::max(1, static_cast<int>(clip->timeline->frames.size())) : 1;
 }
 
+// A run of frames under one name: the main timeline's scenes, or the single scene of a clip.
+struct SceneSpan {
+    String name;
+    int first = 0;  // 0-based
+    int count = 1;
+};
+
+std::vector<SceneSpan> scenesOf(const Clip* clip, bool isRoot, const Movie& movie) {
+    int total = frameCount(clip);
+    std::vector<SceneSpan> out;
+    if (isRoot)
+        for (const Movie::Scene& s : movie.scenes) {
+            int first = static_cast<int>(std::min<uint32_t>(s.firstFrame, static_cast<uint32_t>(total - 1)));
+            if (!out.empty() && first <= out.back().first) continue;  // out of order: the earlier one stays
+            out.push_back(SceneSpan{utf8ToUtf16(s.name), first, 1});
+        }
+    if (out.empty()) out.push_back(SceneSpan{u"Scene 1", 0, total});
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i].count = (i + 1 < out.size() ? out[i + 1].first : total) - out[i].first;
+    return out;
+}
+
+size_t sceneIndexAt(const std::vector<SceneSpan>& scenes, int frame) {
+    size_t i = 0;
+    while (i + 1 < scenes.size() && scenes[i + 1].first <= frame) ++i;
+    return i;
+}
+
 }  // namespace
 
 void As3Display::installMovieClip() {
@@ -41,6 +70,31 @@ void As3Display::installMovieClip() {
         return Value();
     });
     auto clipOf = [this](Machine& m, const Value& self) -> Clip* { return containerClip(asDisplayObject(m, self)); };
+    auto scenes = [this](const Clip* c) { return scenesOf(c, c == &rootClip_, library_.movie()); };
+    // The scene playing now; labels of a span, with frame numbers counted from its start.
+    auto currentSpan = [scenes](const Clip* c) {
+        auto list = scenes(c);
+        return list[sceneIndexAt(list, c ? c->frame : 0)];
+    };
+    auto labelArray = [this](Machine& m, const Clip* c, const SceneSpan& span) {
+        std::vector<Value> items;
+        for (const Label& l : labelsOf(c)) {
+            if (l.frame < span.first || l.frame >= span.first + span.count) continue;
+            Value a[2] = {Value(l.name), Value(l.frame - span.first + 1)};
+            items.push_back(m.construct(Value(frameLabelClass), a));
+        }
+        return Value(m.newArray(std::move(items)));
+    };
+    sceneClass = m.defineClass(u"flash.display", u"Scene", m.objectClass, [](Machine& m, const Value& self, Args a) -> Value {
+        m.set(self, u"name", Value(m.toString(arg(a, 0))));
+        m.set(self, u"labels", arg(a, 1));
+        m.set(self, u"numFrames", Value(m.toInt(arg(a, 2))));
+        return Value();
+    });
+    auto sceneObject = [this, labelArray](Machine& m, const Clip* c, const SceneSpan& span) {
+        Value a[3] = {Value(span.name), labelArray(m, c, span), Value(span.count)};
+        return m.construct(Value(sceneClass), a);
+    };
     m.defineMethod(movieClipClass, u"addFrameScript", 2, [](Machine& m, const Value& self, Args a) -> Value {
         As3DisplayObject* o = asDisplayObject(m, self);
         for (size_t i = 0; i + 1 < a.size(); i += 2) {
@@ -60,31 +114,43 @@ void As3Display::installMovieClip() {
         return Value();
     });
 
-    // A goto builds the frame at once; its script runs after the script that asked.
-    auto go = [this, clipOf](Machine& m, const Value& self, const Value& where, bool play, int step) {
+    // A goto builds the frame at once; its script runs after the script that asked. Frame numbers
+    // count from the start of the named scene, or of the scene playing now.
+    auto go = [this, clipOf, scenes](Machine& m, const Value& self, const Value& where, bool play, int step, const Value& sceneName) {
         Clip* c = clipOf(m, self);
         if (!c || !c->timeline) return;
         int target = c->frame + step;
         if (step == 0) {
+            auto list = scenes(c);
+            SceneSpan span = list[sceneIndexAt(list, c->frame)];
+            bool named = !sceneName.isNullish();
+            if (named) {
+                String want = m.toString(sceneName);
+                auto it = std::find_if(list.begin(), list.end(), [&](const SceneSpan& sp) { return sp.name == want; });
+                if (it == list.end()) m.throwError(u"ArgumentError", 2108, u"Scene " + want + u" was not found.");
+                span = *it;
+            }
             bool found = false;
             if (where.isString()) {
-                for (const Label& l : labelsOf(c))
-                    if (l.name == where.string()) {
-                        target = l.frame;
-                        found = true;
-                        break;
-                    }
-                if (!found) {
-                    double n = m.toNumber(where);
-                    if (std::isnan(n))
-                        m.throwError(u"ArgumentError", 2109, u"Frame label " + where.string() + u" not found in scene " +
-                                                                 (c == &rootClip_ ? u"Scene 1" : u"Scene 1") + u".");
-                    target = static_cast<int>(n) - 1;
-                }
-            } else {
+                // A label of the scene first, then of the whole timeline.
+                auto labels = labelsOf(c);
+                for (int pass = 0; pass < 2 && !found; ++pass)
+                    for (const Label& l : labels)
+                        if (l.name == where.string() && (pass == 1 || (l.frame >= span.first && l.frame < span.first + span.count))) {
+                            target = l.frame;
+                            found = true;
+                            break;
+                        }
+            }
+            if (!found) {
                 double n = m.toNumber(where);
-                if (std::isnan(n)) return;
-                target = static_cast<int>(n) - 1;
+                if (std::isnan(n)) {
+                    if (!where.isString()) return;
+                    m.throwError(u"ArgumentError", 2109, u"Frame label " + where.string() + u" not found in scene " + span.name + u".");
+                }
+                // Within a named scene a fraction of a frame counts as the next frame.
+                double frame = named ? std::ceil(n) : std::trunc(n);
+                target = span.first + static_cast<int>(std::clamp(frame, -1e9, 1e9)) - 1;
             }
         }
         target = std::clamp(target, 0, frameCount(c) - 1);
@@ -95,24 +161,50 @@ void As3Display::installMovieClip() {
         constructPlaced();
     };
     m.defineMethod(movieClipClass, u"gotoAndStop", 2, [go](Machine& m, const Value& self, Args a) -> Value {
-        go(m, self, arg(a, 0), false, 0);
+        go(m, self, arg(a, 0), false, 0, arg(a, 1));
         return Value();
     });
     m.defineMethod(movieClipClass, u"gotoAndPlay", 2, [go](Machine& m, const Value& self, Args a) -> Value {
-        go(m, self, arg(a, 0), true, 0);
+        go(m, self, arg(a, 0), true, 0, arg(a, 1));
         return Value();
     });
     m.defineMethod(movieClipClass, u"nextFrame", 0, [go](Machine& m, const Value& self, Args) -> Value {
-        go(m, self, Value(), false, 1);
+        go(m, self, Value(), false, 1, Value());
         return Value();
     });
     m.defineMethod(movieClipClass, u"prevFrame", 0, [go](Machine& m, const Value& self, Args) -> Value {
-        go(m, self, Value(), false, -1);
+        go(m, self, Value(), false, -1, Value());
         return Value();
     });
-    m.defineGetter(movieClipClass, u"currentFrame", [clipOf](Machine& m, const Value& self, Args) -> Value {
+    m.defineGetter(movieClipClass, u"currentFrame", [clipOf, currentSpan](Machine& m, const Value& self, Args) -> Value {
         Clip* c = clipOf(m, self);
-        return Value(c && c->timeline ? c->frame + 1 : 0);  // a clip made by a script has no frames
+        return Value(c && c->timeline ? c->frame - currentSpan(c).first + 1 : 0);  // a clip made by a script has no frames
+    });
+    // Scenes: the playhead goes to the first frame of the next or the previous one.
+    for (int way : {1, -1})
+        m.defineMethod(movieClipClass, way > 0 ? u"nextScene" : u"prevScene", 0, [this, clipOf, scenes, way](Machine& m, const Value& self, Args) -> Value {
+            Clip* c = clipOf(m, self);
+            if (!c || !c->timeline) return Value();
+            auto list = scenes(c);
+            size_t at = sceneIndexAt(list, c->frame);
+            if ((way > 0 && at + 1 >= list.size()) || (way < 0 && at == 0)) return Value();
+            int target = list[way > 0 ? at + 1 : at - 1].first;
+            if (target != c->frame) {
+                timeline_.gotoFrame(*c, target, nestingOf(c), c->owner);
+                dispatchTimelineRemovals();
+                constructPlaced();
+            }
+            return Value();
+        });
+    m.defineGetter(movieClipClass, u"currentScene", [clipOf, currentSpan, sceneObject](Machine& m, const Value& self, Args) -> Value {
+        Clip* c = clipOf(m, self);
+        return sceneObject(m, c, currentSpan(c));
+    });
+    m.defineGetter(movieClipClass, u"scenes", [clipOf, scenes, sceneObject](Machine& m, const Value& self, Args) -> Value {
+        Clip* c = clipOf(m, self);
+        std::vector<Value> items;
+        for (const SceneSpan& span : scenes(c)) items.push_back(sceneObject(m, c, span));
+        return Value(m.newArray(std::move(items)));
     });
     m.defineGetter(movieClipClass, u"totalFrames", [clipOf, this](Machine& m, const Value& self, Args) -> Value {
         Clip* c = clipOf(m, self);
@@ -139,13 +231,9 @@ void As3Display::installMovieClip() {
             if (l.frame == c->frame) return Value(l.name);
         return Value::null();
     });
-    m.defineGetter(movieClipClass, u"currentLabels", [clipOf, this](Machine& m, const Value& self, Args) -> Value {
-        std::vector<Value> items;
-        for (const Label& l : labelsOf(clipOf(m, self))) {
-            Value a[2] = {Value(l.name), Value(l.frame + 1)};
-            items.push_back(m.construct(Value(frameLabelClass), a));
-        }
-        return Value(m.newArray(std::move(items)));
+    m.defineGetter(movieClipClass, u"currentLabels", [clipOf, currentSpan, labelArray](Machine& m, const Value& self, Args) -> Value {
+        Clip* c = clipOf(m, self);
+        return labelArray(m, c, currentSpan(c));
     });
     m.defineGetter(movieClipClass, u"enabled", [](Machine& m, const Value& self, Args) -> Value {
         auto& s = asDisplayObject(m, self)->stored;

@@ -42,6 +42,12 @@ struct Movie {
     };
     std::vector<AbcBlock> abcBlocks;
     std::vector<std::pair<uint16_t, std::string>> symbolClasses;  // character id (0: the root) -> class
+    // The main timeline's scenes, in the order the movie lists them (none: one scene of every frame).
+    struct Scene {
+        uint32_t firstFrame = 0;  // 0-based
+        std::string name;
+    };
+    std::vector<Scene> scenes;
     std::vector<uint8_t> jpegTables;  // JPEGTables, for DefineBits bitmaps
     std::map<uint16_t, Character> characters;
     std::map<std::string, uint16_t> exports;  // ExportAssets: linkage name -> character id

@@ -23,6 +23,7 @@ enum Tag : uint16_t {
     kDefineSprite = 39, kFrameLabel = 43, kDefineMorphShape = 46, kDefineFont2 = 48, kExportAssets = 56,
     kDoInitAction = 59, kDefineFontInfo2 = 62, kFileAttributes = 69, kPlaceObject3 = 70, kDefineFont3 = 75,
     kDoAbc1 = 72, kSymbolClass = 76, kDoAbc = 82, kDefineShape4 = 83, kDefineMorphShape2 = 84, kDefineBitsJpeg4 = 90,
+    kDefineSceneAndFrameLabelData = 86,
     kDefineSound = 14, kStartSound = 15, kDefineButtonSound = 17, kSoundStreamHead = 18, kSoundStreamBlock = 19,
     kSoundStreamHead2 = 45, kStartSound2 = 89,
 };
@@ -253,6 +254,30 @@ private:
             block.frame = static_cast<int>(movie_.timeline.frames.size());
             movie_.abcBlocks.push_back(std::move(block));
             break;
+        }
+        case kDefineSceneAndFrameLabelData: {
+            if (nesting > 0) break;  // scenes belong to the main timeline
+            // Numbers in this tag take one to five bytes, seven bits each.
+            auto encoded = [&r] {
+                uint32_t v = 0;
+                for (int shift = 0; shift < 35; shift += 7) {
+                    uint8_t b = r.u8();
+                    v |= static_cast<uint32_t>(b & 0x7F) << shift;
+                    if (!(b & 0x80)) break;
+                }
+                return v;
+            };
+            uint32_t n = encoded();
+            if (n > r.remaining()) throwMalformed("more scenes than the tag holds");  // each takes two bytes at least
+            std::vector<Movie::Scene> scenes;  // kept only when the whole list reads
+            for (uint32_t i = 0; i < n; ++i) {
+                Movie::Scene scene;
+                scene.firstFrame = encoded();
+                scene.name = r.string();
+                scenes.push_back(std::move(scene));
+            }
+            movie_.scenes = std::move(scenes);
+            break;  // the frame labels that follow repeat the timeline's FrameLabel tags
         }
         case kSymbolClass: {
             uint16_t n = r.u16();

@@ -307,6 +307,29 @@ TEST(MovieParse, ActionScript3MoviesStillHaveTheirTimeline) {
     EXPECT_EQ(tagsOf<swf::PlaceObject>(m.timeline.frames[0]).size(), 1u);
 }
 
+TEST(MovieParse, ScenesOfTheMainTimeline) {
+    // Two scenes (the second at frame 200, a number that takes two bytes), then a cut-short list.
+    std::vector<uint8_t> good{2, 0, 'A', 0, 0xC8, 0x01, 'B', 'c', 0, 1, 0, 'x', 0};
+    swfw::SwfWriter w(10);
+    w.tag(86, good);
+    w.showFrame();
+    swf::Movie m = parse(w.finish());
+    ASSERT_EQ(m.scenes.size(), 2u);
+    EXPECT_EQ(m.scenes[0].name, "A");
+    EXPECT_EQ(m.scenes[0].firstFrame, 0u);
+    EXPECT_EQ(m.scenes[1].name, "Bc");
+    EXPECT_EQ(m.scenes[1].firstFrame, 200u);
+    for (std::vector<uint8_t> bad : {std::vector<uint8_t>{3, 0, 'A', 0, 5}, std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 0x0F, 0}}) {
+        swfw::SwfWriter b(10);
+        b.tag(86, good);
+        b.tag(86, bad);  // skipped whole: the good list stays
+        b.showFrame();
+        swf::Movie mb = parse(b.finish());
+        EXPECT_EQ(mb.scenes.size(), 2u);
+        EXPECT_FALSE(mb.warnings.empty());
+    }
+}
+
 TEST(MovieParse, MovieWideLimits) {
     swfw::SwfWriter w;
     for (int i = 0; i < 10; ++i) w.showFrame();
