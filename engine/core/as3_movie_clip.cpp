@@ -130,27 +130,28 @@ void As3Display::installMovieClip() {
                 if (it == list.end()) m.throwError(u"ArgumentError", 2108, u"Scene " + want + u" was not found.");
                 span = *it;
             }
+            // A whole number or a numeric text names a frame; anything else (a fraction too) a label.
+            double n = m.toNumber(where);
+            bool frameNumber = where.isNumber() ? std::trunc(n) == n : where.isString() && !std::isnan(n);
             bool found = false;
-            if (where.isString()) {
+            if (!frameNumber) {
                 // A label of the scene first, then of the whole timeline.
+                String name = m.toString(where);
                 auto labels = labelsOf(c);
                 for (int pass = 0; pass < 2 && !found; ++pass)
                     for (const Label& l : labels)
-                        if (l.name == where.string() && (pass == 1 || (l.frame >= span.first && l.frame < span.first + span.count))) {
+                        if (l.name == name && (pass == 1 || (l.frame >= span.first && l.frame < span.first + span.count))) {
                             target = l.frame;
                             found = true;
                             break;
                         }
             }
             if (!found) {
-                double n = m.toNumber(where);
                 if (std::isnan(n)) {
                     if (!where.isString()) return;
                     m.throwError(u"ArgumentError", 2109, u"Frame label " + where.string() + u" not found in scene " + span.name + u".");
                 }
-                // Within a named scene a fraction of a frame counts as the next frame.
-                double frame = named ? std::ceil(n) : std::trunc(n);
-                target = span.first + static_cast<int>(std::clamp(frame, -1e9, 1e9)) - 1;
+                target = span.first + static_cast<int>(std::clamp(std::trunc(n), -1e9, 1e9)) - 1;
             }
         }
         target = std::clamp(target, 0, frameCount(c) - 1);
@@ -180,15 +181,16 @@ void As3Display::installMovieClip() {
         Clip* c = clipOf(m, self);
         return Value(c && c->timeline ? c->frame - currentSpan(c).first + 1 : 0);  // a clip made by a script has no frames
     });
-    // Scenes: the playhead goes to the first frame of the next or the previous one.
+    // Scenes: the playhead goes to the first frame of the next or the previous one (in the first
+    // scene, to its own first frame).
     for (int way : {1, -1})
         m.defineMethod(movieClipClass, way > 0 ? u"nextScene" : u"prevScene", 0, [this, clipOf, scenes, way](Machine& m, const Value& self, Args) -> Value {
             Clip* c = clipOf(m, self);
             if (!c || !c->timeline) return Value();
             auto list = scenes(c);
             size_t at = sceneIndexAt(list, c->frame);
-            if ((way > 0 && at + 1 >= list.size()) || (way < 0 && at == 0)) return Value();
-            int target = list[way > 0 ? at + 1 : at - 1].first;
+            if (way > 0 && at + 1 >= list.size()) return Value();
+            int target = list[way > 0 ? at + 1 : (at > 0 ? at - 1 : 0)].first;
             if (target != c->frame) {
                 timeline_.gotoFrame(*c, target, nestingOf(c), c->owner);
                 dispatchTimelineRemovals();
