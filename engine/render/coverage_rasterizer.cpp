@@ -7,15 +7,19 @@
 
 namespace swf::render {
 
-bool CoverageRasterizer::prepare(const Polygon& polygon, const IntRect& clip) {
+bool CoverageRasterizer::prepare(const Polygon& polygon, const IntRect& clip, int rowBegin, int rowEnd) {
     if (polygon.points.size() < 3) return false;
     box_ = IntRect::covering(polygon.bounds(), clip);
     if (box_.empty()) return false;
+    firstRow_ = std::clamp(rowBegin, box_.y0, box_.y1) - box_.y0;
+    endRow_ = std::clamp(rowEnd, box_.y0, box_.y1) - box_.y0;
+    if (endRow_ <= firstRow_) return false;
     stride_ = box_.width() + 1;
-    size_t cellCount = static_cast<size_t>(stride_) * static_cast<size_t>(box_.height());
+    const size_t rows = static_cast<size_t>(endRow_ - firstRow_);
+    size_t cellCount = static_cast<size_t>(stride_) * rows;
     if (cells_.size() < cellCount) cells_.resize(cellCount, 0.0f);
-    rowMin_.assign(static_cast<size_t>(box_.height()), std::numeric_limits<int>::max());
-    rowMax_.assign(static_cast<size_t>(box_.height()), -1);
+    rowMin_.assign(rows, std::numeric_limits<int>::max());
+    rowMax_.assign(rows, -1);
     if (coverage_.size() < static_cast<size_t>(stride_)) coverage_.resize(static_cast<size_t>(stride_));
 
     uint32_t begin = 0;
@@ -81,13 +85,15 @@ void CoverageRasterizer::addClippedEdge(Point a, Point b) {
     double dxdy = (b.x - a.x) / (b.y - a.y);
     int rowEnd = std::min(static_cast<int>(std::ceil(b.y)), box_.height());
     double x = a.x;
+    rowEnd = std::min(rowEnd, endRow_);  // rows past the band are not needed, those before it are
     for (int row = std::max(static_cast<int>(std::floor(a.y)), 0); row < rowEnd; ++row) {
         double yTop = std::max(double(row), a.y);
         double yBottom = std::min(double(row + 1), b.y);
         double dy = yBottom - yTop;
         if (dy <= 0) continue;
         double xNext = x + dxdy * dy;
-        depositRow(row, x, xNext, dy * dir);
+        // Rows outside the band still advance x, so the rows inside see the same values.
+        if (row >= firstRow_ && row < endRow_) depositRow(row - firstRow_, x, xNext, dy * dir);
         x = xNext;
     }
 }
@@ -147,11 +153,12 @@ int nextEdgeCell(const float* cells, int x, int end) {
 
 }  // namespace
 
-const uint8_t* CoverageRasterizer::resolveRow(int row, FillRule rule, int& x0, int& x1) {
-    int lo = rowMin_[static_cast<size_t>(row)];
-    int hi = rowMax_[static_cast<size_t>(row)];
+const uint8_t* CoverageRasterizer::resolveRow(int boxRow, FillRule rule, int& x0, int& x1) {
+    const size_t row = static_cast<size_t>(boxRow - firstRow_);
+    int lo = rowMin_[row];
+    int hi = rowMax_[row];
     if (hi < lo) return nullptr;
-    float* cells = cells_.data() + static_cast<size_t>(row) * static_cast<size_t>(stride_);
+    float* cells = cells_.data() + row * static_cast<size_t>(stride_);
     int end = std::min(hi + 1, stride_ - 1);  // the spare cell is cleared but never drawn
     float sum = 0;
     uint8_t c = 0;

@@ -268,7 +268,62 @@ IntRect convolution(RgbaImage& image, const IntRect& drawn, const ConvolutionFil
     return area;
 }
 
+FilterReach shadowReach(const ShadowParams& p) {
+    int grow = std::max(blurExtent(p.boxX, p.passes), blurExtent(p.boxY, p.passes));
+    return {grow + std::abs(p.dx), grow + std::abs(p.dy)};
+}
+
+FilterReach reachOf(const Filter& filter) {
+    switch (filter.kind) {
+        case Filter::Kind::Blur: {
+            const BlurFilter& f = filter.blur;
+            int passes = std::clamp(f.passes, 1, 15);
+            return {blurExtent(boxWidth(f.blurX), passes), blurExtent(boxWidth(f.blurY), passes)};
+        }
+        case Filter::Kind::DropShadow: {
+            const DropShadowFilter& f = filter.dropShadow;
+            return shadowReach(shadowParams(f.blurX, f.blurY, f.passes, f.angle, f.distance, f.strength, f.inner,
+                                            f.knockout, f.compositeSource));
+        }
+        case Filter::Kind::Glow: {
+            const GlowFilter& f = filter.glow;
+            return shadowReach(
+                shadowParams(f.blurX, f.blurY, f.passes, 0, 0, f.strength, f.inner, f.knockout, f.compositeSource));
+        }
+        case Filter::Kind::Bevel: {
+            const BevelFilter& f = filter.bevel;
+            return shadowReach(shadowParams(f.blurX, f.blurY, f.passes, f.angle, f.distance, f.strength, f.inner,
+                                            f.knockout, f.compositeSource));
+        }
+        case Filter::Kind::GradientGlow:
+        case Filter::Kind::GradientBevel: {
+            const GradientGlowBevelFilter& f = filter.gradient;
+            return shadowReach(shadowParams(f.blurX, f.blurY, f.passes, f.angle, f.distance, f.strength, f.inner,
+                                            f.knockout, f.compositeSource));
+        }
+        case Filter::Kind::Convolution: {
+            const ConvolutionFilter& f = filter.convolution;
+            if (f.matrixX <= 0 || f.matrixY <= 0 || f.matrixX > 31 || f.matrixY > 31) return {};
+            return {f.matrixX / 2, f.matrixY / 2};
+        }
+        case Filter::Kind::ColorMatrix:
+            return {};
+    }
+    return {};
+}
+
 }  // namespace
+
+FilterReach layerFilterReach(const std::vector<Filter>& filters) {
+    // Each filter works on what the one before produced, so their reaches add up.
+    FilterReach total;
+    for (const Filter& f : filters) {
+        FilterReach r = reachOf(f);
+        total.x += r.x;
+        total.y += r.y;
+    }
+    return total;
+}
 
 IntRect applyLayerFilters(RgbaImage& image, const IntRect& drawn, const std::vector<Filter>& filters,
                           FilterScratch& scratch) {

@@ -23,4 +23,11 @@ struct FilterScratch {
 IntRect applyLayerFilters(RgbaImage& image, const IntRect& drawn, const std::vector<Filter>& filters,
                           FilterScratch& scratch);
 
+// How far, in pixels on each axis, `filters` carry content: a filtered pixel depends only on the
+// layer's pixels within this distance of it, and content spreads no further than this.
+struct FilterReach {
+    int x = 0, y = 0;
+};
+FilterReach layerFilterReach(const std::vector<Filter>& filters);
+
 }  // namespace swf::render

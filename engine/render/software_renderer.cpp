@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 #include "engine/render/layer_compositor.h"
 #include "engine/render/layer_filters.h"
@@ -27,6 +28,7 @@ struct SoftwareRenderer::Entry {
     int planeWidth = 0, planeHeight = 0;
     RgbaImage image;             // layers
     IntRect bounds;              // where plane or image may be non-zero
+    int rowBegin = 0, rowEnd = 0;  // the rows drawn into it
     BlendMode mode = BlendMode::Normal;
     std::vector<Filter> filters;
     ColorTransform layerTransform;
@@ -40,6 +42,7 @@ struct SoftwareRenderer::Destination {
     IntRect* dirty = nullptr;
     const uint8_t* clip = nullptr;
     IntRect clipBounds;
+    int rowBegin = 0, rowEnd = 0;  // the rows that draws may change
     bool isTarget = false;
     bool discard = false;     // content of a mask beyond the nesting limit
     bool accumulate = false;  // image is the shape scratch: add coverage-weighted paint, don't blend
@@ -48,15 +51,32 @@ struct SoftwareRenderer::Destination {
 SoftwareRenderer::SoftwareRenderer(RgbaImage& target) : target_(target) {}
 SoftwareRenderer::~SoftwareRenderer() = default;
 
+void SoftwareRenderer::setBand(int y0, int y1) {
+    banded_ = true;
+    bandBegin_ = y0;
+    bandEnd_ = y1;
+}
+
+void SoftwareRenderer::drawWholeFrames() { banded_ = false; }
+
+std::pair<int, int> SoftwareRenderer::bandRows() const {
+    const int height = std::max(target_.height, 0);
+    if (!banded_) return {0, height};
+    int y0 = std::clamp(bandBegin_, 0, height), y1 = std::clamp(bandEnd_, 0, height);
+    return {y0, std::max(y0, y1)};
+}
+
 void SoftwareRenderer::beginFrame(Rgba background) {
     while (!stack_.empty()) popTopEntry();
     if (target_.pixels.size() != size_t(std::max(target_.width, 0)) * size_t(std::max(target_.height, 0)) * 4)
         target_ = RgbaImage(std::max(target_.width, 0), std::max(target_.height, 0));
     uint32_t bg = render::packPixel(background.r, background.g, background.b, 255);
-    if (!target_.empty()) {
+    auto [firstRow, endRow] = bandRows();
+    if (!target_.empty() && firstRow < endRow) {
         // One row by pixels, the rest by copying rows.
-        for (int x = 0; x < target_.width; ++x) std::memcpy(target_.at(x, 0), &bg, 4);
-        for (int y = 1; y < target_.height; ++y) std::memcpy(target_.row(y), target_.row(0), size_t(target_.width) * 4);
+        for (int x = 0; x < target_.width; ++x) std::memcpy(target_.at(x, firstRow), &bg, 4);
+        for (int y = firstRow + 1; y < endRow; ++y)
+            std::memcpy(target_.row(y), target_.row(firstRow), size_t(target_.width) * 4);
     }
     spanPixels_.resize(size_t(std::max(target_.width, 0)) + 1);
     spanCoverage_.resize(size_t(std::max(target_.width, 0)) + 1);
@@ -90,15 +110,20 @@ SoftwareRenderer::Destination SoftwareRenderer::destination() {
             case Entry::Kind::CollectingMask:
                 d.maskPlane = e.plane.data();
                 d.dirty = &e.bounds;
+                d.rowBegin = e.rowBegin;
+                d.rowEnd = e.rowEnd;
                 return d;
             case Entry::Kind::Layer:
                 d.image = &e.image;
                 d.dirty = &e.bounds;
+                d.rowBegin = e.rowBegin;
+                d.rowEnd = e.rowEnd;
                 return d;
         }
     }
     d.image = &target_;
     d.isTarget = true;
+    std::tie(d.rowBegin, d.rowEnd) = bandRows();
     return d;
 }
 
@@ -223,13 +248,21 @@ void SoftwareRenderer::setQuality(Quality quality) {
 
 void SoftwareRenderer::fillPolygon(render::FillRule rule, const Destination& dest) {
     if (polygon_.empty()) return;
-    IntRect clip = targetRect();
-    if (dest.clip) clip = clip.intersected(dest.clipBounds);
+    // The geometry is bounded by the target alone, never by a band or a mask's bounds, so that every
+    // row comes out the same however the frame is divided; those only choose the rows produced.
+    int firstRow = dest.rowBegin, endRow = dest.rowEnd;
+    if (dest.clip) {
+        firstRow = std::max(firstRow, dest.clipBounds.y0);
+        endRow = std::min(endRow, dest.clipBounds.y1);
+    }
     const size_t width = static_cast<size_t>(target_.width);
     IntRect drawn;
     const bool uniform = paint_.rowUniform();
     const bool opaque = paint_.opaque();
-    rasterizer_.rasterize(polygon_, rule, clip, [&](int y, int x0, int x1, const uint8_t* coverage) {
+    rasterizer_.rasterize(polygon_, rule, targetRect(), firstRow, endRow, [&](int y, int x0, int x1, const uint8_t* coverage) {
+        // A span wholly outside the mask shows nothing; one that enters it is shaded whole, as it
+        // would be without the mask's bounds.
+        if (dest.clip && (x1 <= dest.clipBounds.x0 || x0 >= dest.clipBounds.x1)) return;
         int length = x1 - x0;
         size_t offset = static_cast<size_t>(y) * width + static_cast<size_t>(x0);
         if (!antialias_) {
@@ -306,6 +339,10 @@ void SoftwareRenderer::beginMask() {
         return;
     }
     e->kind = Entry::Kind::CollectingMask;
+    // The mask is needed where what it masks is drawn: the rows of the destination below it.
+    Destination below = destination();
+    e->rowBegin = below.rowBegin;
+    e->rowEnd = below.rowEnd;
     if (e->planeWidth != target_.width || e->planeHeight != target_.height) {
         e->planeWidth = std::max(target_.width, 0);
         e->planeHeight = std::max(target_.height, 0);
@@ -365,6 +402,11 @@ void SoftwareRenderer::pushLayer(BlendMode mode, const std::vector<Filter>& filt
         return;
     }
     e->kind = Entry::Kind::Layer;
+    // Filters carry content across rows: a layer is drawn as far beyond the rows below it as they reach.
+    Destination below = destination();
+    int reach = std::clamp(render::layerFilterReach(filters).y, 0, std::max(target_.height, 0));
+    e->rowBegin = std::max(below.rowBegin - reach, 0);
+    e->rowEnd = std::min(below.rowEnd + reach, std::max(target_.height, 0));
     e->mode = mode;
     e->filters = filters;
     e->layerTransform = layerTransform;
@@ -395,6 +437,7 @@ void SoftwareRenderer::popLayer() {
     bool stageBelow = dest.isTarget;
     bool alphaOnly = layer->mode == BlendMode::Alpha || layer->mode == BlendMode::Erase;
     if (dest.clip) area = area.intersected(dest.clipBounds);
+    area = area.intersected({0, dest.rowBegin, target_.width, dest.rowEnd});
     if (dest.discard) {
         // Inside the content of a mask beyond the nesting limit: nothing to add to.
     } else if (dest.maskPlane) {
