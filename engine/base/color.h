@@ -43,6 +43,8 @@ struct ColorTransform {
         o.aAdd = aAdd + aMul * in.aAdd;
         return o;
     }
+
+    bool operator==(const ColorTransform&) const = default;
 };
 
 }  // namespace swf

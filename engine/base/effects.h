@@ -36,11 +36,15 @@ struct DropShadowFilter {
     double strength = 1;
     bool inner = false, knockout = false, compositeSource = true;
     int passes = 1;
+
+    bool operator==(const DropShadowFilter&) const = default;
 };
 
 struct BlurFilter {
     double blurX = 4, blurY = 4;
     int passes = 1;
+
+    bool operator==(const BlurFilter&) const = default;
 };
 
 struct GlowFilter {
@@ -49,6 +53,8 @@ struct GlowFilter {
     double strength = 2;
     bool inner = false, knockout = false, compositeSource = true;
     int passes = 1;
+
+    bool operator==(const GlowFilter&) const = default;
 };
 
 struct BevelFilter {
@@ -57,6 +63,8 @@ struct BevelFilter {
     double angle = 0.785398, distance = 4, strength = 1;
     bool inner = true, knockout = false, compositeSource = true, onTop = false;
     int passes = 1;
+
+    bool operator==(const BevelFilter&) const = default;
 };
 
 struct GradientGlowBevelFilter {
@@ -65,6 +73,8 @@ struct GradientGlowBevelFilter {
     double blurX = 4, blurY = 4, angle = 0.785398, distance = 4, strength = 1;
     bool inner = false, knockout = false, compositeSource = true, onTop = false;
     int passes = 1;
+
+    bool operator==(const GradientGlowBevelFilter&) const = default;
 };
 
 struct ConvolutionFilter {
@@ -73,11 +83,15 @@ struct ConvolutionFilter {
     std::vector<float> matrix;
     Rgba defaultColor;
     bool clamp = true, preserveAlpha = true;
+
+    bool operator==(const ConvolutionFilter&) const = default;
 };
 
 // 4x5 matrix over straight RGBA in 0..255 units, row-major (R' = m[0]*R + m[1]*G + m[2]*B + m[3]*A + m[4], ...).
 struct ColorMatrixFilter {
     std::array<float, 20> matrix{1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0};
+
+    bool operator==(const ColorMatrixFilter&) const = default;
 };
 
 struct Filter {
@@ -90,6 +104,8 @@ struct Filter {
     GradientGlowBevelFilter gradient;
     ConvolutionFilter convolution;
     ColorMatrixFilter colorMatrix;
+
+    bool operator==(const Filter&) const = default;
 };
 
 }  // namespace swf

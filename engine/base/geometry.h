@@ -11,6 +11,8 @@ namespace swf {
 struct Point {
     double x = 0;
     double y = 0;
+
+    bool operator==(const Point&) const = default;
 };
 
 // An axis-aligned rectangle; empty when xMax < xMin or yMax < yMin.
@@ -40,6 +42,8 @@ struct Rect {
         include(Point{r.xMin, r.yMin});
         include(Point{r.xMax, r.yMax});
     }
+
+    bool operator==(const Rect&) const = default;
 };
 
 // x' = a*x + c*y + tx,  y' = b*x + d*y + ty  (the SWF MATRIX record: a = ScaleX, b = RotateSkew0,
@@ -80,6 +84,8 @@ struct Matrix {
         out.include(apply(Point{r.xMax, r.yMax}));
         return out;
     }
+
+    bool operator==(const Matrix&) const = default;
 };
 
 constexpr double kTwipsPerPixel = 20.0;

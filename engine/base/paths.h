@@ -14,12 +14,16 @@ struct PathSegment {
     Point control;
     Point end;
     bool curved = false;
+
+    bool operator==(const PathSegment&) const = default;
 };
 
 struct Contour {
     Point start;
     std::vector<PathSegment> segments;
     bool closed = true;
+
+    bool operator==(const Contour&) const = default;
 };
 
 // The area painted with one fill style. Contours are combined with the even-odd rule unless
@@ -28,11 +32,15 @@ struct FillPath {
     FillStyle style;
     std::vector<Contour> contours;
     bool nonZero = false;
+
+    bool operator==(const FillPath&) const = default;
 };
 
 struct StrokePath {
     LineStyle style;
     std::vector<Contour> contours;
+
+    bool operator==(const StrokePath&) const = default;
 };
 
 // Drawing order: fills and strokes interleave in the order SWF defines (each new style group drawn
@@ -40,11 +48,15 @@ struct StrokePath {
 struct PathLayer {
     std::vector<FillPath> fills;
     std::vector<StrokePath> strokes;  // drawn after this layer's fills
+
+    bool operator==(const PathLayer&) const = default;
 };
 
 struct ShapePaths {
     std::vector<PathLayer> layers;
     Rect bounds;  // twips
+
+    bool operator==(const ShapePaths&) const = default;
 };
 
 }  // namespace swf

@@ -18,6 +18,8 @@ enum class InterpolationMode : uint8_t { Rgb = 0, LinearRgb = 1 };
 struct GradientStop {
     uint8_t ratio = 0;  // 0..255 along the gradient
     Rgba color;
+
+    bool operator==(const GradientStop&) const = default;
 };
 
 // Gradient space: the gradient square runs from -16384 to 16384 twips on both axes before `matrix`.
@@ -27,6 +29,8 @@ struct Gradient {
     InterpolationMode interpolation = InterpolationMode::Rgb;
     std::vector<GradientStop> stops;
     double focalPoint = 0;  // -1..1, focal radial gradients only
+
+    bool operator==(const Gradient&) const = default;
 };
 
 // A decoded bitmap character: premultiplied RGBA pixels.
@@ -43,6 +47,8 @@ struct FillStyle {
     bool bitmapRepeating = true;
     bool bitmapSmoothed = true;
     bool bitmapOpaque = false;  // Bitmap: every pixel of `bitmap` has alpha 255, so it can be copied, not blended
+
+    bool operator==(const FillStyle&) const = default;
 };
 
 enum class CapStyle : uint8_t { Round = 0, None = 1, Square = 2 };
@@ -60,6 +66,8 @@ struct LineStyle {
     bool pixelHinting = false;
     bool noClose = false;
     std::optional<FillStyle> fill;  // LINESTYLE2 with HasFillFlag: the stroke is painted with this fill
+
+    bool operator==(const LineStyle&) const = default;
 };
 
 }  // namespace swf

@@ -1,10 +1,11 @@
-#include <algorithm>
 #include "engine/core/movie_player.h"
 
+#include <algorithm>
 #include <cmath>
 #include <variant>
 
 #include "engine/core/stage_painter.h"
+#include "engine/render/frame_changes.h"
 #include "engine/parse/parser.h"
 
 namespace swf {
@@ -231,12 +232,32 @@ Matrix MoviePlayer::stageToPixels() const {
 }
 
 void MoviePlayer::render(RgbaImage& target) {
-    if (target.width != viewportWidth_ || target.height != viewportHeight_) target = RgbaImage(viewportWidth_, viewportHeight_);
+    if (target.width != viewportWidth_ || target.height != viewportHeight_) {
+        target = RgbaImage(viewportWidth_, viewportHeight_);
+        targetHoldsFrame_ = false;
+    }
     if (!renderer_ || rendererTarget_ != &target) {
         renderer_ = std::make_unique<SoftwareRenderer>(target);
         rendererTarget_ = &target;
+        targetHoldsFrame_ = false;
     }
-    render(*renderer_);
+    render::PaintRecording recording(target.width, target.height);
+    render(recording);
+    const render::IntRect frame = recording.frame();
+    if (partialRedraw_ && targetHoldsFrame_) {
+        changedArea_ = render::frameChanges(drawnCalls_, recording.calls(), frame);
+    } else {
+        changedArea_.clear();
+        if (!frame.empty()) changedArea_.push_back(frame);
+    }
+    // Only the rows that changed are drawn again, each band exactly as the whole frame would draw it.
+    for (const render::IntRect& band : render::rowBands(changedArea_, frame)) {
+        renderer_->setBand(band.y0, band.y1);
+        render::replay(recording.calls(), *renderer_);
+    }
+    renderer_->drawWholeFrames();
+    drawnCalls_ = recording.takeCalls();
+    targetHoldsFrame_ = true;
 }
 
 void MoviePlayer::render(Renderer& renderer) {

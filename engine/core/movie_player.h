@@ -13,6 +13,7 @@
 #include "engine/core/player.h"
 #include "engine/core/script_runner.h"
 #include "engine/core/timeline_player.h"
+#include "engine/render/paint_recording.h"
 #include "engine/render/software_renderer.h"
 
 namespace swf {
@@ -43,6 +44,8 @@ public:
     void setViewport(int width, int height, const ViewOptions& options) override;
     void render(RgbaImage& target) override;
     void render(Renderer& renderer) override;
+    std::vector<render::IntRect> changedArea() const override { return changedArea_; }
+    void setPartialRedraw(bool on) override { partialRedraw_ = on; }
 
     bool mouseMove(double x, double y) override;
     bool mouseDown(double x, double y, MouseButton button = MouseButton::Left) override;
@@ -102,6 +105,12 @@ private:
 
     RgbaImage* rendererTarget_ = nullptr;
     std::unique_ptr<SoftwareRenderer> renderer_;
+    bool partialRedraw_ = true;
+    // The calls the target's picture was drawn from, to compare the next frame with; none while the
+    // target holds no whole frame of ours.
+    std::vector<render::PaintCall> drawnCalls_;
+    bool targetHoldsFrame_ = false;
+    std::vector<render::IntRect> changedArea_;
 
 };
 

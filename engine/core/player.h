@@ -13,6 +13,7 @@
 #include "engine/base/geometry.h"
 #include "engine/base/image.h"
 #include "engine/fonts/font_source.h"
+#include "engine/render/int_rect.h"
 #include "engine/render/renderer.h"
 #include "engine/sound/audio_mixer.h"
 
@@ -74,8 +75,15 @@ public:
 
     // The viewport that render() and the mouse use.
     virtual void setViewport(int width, int height, const ViewOptions& options) = 0;
-    // Draws the current frame into `target` (resized to the viewport when its size differs).
+    // Draws the current frame into `target` (resized to the viewport when its size differs). With
+    // partial redraw on, a target that holds the frame drawn into it last (left as it was) is drawn
+    // again only where the picture changed; changedArea() tells where.
     virtual void render(RgbaImage& target) = 0;
+    // Where the last render(RgbaImage&) changed the target: outside these rectangles it holds the
+    // frame before, pixel for pixel. Empty when nothing changed; the whole target when drawn whole.
+    virtual std::vector<render::IntRect> changedArea() const = 0;
+    // On by default. Off, every frame is drawn whole.
+    virtual void setPartialRedraw(bool on) = 0;
     // Draws through any renderer (tests, other back ends) at the current viewport.
     virtual void render(Renderer& renderer) = 0;
 

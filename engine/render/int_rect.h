@@ -12,6 +12,7 @@ struct IntRect {
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
 
     bool empty() const { return x1 <= x0 || y1 <= y0; }
+    bool operator==(const IntRect&) const = default;
     int width() const { return empty() ? 0 : x1 - x0; }
     int height() const { return empty() ? 0 : y1 - y0; }
 

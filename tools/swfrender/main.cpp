@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "engine/core/player.h"
+#include "engine/render/software_renderer.h"
 #include "tools/fonts/freetype_font_source.h"
 #include "tools/swfrender/input_script.h"
 #include "tools/swfrender/png_output.h"
@@ -72,6 +74,47 @@ void bench(swf::Player& player, int frames) {
                  image.height, ms[ms.size() / 2], ms.size(), usage.ru_maxrss / 1024.0);
 }
 
+// Compares each frame drawn where it changed (onto the frame before) with the frame drawn whole;
+// `frameShown` is called after each frame has run. Prints the share of pixels redrawn.
+class RedrawCheck {
+public:
+    explicit RedrawCheck(swf::Player* player) : player_(player), wholeRenderer_(whole_) {}
+    // Returns false (and reports) at the first frame that differs.
+    bool frameShown() {
+        if (!player_ || failed_) return !failed_;
+        ++frame_;
+        player_->render(partial_);
+        if (whole_.width != partial_.width || whole_.height != partial_.height)
+            whole_ = swf::RgbaImage(partial_.width, partial_.height);
+        player_->render(wholeRenderer_);
+        for (const swf::render::IntRect& r : player_->changedArea()) changedPixels_ += double(r.width()) * r.height();
+        totalPixels_ += double(partial_.width) * partial_.height;
+        for (int y = 0; y < partial_.height; ++y)
+            for (int x = 0; x < partial_.width; ++x)
+                if (std::memcmp(partial_.at(x, y), whole_.at(x, y), 4) != 0) {
+                    std::fprintf(stderr, "swfrender: frame %d drawn where it changed differs from it drawn whole at %d,%d\n",
+                                 frame_, x, y);
+                    failed_ = true;
+                    return false;
+                }
+        return true;
+    }
+    bool passed() const { return !failed_; }
+    void report() const {
+        if (!player_ || failed_ || totalPixels_ <= 0) return;
+        std::fprintf(stderr, "swfrender: %d frames drawn where they changed equal them drawn whole; %.1f%% of pixels redrawn\n",
+                     frame_, 100.0 * changedPixels_ / totalPixels_);
+    }
+
+private:
+    swf::Player* player_;
+    swf::RgbaImage partial_, whole_;
+    swf::SoftwareRenderer wholeRenderer_;
+    int frame_ = 0;
+    double changedPixels_ = 0, totalPixels_ = 0;
+    bool failed_ = false;
+};
+
 // Plays the movie with the event file's input: the first frame, then before each further frame the
 // events up to the next Wait; the events after the last frame's Wait come after that frame.
 // Collects the mix frame by frame: each frame's share of the movie's time at its rate.
@@ -99,7 +142,7 @@ private:
 };
 
 void playWithInput(swf::Player& player, const swfrender::InputScript& script, int frames, const swf::Matrix& stageToView,
-                   AudioRecorder& audio) {
+                   AudioRecorder& audio, RedrawCheck& check) {
     size_t next = 0;
     auto sendUntilWait = [&] {
         for (; next < script.events.size(); ++next) {
@@ -117,12 +160,19 @@ void playWithInput(swf::Player& player, const swfrender::InputScript& script, in
     // The first frame has run by the first event: the player starts at its first use.
     for (int f = 1; f < frames; ++f) {
         sendUntilWait();
-        if (f == 1) audio.frameShown();
+        if (f == 1) {
+            audio.frameShown();
+            check.frameShown();
+        }
         player.tick();
         audio.frameShown();
+        check.frameShown();
     }
     sendUntilWait();
-    if (frames == 1) audio.frameShown();
+    if (frames == 1) {
+        audio.frameShown();
+        check.frameShown();
+    }
 }
 
 }  // namespace
@@ -175,17 +225,22 @@ int main(int argc, char** argv) {
         player->gotoFrame(1);
     }
     AudioRecorder audio(*player, !options->audio.empty());
+    RedrawCheck check(options->checkRedraw ? player.get() : nullptr);
     if (input) {
-        playWithInput(*player, *input, options->frames, swf::viewTransform(stage, width, height, view), audio);
+        playWithInput(*player, *input, options->frames, swf::viewTransform(stage, width, height, view), audio, check);
     } else {
         // The first frame's scripts run at the player's first use: before its sound is taken.
         if (!options->audio.empty()) player->gotoFrame(1);
         audio.frameShown();
-        for (int f = 1; f < options->frames; ++f) {
+        check.frameShown();
+        for (int f = 1; f < options->frames && check.passed(); ++f) {
             player->tick();
             audio.frameShown();
+            check.frameShown();
         }
     }
+    if (!check.passed()) return 1;
+    check.report();
     if (!options->out.empty()) {
         swf::RgbaImage image;
         player->render(image);

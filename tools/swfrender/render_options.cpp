@@ -6,7 +6,7 @@ namespace swfrender {
 
 const char* const kUsage =
     "usage: swfrender MOVIE.swf --frames N --out OUT.png [--size WxH] "
-    "[--scale-mode showAll|noBorder|exactFit|noScale] [--quality low|high] [--input EVENTS.json] [--audio OUT.wav] [--bench]";
+    "[--scale-mode showAll|noBorder|exactFit|noScale] [--quality low|high] [--input EVENTS.json] [--audio OUT.wav] [--bench] [--check-redraw]";
 
 namespace {
 
@@ -27,6 +27,8 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& args, 
         bool hasValue = i + 1 < args.size();
         if (a == "--bench") {
             o.bench = true;
+        } else if (a == "--check-redraw") {
+            o.checkRedraw = true;
         } else if (a == "--frames" || a == "--out" || a == "--size" || a == "--scale-mode" ||
                    a == "--quality" || a == "--input" || a == "--audio") {
             if (!hasValue) {
@@ -86,7 +88,7 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& args, 
         error = "no movie given";
         return std::nullopt;
     }
-    if (o.out.empty() && o.audio.empty() && !o.bench) {
+    if (o.out.empty() && o.audio.empty() && !o.bench && !o.checkRedraw) {
         error = "no --out file given";
         return std::nullopt;
     }

@@ -19,6 +19,8 @@ struct RenderOptions {
     swf::ScaleMode scaleMode = swf::ScaleMode::ShowAll;
     swf::Quality quality = swf::Quality::High;
     bool bench = false;
+    // Draws every frame both as changed since the frame before and whole, and compares them.
+    bool checkRedraw = false;
 };
 
 // Returns nullopt and sets `error` for a command line it cannot use.

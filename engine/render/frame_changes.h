@@ -1,0 +1,20 @@
+// What changed between two recorded frames, as a few target rectangles: the calls of one frame that
+// the other does not have, in the same order, mark the pixels they reach.
+#pragma once
+
+#include <vector>
+
+#include "engine/render/int_rect.h"
+#include "engine/render/paint_recording.h"
+
+namespace swf::render {
+
+// Rectangles (within `frame`, at most `maxRects` of them) outside which a picture drawn from `after`
+// equals the one drawn from `before`. Frames too different to compare cheaply give the whole frame.
+std::vector<IntRect> frameChanges(const std::vector<PaintCall>& before, const std::vector<PaintCall>& after,
+                                  const IntRect& frame, size_t maxRects = 8);
+
+// The rows that `rects` cover, as sorted, separate bands [y0, y1) (x0 and x1 span `frame`).
+std::vector<IntRect> rowBands(const std::vector<IntRect>& rects, const IntRect& frame);
+
+}  // namespace swf::render

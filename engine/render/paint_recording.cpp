@@ -1,0 +1,182 @@
+#include "engine/render/paint_recording.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/render/layer_filters.h"
+
+namespace swf::render {
+
+namespace {
+
+// Beyond the outline: half a pixel of anti-aliasing either way, and rounding to whole pixels.
+constexpr int kEdgeMargin = 2;
+
+// How far a stroke's ink reaches beyond its centre line, in target pixels. Strokes that scale are
+// widened in shape space and then transformed, so the matrix's largest stretch bounds them; the
+// others are at least a pixel wide. Miter joins reach out to the miter limit in half-widths.
+double strokeReach(const LineStyle& style, const Matrix& toPixels) {
+    const double width = std::max(style.width, 0.0);
+    const double scale = std::sqrt(std::fabs(toPixels.determinant()));
+    const double stretch = std::sqrt(toPixels.a * toPixels.a + toPixels.b * toPixels.b + toPixels.c * toPixels.c +
+                                     toPixels.d * toPixels.d);
+    double half = std::max(width * stretch, width / kTwipsPerPixel) / 2;
+    half = std::max({half, width * scale / 2, 0.5});
+    double joinFactor = 1.5;  // square caps reach sqrt(2) half-widths
+    if (style.join == JoinStyle::Miter) joinFactor = std::max(joinFactor, std::clamp(style.miterLimit, 1.0, 1000.0));
+    return half * joinFactor;
+}
+
+}  // namespace
+
+IntRect shapeReach(const ShapePaths& shape, const Matrix& toPixels, const IntRect& frame) {
+    IntRect out;
+    auto addContours = [&](const std::vector<Contour>& contours, double margin) -> bool {
+        Rect r;
+        for (const Contour& c : contours) {
+            r.include(toPixels.apply(c.start));
+            for (const PathSegment& s : c.segments) {
+                // A quadratic curve stays inside the triangle of its ends and control point.
+                r.include(toPixels.apply(s.control));
+                r.include(toPixels.apply(s.end));
+            }
+        }
+        if (r.empty()) return true;
+        if (!std::isfinite(r.xMin) || !std::isfinite(r.yMin) || !std::isfinite(r.xMax) || !std::isfinite(r.yMax) ||
+            !std::isfinite(margin))
+            return false;
+        double m = margin + kEdgeMargin;
+        out = out.united(IntRect::covering({r.xMin - m, r.yMin - m, r.xMax + m, r.yMax + m}, frame));
+        return true;
+    };
+    for (const PathLayer& layer : shape.layers) {
+        for (const FillPath& fill : layer.fills)
+            if (!addContours(fill.contours, 0)) return frame;
+        for (const StrokePath& stroke : layer.strokes)
+            if (!addContours(stroke.contours, strokeReach(stroke.style, toPixels))) return frame;
+    }
+    return out;
+}
+
+IntRect PaintRecording::spread(const IntRect& r) const {
+    if (groups_.empty() || r.empty()) return r;
+    const Group& g = groups_.back();
+    return r.inflated(g.reachX, g.reachY).intersected(frame_);
+}
+
+PaintCall& PaintRecording::add(PaintCall::Kind kind, const IntRect& reach) {
+    PaintCall& call = calls_.emplace_back();
+    call.kind = kind;
+    call.reach = reach;
+    if (!groups_.empty()) groups_.back().changed = groups_.back().changed.united(reach);
+    return call;
+}
+
+// A recording holds one frame; what was set before it began (the quality) belongs to it too.
+void PaintRecording::beginFrame(Rgba background) {
+    groups_.clear();
+    add(PaintCall::Kind::Background, frame_).background = background;
+}
+
+void PaintRecording::endFrame() {
+    // Groups left open draw nothing; whatever they were meant to change is taken as changed.
+    for (const Group& g : groups_) calls_[g.opening].reach = frame_;
+    groups_.clear();
+}
+
+void PaintRecording::setQuality(Quality quality) { add(PaintCall::Kind::Quality, frame_).quality = quality; }
+
+void PaintRecording::drawShape(const ShapePaths& shape, const Matrix& toPixels, const ColorTransform& cxform) {
+    PaintCall& call = add(PaintCall::Kind::Shape, {});
+    call.shape = shape;
+    call.toPixels = toPixels;
+    call.cxform = cxform;
+    call.reach = spread(shapeReach(shape, toPixels, frame_));
+    if (!groups_.empty()) groups_.back().changed = groups_.back().changed.united(call.reach);
+}
+
+void PaintRecording::beginMask() {
+    Group g;
+    g.opening = calls_.size();
+    if (!groups_.empty()) {
+        g.reachX = groups_.back().reachX;
+        g.reachY = groups_.back().reachY;
+    }
+    add(PaintCall::Kind::BeginMask, {});
+    groups_.push_back(g);
+}
+
+void PaintRecording::endMask() { add(PaintCall::Kind::EndMask, {}); }
+
+void PaintRecording::pushLayer(BlendMode mode, const std::vector<Filter>& filters,
+                               const ColorTransform& layerTransform) {
+    Group g;
+    g.layer = true;
+    g.opening = calls_.size();
+    FilterReach r = layerFilterReach(filters);
+    const int limit = std::max(frame_.width(), frame_.height());
+    g.reachX = std::clamp(r.x, 0, limit);
+    g.reachY = std::clamp(r.y, 0, limit);
+    if (!groups_.empty()) {
+        g.reachX = std::min(g.reachX + groups_.back().reachX, limit);
+        g.reachY = std::min(g.reachY + groups_.back().reachY, limit);
+    }
+    PaintCall& call = add(PaintCall::Kind::PushLayer, {});
+    call.mode = mode;
+    call.filters = filters;
+    call.layerTransform = layerTransform;
+    groups_.push_back(g);
+}
+
+void PaintRecording::popMask() { closeGroup(false); }
+void PaintRecording::popLayer() { closeGroup(true); }
+
+// Closing a group gives its opening and closing calls (and a mask's end) the reach of the whole
+// group: adding, removing or changing any of them changes what the group shows wherever it shows.
+void PaintRecording::closeGroup(bool layer) {
+    const PaintCall::Kind closing = layer ? PaintCall::Kind::PopLayer : PaintCall::Kind::PopMask;
+    // A renderer closes inner groups of the other kind on the way out, as the software one does.
+    size_t k = groups_.size();
+    while (k > 0 && groups_[k - 1].layer != layer) --k;
+    if (k == 0) {
+        // Nothing to close: the call does nothing, but counts as a change everywhere.
+        calls_.emplace_back().kind = closing;
+        calls_.back().reach = frame_;
+        return;
+    }
+    IntRect changed;
+    while (groups_.size() >= k) {
+        Group g = groups_.back();
+        groups_.pop_back();
+        // The calls inside were spread by this group's filters already.
+        changed = changed.united(g.changed);
+        for (size_t i = g.opening; i < calls_.size(); ++i) {
+            PaintCall& c = calls_[i];
+            bool marker = c.kind == PaintCall::Kind::BeginMask || c.kind == PaintCall::Kind::EndMask ||
+                          c.kind == PaintCall::Kind::PushLayer;
+            if (i == g.opening || (marker && c.reach.empty())) c.reach = c.reach.united(changed);
+        }
+    }
+    PaintCall& call = calls_.emplace_back();
+    call.kind = closing;
+    call.reach = changed;
+    if (!groups_.empty()) groups_.back().changed = groups_.back().changed.united(changed);
+}
+
+void replay(const std::vector<PaintCall>& calls, Renderer& renderer) {
+    for (const PaintCall& c : calls) {
+        switch (c.kind) {
+            case PaintCall::Kind::Background: renderer.beginFrame(c.background); break;
+            case PaintCall::Kind::Quality: renderer.setQuality(c.quality); break;
+            case PaintCall::Kind::Shape: renderer.drawShape(c.shape, c.toPixels, c.cxform); break;
+            case PaintCall::Kind::BeginMask: renderer.beginMask(); break;
+            case PaintCall::Kind::EndMask: renderer.endMask(); break;
+            case PaintCall::Kind::PopMask: renderer.popMask(); break;
+            case PaintCall::Kind::PushLayer: renderer.pushLayer(c.mode, c.filters, c.layerTransform); break;
+            case PaintCall::Kind::PopLayer: renderer.popLayer(); break;
+        }
+    }
+    renderer.endFrame();
+}
+
+}  // namespace swf::render

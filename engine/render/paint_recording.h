@@ -1,0 +1,73 @@
+// A Renderer that keeps the calls of a frame instead of drawing them, each with the target pixels it
+// can change, so that two frames can be compared and the calls played into another renderer.
+#pragma once
+
+#include <vector>
+
+#include "engine/render/int_rect.h"
+#include "engine/render/renderer.h"
+
+namespace swf::render {
+
+// One Renderer call with its arguments (copied: they must outlive the frame that made them).
+struct PaintCall {
+    enum class Kind : uint8_t { Background, Quality, Shape, BeginMask, EndMask, PopMask, PushLayer, PopLayer };
+    Kind kind = Kind::Shape;
+    ShapePaths shape;
+    Matrix toPixels;
+    ColorTransform cxform;
+    BlendMode mode = BlendMode::Normal;
+    std::vector<Filter> filters;
+    ColorTransform layerTransform;
+    Rgba background;
+    Quality quality = Quality::High;
+    // The target pixels whose colour may depend on this call. For the calls that open and close a
+    // mask or layer: everything the group may change.
+    IntRect reach;
+
+    bool operator==(const PaintCall&) const = default;
+};
+
+class PaintRecording final : public Renderer {
+public:
+    // `width` x `height`: the target the calls are meant for.
+    PaintRecording(int width, int height) : frame_{0, 0, width, height} {}
+
+    void beginFrame(Rgba background) override;
+    void endFrame() override;
+    void drawShape(const ShapePaths& shape, const Matrix& toPixels, const ColorTransform& cxform) override;
+    void beginMask() override;
+    void endMask() override;
+    void popMask() override;
+    void pushLayer(BlendMode mode, const std::vector<Filter>& filters, const ColorTransform& layerTransform) override;
+    void popLayer() override;
+    void setQuality(Quality quality) override;
+
+    const IntRect& frame() const { return frame_; }
+    const std::vector<PaintCall>& calls() const { return calls_; }
+    std::vector<PaintCall> takeCalls() { return std::move(calls_); }
+
+private:
+    struct Group {
+        bool layer = false;
+        size_t opening = 0;  // index of the call that opened it
+        int reachX = 0, reachY = 0;  // how far filters of this and the enclosing layers spread content
+        IntRect changed;     // union of the reaches of the calls inside
+    };
+    PaintCall& add(PaintCall::Kind kind, const IntRect& reach);
+    void closeGroup(bool layer);
+    IntRect spread(const IntRect& r) const;
+
+    IntRect frame_;
+    std::vector<PaintCall> calls_;
+    std::vector<Group> groups_;
+};
+
+// The pixels a shape drawn with `toPixels` may touch, strokes, joins and anti-aliasing included,
+// limited to `frame`. Anything that cannot be bounded counts as the whole frame.
+IntRect shapeReach(const ShapePaths& shape, const Matrix& toPixels, const IntRect& frame);
+
+// Issues `calls` to `renderer`, in order.
+void replay(const std::vector<PaintCall>& calls, Renderer& renderer);
+
+}  // namespace swf::render

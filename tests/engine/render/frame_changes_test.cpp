@@ -1,0 +1,127 @@
+// Redrawing only where a frame changed must give the picture drawing it whole gives.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "engine/render/frame_changes.h"
+#include "engine/render/paint_recording.h"
+#include "engine/render/software_renderer.h"
+#include "tests/engine/render/test_shapes.h"
+
+namespace swf::render {
+namespace {
+
+using swf::test::filledRect;
+using swf::test::kBlue;
+using swf::test::kRed;
+using swf::test::kTwipsToPixels;
+
+constexpr int kWidth = 96, kHeight = 80;
+using Scene = std::function<void(Renderer&)>;
+
+std::vector<PaintCall> record(const Scene& scene) {
+    PaintRecording rec(kWidth, kHeight);
+    rec.beginFrame({20, 30, 40, 255});
+    scene(rec);
+    rec.endFrame();
+    return rec.takeCalls();
+}
+
+ShapePaths square(double x, double y, double size, Rgba color) {
+    return filledRect(x * kTwipsPerPixel, y * kTwipsPerPixel, (x + size) * kTwipsPerPixel, (y + size) * kTwipsPerPixel,
+                      color);
+}
+
+// Draws `first`, then `second` band by band where it changed, and compares with `second` drawn
+// whole. Returns the changed rectangles.
+std::vector<IntRect> expectBandedRedrawEqualsWhole(const Scene& first, const Scene& second) {
+    const IntRect frame{0, 0, kWidth, kHeight};
+    RgbaImage banded(kWidth, kHeight), whole(kWidth, kHeight);
+    SoftwareRenderer bandedRenderer(banded), wholeRenderer(whole);
+    std::vector<PaintCall> before = record(first), after = record(second);
+    replay(before, bandedRenderer);
+    std::vector<IntRect> changes = frameChanges(before, after, frame);
+    for (const IntRect& band : rowBands(changes, frame)) {
+        bandedRenderer.setBand(band.y0, band.y1);
+        replay(after, bandedRenderer);
+    }
+    replay(after, wholeRenderer);
+    EXPECT_EQ(banded.pixels, whole.pixels);
+    return changes;
+}
+
+bool covers(const std::vector<IntRect>& rects, int x, int y) {
+    for (const IntRect& r : rects)
+        if (x >= r.x0 && x < r.x1 && y >= r.y0 && y < r.y1) return true;
+    return false;
+}
+
+TEST(FrameChanges, SameFrameChangesNothingAndMovedShapeChangesBothPlaces) {
+    Scene still = [](Renderer& r) { r.drawShape(square(10, 10, 8, kRed), kTwipsToPixels, {}); };
+    EXPECT_TRUE(frameChanges(record(still), record(still), {0, 0, kWidth, kHeight}).empty());
+
+    Scene moved = [](Renderer& r) { r.drawShape(square(60, 50, 8, kRed), kTwipsToPixels, {}); };
+    auto changes = expectBandedRedrawEqualsWhole(still, moved);
+    EXPECT_TRUE(covers(changes, 14, 14));
+    EXPECT_TRUE(covers(changes, 64, 54));
+    EXPECT_FALSE(covers(changes, 40, 70));
+}
+
+TEST(FrameChanges, SwappedDrawingOrderChangesTheOverlap) {
+    Scene redOnTop = [](Renderer& r) {
+        r.drawShape(square(10, 10, 20, kBlue), kTwipsToPixels, {});
+        r.drawShape(square(20, 20, 20, kRed), kTwipsToPixels, {});
+        r.drawShape(square(70, 60, 5, kBlue), kTwipsToPixels, {});
+    };
+    Scene blueOnTop = [](Renderer& r) {
+        r.drawShape(square(20, 20, 20, kRed), kTwipsToPixels, {});
+        r.drawShape(square(10, 10, 20, kBlue), kTwipsToPixels, {});
+        r.drawShape(square(70, 60, 5, kBlue), kTwipsToPixels, {});
+    };
+    auto changes = expectBandedRedrawEqualsWhole(redOnTop, blueOnTop);
+    EXPECT_TRUE(covers(changes, 25, 25));
+    EXPECT_FALSE(covers(changes, 72, 62));
+}
+
+TEST(FrameChanges, FiltersAndMasksSpreadTheChange) {
+    auto blurred = [](double x) {
+        return [x](Renderer& r) {
+            r.drawShape(square(5, 5, 80, kBlue), kTwipsToPixels, {});
+            Filter blur;
+            blur.kind = Filter::Kind::Blur;
+            blur.blur.blurX = blur.blur.blurY = 9;
+            blur.blur.passes = 2;
+            r.pushLayer(BlendMode::Normal, {blur});
+            r.drawShape(square(x, 30, 10, kRed), kTwipsToPixels, {});
+            r.popLayer();
+            r.beginMask();
+            r.drawShape(square(50, 40, 30, kRed), kTwipsToPixels, {});
+            r.endMask();
+            r.drawShape(square(x + 20, 45, 20, kRed), kTwipsToPixels, {});
+            r.popMask();
+        };
+    };
+    auto changes = expectBandedRedrawEqualsWhole(blurred(20), blurred(26));
+    // The blur carries the small square's change well beyond its outline.
+    EXPECT_TRUE(covers(changes, 24, 22));
+    expectBandedRedrawEqualsWhole(blurred(26), [](Renderer& r) { r.drawShape(square(0, 0, 4, kRed), kTwipsToPixels, {}); });
+}
+
+TEST(FrameChanges, ManyChangesAreTheWholeFrameAndRowBandsMerge) {
+    Scene many = [](Renderer& r) {
+        for (int i = 0; i < 900; ++i) r.drawShape(square(i % 90, i % 70, 2, kRed), kTwipsToPixels, {});
+    };
+    Scene none = [](Renderer&) {};
+    const IntRect frame{0, 0, kWidth, kHeight};
+    auto changes = frameChanges(record(none), record(many), frame);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0], frame);
+
+    auto bands = rowBands({{5, 10, 20, 30}, {50, 25, 60, 40}, {0, 60, 4, 70}}, frame);
+    ASSERT_EQ(bands.size(), 2u);
+    EXPECT_EQ(bands[0], (IntRect{0, 10, kWidth, 40}));
+    EXPECT_EQ(bands[1], (IntRect{0, 60, kWidth, 70}));
+}
+
+}  // namespace
+}  // namespace swf::render
