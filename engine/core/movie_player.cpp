@@ -241,15 +241,20 @@ void MoviePlayer::render(RgbaImage& target) {
         rendererTarget_ = &target;
         targetHoldsFrame_ = false;
     }
-    render::PaintRecording recording(target.width, target.height);
-    render(recording);
-    const render::IntRect frame = recording.frame();
-    if (partialRedraw_ && targetHoldsFrame_) {
-        changedArea_ = render::frameChanges(drawnCalls_, recording.calls(), frame);
-    } else {
+    const render::IntRect frame{0, 0, target.width, target.height};
+    if (!partialRedraw_) {
+        render(*renderer_);
         changedArea_.clear();
         if (!frame.empty()) changedArea_.push_back(frame);
+        drawnCalls_.clear();
+        targetHoldsFrame_ = false;
+        return;
     }
+    render::PaintRecording recording(target.width, target.height);
+    render(recording);
+    changedArea_.clear();
+    if (targetHoldsFrame_) changedArea_ = render::frameChanges(drawnCalls_, recording.calls(), frame);
+    else if (!frame.empty()) changedArea_.push_back(frame);
     // Only the rows that changed are drawn again, each band exactly as the whole frame would draw it.
     for (const render::IntRect& band : render::rowBands(changedArea_, frame)) {
         renderer_->setBand(band.y0, band.y1);

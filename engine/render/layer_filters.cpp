@@ -36,6 +36,29 @@ ShadowParams shadowParams(double blurX, double blurY, int passes, double angle, 
     return p;
 }
 
+ShadowParams paramsOf(const DropShadowFilter& f) {
+    return shadowParams(f.blurX, f.blurY, f.passes, f.angle, f.distance, f.strength, f.inner, f.knockout,
+                        f.compositeSource);
+}
+ShadowParams paramsOf(const GlowFilter& f) {
+    return shadowParams(f.blurX, f.blurY, f.passes, 0, 0, f.strength, f.inner, f.knockout, f.compositeSource);
+}
+ShadowParams paramsOf(const BevelFilter& f) {
+    return shadowParams(f.blurX, f.blurY, f.passes, f.angle, f.distance, f.strength, f.inner, f.knockout,
+                        f.compositeSource);
+}
+ShadowParams paramsOf(const GradientGlowBevelFilter& f) {
+    return shadowParams(f.blurX, f.blurY, f.passes, f.angle, f.distance, f.strength, f.inner, f.knockout,
+                        f.compositeSource);
+}
+
+// How far a shadow-like effect reaches: its blur, moved by its offset. Its working area grows by
+// this much, and a banded redraw draws this far beyond the band.
+FilterReach shadowReach(const ShadowParams& p) {
+    int grow = std::max(blurExtent(p.boxX, p.passes), blurExtent(p.boxY, p.passes));
+    return {grow + std::abs(p.dx), grow + std::abs(p.dy)};
+}
+
 IntRect imageRect(const RgbaImage& image) { return {0, 0, image.width, image.height}; }
 
 // Copies the alpha of `area` into a plane (optionally inverted), blurs it, and scales it by strength.
@@ -91,8 +114,8 @@ inline uint32_t combine(uint32_t source, uint32_t effect, bool inner, bool knock
 }
 
 IntRect shadowLike(RgbaImage& image, const IntRect& drawn, Rgba color, const ShadowParams& p, FilterScratch& s) {
-    int grow = std::max(blurExtent(p.boxX, p.passes), blurExtent(p.boxY, p.passes));
-    IntRect area = drawn.inflated(grow + std::abs(p.dx), grow + std::abs(p.dy)).intersected(imageRect(image));
+    const FilterReach reach = shadowReach(p);
+    IntRect area = drawn.inflated(reach.x, reach.y).intersected(imageRect(image));
     if (area.empty()) return area;
     blurredAlpha(image, area, p.inner, p, s.shadow, s);
     for (int y = 0; y < area.height(); ++y) {
@@ -110,10 +133,9 @@ IntRect shadowLike(RgbaImage& image, const IntRect& drawn, Rgba color, const Sha
 }
 
 IntRect bevel(RgbaImage& image, const IntRect& drawn, const BevelFilter& f, FilterScratch& s) {
-    ShadowParams p = shadowParams(f.blurX, f.blurY, f.passes, f.angle, f.distance, f.strength, f.inner, f.knockout,
-                                  f.compositeSource);
-    int grow = std::max(blurExtent(p.boxX, p.passes), blurExtent(p.boxY, p.passes));
-    IntRect area = drawn.inflated(grow + std::abs(p.dx), grow + std::abs(p.dy)).intersected(imageRect(image));
+    ShadowParams p = paramsOf(f);
+    const FilterReach reach = shadowReach(p);
+    IntRect area = drawn.inflated(reach.x, reach.y).intersected(imageRect(image));
     if (area.empty()) return area;
     ShadowParams plain = p;
     plain.strength = 1;
@@ -169,14 +191,13 @@ void colorMatrix(RgbaImage& image, const IntRect& area, const ColorMatrixFilter&
 // gradient indexed by its strength (glow) or by the light-minus-shade difference around a middle of
 // 128 (bevel).
 IntRect gradientEffect(RgbaImage& image, const IntRect& drawn, const GradientGlowBevelFilter& f, FilterScratch& s) {
-    ShadowParams p = shadowParams(f.blurX, f.blurY, f.passes, f.angle, f.distance, f.strength, f.inner, f.knockout,
-                                  f.compositeSource);
+    ShadowParams p = paramsOf(f);
     Gradient g;
     g.stops = f.stops;
     GradientTable table;
     table.build(g, {});
-    int grow = std::max(blurExtent(p.boxX, p.passes), blurExtent(p.boxY, p.passes));
-    IntRect area = drawn.inflated(grow + std::abs(p.dx), grow + std::abs(p.dy)).intersected(imageRect(image));
+    const FilterReach reach = shadowReach(p);
+    IntRect area = drawn.inflated(reach.x, reach.y).intersected(imageRect(image));
     if (area.empty()) return area;
     ShadowParams plain = p;
     plain.strength = f.bevel ? 1 : p.strength;
@@ -268,11 +289,6 @@ IntRect convolution(RgbaImage& image, const IntRect& drawn, const ConvolutionFil
     return area;
 }
 
-FilterReach shadowReach(const ShadowParams& p) {
-    int grow = std::max(blurExtent(p.boxX, p.passes), blurExtent(p.boxY, p.passes));
-    return {grow + std::abs(p.dx), grow + std::abs(p.dy)};
-}
-
 FilterReach reachOf(const Filter& filter) {
     switch (filter.kind) {
         case Filter::Kind::Blur: {
@@ -280,27 +296,15 @@ FilterReach reachOf(const Filter& filter) {
             int passes = std::clamp(f.passes, 1, 15);
             return {blurExtent(boxWidth(f.blurX), passes), blurExtent(boxWidth(f.blurY), passes)};
         }
-        case Filter::Kind::DropShadow: {
-            const DropShadowFilter& f = filter.dropShadow;
-            return shadowReach(shadowParams(f.blurX, f.blurY, f.passes, f.angle, f.distance, f.strength, f.inner,
-                                            f.knockout, f.compositeSource));
-        }
-        case Filter::Kind::Glow: {
-            const GlowFilter& f = filter.glow;
-            return shadowReach(
-                shadowParams(f.blurX, f.blurY, f.passes, 0, 0, f.strength, f.inner, f.knockout, f.compositeSource));
-        }
-        case Filter::Kind::Bevel: {
-            const BevelFilter& f = filter.bevel;
-            return shadowReach(shadowParams(f.blurX, f.blurY, f.passes, f.angle, f.distance, f.strength, f.inner,
-                                            f.knockout, f.compositeSource));
-        }
+        case Filter::Kind::DropShadow:
+            return shadowReach(paramsOf(filter.dropShadow));
+        case Filter::Kind::Glow:
+            return shadowReach(paramsOf(filter.glow));
+        case Filter::Kind::Bevel:
+            return shadowReach(paramsOf(filter.bevel));
         case Filter::Kind::GradientGlow:
-        case Filter::Kind::GradientBevel: {
-            const GradientGlowBevelFilter& f = filter.gradient;
-            return shadowReach(shadowParams(f.blurX, f.blurY, f.passes, f.angle, f.distance, f.strength, f.inner,
-                                            f.knockout, f.compositeSource));
-        }
+        case Filter::Kind::GradientBevel:
+            return shadowReach(paramsOf(filter.gradient));
         case Filter::Kind::Convolution: {
             const ConvolutionFilter& f = filter.convolution;
             if (f.matrixX <= 0 || f.matrixY <= 0 || f.matrixX > 31 || f.matrixY > 31) return {};
@@ -340,22 +344,12 @@ IntRect applyLayerFilters(RgbaImage& image, const IntRect& drawn, const std::vec
                         scratch.line, scratch.copy);
                 break;
             }
-            case Filter::Kind::DropShadow: {
-                const DropShadowFilter& f = filter.dropShadow;
-                area = shadowLike(image, area, f.color,
-                                  shadowParams(f.blurX, f.blurY, f.passes, f.angle, f.distance, f.strength, f.inner,
-                                               f.knockout, f.compositeSource),
-                                  scratch);
+            case Filter::Kind::DropShadow:
+                area = shadowLike(image, area, filter.dropShadow.color, paramsOf(filter.dropShadow), scratch);
                 break;
-            }
-            case Filter::Kind::Glow: {
-                const GlowFilter& f = filter.glow;
-                area = shadowLike(image, area, f.color,
-                                  shadowParams(f.blurX, f.blurY, f.passes, 0, 0, f.strength, f.inner, f.knockout,
-                                               f.compositeSource),
-                                  scratch);
+            case Filter::Kind::Glow:
+                area = shadowLike(image, area, filter.glow.color, paramsOf(filter.glow), scratch);
                 break;
-            }
             case Filter::Kind::Bevel:
                 area = bevel(image, area, filter.bevel, scratch);
                 break;

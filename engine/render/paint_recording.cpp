@@ -106,7 +106,10 @@ void PaintRecording::beginMask() {
     groups_.push_back(g);
 }
 
-void PaintRecording::endMask() { add(PaintCall::Kind::EndMask, {}); }
+void PaintRecording::endMask() {
+    if (!groups_.empty() && !groups_.back().layer && groups_.back().maskEnd == 0) groups_.back().maskEnd = calls_.size();
+    add(PaintCall::Kind::EndMask, {});
+}
 
 void PaintRecording::pushLayer(BlendMode mode, const std::vector<Filter>& filters,
                                const ColorTransform& layerTransform) {
@@ -150,12 +153,8 @@ void PaintRecording::closeGroup(bool layer) {
         groups_.pop_back();
         // The calls inside were spread by this group's filters already.
         changed = changed.united(g.changed);
-        for (size_t i = g.opening; i < calls_.size(); ++i) {
-            PaintCall& c = calls_[i];
-            bool marker = c.kind == PaintCall::Kind::BeginMask || c.kind == PaintCall::Kind::EndMask ||
-                          c.kind == PaintCall::Kind::PushLayer;
-            if (i == g.opening || (marker && c.reach.empty())) c.reach = c.reach.united(changed);
-        }
+        calls_[g.opening].reach = calls_[g.opening].reach.united(changed);
+        if (g.maskEnd != 0) calls_[g.maskEnd].reach = calls_[g.maskEnd].reach.united(changed);
     }
     PaintCall& call = calls_.emplace_back();
     call.kind = closing;

@@ -51,6 +51,7 @@ private:
     struct Group {
         bool layer = false;
         size_t opening = 0;  // index of the call that opened it
+        size_t maskEnd = 0;  // a mask's endMask call, when it came (0: not yet, as it never opens a group)
         int reachX = 0, reachY = 0;  // how far filters of this and the enclosing layers spread content
         IntRect changed;     // union of the reaches of the calls inside
     };
