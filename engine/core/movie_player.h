@@ -46,6 +46,7 @@ public:
     void render(Renderer& renderer) override;
     std::vector<render::IntRect> changedArea() const override { return changedArea_; }
     void setPartialRedraw(bool on) override { partialRedraw_ = on; }
+    void setDrawingThreads(int count) override { drawingThreads_ = count; }
 
     bool mouseMove(double x, double y) override;
     bool mouseDown(double x, double y, MouseButton button = MouseButton::Left) override;
@@ -106,6 +107,7 @@ private:
     RgbaImage* rendererTarget_ = nullptr;
     std::unique_ptr<SoftwareRenderer> renderer_;
     bool partialRedraw_ = true;
+    int drawingThreads_ = 0;
     // The calls the target's picture was drawn from, to compare the next frame with; none while the
     // target holds no whole frame of ours.
     std::vector<render::PaintCall> drawnCalls_;

@@ -84,6 +84,9 @@ public:
     virtual std::vector<render::IntRect> changedArea() const = 0;
     // On by default. Off, every frame is drawn whole.
     virtual void setPartialRedraw(bool on) = 0;
+    // The threads that draw render(RgbaImage&)'s changed rows, each its own share of them; the picture
+    // is the same for any count. 0 (the default): one per processor, up to a small limit.
+    virtual void setDrawingThreads(int count) = 0;
     // Draws through any renderer (tests, other back ends) at the current viewport.
     virtual void render(Renderer& renderer) = 0;
 
