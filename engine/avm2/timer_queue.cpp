@@ -13,10 +13,16 @@ uint32_t TimerQueue::add(Value fn, Value self, std::vector<Value> args, double d
     if (!std::isfinite(delayMs) || delayMs < 1) delayMs = std::isfinite(delayMs) && delayMs > 0 ? 1 : (repeat ? 1 : 0);
     uint32_t id = nextId_++;
     entries_[id] = Entry{std::move(fn), std::move(self), std::move(args), delayMs, nowMs + delayMs, repeat};
+    byDue_.emplace(nowMs + delayMs, id);
     return id;
 }
 
-void TimerQueue::remove(uint32_t id) { entries_.erase(id); }
+void TimerQueue::remove(uint32_t id) {
+    auto it = entries_.find(id);
+    if (it == entries_.end()) return;
+    byDue_.erase({it->second.dueMs, id});
+    entries_.erase(it);
+}
 
 void TimerQueue::run(Machine& m, double nowMs) {
     std::map<uint32_t, int> runs;
@@ -24,11 +30,12 @@ void TimerQueue::run(Machine& m, double nowMs) {
     const uint32_t madeBefore = nextId_;
     for (;;) {
         // The earliest due call; among equals, the one made first.
-        auto next = entries_.end();
-        for (auto it = entries_.begin(); it != entries_.end(); ++it)
-            if (it->first < madeBefore && it->second.dueMs <= nowMs && (next == entries_.end() || it->second.dueMs < next->second.dueMs)) next = it;
-        if (next == entries_.end()) return;
-        uint32_t id = next->first;
+        auto due = byDue_.begin();
+        while (due != byDue_.end() && due->first <= nowMs && due->second >= madeBefore) ++due;
+        if (due == byDue_.end() || due->first > nowMs) return;
+        uint32_t id = due->second;
+        byDue_.erase(due);
+        auto next = entries_.find(id);
         Entry& e = next->second;
         Value fn = e.fn, self = e.self;
         std::vector<Value> args = e.args;
@@ -37,6 +44,7 @@ void TimerQueue::run(Machine& m, double nowMs) {
         } else {
             e.dueMs += e.delayMs;
             if (++runs[id] >= kMaxCatchUp && e.dueMs <= nowMs) e.dueMs = nowMs + e.delayMs;
+            byDue_.emplace(e.dueMs, id);
         }
         m.activeStacks.push_back(&args);
         m.guarded([&] { m.call(fn, self, args); });

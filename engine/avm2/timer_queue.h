@@ -3,6 +3,8 @@
 #pragma once
 
 #include <map>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "engine/avm2/value.h"
@@ -37,6 +39,9 @@ private:
         bool repeat = false;
     };
     std::map<uint32_t, Entry> entries_;
+    // The same entries ordered by due time, then by id (the one made first), so that a turn finds
+    // the next call without looking at every timer.
+    std::set<std::pair<double, uint32_t>> byDue_;
     uint32_t nextId_ = 1;
 };
 

@@ -110,3 +110,20 @@ TEST_F(TimerQueueTest, SetTimeoutWantsAFunction) {
         EXPECT_EQ(utf16ToUtf8(m.toString(t.value)).substr(0, 20), "TypeError: Error #10");
     }
 }
+
+TEST_F(TimerQueueTest, EqualDueTimesKeepCreationOrderAndAClearedCallDoesNotRun) {
+    std::vector<uint32_t> ids;
+    for (const char16_t* tag : {u"a", u"b", u"c", u"d"}) ids.push_back(schedule(u"setTimeout", 10, tag));
+    uint32_t interval = schedule(u"setInterval", 5, u"i");
+    // The first call clears the third and the interval, both already due.
+    Value clearing = Value(m.newNative(u"clearing", 0, [&](Machine& m, const Value&, std::span<const Value>) -> Value {
+        log.push_back("clear");
+        m.timers.remove(ids[2]);
+        m.timers.remove(interval);
+        return Value();
+    }));
+    m.timers.add(clearing, Value::null(), {}, 1, false, m.clockMs);
+    advanceTo(50);
+    EXPECT_EQ(log, (std::vector<std::string>{"clear", "a", "b", "d"}));
+    EXPECT_EQ(m.timers.size(), 0u);
+}
