@@ -236,13 +236,15 @@ void MoviePlayer::render(RgbaImage& target) {
         target = RgbaImage(viewportWidth_, viewportHeight_);
         targetHoldsFrame_ = false;
     }
-    if (!renderer_ || rendererTarget_ != &target) {
-        renderer_ = std::make_unique<SoftwareRenderer>(target);
+    if (rendererTarget_ != &target) {
+        renderer_.reset();
+        workers_.reset();
         rendererTarget_ = &target;
         targetHoldsFrame_ = false;
     }
     const render::IntRect frame{0, 0, target.width, target.height};
     if (!partialRedraw_) {
+        if (!renderer_) renderer_ = std::make_unique<SoftwareRenderer>(target);
         render(*renderer_);
         changedArea_.clear();
         if (!frame.empty()) changedArea_.push_back(frame);
@@ -256,11 +258,10 @@ void MoviePlayer::render(RgbaImage& target) {
     if (targetHoldsFrame_) changedArea_ = render::frameChanges(drawnCalls_, recording.calls(), frame);
     else if (!frame.empty()) changedArea_.push_back(frame);
     // Only the rows that changed are drawn again, each band exactly as the whole frame would draw it.
-    for (const render::IntRect& band : render::rowBands(changedArea_, frame)) {
-        renderer_->setBand(band.y0, band.y1);
-        render::replay(recording.calls(), *renderer_);
-    }
-    renderer_->drawWholeFrames();
+    const int threads = drawingThreads_ > 0 ? std::min(drawingThreads_, render::kMaxDrawingThreads)
+                                            : render::defaultDrawingThreads();
+    if (!workers_ || workers_->requestedThreads() != threads) workers_ = std::make_unique<render::BandWorkers>(target, threads);
+    workers_->draw(recording.calls(), render::rowBands(changedArea_, frame));
     drawnCalls_ = recording.takeCalls();
     targetHoldsFrame_ = true;
 }

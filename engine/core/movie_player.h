@@ -14,6 +14,7 @@
 #include "engine/core/script_runner.h"
 #include "engine/core/timeline_player.h"
 #include "engine/render/paint_recording.h"
+#include "engine/render/band_workers.h"
 #include "engine/render/software_renderer.h"
 
 namespace swf {
@@ -104,8 +105,10 @@ private:
     int viewportWidth_ = 0, viewportHeight_ = 0;
     ViewOptions view_;
 
+    // Frames drawn whole go through renderer_; frames drawn where they changed through the workers.
     RgbaImage* rendererTarget_ = nullptr;
     std::unique_ptr<SoftwareRenderer> renderer_;
+    std::unique_ptr<render::BandWorkers> workers_;
     bool partialRedraw_ = true;
     int drawingThreads_ = 0;
     // The calls the target's picture was drawn from, to compare the next frame with; none while the

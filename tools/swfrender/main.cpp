@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/core/player.h"
+#include "engine/render/band_workers.h"
 #include "engine/render/software_renderer.h"
 #include "tools/fonts/freetype_font_source.h"
 #include "tools/swfrender/input_script.h"
@@ -54,7 +55,7 @@ bool readFile(const std::string& path, std::vector<uint8_t>& out, std::string& e
 
 // Plays the first `frames` frames over and over, timing each frame (advance and render), and prints
 // the median and the process's peak memory.
-void bench(swf::Player& player, int frames) {
+void bench(swf::Player& player, int frames, int threads) {
     swf::RgbaImage image;
     std::vector<double> ms;
     int rounds = std::max(1, 240 / frames);
@@ -70,8 +71,10 @@ void bench(swf::Player& player, int frames) {
     std::sort(ms.begin(), ms.end());
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::fprintf(stderr, "%dx%d: median %.2f ms per frame over %zu frames, peak memory %.1f MB\n", image.width,
-                 image.height, ms[ms.size() / 2], ms.size(), usage.ru_maxrss / 1024.0);
+    if (threads <= 0) threads = swf::render::defaultDrawingThreads();
+    std::fprintf(stderr, "%dx%d: median %.2f ms per frame over %zu frames, %d drawing thread%s, peak memory %.1f MB\n",
+                 image.width, image.height, ms[ms.size() / 2], ms.size(), threads, threads == 1 ? "" : "s",
+                 usage.ru_maxrss / 1024.0);
 }
 
 // Compares each frame drawn where it changed (onto the frame before) with the frame drawn whole;
@@ -218,9 +221,10 @@ int main(int argc, char** argv) {
     view.scaleMode = options->scaleMode;
     view.quality = options->quality;
     player->setViewport(width, height, view);
+    player->setDrawingThreads(options->threads);
 
     if (options->bench) {
-        bench(*player, options->frames);
+        bench(*player, options->frames, options->threads);
         if (options->out.empty()) return 0;
         player->gotoFrame(1);
     }

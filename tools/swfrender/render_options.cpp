@@ -6,7 +6,7 @@ namespace swfrender {
 
 const char* const kUsage =
     "usage: swfrender MOVIE.swf --frames N --out OUT.png [--size WxH] "
-    "[--scale-mode showAll|noBorder|exactFit|noScale] [--quality low|high] [--input EVENTS.json] [--audio OUT.wav] [--bench] [--check-redraw]";
+    "[--scale-mode showAll|noBorder|exactFit|noScale] [--quality low|high] [--input EVENTS.json] [--audio OUT.wav] [--bench] [--check-redraw] [--threads N]";
 
 namespace {
 
@@ -30,7 +30,7 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& args, 
         } else if (a == "--check-redraw") {
             o.checkRedraw = true;
         } else if (a == "--frames" || a == "--out" || a == "--size" || a == "--scale-mode" ||
-                   a == "--quality" || a == "--input" || a == "--audio") {
+                   a == "--quality" || a == "--input" || a == "--audio" || a == "--threads") {
             if (!hasValue) {
                 error = a + " needs a value";
                 return std::nullopt;
@@ -39,6 +39,11 @@ std::optional<RenderOptions> parseOptions(const std::vector<std::string>& args, 
             if (a == "--frames") {
                 if (!parseInt(v, o.frames, 1, 1'000'000)) {
                     error = "--frames takes a number from 1";
+                    return std::nullopt;
+                }
+            } else if (a == "--threads") {
+                if (!parseInt(v, o.threads, 1, 64)) {
+                    error = "--threads takes a number from 1";
                     return std::nullopt;
                 }
             } else if (a == "--out") {

@@ -21,6 +21,7 @@ struct RenderOptions {
     bool bench = false;
     // Draws every frame both as changed since the frame before and whole, and compares them.
     bool checkRedraw = false;
+    int threads = 0;  // drawing threads; 0: the player's choice
 };
 
 // Returns nullopt and sets `error` for a command line it cannot use.

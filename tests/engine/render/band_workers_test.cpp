@@ -1,0 +1,113 @@
+// Frames drawn by several threads, each on its own rows, must equal the frame drawn whole by one
+// renderer, whatever the number of threads and however the rows are cut.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/render/band_workers.h"
+#include "engine/render/frame_changes.h"
+#include "engine/render/paint_recording.h"
+#include "engine/render/software_renderer.h"
+#include "tests/engine/render/test_shapes.h"
+
+namespace swf::render {
+namespace {
+
+using swf::test::filledRect;
+using swf::test::kBlue;
+using swf::test::kRed;
+using swf::test::kTwipsToPixels;
+
+constexpr int kWidth = 160, kHeight = 150;
+
+ShapePaths square(double x, double y, double size, Rgba color) {
+    return filledRect(x * kTwipsPerPixel, y * kTwipsPerPixel, (x + size) * kTwipsPerPixel, (y + size) * kTwipsPerPixel,
+                      color);
+}
+
+// A frame with what crosses rows in every way a band can cut it: a rotated shape, a blurred layer
+// (whose content reaches across band edges), a mask, and a multiply layer over the others.
+std::vector<PaintCall> scene(double shift) {
+    PaintRecording rec(kWidth, kHeight);
+    Renderer& r = rec;
+    r.beginFrame({20, 30, 40, 255});
+    r.drawShape(square(-10, -10, 20, kRed), Matrix::translate(60 + shift, 50) * Matrix::scale(2, 2) *
+                                                  Matrix{0.8, 0.6, -0.6, 0.8, 0, 0} * kTwipsToPixels, {});
+    Filter blur;
+    blur.kind = Filter::Kind::Blur;
+    blur.blur.blurX = blur.blur.blurY = 12;
+    blur.blur.passes = 3;
+    r.pushLayer(BlendMode::Normal, {blur});
+    r.drawShape(square(30 + shift, 70, 40, kBlue), kTwipsToPixels, {});
+    r.popLayer();
+    r.beginMask();
+    r.drawShape(square(10, 20 + shift, 90, {255, 255, 255, 255}), kTwipsToPixels, {});
+    r.endMask();
+    r.drawShape(square(0, 0, 160, {0, 200, 0, 128}), kTwipsToPixels, {});
+    r.popMask();
+    r.pushLayer(BlendMode::Multiply, {});
+    r.drawShape(square(80, 40 + shift, 60, {200, 100, 250, 255}), kTwipsToPixels, {});
+    r.popLayer();
+    r.endFrame();
+    return rec.takeCalls();
+}
+
+RgbaImage drawnWhole(const std::vector<PaintCall>& calls) {
+    RgbaImage image(kWidth, kHeight);
+    SoftwareRenderer renderer(image);
+    replay(calls, renderer);
+    return image;
+}
+
+TEST(BandWorkers, EveryThreadCountDrawsTheFrameAsOneRendererDoes) {
+    const std::vector<PaintCall> first = scene(0), second = scene(7);
+    const IntRect frame{0, 0, kWidth, kHeight};
+    const RgbaImage expected = drawnWhole(second);
+    for (int threads = 1; threads <= kMaxDrawingThreads; ++threads) {
+        SCOPED_TRACE(threads);
+        RgbaImage target(kWidth, kHeight);
+        BandWorkers workers(target, threads);
+        EXPECT_EQ(workers.threads(), threads);
+        workers.draw(first, {frame});
+        EXPECT_EQ(target.pixels, drawnWhole(first).pixels);
+        // Then only where the second frame differs, onto the first: the rows come in several bands.
+        std::vector<IntRect> bands = rowBands(frameChanges(first, second, frame), frame);
+        workers.draw(second, bands);
+        EXPECT_EQ(target.pixels, expected.pixels);
+        // The same workers again, many times over: the hand-over between threads holds up.
+        for (int i = 0; i < 20; ++i) workers.draw(i % 2 ? second : first, {frame});
+        EXPECT_EQ(target.pixels, expected.pixels);
+    }
+}
+
+TEST(BandWorkers, RowsOutsideTheBandsAreLeftAndTinyBandsStillDraw) {
+    const std::vector<PaintCall> calls = scene(3);
+    const RgbaImage whole = drawnWhole(calls);
+    RgbaImage target(kWidth, kHeight);
+    std::fill(target.pixels.begin(), target.pixels.end(), uint8_t{7});
+    BandWorkers workers(target, kMaxDrawingThreads);
+    // Single rows, a band at the very bottom, and an empty band: fewer rows than threads.
+    workers.draw(calls, {{0, 5, kWidth, 6}, {0, 60, kWidth, 61}, {0, 70, kWidth, 70}, {0, kHeight - 1, kWidth, kHeight}});
+    for (int y = 0; y < kHeight; ++y) {
+        const bool drawn = y == 5 || y == 60 || y == kHeight - 1;
+        for (int x = 0; x < kWidth; ++x) {
+            const uint8_t* got = target.at(x, y);
+            if (drawn) ASSERT_EQ(std::memcmp(got, whole.at(x, y), 4), 0) << x << "," << y;
+            else ASSERT_EQ(got[0], 7) << x << "," << y;
+        }
+    }
+    // Nothing to draw is nothing done.
+    workers.draw(calls, {});
+}
+
+TEST(BandWorkers, ThreadCountsAreKeptWithinTheLimit) {
+    RgbaImage target(8, 8);
+    EXPECT_EQ(BandWorkers(target, 99).requestedThreads(), kMaxDrawingThreads);
+    EXPECT_EQ(BandWorkers(target, 0).requestedThreads(), defaultDrawingThreads());
+    EXPECT_GE(defaultDrawingThreads(), 1);
+    EXPECT_LE(defaultDrawingThreads(), kMaxDrawingThreads);
+}
+
+}  // namespace
+}  // namespace swf::render
