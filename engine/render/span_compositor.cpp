@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "engine/render/pixel_math.h"
 
 namespace swf::render {
@@ -123,13 +127,35 @@ void blendSolidSpan(uint8_t* dst, uint32_t src, const uint8_t* coverage, int len
     }
 }
 
+namespace {
+
+inline void addPixel(uint8_t* dst, uint32_t src, uint32_t coverage) {
+    if (coverage == 0) return;
+    uint32_t s = coverage == 255 ? src : scalePixel(src, coverage);
+    store(dst, addSaturated(load(dst), s));
+}
+
+}  // namespace
+
 void addSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int length) {
-    for (int i = 0; i < length; ++i, dst += 4) {
-        uint32_t c = coverage[i];
-        if (c == 0) continue;
-        uint32_t s = c == 255 ? src[i] : scalePixel(src[i], c);
-        store(dst, addSaturated(load(dst), s));
+    int i = 0;
+#if defined(__SSE2__)
+    // Four pixels at a time where all four are fully covered: a saturating byte add is the sum,
+    // channel by channel. The inside of a shape is mostly such runs.
+    for (; i + 4 <= length; i += 4) {
+        uint32_t four;
+        std::memcpy(&four, coverage + i, 4);
+        uint8_t* d = dst + static_cast<size_t>(i) * 4;
+        if (four == 0xFFFFFFFFu) {
+            __m128i* d4 = reinterpret_cast<__m128i*>(d);
+            __m128i s4 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+            _mm_storeu_si128(d4, _mm_adds_epu8(_mm_loadu_si128(d4), s4));
+        } else if (four != 0) {
+            for (int k = 0; k < 4; ++k) addPixel(d + k * 4, src[i + k], coverage[i + k]);
+        }
     }
+#endif
+    for (; i < length; ++i) addPixel(dst + static_cast<size_t>(i) * 4, src[i], coverage[i]);
 }
 
 void uniteMaskSpan(uint8_t* mask, const uint8_t* coverage, int length) {

@@ -264,5 +264,48 @@ TEST(Paint, LongSpansMatchPixelByPixelSampling) {
         }
 }
 
+TEST(Paint, SmoothedBitmapsWeighTheFourTexelsAcrossThenDown) {
+    // Every pixel of a smoothed bitmap, inside and at its edges, as the 8.8 weights of the texels
+    // around it give it: across first, then down, each step truncated.
+    auto image = std::make_shared<RgbaImage>(7, 5);
+    uint32_t seed = 12345;
+    for (uint8_t& c : image->pixels) c = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 16);
+    FillStyle f;
+    f.kind = FillStyle::Kind::Bitmap;
+    f.bitmap = image;
+    f.bitmapSmoothed = true;
+    f.bitmapRepeating = false;
+    // 37 target pixels per 10 texels: weights of every kind, and texel centres between pixels.
+    f.bitmapMatrix = Matrix::scale(20 * 3.7, 20 * 3.7);
+    Paint p;
+    p.setFill(f, Matrix::scale(1 / 20.0, 1 / 20.0), {});
+    auto lerp = [](uint32_t a, uint32_t b, uint32_t t) {
+        uint32_t out = 0;
+        for (int shift = 0; shift < 32; shift += 8)
+            out |= ((((a >> shift) & 255) * (256 - t) + ((b >> shift) & 255) * t) >> 8) << shift;
+        return out;
+    };
+    auto texel = [&](int x, int y) {
+        const uint8_t* t = image->at(std::clamp(x, 0, 6), std::clamp(y, 0, 4));
+        return packPixel(t[0], t[1], t[2], t[3]);
+    };
+    for (int y = 0; y < 18; ++y) {
+        uint32_t row[26];
+        p.shadeSpan(0, y, 26, row);
+        for (int x = 0; x < 26; ++x) {
+            // The pixel's centre in texels, less the half texel to the texel centres.
+            double u = (x + 0.5) / 3.7 - 0.5, v = (y + 0.5) / 3.7 - 0.5;
+            int ix = static_cast<int>(std::floor(u)), iy = static_cast<int>(std::floor(v));
+            uint32_t wx = static_cast<uint32_t>(std::floor((u - ix) * 256)), wy = static_cast<uint32_t>(std::floor((v - iy) * 256));
+            uint32_t expected = lerp(lerp(texel(ix, iy), texel(ix + 1, iy), wx), lerp(texel(ix, iy + 1), texel(ix + 1, iy + 1), wx), wy);
+            uint32_t alone = shade(p, x, y);
+            ASSERT_EQ(alone, expected) << x << "," << y;
+            // A span walks in fixed point; it may land a weight one step off.
+            for (int shift = 0; shift < 32; shift += 8)
+                ASSERT_LE(std::abs(int((row[x] >> shift) & 255) - int((expected >> shift) & 255)), 2) << x << "," << y;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace swf::render
