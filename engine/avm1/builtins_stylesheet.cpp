@@ -2,7 +2,9 @@
 // exactly) beside the TextFormat each turns into (in `_styles`, made by `transform`, which scripts
 // may replace). parseCSS reads the plain CSS subset: selectors, commas, declarations.
 #include <cctype>
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "engine/avm1/builtins.h"
 #include "engine/avm1/text_format_object.h"
@@ -40,7 +42,8 @@ void storeStyle(Machine& m, Object* self, const std::string& name, const Value& 
         css->put(name, name, Value(copy));
         given = Value(copy);
     } else {
-        css->remove(name);
+        // The name stays listed, with no style.
+        css->put(name, name, Value::null());
     }
     Value made = m.call(m.getMember(Value(self), "transform"), self, {given});
     if (made.object()) styles->put(name, name, made);
@@ -74,18 +77,17 @@ Value clear(Machine& m, Object* self, std::vector<Value>&) {
     return Value();
 }
 
-std::string trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && std::isspace((unsigned char)s[b])) ++b;
-    while (e > b && std::isspace((unsigned char)s[e - 1])) --e;
-    return s.substr(b, e - b);
-}
-
-// "font-family" to "fontFamily".
+// "font-family" to "fontFamily"; a doubled dash stands for a dash.
 std::string camelCase(const std::string& s) {
     std::string out;
     bool upper = false;
-    for (char c : s) {
+    for (size_t i = 0; i < s.size(); ++i) {
+        char c = s[i];
+        if (c == '-' && i + 1 < s.size() && s[i + 1] == '-') {
+            out += '-';
+            ++i;
+            continue;
+        }
         if (c == '-') {
             upper = true;
             continue;
@@ -96,62 +98,131 @@ std::string camelCase(const std::string& s) {
     return out;
 }
 
+struct CssRule {
+    std::vector<std::string> selectors;
+    std::vector<std::pair<std::string, std::string>> declarations;
+};
+
+// The player's CSS reader, which is looser than CSS: a selector is any run of characters up to
+// white space, ',' or '{'; a property name runs to ':' (';' and '}' included, trailing white space
+// kept, white space inside refused); a value runs to ';' or '}' with its trailing white space; a
+// block left open at the end of the text is closed. Nothing when the text is malformed.
+std::optional<std::vector<CssRule>> readCss(const std::string& css) {
+    std::vector<CssRule> rules;
+    size_t i = 0, n = css.size();
+    auto space = [&](size_t k) { return std::isspace((unsigned char)css[k]) != 0; };
+    auto skipSpace = [&] {
+        while (i < n && space(i)) ++i;
+    };
+    while (true) {
+        skipSpace();
+        if (i >= n) return rules;
+        if (rules.size() >= kMaxRules) return std::nullopt;
+        CssRule rule;
+        while (true) {
+            skipSpace();
+            size_t begin = i;
+            while (i < n && !space(i) && css[i] != ',' && css[i] != '{') ++i;
+            if (i == begin) return std::nullopt;
+            rule.selectors.push_back(css.substr(begin, i - begin));
+            skipSpace();
+            if (i >= n) return std::nullopt;
+            if (css[i] == '{') break;
+            if (css[i] != ',') return std::nullopt;
+            ++i;
+        }
+        ++i;  // past '{'
+        while (true) {
+            skipSpace();
+            if (i >= n) break;
+            if (css[i] == '}') {
+                ++i;
+                break;
+            }
+            size_t begin = i;
+            bool spaced = false;
+            while (i < n && css[i] != ':') {
+                if (space(i)) spaced = true;
+                else if (spaced) return std::nullopt;
+                ++i;
+            }
+            if (i >= n) return std::nullopt;
+            std::string name = css.substr(begin, i - begin);
+            ++i;  // past ':'
+            skipSpace();
+            begin = i;
+            while (i < n && css[i] != ';' && css[i] != '}') ++i;
+            if (i >= n) return std::nullopt;
+            if (!name.empty()) rule.declarations.push_back({camelCase(name), css.substr(begin, i - begin)});
+            if (css[i] == '}') {
+                ++i;
+                break;
+            }
+            ++i;  // past ';'
+        }
+        rules.push_back(std::move(rule));
+    }
+}
+
 Value parseCSS(Machine& m, Object* self, std::vector<Value>& a) {
     if (!self) return Value(false);
-    std::string css = m.toString(arg(a, 0));
     // Read every rule first: a malformed sheet changes nothing.
-    std::vector<std::pair<std::vector<std::string>, std::vector<std::pair<std::string, std::string>>>> rules;
-    size_t i = 0;
-    while (i < css.size() && rules.size() < kMaxRules) {
-        size_t open = css.find('{', i);
-        if (open == std::string::npos) {
-            if (!trim(css.substr(i)).empty()) return Value(false);
-            break;
-        }
-        size_t close = css.find('}', open);
-        if (close == std::string::npos) return Value(false);
-        std::vector<std::string> selectors;
-        std::string list = css.substr(i, open - i);
-        for (size_t p = 0; p <= list.size();) {
-            size_t comma = list.find(',', p);
-            if (comma == std::string::npos) comma = list.size();
-            std::string sel = trim(list.substr(p, comma - p));
-            if (sel.empty()) return Value(false);
-            selectors.push_back(sel);
-            p = comma + 1;
-        }
-        std::vector<std::pair<std::string, std::string>> declarations;
-        std::string body = css.substr(open + 1, close - open - 1);
-        for (size_t p = 0; p < body.size();) {
-            size_t semi = body.find(';', p);
-            if (semi == std::string::npos) semi = body.size();
-            std::string decl = body.substr(p, semi - p);
-            p = semi + 1;
-            if (trim(decl).empty()) continue;
-            size_t colon = decl.find(':');
-            if (colon == std::string::npos) return Value(false);
-            std::string name = trim(decl.substr(0, colon));
-            // Values keep their trailing space, as the player keeps them.
-            std::string value = decl.substr(colon + 1);
-            size_t start = value.find_first_not_of(" \t\r\n");
-            value = start == std::string::npos ? "" : value.substr(start);
-            declarations.push_back({camelCase(name), value});
-        }
-        rules.push_back({std::move(selectors), std::move(declarations)});
-        i = close + 1;
-    }
-    for (auto& [selectors, declarations] : rules) {
-        for (const std::string& sel : selectors) {
+    auto rules = readCss(m.toString(arg(a, 0)));
+    if (!rules) return Value(false);
+    for (auto& rule : *rules) {
+        for (const std::string& sel : rule.selectors) {
             Object* style = m.newObject();
-            for (auto& [name, value] : declarations) style->put(name, name, Value(value));
+            for (auto& [name, value] : rule.declarations) style->put(name, name, Value(value));
             storeStyle(m, self, sel, Value(style));
         }
     }
     return Value(true);
 }
 
+// The number a CSS value starts with, after white space ("12px" is 12); NaN when none.
+double leadingNumber(const std::string& s) {
+    size_t i = 0;
+    while (i < s.size() && std::isspace((unsigned char)s[i])) ++i;
+    size_t begin = i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    size_t digits = 0;
+    while (i < s.size() && std::isdigit((unsigned char)s[i])) ++i, ++digits;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && std::isdigit((unsigned char)s[i])) ++i, ++digits;
+    }
+    if (digits == 0) return std::nan("");
+    return std::strtod(s.substr(begin, i - begin).c_str(), nullptr);
+}
+
+// "  a  , b,, c" to "a  ,b,c": each name loses its leading white space, empty names go.
+std::string fontList(const std::string& s) {
+    std::string out;
+    for (size_t p = 0; p <= s.size();) {
+        size_t comma = s.find(',', p);
+        if (comma == std::string::npos) comma = s.size();
+        size_t b = p;
+        while (b < comma && std::isspace((unsigned char)s[b])) ++b;
+        if (b < comma) {
+            if (!out.empty()) out += ',';
+            out += s.substr(b, comma - b);
+        }
+        p = comma + 1;
+    }
+    return out;
+}
+
+bool sameLetters(const std::string& a, const char* b) {
+    size_t i = 0;
+    for (; i < a.size() && b[i]; ++i)
+        if (std::tolower((unsigned char)a[i]) != b[i]) return false;
+    return i == a.size() && !b[i];
+}
+
 // A style object's CSS values as a TextFormat; null for no style (a number or a string is a style
-// with no values).
+// with no values). Values the player does not take (a false one, an unknown word, a word with
+// white space around it) leave the part unset; numbers are read from the front of the text, in
+// whole pixels.
 Value transform(Machine& m, Object*, std::vector<Value>& a) {
     if (arg(a, 0).isNullish()) return Value::null();
     Object* style = m.toObject(arg(a, 0));
@@ -159,24 +230,23 @@ Value transform(Machine& m, Object*, std::vector<Value>& a) {
     TextFormat f;
     f.kerning = false;
     f.display = "block";
-    auto text = [&](const char* name) -> std::optional<std::string> {
+    auto value = [&](const char* name) -> std::optional<Value> {
         const Property* p = style->find(name);
-        if (!p || p->value.isUndefined()) return std::nullopt;
-        return trim(m.toString(p->value));
+        if (!p || !m.toBoolean(p->value)) return std::nullopt;
+        return p->value;
+    };
+    auto text = [&](const char* name) -> std::optional<std::string> {
+        auto v = value(name);
+        if (!v) return std::nullopt;
+        return m.toString(*v);
     };
     auto number = [&](const char* name) -> std::optional<double> {
         auto t = text(name);
         if (!t) return std::nullopt;
-        char* end = nullptr;
-        double v = std::strtod(t->c_str(), &end);
-        if (end == t->c_str() || !std::isfinite(v)) return std::nullopt;
-        return std::trunc(v);
+        return std::trunc(leadingNumber(*t));
     };
     // A colour is exactly '#' and six hexadecimal digits, no white space around.
-    const Property* colorValue = style->find("color");
-    std::optional<std::string> color;
-    if (colorValue && !colorValue->value.isUndefined()) color = m.toString(colorValue->value);
-    if (auto c = color; c && c->size() == 7 && (*c)[0] == '#') {
+    if (auto c = text("color"); c && c->size() == 7 && (*c)[0] == '#') {
         bool hex = true;
         for (size_t k = 1; k < 7; ++k) hex = hex && std::isxdigit((unsigned char)(*c)[k]);
         if (hex) f.color = uint32_t(std::strtoul(c->c_str() + 1, nullptr, 16));
@@ -184,7 +254,9 @@ Value transform(Machine& m, Object*, std::vector<Value>& a) {
     if (auto d = text("display")) {
         if (*d == "inline" || *d == "none" || *d == "block") f.display = *d;
     }
-    if (auto v = text("fontFamily")) f.font = *v;
+    if (auto v = text("fontFamily")) {
+        if (std::string list = fontList(*v); !list.empty()) f.font = list;
+    }
     if (auto v = number("fontSize"); v && *v > 0) f.size = *v;  // under a whole pixel: none
     if (auto v = text("fontWeight")) {
         if (*v == "bold") f.bold = true;
@@ -199,14 +271,18 @@ Value transform(Machine& m, Object*, std::vector<Value>& a) {
         else if (*v == "none") f.underline = false;
     }
     if (auto v = text("textAlign")) {
-        if (*v == "left" || *v == "right" || *v == "center" || *v == "justify") f.align = *v;
+        for (const char* align : {"left", "right", "center", "justify"})
+            if (sameLetters(*v, align)) f.align = align;
     }
-    if (auto v = number("marginLeft")) f.leftMargin = *v;
-    if (auto v = number("marginRight")) f.rightMargin = *v;
-    if (auto v = number("textIndent")) f.indent = *v;
-    if (auto v = number("leading")) f.leading = *v;
+    auto margin = [](double v) { return std::isnan(v) ? 0.0 : std::max(0.0, v); };
+    if (auto v = number("marginLeft")) f.leftMargin = margin(*v);
+    if (auto v = number("marginRight")) f.rightMargin = margin(*v);
+    if (auto v = number("leading")) f.leading = std::isnan(*v) ? 0.0 : *v;
     if (auto v = number("letterSpacing")) f.letterSpacing = *v;
-    if (auto v = text("kerning")) f.kerning = *v == "true";
+    if (auto v = value("kerning")) {
+        if (v->isString() && m.toString(*v) == "true") f.kerning = true;
+        else if (auto n = number("kerning"); n && !std::isnan(*n) && *n != 0) f.kerning = true;
+    }
     return makeTextFormat(m, f);
 }
 

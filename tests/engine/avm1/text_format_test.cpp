@@ -98,4 +98,71 @@ TEST_F(TextFormatTest, StyleSheetsParseCssIntoStylesAndFormats) {
     EXPECT_EQ(get(call(sheet, "getStyleNames"), "length"), "0");
 }
 
+TEST_F(TextFormatTest, StyleSheetCssReaderTakesThePlayersLooseGrammar) {
+    Value sheet = machine->construct(machine->getMember(global("TextField"), "StyleSheet"), {});
+    auto parse = [&](const char* css) {
+        call(sheet, "clear");
+        return machine->toString(call(sheet, "parseCSS", {Value(css)}));
+    };
+    auto style = [&](const char* selector, const char* property) {
+        return get(call(sheet, "getStyle", {Value(selector)}), property);
+    };
+    // Property names run to ':' (';' and '}' inside them), keep trailing white space, and lose
+    // their dashes; values run to ';' or '}' and keep trailing white space.
+    EXPECT_EQ(parse("b{;;key: value;;other: value;}"), "true");
+    EXPECT_EQ(style("b", ";;key"), "value");
+    EXPECT_EQ(style("b", ";other"), "value");
+    EXPECT_EQ(parse("a{name}b{:value}"), "true");
+    EXPECT_EQ(style("a", "name}b{"), "value");
+    EXPECT_EQ(parse("key {  property  :   test    value    }"), "true");
+    EXPECT_EQ(style("key", "property  "), "test    value    ");
+    EXPECT_EQ(parse("k {this--one: v; UPPER-DASHES: v; font-size: 5 }"), "true");
+    EXPECT_EQ(style("k", "this-one"), "v");
+    EXPECT_EQ(style("k", "UPPERDASHES"), "v");
+    EXPECT_EQ(style("k", "fontSize"), "5 ");
+    // Selectors are any characters up to white space, ',' or '{'.
+    EXPECT_EQ(parse("a}{}"), "true");
+    EXPECT_EQ(machine->toString(call(sheet, "getStyle", {Value("a}")})), "[object Object]");
+    // A block left open at the end is closed; one cut inside a property is refused.
+    EXPECT_EQ(parse("a{key:;"), "true");
+    EXPECT_EQ(style("a", "key"), "");
+    for (const char* bad : {"a{name}", "a{key:value", "a{:", "long key { k: v }", "{color:}", "name",
+                            "a{;;key: value;other: value;;}", "key {property with space: value; }"})
+        EXPECT_EQ(parse(bad), "false") << bad;
+    // A style set to something that is no object keeps its name, with no style.
+    call(sheet, "clear");
+    call(sheet, "setStyle", {Value("gone"), Value("text")});
+    EXPECT_EQ(get(call(sheet, "getStyleNames"), "length"), "1");
+    EXPECT_EQ(machine->toString(call(sheet, "getStyle", {Value("gone")})), "null");
+}
+
+TEST_F(TextFormatTest, StyleSheetTransformReadsNumbersFromTheFrontAndWordsExactly) {
+    Value sheet = machine->construct(machine->getMember(global("TextField"), "StyleSheet"), {});
+    auto styled = [&](const char* name, Value v) {
+        Object* style = machine->newObject();
+        style->put(machine->key(name), name, v);
+        return call(sheet, "transform", {Value(style)});
+    };
+    EXPECT_EQ(get(styled("fontSize", Value("42px")), "size"), "42");
+    EXPECT_EQ(get(styled("fontSize", Value("\t\n10\t\n")), "size"), "10");
+    EXPECT_EQ(get(styled("fontSize", Value("- 10")), "size"), "null");
+    EXPECT_EQ(get(styled("leading", Value("x")), "leading"), "0") << "no number: none";
+    EXPECT_EQ(get(styled("leading", Value(-1.9)), "leading"), "-1");
+    EXPECT_EQ(get(styled("leading", Value(0.0)), "leading"), "null") << "a false value sets nothing";
+    EXPECT_EQ(get(styled("letterSpacing", Value("x")), "letterSpacing"), "NaN");
+    EXPECT_EQ(get(styled("marginLeft", Value(-5.0)), "leftMargin"), "0");
+    EXPECT_EQ(get(styled("textIndent", Value(5.0)), "indent"), "null");
+    EXPECT_EQ(get(styled("kerning", Value("true")), "kerning"), "true");
+    EXPECT_EQ(get(styled("kerning", Value(true)), "kerning"), "false");
+    EXPECT_EQ(get(styled("kerning", Value("-10")), "kerning"), "true");
+    EXPECT_EQ(get(styled("kerning", Value(0.5)), "kerning"), "false");
+    EXPECT_EQ(get(styled("fontFamily", Value("  Font1  ,   Font2 ,, Font3 ")), "font"), "Font1  ,Font2 ,Font3 ");
+    EXPECT_EQ(get(styled("fontFamily", Value(0.0)), "font"), "null");
+    EXPECT_EQ(get(styled("fontWeight", Value("bold ")), "bold"), "null");
+    EXPECT_EQ(get(styled("fontStyle", Value("Italic")), "italic"), "null");
+    EXPECT_EQ(get(styled("textAlign", Value("CenTeR")), "align"), "center");
+    EXPECT_EQ(get(styled("textAlign", Value(" center")), "align"), "null");
+    EXPECT_EQ(get(styled("display", Value("Inline")), "display"), "block");
+}
+
 }  // namespace swf::avm1::test
