@@ -82,19 +82,6 @@ void TextDocument::replace(size_t begin, size_t end, const std::string& text, co
     formatIndex_.insert(formatIndex_.begin() + long(begin), add.size(), index);
 }
 
-void TextDocument::foldBreaksIntoSpaces() {
-    std::u32string chars;
-    std::vector<uint32_t> indices;
-    for (size_t i = 0; i < chars_.size(); ++i) {
-        const char32_t c = isParagraphBreak(chars_[i]) ? U' ' : chars_[i];
-        if (c == U' ' && (chars.empty() || chars.back() == U' ')) continue;
-        chars.push_back(c);
-        indices.push_back(formatIndex_[i]);
-    }
-    chars_ = std::move(chars);
-    formatIndex_ = std::move(indices);
-}
-
 TextFormat TextDocument::formatOf(size_t begin, size_t end) const {
     if (chars_.empty()) return TextFormat{};
     end = std::min(end, chars_.size());

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,12 +29,16 @@ public:
     // Sets what `format` sets on [begin, end); paragraph parts go to the whole paragraphs touched.
     void applyFormat(size_t begin, size_t end, const TextFormat& format);
 
-    // Replaces the text by HTML read with `base` as the outer format. `condenseWhite` folds runs
-    // of white space into one space and drops line breaks of the source.
-    void setHtml(const std::string& html, const TextFormat& base, bool condenseWhite, const TextStyles* styles = nullptr);
-    // Paragraph breaks become spaces, and no space starts the text or follows another: condensed
-    // HTML in a one-line field.
-    void foldBreaksIntoSpaces();
+    // How HTML's own white space is read: kept, condensed across the whole text (runs of white
+    // space become one space, none at a paragraph's start), or condensed text by text between
+    // tags as movies before version 8 have it (a text of only white space is dropped, each run
+    // inside a text becomes one space).
+    enum class WhiteSpace : uint8_t { Keep, Condense, CondenseEachText };
+    // Replaces the text by HTML read with `base` as the outer format. Without `breaks` (condensed
+    // HTML in a one-line field) paragraphs and line breaks of the markup break nothing: the text
+    // runs on as if they were not there.
+    void setHtml(const std::string& html, const TextFormat& base, WhiteSpace white, bool breaks = true,
+                 const TextStyles* styles = nullptr);
     // The HTML the player writes back for this text (nothing when there is no text).
     std::string html() const;
 

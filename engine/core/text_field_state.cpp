@@ -16,10 +16,11 @@ void TextFieldState::setHtmlText(const std::string& source) {
         setText(source);
         return;
     }
-    document.setHtml(source, newFormat, condenseWhite, styles ? &*styles : nullptr);
-    // A one-line field keeps no break after its last paragraph; condensing, its paragraphs run
-    // on, one space apart.
-    if (!multiline && condenseWhite) document.foldBreaksIntoSpaces();
+    using WhiteSpace = TextDocument::WhiteSpace;
+    const bool before8 = swfVersion > 0 && swfVersion < 8;
+    const WhiteSpace white = !condenseWhite ? WhiteSpace::Keep : before8 ? WhiteSpace::CondenseEachText : WhiteSpace::Condense;
+    // Condensing, a one-line field's paragraphs run on; otherwise it keeps no break after its last.
+    document.setHtml(source, newFormat, white, multiline || !condenseWhite, styles ? &*styles : nullptr);
     const auto& c = document.chars();
     if (!multiline && !c.empty() && isParagraphBreak(c.back()))
         document.replace(c.size() - 1, c.size(), "", newFormat);
@@ -39,6 +40,7 @@ TextFieldState* fieldStateOf(DisplayObject& object, const Movie& movie) {
 
 TextFieldState fieldStateFrom(const EditText& record, const Movie& movie) {
     TextFieldState s;
+    s.swfVersion = movie.header.version;
     s.bounds = record.bounds;
     s.wordWrap = record.wordWrap, s.multiline = record.multiline, s.html = record.html;
     s.password = record.password, s.border = s.background = record.border;

@@ -21,6 +21,7 @@ struct TextFieldState : TextFieldSettings {
     TextFormat newFormat;  // the format of text a script puts in
     Rect bounds;           // twips, in the field's own space
     uint16_t recordFontId = 0;         // the record's font, first choice among fonts of its name
+    uint8_t swfVersion = 0;            // of the movie the field is in (0: unknown)
     uint32_t generation = 0;           // counts changes, for cached layouts
     std::shared_ptr<const TextLayout> layout;
     uint32_t layoutGeneration = 0;

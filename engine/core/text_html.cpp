@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "engine/core/text_document.h"
 
@@ -140,7 +141,11 @@ std::string escape(const std::u32string& text) {
 
 }  // namespace
 
-void TextDocument::setHtml(const std::string& html, const TextFormat& base, bool condenseWhite, const TextStyles* styles) {
+void TextDocument::setHtml(const std::string& html, const TextFormat& base, WhiteSpace white, bool breaks,
+                           const TextStyles* styles) {
+    const bool condenseWhite = white != WhiteSpace::Keep;
+    const bool eachText = white == WhiteSpace::CondenseEachText;
+    bool textStart = true;  // the next character starts a text between tags
     chars_.clear(), formatIndex_.clear(), formats_.clear();
     std::vector<std::pair<std::string, TextFormat>> stack{{"", base}};
     auto styled = [&](TextFormat f, const std::string& tag, const Tag& t) {
@@ -161,6 +166,7 @@ void TextDocument::setHtml(const std::string& html, const TextFormat& base, bool
             size_t end;
             if (!readTag(html, i, tag, end)) break;
             i = end;
+            textStart = true;
             if (tag.closing) {
                 // Closes the innermost open tag of that name and those inside it. The break that
                 // ends a paragraph keeps the paragraph's format, which an empty one is read by.
@@ -171,7 +177,7 @@ void TextDocument::setHtml(const std::string& html, const TextFormat& base, bool
                     stack.resize(k);
                     break;
                 }
-                if (tag.name == "p" || tag.name == "li") {
+                if ((tag.name == "p" || tag.name == "li") && breaks) {
                     if (!atParagraphStart() || tag.name == "li" || chars_.empty())
                         replace(length(), length(), "\r", closed);
                     lastWasSpace = true;
@@ -179,6 +185,7 @@ void TextDocument::setHtml(const std::string& html, const TextFormat& base, bool
                 continue;
             }
             if (tag.name == "br" || tag.name == "sbr") {
+                if (!breaks) continue;
                 breakParagraph();
                 lastWasSpace = true;
                 continue;
@@ -186,8 +193,10 @@ void TextDocument::setHtml(const std::string& html, const TextFormat& base, bool
             TextFormat f = stack.back().second;
             const auto& a = tag.attributes;
             if (tag.name == "p" || tag.name == "li") {
-                if (!atParagraphStart()) breakParagraph();
-                lastWasSpace = true;
+                if (breaks) {
+                    if (!atParagraphStart()) breakParagraph();
+                    lastWasSpace = true;
+                }
                 if (auto it = a.find("align"); it != a.end()) {
                     std::string align = lower(it->second);
                     if (align == "left" || align == "right" || align == "center" || align == "justify") f.align = align;
@@ -237,6 +246,17 @@ void TextDocument::setHtml(const std::string& html, const TextFormat& base, bool
             f = styled(f, tag.name, tag);
             if (!tag.selfClosing && stack.size() < 256) stack.push_back({tag.name, f});
             continue;
+        }
+        if (eachText && textStart) {
+            textStart = false;
+            size_t next = std::min(html.find('<', i), html.size());
+            bool blank = true;
+            for (size_t k = i; k < next && blank; ++k) blank = std::strchr(" \t\r\n", html[k]) != nullptr;
+            if (blank) {
+                i = next - 1;
+                continue;
+            }
+            lastWasSpace = false;
         }
         std::string piece;
         if (c == '&') {

@@ -12,9 +12,11 @@ swf::TextFormat base() {
     return f;
 }
 
+using WhiteSpace = swf::TextDocument::WhiteSpace;
+
 swf::TextDocument fromHtml(const std::string& html, bool condense = false) {
     swf::TextDocument d;
-    d.setHtml(html, base(), condense);
+    d.setHtml(html, base(), condense ? WhiteSpace::Condense : WhiteSpace::Keep);
     return d;
 }
 
@@ -87,17 +89,38 @@ TEST(TextHtml, CharactersOutsideAsciiArriveWhole) {
     EXPECT_EQ(fromHtml("x\xE2<b>y</b>\xC2").chars().size(), 4u);
 }
 
-TEST(TextHtml, FoldingBreaksRunsParagraphsOnOneSpaceApart) {
-    auto d = fromHtml(" <p>test</p>  <li>more</li><p></p>", true);
-    EXPECT_EQ(d.text(), "test\rmore\r") << "an empty paragraph after a break adds none";
-    d.foldBreaksIntoSpaces();
-    EXPECT_EQ(d.text(), "test more ");
+TEST(TextHtml, CondensedOneLineTextRunsOnPastParagraphsAndBreaks) {
+    auto oneLine = [](const std::string& html, WhiteSpace white = WhiteSpace::Condense) {
+        swf::TextDocument d;
+        d.setHtml(html, base(), white, false);
+        return d;
+    };
+    auto d = oneLine(" <p>test</p>  <li>more</li><p></p>");
+    EXPECT_EQ(d.text(), "test more") << "white space between paragraphs is one space, none at the start";
     EXPECT_FALSE(d.formatAt(0).bullet.value_or(false));
     EXPECT_TRUE(*d.formatAt(5).bullet) << "each character keeps its format";
-    auto blank = fromHtml("<p> </p>\n<br>", true);
-    blank.foldBreaksIntoSpaces();
+    EXPECT_EQ(oneLine("a<br>b<p>c</p>\n").text(), "abc ");
+    auto blank = oneLine("<p> </p>\n<br>");
     EXPECT_EQ(blank.text(), "");
     EXPECT_EQ(blank.html(), "");
+    EXPECT_EQ(oneLine(" <p>test</p>  <p>test</p> ", WhiteSpace::CondenseEachText).text(), "testtest");
+    // With breaks, the same markup keeps its paragraphs.
+    EXPECT_EQ(fromHtml(" <p>test</p>  <li>more</li><p></p>", true).text(), "test\rmore\r");
+}
+
+TEST(TextHtml, OlderMoviesCondenseEachTextBetweenTags) {
+    auto read = [](const std::string& html) {
+        swf::TextDocument d;
+        d.setHtml(html, base(), WhiteSpace::CondenseEachText);
+        return d;
+    };
+    // A text of white space only goes; others keep one space for each run, at their ends too.
+    EXPECT_EQ(read(" <b> test1 </b> <i> test2 </i> ").text(), " test1  test2 ");
+    EXPECT_EQ(read("\n \tasdf \t  \n").text(), " asdf ");
+    EXPECT_EQ(read("<b>test</b> \n").text(), "test");
+    EXPECT_EQ(read("<b> \n </b>").text(), "");
+    EXPECT_EQ(read("a &amp;  b").text(), "a & b");
+    EXPECT_EQ(read(" <p>test</p>  <p> x </p> ").text(), "test\r x \r");
 }
 
 TEST(TextHtml, StyleSheetRulesApplyByTagAndClass) {
@@ -105,7 +128,7 @@ TEST(TextHtml, StyleSheetRulesApplyByTagAndClass) {
     styles["p"].color = 0x00FF00;
     styles[".big"].size = 30;
     swf::TextDocument d;
-    d.setHtml("<p>a<span class=\"big\">b</span></p>", base(), false, &styles);
+    d.setHtml("<p>a<span class=\"big\">b</span></p>", base(), WhiteSpace::Keep, true, &styles);
     EXPECT_EQ(*d.formatAt(0).color, 0x00FF00u);
     EXPECT_EQ(*d.formatAt(0).size, 12);
     EXPECT_EQ(*d.formatAt(1).size, 30);
