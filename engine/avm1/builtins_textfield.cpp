@@ -149,10 +149,6 @@ void writeSetting(Machine& m, Object* self, int which, const Value& v) {
 
 void writeSettingValue(Machine& m, Object* self, Clip* clip, TextFieldAccess* f, int which, const Value& v) {
     TextFieldSettings& s = f->settings();
-    auto finite = [&](double& slot, double lo, double hi) {
-        double n = m.toNumber(v);
-        if (!std::isnan(n)) slot = std::clamp(n, lo, hi);
-    };
     switch (which) {
     case GridFitType: {
         std::string t = m.toString(v);
@@ -164,8 +160,9 @@ void writeSettingValue(Machine& m, Object* self, Clip* clip, TextFieldAccess* f,
         if (t == "normal" || t == "advanced") s.antiAliasType = t;
         break;
     }
-    case Thickness: finite(s.thickness, -200, 200); break;
-    case Sharpness: finite(s.sharpness, -400, 400); break;
+    // Kept as given, out of range or not a number alike; drawing takes what it can use.
+    case Thickness: s.thickness = m.toNumber(v); break;
+    case Sharpness: s.sharpness = m.toNumber(v); break;
     case Filters: self->put(m.key("__textFilters"), "__textFilters", v, DontEnum); return;
     case Scroll: {
         double n = m.toNumber(v);

@@ -161,7 +161,12 @@ void Machine::setMember(const Value& target, const std::string& name, const Valu
                 ~Leave() { set.erase(entry); }
             } leave{activeWatches_, {o, k}};
             try {
-                v = call(Value(watch.callback), o, {Value(name), getMember(target, name, false), value, watch.userData});
+                // A text field's text, HTML and variable live in the field, not in a slot the
+                // watcher could read: it sees them as undefined.
+                bool fieldValue = o->clip && o->clip->isTextField() && !o->find(k) &&
+                                  (k == key("text") || k == key("htmlText") || k == key("variable"));
+                Value old = fieldValue ? Value() : getMember(target, name, false);
+                v = call(Value(watch.callback), o, {Value(name), old, value, watch.userData});
             } catch (ScriptThrow&) {
                 // A watcher that throws leaves the property undefined; the error goes on.
                 storeMember(o, name, k, Value());

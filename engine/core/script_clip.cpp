@@ -51,14 +51,21 @@ int ScriptClip::nesting() const {
     return n;
 }
 
+Point ScriptClip::fieldOrigin(const Matrix& m) {
+    // A text field stands where its box's corner is, which need not be its origin.
+    TextFieldState* s = isTextField() ? fieldState() : nullptr;
+    if (!s) return Point{0, 0};
+    return Point{m.a * s->bounds.xMin + m.c * s->bounds.yMin, m.b * s->bounds.xMin + m.d * s->bounds.yMin};
+}
+
 double ScriptClip::number(avm1::ClipProperty p) {
     using P = avm1::ClipProperty;
     if (!clip_) return 0;
     DisplayObject* o = object();
     const Matrix m = o ? o->matrix : clip_->rootMatrix;
     switch (p) {
-    case P::X: return m.tx / kTwipsPerPixel;
-    case P::Y: return m.ty / kTwipsPerPixel;
+    case P::X: return (m.tx + fieldOrigin(m).x) / kTwipsPerPixel;
+    case P::Y: return (m.ty + fieldOrigin(m).y) / kTwipsPerPixel;
     case P::XScale: return std::hypot(m.a, m.b) * 100;
     case P::YScale: return (m.determinant() < 0 ? -1 : 1) * std::hypot(m.c, m.d) * 100;
     case P::Rotation: return std::atan2(m.b, m.a) * 180 / std::numbers::pi;
@@ -153,8 +160,16 @@ void ScriptClip::setNumber(avm1::ClipProperty p, double v) {
     if (!std::isfinite(v) && p != P::Visible) return;
     double xs = number(P::XScale) / 100, ys = number(P::YScale) / 100, rot = number(P::Rotation);
     switch (p) {
-    case P::X: transform()->tx = toTwips(v); break;
-    case P::Y: transform()->ty = toTwips(v); break;
+    case P::X: {
+        Matrix* t = transform();
+        t->tx = toTwips(v) - fieldOrigin(*t).x;
+        break;
+    }
+    case P::Y: {
+        Matrix* t = transform();
+        t->ty = toTwips(v) - fieldOrigin(*t).y;
+        break;
+    }
     case P::XScale: setTransform(v / 100, ys, rot); break;
     case P::YScale: setTransform(xs, v / 100, rot); break;
     case P::Rotation: {
@@ -166,7 +181,8 @@ void ScriptClip::setNumber(avm1::ClipProperty p, double v) {
     }
     case P::Alpha:
         if (!o) break;
-        o->colorTransform.aMul = float(v / 100);
+        // Kept in 8.8 fixed point: 0.5 reads back as 0.390625.
+        o->colorTransform.aMul = float(std::trunc(std::clamp(v / 100, -128.0, 128.0) * 256) / 256);
         o->scriptTransformed = true;
         break;
     case P::Visible:
@@ -349,12 +365,14 @@ avm1::Clip* ScriptClip::duplicate(const std::string& name, int depth) {
     copy->visible = o->visible;
     copy->clipActions = o->clipActions;
     copy->scriptTransformed = true;
-    // A field made by a script has no record to start from: its copy takes its state.
-    if (o->field && !o->characterId) {
+    // A field made by a script has no record to start from: its copy starts from an empty one (an
+    // input field with no size), placed as the original is, and shown.
+    if (o->kind == DisplayObject::Kind::EditText && !o->characterId) {
+        auto def = std::make_shared<EditText>();
         copy->kind = DisplayObject::Kind::EditText;
-        copy->fieldDefinition = o->fieldDefinition;
-        copy->field = std::make_shared<TextFieldState>(*o->field);
-        copy->variable = o->variable;
+        copy->fieldDefinition = std::move(def);
+        copy->visible = true;
+        if (copy->clip) copy->clip->playing = false;
     }
     if (o->clip && copy->clip && o->clip->drawing) copy->clip->drawing = std::make_shared<Drawing>(*o->clip->drawing);
     return parentClip ? parentClip->insert(std::move(copy), name, depth) : nullptr;

@@ -123,6 +123,8 @@ private:
     // The matrix scripts change: the object's (which then leaves the timeline's control), or the
     // main movie's own.
     Matrix* transform();
+    // Where a text field's box starts, from its origin, under `m` (none for other objects).
+    Point fieldOrigin(const Matrix& m);
 
     ScriptRunner& runner_;
     swf::Clip* clip_;

@@ -70,9 +70,14 @@ void ScriptClip::setFieldVariable(const std::string& variable) {
     TextFieldState* s = fieldState();
     if (!s) return;
     object()->variable = variable;
-    // A variable not set yet takes the field's own text.
+    // A variable not set yet takes the field's own text: the text its record starts with, which
+    // the field shows again.
     std::string value;
     if (variable.empty() || runner_.boundVariable(*this, variable, value)) return;
+    if (const EditText* def = field(); def && def->initialText) {
+        if (s->html) s->setHtmlText(*def->initialText);
+        else s->setText(*def->initialText);
+    }
     std::string initial = s->text();
     if (initial.empty()) return;
     runner_.setBoundVariable(*this, variable, initial);

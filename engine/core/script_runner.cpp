@@ -386,17 +386,34 @@ bool ScriptRunner::splitVariable(ScriptClip& field, const std::string& path, avm
     DisplayObject* o = field.object();
     if (!o || !o->parent || path.empty()) return false;
     ScriptClip* base = scriptClip(*o->parent);
+    if (!base) return false;
     size_t cut = path.find_last_of(":.");
-    avm1::Clip* target = base;
-    if (cut != std::string::npos) {
-        target = machine_.resolveTarget(path.substr(0, cut), base);
-        name = path.substr(cut + 1);
-    } else {
+    if (cut == std::string::npos) {
         name = path;
+        owner = base ? machine_.clipObject(base) : nullptr;
+        return owner && !name.empty();
     }
-    if (!target || name.empty()) return false;
-    owner = machine_.clipObject(target);
-    return true;
+    name = path.substr(cut + 1);
+    std::string prefix = path.substr(0, cut);
+    if (avm1::Clip* target = machine_.resolveTarget(prefix, base)) {
+        owner = machine_.clipObject(target);
+    } else {
+        // A path through objects ("obj.value"): each part a member of the one before, from the
+        // field's timeline.
+        avm1::Value at(machine_.clipObject(base));
+        try {
+            for (size_t p = 0; p <= prefix.size() && at.object();) {
+                size_t dot = prefix.find('.', p);
+                if (dot == std::string::npos) dot = prefix.size();
+                at = machine_.getMember(at, prefix.substr(p, dot - p), false);
+                p = dot + 1;
+            }
+        } catch (...) {
+            return false;  // a getter on the way that throws: no variable
+        }
+        owner = at.object();
+    }
+    return owner && !name.empty();
 }
 
 void ScriptRunner::setBoundVariable(ScriptClip& field, const std::string& path, const std::string& text) {

@@ -183,6 +183,11 @@ private:
     bool moveFocus(ScriptClip* target, bool highlight, bool fromScript = false);
     bool focusable(ScriptClip& sc, bool byTab);
     void collectTabbable(swf::Clip& clip, std::vector<ScriptClip*>& out, int nesting);
+    // The link of the text under the pointer, in the topmost field there ("" for none), and the field.
+    std::string linkAt(swf::Clip& clip, ScriptClip*& field, int nesting);
+    // Follows a text link: an "asfunction:name,argument" link calls the function `name` (a path
+    // from the field's timeline, else a global function) with the text after the first comma.
+    void followLink(ScriptClip& field, const std::string& url);
     avm1::Value focusValue(ScriptClip* sc);
     const std::vector<std::shared_ptr<const std::vector<uint8_t>>>& buttonActions(uint16_t characterId);
 

@@ -1,10 +1,14 @@
 // Input to the movie's scripts: the mouse (clip events, Mouse listeners, buttons under the
 // pointer), keys (Key listeners, clip events, the focused object, buttons' key presses), typed
-// text and editing commands for the focused text field, and the keyboard focus with its tab order.
+// text and editing commands for the focused text field, links in text, and the keyboard focus
+// with its tab order.
 #include <algorithm>
-#include "engine/base/utf8.h"
+#include <cctype>
 
+#include "engine/base/utf8.h"
+#include "engine/core/display_geometry.h"
 #include "engine/core/script_runner.h"
+#include "engine/core/text_layout.h"
 #include "engine/core/typed_text_filter.h"
 
 namespace swf {
@@ -161,9 +165,77 @@ bool ScriptRunner::mouseDown(Point stage, MouseButton button) {
             break;
         }
     if (field != focus_) changed |= moveFocus(field, false);
+    ScriptClip* linked = nullptr;
+    std::string url = linkAt(root_, linked, 0);
+    if (linked && !url.empty()) {
+        followLink(*linked, url);
+        changed = true;
+    }
     changed |= updatePointer();
     runPending();
     return changed;
+}
+
+std::string ScriptRunner::linkAt(swf::Clip& clip, ScriptClip*& field, int nesting) {
+    if (nesting > kMaxNesting) return "";
+    // The children from the top down: the first text under the pointer decides.
+    for (auto it = clip.children.rbegin(); it != clip.children.rend(); ++it) {
+        DisplayObject& child = *it->second;
+        if (!child.clip || !shown(&child)) continue;
+        if (child.kind == DisplayObject::Kind::Sprite) {
+            std::string url = linkAt(*child.clip, field, nesting + 1);
+            if (field) return url;
+            continue;
+        }
+        if (child.kind != DisplayObject::Kind::EditText) continue;
+        ScriptClip* sc = scriptClip(*child.clip);
+        TextFieldState* state = fieldStateOf(child, library_.movie());
+        Matrix world = worldMatrix(child);
+        if (!sc || !state || !world.invertible()) continue;
+        Point local = world.inverted().apply(mouse_);
+        const Rect& b = state->bounds;
+        if (local.x < b.xMin || local.x > b.xMax || local.y < b.yMin || local.y > b.yMax) continue;
+        field = sc;
+        auto at = characterAt(*state, library_.movie(), &library_.deviceFonts(), local);
+        if (!at) return "";
+        return state->document.formatAt(*at).url.value_or("");
+    }
+    return "";
+}
+
+void ScriptRunner::followLink(ScriptClip& field, const std::string& url) {
+    static const std::string scheme = "asfunction:";
+    if (url.size() < scheme.size()) return;
+    for (size_t i = 0; i < scheme.size(); ++i)
+        if (std::tolower((unsigned char)url[i]) != scheme[i]) return;
+    // Other links would open a browser, which a screen saver does not do.
+    std::string call = url.substr(scheme.size());
+    size_t comma = call.find(',');
+    std::string path = call.substr(0, comma);
+    std::vector<avm1::Value> args;
+    if (comma != std::string::npos) args.push_back(avm1::Value(call.substr(comma + 1)));
+    DisplayObject* o = field.object();
+    if (path.empty() || !o || !o->parent) return;
+    ScriptClip* timeline = scriptClip(*o->parent);
+    queueCall([this, timeline, path, args] {
+        if (!timeline || timeline->isRemoved()) return;
+        size_t cut = path.find_last_of(":.");
+        avm1::Clip* target = cut == std::string::npos ? timeline : machine_.resolveTarget(path.substr(0, cut), timeline);
+        std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+        if (!target || name.empty()) return;
+        avm1::Object* owner = machine_.clipObject(target);
+        avm1::Value fn = machine_.getMember(avm1::Value(owner), name);
+        if (fn.isUndefined() && cut == std::string::npos) {
+            owner = machine_.global();
+            fn = machine_.getMember(avm1::Value(owner), name);
+        }
+        if (!fn.object()) return;
+        try {
+            machine_.call(fn, owner, args);
+        } catch (...) {
+            // A link whose function throws or runs away does nothing more.
+        }
+    });
 }
 
 bool ScriptRunner::mouseUp(Point stage, MouseButton button) {
@@ -244,15 +316,13 @@ bool ScriptRunner::keyDown(int keyCode, int charCode) {
     // Tab moves the focus, unless a button waits for it as its key press.
     bool tab = keyCode == kTabKey && !hasKeyPressButton(specialKeyCode(kTabKey));
     ScriptClip* target = tab ? nextTabTarget(keysDown_.count(kShiftKey) > 0) : nullptr;
-    // Text fields take the focus before the key is heard; buttons and clips after.
-    bool early = target && (target->isTextField() || (focus_ && focus_->isTextField()));
-    if (early) changed |= moveFocus(target, true);
     ScriptClip* focused = focus_ && !focus_->isTextField() ? focus_ : nullptr;
     if (focused) changed |= queueMethod(focused, "onKeyDown");
     changed |= broadcast(avm1::EventKeyDown, nullptr);
     queueBroadcast("Key", "onKeyDown");
     if (special) changed |= keyPressButtons(special);
-    if (target && !early) changed |= moveFocus(target, true);
+    // The focus moves once the key is heard, to fields as to buttons and clips.
+    if (target) changed |= moveFocus(target, true);
     // Space presses the focused button (or clip that acts as one).
     if (keyCode == kSpaceKey && focused && focused->object() && enabled(*focused) &&
         (focused->object()->kind == DisplayObject::Kind::Button || actsAsButton(*focused))) {

@@ -382,6 +382,30 @@ const TextLayout& currentLayout(TextFieldState& field, const Movie& movie, Devic
     return *field.layout;
 }
 
+std::optional<size_t> characterAt(TextFieldState& field, const Movie& movie, DeviceFonts* deviceFonts, Point local) {
+    const TextLayout& laid = currentLayout(field, movie, deviceFonts);
+    const TextDocument& doc = field.document;
+    if (doc.length() == 0 || laid.lines.empty()) return std::nullopt;
+    FontResolver fonts(movie, deviceFonts, field.embedFonts, field.recordFontId);
+    std::vector<LaidLine> lines =
+        breakLines(doc, field.newFormat, field.wordWrap, field.password, field.bounds.width(), fonts);
+    const size_t count = std::min(lines.size(), laid.lines.size());
+    const int scroll = std::clamp(field.scroll, 1, std::max(1, laid.maxScroll));
+    const double top = laid.lines[size_t(scroll - 1)].top;
+    const double y = local.y - field.bounds.yMin - kTextGutter + top;
+    const double hscroll = std::clamp(field.hscroll, 0.0, laid.maxHScroll) * 20;
+    for (size_t i = size_t(scroll - 1); i < count; ++i) {
+        const TextLine& l = laid.lines[i];
+        if (y < l.top || y >= l.top + l.ascent + l.descent + l.leading) continue;
+        for (const Item& it : lines[i].items) {
+            const double x = field.bounds.xMin + lines[i].left + it.x - hscroll;
+            if (local.x >= x && local.x < x + it.advance) return it.at;
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie, DeviceFonts* deviceFonts) {
     TextFieldState field = fieldStateFrom(text, movie);
     if (!deviceFonts) field.embedFonts = true;

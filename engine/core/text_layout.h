@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,10 @@ struct TextExtent {
 };
 TextExtent measureText(const std::string& text, const TextFormat& format, double wrapWidth, const Movie& movie,
                        DeviceFonts* deviceFonts);
+
+// The character drawn at `local` (twips in the field's own space) as the field shows it scrolled;
+// none between characters or outside the text.
+std::optional<size_t> characterAt(TextFieldState& field, const Movie& movie, DeviceFonts* deviceFonts, Point local);
 
 // Glyphs of a DefineEditText record as it first shows.
 std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie, DeviceFonts* deviceFonts = nullptr);

@@ -178,7 +178,7 @@ TEST_F(TextFieldScriptTest, MoviesBeforeSwf8KeepWhatTheySetUnderLaterSettingName
         return lines;
     };
     EXPECT_EQ(run(7), (Lines{"bogus", "sharp", "true"}));
-    EXPECT_EQ(run(8), (Lines{"pixel", "0", "true"})) << "SWF 8 fields check and keep their own settings";
+    EXPECT_EQ(run(8), (Lines{"pixel", "NaN", "true"})) << "SWF 8 fields check words, numbers are kept as given";
 }
 
 TEST_F(TextFieldScriptTest, AScriptsOwnTextAccessorsDecideWhatAFieldTakes) {
@@ -230,6 +230,138 @@ TEST_F(TextFieldScriptTest, SizesAreWholeTwipsAndResizingSetsTheBoxNotTheScale) 
     for (const char* member : {"_x", "_y", "_width", "_height"}) a.get("cut").push({member}).op(op::GetMember).trace();
     play(a);
     EXPECT_EQ(lines, (Lines{"104.2", "62.4", "40", "200", "2", "3", "2", "3"}));
+}
+
+// An HTML field record with 20-pixel text.
+swf::EditText fieldRecord(swf::Rect bounds, const std::string& html) {
+    swf::EditText field;
+    field.bounds = bounds;
+    field.html = field.multiline = field.wordWrap = true;
+    field.fontHeight = 400;  // 20 px
+    field.initialText = html;
+    return field;
+}
+
+TEST_F(TextFieldScriptTest, LinksCallAsfunctionFunctionsFromTheFieldsTimelineOrGlobal) {
+    b.movie->characters[6] = {6, 37, fieldRecord({0, 0, 2000, 2000}, "<a href=\"asfunction:hit,a,b\">XXXX</a><br>"
+                                                                      "<a href=\"ASFUNCTION:g\">XXXX</a><br>"
+                                                                      "<a href=\"asfunction:\">XXXX</a>")};
+    Asm a, hit, g;
+    hit.push({"hit "}).get("x").op(op::Add2).trace();
+    hit.get("this").get("_root").op(op::Equals2).trace();
+    g.push({"g "}).get("x").op(0x44).op(op::Add2).trace();  // typeof
+    a.get("_root").push({"hit"}).function("", {"x"}, hit).op(op::SetMember);
+    a.get("_global").push({"g"}).function("", {"x"}, g).op(op::SetMember);
+    b.main() = timeline({{place(1, 6), swf::DoAction{a.bytes()}}});
+    player = b.player();
+    player->setTraceHandler([this](const std::string& line) { lines.push_back(line); });
+    player->render(image);
+    for (double y : {12, 35, 60, 95}) {  // the three links' lines, then below the text
+        player->mouseDown(10, y);
+        player->mouseUp(10, y);
+    }
+    EXPECT_EQ(lines, (Lines{"hit a,b", "true", "g undefined"}));
+}
+
+TEST_F(TextFieldScriptTest, FieldsStandWhereTheirBoxStarts) {
+    b.movie->characters[6] = {6, 37, fieldRecord({-40, -60, 2000, 400}, "x")};
+    Asm a;
+    auto traceMember = [&](const std::string& member) { a.get("f").push({member}).op(op::GetMember).trace(); };
+    traceMember("_x");
+    traceMember("_y");
+    a.get("f").push({"_x", 10}).op(op::SetMember);
+    traceMember("_x");
+    swf::PlaceObject named = place(1, 6, 50, 50);
+    named.name = "f";
+    b.main() = timeline({{named, swf::DoAction{a.bytes()}}});
+    player = b.player();
+    player->setTraceHandler([this](const std::string& line) { lines.push_back(line); });
+    player->render(image);
+    EXPECT_EQ(lines, (Lines{"48", "47", "10"}));
+}
+
+TEST_F(TextFieldScriptTest, WatchersOfAFieldsTextSeeNoOldValueAndDecideTheNewOne) {
+    Asm a, watcher;
+    makeField(a, 100, 30);
+    set(a, "text", "was");
+    watcher.get("p").push({" "}).op(op::Add2).get("o").op(op::Add2).push({" "}).op(op::Add2).get("n").op(op::Add2).trace();
+    watcher.get("n").push({"!"}).op(op::Add2).op(op::Return);
+    a.function("", {"p", "o", "n"}, watcher).push({"text", 2}).get("tf").push({"watch"}).op(op::CallMethod).op(op::Pop);
+    set(a, "text", "now");
+    a.get("tf").push({"text"}).op(op::GetMember).trace();
+    play(a);
+    EXPECT_EQ(lines, (Lines{"text undefined now", "now!"}));
+}
+
+TEST_F(TextFieldScriptTest, ACopyOfAScriptMadeFieldStartsEmptyWhereTheOriginalStands) {
+    Asm a;
+    makeField(a, 100, 30);
+    set(a, "_x", 5);
+    set(a, "text", "x");
+    set(a, "password", true);
+    set(a, "variable", "v");
+    set(a, "_visible", false);
+    a.push({"tf", "copy", 5}).op(0x24);  // duplicateMovieClip(tf, "copy", 5)
+    for (const char* member : {"_x", "_width", "text", "password", "variable", "type", "_visible"})
+        a.get("copy").push({member}).op(op::GetMember).trace();
+    play(a);
+    EXPECT_EQ(lines, (Lines{"5", "0", "", "false", "null", "input", "true"}));
+}
+
+TEST_F(TextFieldScriptTest, AlphaIsKeptInFixedPoint) {
+    Asm a;
+    makeField(a, 100, 30);
+    for (double alpha : {0.5, 33.0, 50.0}) {
+        set(a, "_alpha", alpha);
+        a.get("tf").push({"_alpha"}).op(op::GetMember).trace();
+    }
+    play(a);
+    EXPECT_EQ(lines, (Lines{"0.390625", "32.8125", "50"}));
+}
+
+TEST_F(TextFieldScriptTest, VariablesMayLiveInObjectsAndRebindingShowsTheRecordsText) {
+    b.movie->characters[6] = {6, 37, fieldRecord({0, 0, 2000, 400}, "Hello")};
+    Asm a;
+    auto traceOf = [&](const std::string& object, const std::string& member) {
+        a.get(object).push({member}).op(op::GetMember).trace();
+    };
+    a.get("f").push({"text", "changed"}).op(op::SetMember);
+    a.get("f").push({"variable", "unset"}).op(op::SetMember);
+    traceOf("f", "text");
+    a.get("_root").push({"unset"}).op(op::GetMember).trace();
+    a.push({"obj", "v", "start", 1}).op(op::InitObject).op(op::SetVariable);
+    a.get("f").push({"variable", "obj.v"}).op(op::SetMember);
+    traceOf("f", "text");
+    a.get("f").push({"text", "typed"}).op(op::SetMember);
+    traceOf("obj", "v");
+    swf::PlaceObject named = place(1, 6);
+    named.name = "f";
+    b.main() = timeline({{named, swf::DoAction{a.bytes()}}});
+    player = b.player();
+    player->setTraceHandler([this](const std::string& line) { lines.push_back(line); });
+    player->render(image);
+    EXPECT_EQ(lines, (Lines{"Hello", "Hello", "start", "typed"}));
+}
+
+TEST_F(TextFieldScriptTest, TabIsHeardBeforeTheFocusMovesBetweenFields) {
+    Asm a, onKey, onFocus;
+    makeField(a, 100, 20);
+    set(a, "type", "input");
+    a.push({20, 100, 30, 0, 2, "second", 6}).get("_root").push({"createTextField"}).op(op::CallMethod).op(op::Pop);
+    a.get("second").push({"type", "input"}).op(op::SetMember);
+    onKey.push({"key"}).trace();
+    onFocus.get("now").trace();
+    a.push({"k", 0}).op(op::InitObject).op(op::SetVariable);
+    a.get("k").push({"onKeyDown"}).function("", {}, onKey).op(op::SetMember);
+    a.get("k").push({1}).get("Key").push({"addListener"}).op(op::CallMethod).op(op::Pop);
+    a.push({"s", 0}).op(op::InitObject).op(op::SetVariable);
+    a.get("s").push({"onSetFocus"}).function("", {"was", "now"}, onFocus).op(op::SetMember);
+    a.get("s").push({1}).get("Selection").push({"addListener"}).op(op::CallMethod).op(op::Pop);
+    focusField(a);
+    play(a);
+    player->keyDown(9, 9);
+    player->keyUp(9, 9);
+    EXPECT_EQ(lines, (Lines{"_level0.tf", "key", "_level0.second"}));
 }
 
 }  // namespace
