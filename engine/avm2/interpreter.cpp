@@ -32,6 +32,17 @@ struct RootGuard {
     ~RootGuard() { m.activeStacks.resize(n); }
 };
 
+// Empties a frame's vectors when it ends (their capacity stays for the next frame at that depth).
+struct FrameRelease {
+    FrameStore& store;
+    ~FrameRelease() {
+        store.locals.clear();
+        store.stack.clear();
+        store.scopes.clear();
+        store.scopeWith.clear();
+    }
+};
+
 [[noreturn]] void verifyError(Machine& m, const char* what) {
     m.throwError(u"VerifyError", 1107, u"The ABC data is corrupt, attempt to read out of bounds." + ascii(what).substr(0, 0));
 }
@@ -55,11 +66,18 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
         self = f->scope.empty() ? Value(toplevel) : f->scope.front().object;
     }
     size_t paramCount = m.paramTypes.size();
-    std::vector<Value> locals(std::max<size_t>(body.localCount, paramCount + 2));
-    std::vector<Value> stack;
-    stack.reserve(body.maxStack + 1);
-    std::vector<Value> scopes;
-    std::vector<uint8_t> scopeWith;
+    // Frames nest strictly, so the frame at each depth reuses the vectors of the last one there.
+    size_t level = static_cast<size_t>(depth);
+    if (frameStores.size() <= level) frameStores.resize(level + 1);
+    if (!frameStores[level]) frameStores[level] = std::make_unique<FrameStore>();
+    FrameStore& store = *frameStores[level];
+    FrameRelease release{store};
+    std::vector<Value>& locals = store.locals;
+    locals.resize(std::max<size_t>(body.localCount, paramCount + 2));
+    std::vector<Value>& stack = store.stack;
+    stack.reserve(std::min<size_t>(body.maxStack + 1, 4096));
+    std::vector<Value>& scopes = store.scopes;
+    std::vector<uint8_t>& scopeWith = store.scopeWith;
     RootGuard roots(*this, &locals, &stack, &scopes);
     locals[0] = self;
 
@@ -140,10 +158,12 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
     auto checkIndex = [&](uint32_t i, size_t size) {
         if (i >= size) verifyError(*this, "pool");
     };
+    uint32_t backwardJumps = 0;
     auto jump = [&](int32_t off) {
         int64_t target = static_cast<int64_t>(pc) + off;
         if (target < 0 || target > static_cast<int64_t>(code.size())) verifyError(*this, "jump");
-        if (off < 0) checkTime();
+        // Reading the clock on every loop pass would cost more than many instructions.
+        if (off < 0 && (++backwardJumps & 255) == 0) checkTime();
         pc = static_cast<size_t>(target);
     };
 
@@ -152,11 +172,14 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
     // The name of a multiname operand, taking its run-time parts from the stack.
     Value rtKey;
     bool hasRtKey = false;
-    auto readName = [&](uint32_t index) -> Name {
+    Name rtName;
+    auto readName = [&](uint32_t index) -> const Name& {
         checkIndex(index, abc.multinames.size());
         const AbcMultiname& mn = abc.multinames[index];
-        Name n = multiname(u, index);
         hasRtKey = false;
+        if (!mn.runtimeName() && !mn.runtimeNs()) return u->names[index];
+        Name& n = rtName;
+        n = u->names[index];
         if (mn.runtimeName()) {
             rtKey = pop();
             hasRtKey = true;
@@ -291,7 +314,35 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
         if (Object* o = e.object.object()) e.keys = &keysOf(o);
         return e;
     };
+    // Numbers are the common operands: they skip the conversions' calls.
+    auto num = [&](const Value& v) -> double { return v.isNumber() ? v.number() : toNumber(v); };
+    auto int32 = [&](const Value& v) -> int32_t {
+        if (v.isNumber()) {
+            double d = v.number();
+            if (d >= -2147483648.0 && d <= 2147483647.0) {
+                auto i = static_cast<int32_t>(d);
+                if (i == d) return i;
+            }
+            return toInt32(d);
+        }
+        return toInt(v);
+    };
     auto compareOp = [&](uint8_t op, const Value& a, const Value& b) -> bool {
+        if (a.isNumber() && b.isNumber()) {
+            double x = a.number(), y = b.number();
+            switch (op) {
+            case 0x0C: return !(x < y);
+            case 0x0D: return !(x <= y);
+            case 0x0E: return !(x > y);
+            case 0x0F: return !(x >= y);
+            case 0x13: case 0x19: return x == y;
+            case 0x14: case 0x1A: return x != y;
+            case 0x15: return x < y;
+            case 0x16: return x <= y;
+            case 0x17: return x > y;
+            case 0x18: return x >= y;
+            }
+        }
         switch (op) {
         case 0x0C: { Value r = lessThan(a, b); return !(r.isBoolean() && r.boolean()); }         // ifnlt
         case 0x0D: { Value r = lessThan(b, a); return !(r.isBoolean() && !r.boolean()); }        // ifnle
@@ -320,7 +371,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                 case 0x01: case 0x02: case 0x09: case 0xF3: break;  // bkpt, nop, label, timestamp
                 case 0x03: throw ThrownValue{pop()};
                 case 0x04: {  // getsuper
-                    Name n = readName(u30());
+                    const Name& n = readName(u30());
                     Value obj = pop();
                     ClassObject* s = superOf();
                     Binding* b = s->instanceTraits.find(n);
@@ -332,7 +383,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                 }
                 case 0x05: {  // setsuper
                     Value v = pop();
-                    Name n = readName(u30());
+                    const Name& n = readName(u30());
                     Value obj = pop();
                     ClassObject* s = superOf();
                     Binding* b = s->instanceTraits.find(n);
@@ -516,7 +567,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     uint32_t index = u30();
                     uint32_t argc = u30();
                     auto a = popArgs(argc);
-                    Name n = readName(index);
+                    const Name& n = readName(index);
                     Value recv = pop();
                     ClassObject* s = superOf();
                     Binding* b = s->instanceTraits.find(n);
@@ -539,8 +590,19 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                 case 0x46: case 0x4C: case 0x4F: {  // callproperty, callproplex, callpropvoid
                     uint32_t index = u30();
                     uint32_t argc = u30();
+                    checkIndex(index, abc.multinames.size());
+                    if (const AbcMultiname& mn = abc.multinames[index]; !mn.runtimeName() && !mn.runtimeNs()) {
+                        // The receiver and arguments stay on the stack (and rooted) through the call.
+                        if (argc >= stack.size()) verifyError(*this, "stack");
+                        size_t base = stack.size() - argc;
+                        Value r = callProperty(stack[base - 1], u->names[index], std::span<const Value>(stack.data() + base, argc),
+                                               op == 0x4C);
+                        stack.resize(base - 1);
+                        if (op != 0x4F) push(std::move(r));
+                        break;
+                    }
                     auto a = popArgs(argc);
-                    Name n = readName(index);
+                    const Name& n = readName(index);
                     Value recv = pop();
                     uint32_t ix;
                     Value r;
@@ -574,7 +636,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     uint32_t index = u30();
                     uint32_t argc = u30();
                     auto a = popArgs(argc);
-                    Name n = readName(index);
+                    const Name& n = readName(index);
                     Value recv = pop();
                     push(constructProperty(recv, n, a));
                     break;
@@ -630,7 +692,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     break;
                 }
                 case 0x59: {  // getdescendants
-                    Name n = readName(u30());
+                    const Name& n = readName(u30());
                     Value obj = pop();
                     push(callProperty(obj, Name{u"descendants", publicSet}, std::vector<Value>{Value(n.local)}));
                     break;
@@ -662,7 +724,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                 case 0x5D: push(findProperty(readName(u30()), true)); break;
                 case 0x5E: push(findProperty(readName(u30()), false)); break;
                 case 0x5F: {  // finddef
-                    Name n = readName(u30());
+                    const Name& n = readName(u30());
                     bool found = false;
                     Value g = findGlobal(n, found);
                     if (!found) referenceError(1065, u"Variable " + n.local + u" is not defined.");
@@ -670,14 +732,14 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     break;
                 }
                 case 0x60: {  // getlex
-                    Name n = readName(u30());
+                    const Name& n = readName(u30());
                     Value holder = findProperty(n, true);
                     push(getProperty(holder, n));
                     break;
                 }
                 case 0x61: case 0x68: {  // setproperty, initproperty
                     Value v = pop();
-                    Name n = readName(u30());
+                    const Name& n = readName(u30());
                     Value obj = pop();
                     uint32_t ix;
                     if (Object* o = fastIndex(obj, ix); o && o->type == ObjectType::Array) {
@@ -700,7 +762,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     break;
                 }
                 case 0x66: {  // getproperty
-                    Name n = readName(u30());
+                    const Name& n = readName(u30());
                     Value obj = pop();
                     uint32_t ix;
                     if (Object* o = fastIndex(obj, ix)) {
@@ -722,7 +784,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     break;
                 }
                 case 0x6A: {  // deleteproperty
-                    Name n = readName(u30());
+                    const Name& n = readName(u30());
                     Value obj = pop();
                     push(Value(deleteProperty(obj, n)));
                     break;
@@ -809,31 +871,76 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     push(v.isUndefined() ? Value::null() : v);
                     break;
                 }
-                case 0x90: push(Value(-toNumber(pop()))); break;
-                case 0x91: push(Value(toNumber(pop()) + 1)); break;
-                case 0x92: { Value& l = local(u30()); l = Value(toNumber(l) + 1); break; }
-                case 0x93: push(Value(toNumber(pop()) - 1)); break;
-                case 0x94: { Value& l = local(u30()); l = Value(toNumber(l) - 1); break; }
+                case 0x90: push(Value(-num(pop()))); break;
+                case 0x91: push(Value(num(pop()) + 1)); break;
+                case 0x92: { Value& l = local(u30()); l = Value(num(l) + 1); break; }
+                case 0x93: push(Value(num(pop()) - 1)); break;
+                case 0x94: { Value& l = local(u30()); l = Value(num(l) - 1); break; }
                 case 0x95: push(Value(typeOf(pop()))); break;
                 case 0x96: push(Value(!toBoolean(pop()))); break;
-                case 0x97: push(Value(~toInt(pop()))); break;
-                case 0xA0: { Value b = pop(); Value a = pop(); push(add(a, b)); break; }
-                case 0xA1: { Value b = pop(); Value a = pop(); double x = toNumber(a); push(Value(x - toNumber(b))); break; }
-                case 0xA2: { Value b = pop(); Value a = pop(); double x = toNumber(a); push(Value(x * toNumber(b))); break; }
-                case 0xA3: { Value b = pop(); Value a = pop(); double x = toNumber(a); push(Value(x / toNumber(b))); break; }
-                case 0xA4: { Value b = pop(); Value a = pop(); double x = toNumber(a); push(Value(std::fmod(x, toNumber(b)))); break; }
-                case 0xA5: { Value b = pop(); Value a = pop(); int32_t x = toInt(a); push(Value(static_cast<int32_t>(static_cast<uint32_t>(x) << (toUint(b) & 31)))); break; }
-                case 0xA6: { Value b = pop(); Value a = pop(); int32_t x = toInt(a); push(Value(x >> (toUint(b) & 31))); break; }
-                case 0xA7: { Value b = pop(); Value a = pop(); uint32_t x = toUint(a); push(Value(x >> (toUint(b) & 31))); break; }
-                case 0xA8: { Value b = pop(); Value a = pop(); int32_t x = toInt(a); push(Value(x & toInt(b))); break; }
-                case 0xA9: { Value b = pop(); Value a = pop(); int32_t x = toInt(a); push(Value(x | toInt(b))); break; }
-                case 0xAA: { Value b = pop(); Value a = pop(); int32_t x = toInt(a); push(Value(x ^ toInt(b))); break; }
+                case 0x97: push(Value(~int32(pop()))); break;
+                case 0xA0: {
+                    Value b = pop();
+                    Value a = pop();
+                    push(a.isNumber() && b.isNumber() ? Value(a.number() + b.number()) : add(a, b));
+                    break;
+                }
+                case 0xA1: { Value b = pop(); Value a = pop(); double x = num(a); push(Value(x - num(b))); break; }
+                case 0xA2: { Value b = pop(); Value a = pop(); double x = num(a); push(Value(x * num(b))); break; }
+                case 0xA3: { Value b = pop(); Value a = pop(); double x = num(a); push(Value(x / num(b))); break; }
+                case 0xA4: { Value b = pop(); Value a = pop(); double x = num(a); push(Value(std::fmod(x, num(b)))); break; }
+                case 0xA5: { Value b = pop(); Value a = pop(); int32_t x = int32(a); push(Value(static_cast<int32_t>(static_cast<uint32_t>(x) << (static_cast<uint32_t>(int32(b)) & 31)))); break; }
+                case 0xA6: { Value b = pop(); Value a = pop(); int32_t x = int32(a); push(Value(x >> (static_cast<uint32_t>(int32(b)) & 31))); break; }
+                case 0xA7: { Value b = pop(); Value a = pop(); uint32_t x = toUint(a); push(Value(x >> (static_cast<uint32_t>(int32(b)) & 31))); break; }
+                case 0xA8: { Value b = pop(); Value a = pop(); int32_t x = int32(a); push(Value(x & int32(b))); break; }
+                case 0xA9: { Value b = pop(); Value a = pop(); int32_t x = int32(a); push(Value(x | int32(b))); break; }
+                case 0xAA: { Value b = pop(); Value a = pop(); int32_t x = int32(a); push(Value(x ^ int32(b))); break; }
                 case 0xAB: { Value b = pop(); Value a = pop(); push(Value(looseEquals(a, b))); break; }
                 case 0xAC: { Value b = pop(); Value a = pop(); push(Value(strictEquals(a, b))); break; }
-                case 0xAD: { Value b = pop(); Value a = pop(); Value r = lessThan(a, b); push(Value(r.isBoolean() && r.boolean())); break; }
-                case 0xAE: { Value b = pop(); Value a = pop(); Value r = lessThan(b, a); push(Value(r.isBoolean() && !r.boolean())); break; }
-                case 0xAF: { Value b = pop(); Value a = pop(); Value r = lessThan(b, a); push(Value(r.isBoolean() && r.boolean())); break; }
-                case 0xB0: { Value b = pop(); Value a = pop(); Value r = lessThan(a, b); push(Value(r.isBoolean() && !r.boolean())); break; }
+                case 0xAD: {
+                    Value b = pop();
+                    Value a = pop();
+                    if (a.isNumber() && b.isNumber()) {
+                        push(Value(a.number() < b.number()));
+                        break;
+                    }
+                    Value r = lessThan(a, b);
+                    push(Value(r.isBoolean() && r.boolean()));
+                    break;
+                }
+                case 0xAE: {
+                    Value b = pop();
+                    Value a = pop();
+                    if (a.isNumber() && b.isNumber()) {
+                        push(Value(a.number() <= b.number()));
+                        break;
+                    }
+                    Value r = lessThan(b, a);
+                    push(Value(r.isBoolean() && !r.boolean()));
+                    break;
+                }
+                case 0xAF: {
+                    Value b = pop();
+                    Value a = pop();
+                    if (a.isNumber() && b.isNumber()) {
+                        push(Value(a.number() > b.number()));
+                        break;
+                    }
+                    Value r = lessThan(b, a);
+                    push(Value(r.isBoolean() && r.boolean()));
+                    break;
+                }
+                case 0xB0: {
+                    Value b = pop();
+                    Value a = pop();
+                    if (a.isNumber() && b.isNumber()) {
+                        push(Value(a.number() >= b.number()));
+                        break;
+                    }
+                    Value r = lessThan(a, b);
+                    push(Value(r.isBoolean() && !r.boolean()));
+                    break;
+                }
                 case 0xB1: {  // instanceof
                     Value t = pop();
                     Value v = pop();
@@ -871,14 +978,14 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     push(Value(hasProperty(obj, Name{propertyKey(obj, name), publicSet})));
                     break;
                 }
-                case 0xC0: push(Value(toInt32(toNumber(pop()) + 1))); break;
-                case 0xC1: push(Value(toInt32(toNumber(pop()) - 1))); break;
-                case 0xC2: { Value& l = local(u30()); l = Value(toInt32(toNumber(l) + 1)); break; }
-                case 0xC3: { Value& l = local(u30()); l = Value(toInt32(toNumber(l) - 1)); break; }
-                case 0xC4: push(Value(toInt32(-toNumber(pop())))); break;
-                case 0xC5: { Value b = pop(); Value a = pop(); int32_t x = toInt(a); push(Value(toInt32(static_cast<double>(x) + toInt(b)))); break; }
-                case 0xC6: { Value b = pop(); Value a = pop(); int32_t x = toInt(a); push(Value(toInt32(static_cast<double>(x) - toInt(b)))); break; }
-                case 0xC7: { Value b = pop(); Value a = pop(); int32_t x = toInt(a); push(Value(static_cast<int32_t>(static_cast<int64_t>(x) * toInt(b)))); break; }
+                case 0xC0: push(Value(toInt32(num(pop()) + 1))); break;
+                case 0xC1: push(Value(toInt32(num(pop()) - 1))); break;
+                case 0xC2: { Value& l = local(u30()); l = Value(toInt32(num(l) + 1)); break; }
+                case 0xC3: { Value& l = local(u30()); l = Value(toInt32(num(l) - 1)); break; }
+                case 0xC4: push(Value(toInt32(-num(pop())))); break;
+                case 0xC5: { Value b = pop(); Value a = pop(); int32_t x = int32(a); push(Value(toInt32(static_cast<double>(x) + int32(b)))); break; }
+                case 0xC6: { Value b = pop(); Value a = pop(); int32_t x = int32(a); push(Value(toInt32(static_cast<double>(x) - int32(b)))); break; }
+                case 0xC7: { Value b = pop(); Value a = pop(); int32_t x = int32(a); push(Value(static_cast<int32_t>(static_cast<int64_t>(x) * int32(b)))); break; }
                 case 0xD0: case 0xD1: case 0xD2: case 0xD3: push(Value(local(op - 0xD0))); break;
                 case 0xD4: case 0xD5: case 0xD6: case 0xD7: local(op - 0xD4) = pop(); break;
                 case 0xEF: u8(); u30(); u8(); u30(); break;  // debug

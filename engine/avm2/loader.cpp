@@ -33,6 +33,9 @@ AbcUnit* Machine::loadAbc(std::span<const uint8_t> bytes, bool lazy) {
     u->nsSets.resize(abc.nsSets.size());
     for (size_t i = 1; i < abc.nsSets.size(); ++i)
         for (uint32_t n : abc.nsSets[i]) u->nsSets[i].push_back(u->namespaces[n]);
+    // Instructions name properties by pool index: each name is made once, not on every access.
+    u->names.reserve(abc.multinames.size());
+    for (size_t i = 0; i < abc.multinames.size(); ++i) u->names.push_back(multiname(u, static_cast<uint32_t>(i)));
     u->classes.assign(abc.classes.size(), nullptr);
     u->activationTraits.resize(abc.bodies.size());
     u->methodClosures.assign(abc.methods.size(), nullptr);

@@ -19,6 +19,7 @@ struct AbcUnit {
     AbcFile abc;
     std::vector<Ns> namespaces;
     std::vector<std::vector<Ns>> nsSets;
+    std::vector<Name> names;               // by multiname index: the names without run-time parts
     std::vector<ClassObject*> classes;     // by class index, once `newclass` made them
     std::vector<GlobalObject*> scripts;
     std::vector<std::unique_ptr<TraitTable>> activationTraits;  // by body index, made on first use
@@ -34,6 +35,13 @@ struct ThrownValue {
 // A script went past a limit: not catchable by scripts, it ends what is running.
 struct ScriptAbort : std::runtime_error {
     using std::runtime_error::runtime_error;
+};
+
+// The vectors of one running frame: kept by call depth and reused, so that a call does not
+// allocate them again.
+struct FrameStore {
+    std::vector<Value> locals, stack, scopes;
+    std::vector<uint8_t> scopeWith;
 };
 
 struct Limits {
@@ -157,6 +165,7 @@ public:
     Name multiname(AbcUnit* unit, uint32_t index, String* storage = nullptr);
     void initSlots(Object* o);
     int depth = 0;
+    std::vector<std::unique_ptr<FrameStore>> frameStores;  // by depth
     std::chrono::steady_clock::time_point scriptStart;
     bool timing = false;
     void checkTime();

@@ -230,3 +230,36 @@ TEST(Avm2Interpreter, ClosuresTakeAnyArgumentCountButMethodsCheck) {
               (Lines{"0 undefined", "7 undefined", "1 2",
                      "uncaught: ArgumentError: Error #1063: Argument count mismatch on Function/<anonymous>(). Expected 2, got 1."}));
 }
+
+TEST(Avm2Interpreter, NestedCallsKeepEachFramesValuesThroughThrowsAndReuse) {
+    AbcWriter w;
+    Tracer t(w);
+    // g(self, n) { var keep = n * 100; if (n == 0) throw "bottom";
+    //   if (n == 3) try { self(self, n - 1) } catch (e) { return keep + 1 }
+    //   return n + self(self, n - 1) }   -- n waits on the operand stack through the call
+    uint32_t g = w.method({0, 0});
+    AbcCode gc;
+    gc.op(kGetLocal2).op(kPushByte, 100).op(kMultiply).op(kSetLocal, 4);
+    gc.op(kGetLocal2).op(kPushByte, 0).branch(kIfNe, "notZero");
+    gc.op(kPushString, w.string("bottom")).op(kThrow);
+    gc.label("notZero").op(kGetLocal2).op(kPushByte, 3).branch(kIfNe, "plain");
+    gc.label("tryFrom").op(kGetLocal1).op(kPushNull).op(kGetLocal1).op(kGetLocal2).op(kPushByte, 1).op(kSubtract).op(kCall, 2).op(kPop);
+    gc.label("tryTo").branch(kJump, "plain");
+    gc.label("caught").op(kPop).op(kGetLocal, 4).op(kPushByte, 1).op(kAdd).op(kReturnValue);
+    gc.label("plain").op(kGetLocal2);
+    gc.op(kGetLocal1).op(kPushNull).op(kGetLocal1).op(kGetLocal2).op(kPushByte, 1).op(kSubtract).op(kCall, 2);
+    gc.op(kAdd).op(kReturnValue);
+    w.body(g, gc, 6, 12, {{"tryFrom", "tryTo", "caught", 0, 0}});
+    AbcCode c;
+    c.op(kGetLocal0).op(kPushScope).op(kNewFunction, g).op(kSetLocal1);
+    for (int run = 0; run < 2; ++run) {  // the second run meets the frames the first one left
+        t.begin(c).op(kGetLocal1).op(kPushNull).op(kGetLocal1).op(kPushByte, 5).op(kCall, 2);
+        t.end(c);
+    }
+    // From below 3 nothing catches: the throw leaves every frame.
+    t.begin(c).op(kGetLocal1).op(kPushNull).op(kGetLocal1).op(kPushByte, 2).op(kCall, 2);
+    t.end(c);
+    c.op(kReturnVoid);
+    // 5 + 4 + (the catch at 3: 300 + 1)
+    EXPECT_EQ(runScript(w, c), (Lines{"310", "310", "uncaught: bottom"}));
+}
