@@ -38,6 +38,7 @@ As3DisplayObject* asDisplayObject(Machine& m, const Value& v) {
 
 As3DisplayObject::~As3DisplayObject() {
     if (detached) detached->onDestroy = nullptr;
+    if (display && broadcastListener) display->dropBroadcastListener(this, true);
     if (display && node) display->forget(node, false);
 }
 
@@ -77,6 +78,7 @@ As3Display::~As3Display() {
         o->node = nullptr;
     }
     wrappers_.clear();
+    for (As3DisplayObject* o : broadcastListeners_) o->broadcastListener = false;
     if (root_) root_->display = nullptr;
     if (stage_) stage_->display = nullptr;
 }
@@ -94,7 +96,8 @@ std::vector<Object*> As3Display::roots() const {
     std::vector<Object*> r;
     if (root_) r.push_back(root_);
     if (stage_) r.push_back(stage_);
-    for (As3DisplayObject* o : broadcastListeners_) r.push_back(o);
+    // Objects on the broadcast list are not kept for it: one that nothing else reaches (off every
+    // display list, dropped by the scripts) goes at a collection and hears no more enterFrames.
     for (auto& [o, f] : queued_) r.push_back(o);
     for (As3DisplayObject* o : toConstruct_) r.push_back(o);
     for (auto& [o, p] : removedByTimeline_) r.push_back(o), r.push_back(p);
@@ -223,10 +226,13 @@ void As3Display::install() {
         auto pos = std::find_if(list.begin(), list.end(), [&](const As3DisplayObject::Listener& l) { return l.priority < priority; });
         list.insert(pos, As3DisplayObject::Listener{fn, capture, priority});
         if (isBroadcastEvent(type) && std::find(broadcastListeners_.begin(), broadcastListeners_.end(), o) == broadcastListeners_.end())
+        {
             broadcastListeners_.push_back(o);
+            o->broadcastListener = true;
+        }
         return Value();
     });
-    m.defineMethod(dispatcherClass, u"removeEventListener", 3, [](Machine& m, const Value& self, Args a) -> Value {
+    m.defineMethod(dispatcherClass, u"removeEventListener", 3, [this](Machine& m, const Value& self, Args a) -> Value {
         As3DisplayObject* o = asDisplay(m, self);
         auto it = o->listeners.find(m.toString(arg(a, 0)));
         if (it == o->listeners.end()) return Value();
@@ -236,6 +242,7 @@ void As3Display::install() {
                        return m.strictEquals(l.fn, arg(a, 1)) && l.capture == capture;
                    }),
                    list.end());
+        if (o->broadcastListener) dropBroadcastListener(o, false);
         return Value();
     });
     m.defineMethod(dispatcherClass, u"hasEventListener", 1, [](Machine& m, const Value& self, Args a) -> Value {
@@ -293,6 +300,14 @@ void As3Display::inheritAccessors() {
             for (auto& [ns, b] : list)
                 if (!child->instanceTraits.findQ(ns, name)) child->instanceTraits.set(ns, name, b);
     }
+}
+
+void As3Display::dropBroadcastListener(As3DisplayObject* o, bool going) {
+    if (!going)
+        for (auto& [type, list] : o->listeners)
+            if (!list.empty() && isBroadcastEvent(type)) return;
+    broadcastListeners_.erase(std::remove(broadcastListeners_.begin(), broadcastListeners_.end(), o), broadcastListeners_.end());
+    o->broadcastListener = false;
 }
 
 As3DisplayObject* As3Display::find(DisplayObject* node) const {

@@ -38,6 +38,7 @@ public:
     avm2::String name;                        // the name of objects without a node
     std::map<avm2::String, avm2::Value> stored;  // settings kept for scripts to read back
     bool constructed = false;
+    bool broadcastListener = false;  // in its display's list of enterFrame (and such) listeners
 };
 
 As3DisplayObject* asDisplayObject(avm2::Machine& m, const avm2::Value& v);
@@ -109,6 +110,9 @@ public:
     TimelinePlayer& timeline() { return timeline_; }
     CharacterLibrary& library() { return library_; }
     avm2::Machine& machine() { return m_; }
+    // Takes `o` off the broadcast list when it has no enterFrame (or other broadcast) listener left,
+    // or always when it is going.
+    void dropBroadcastListener(As3DisplayObject* o, bool going);
     // Called when a node goes for good.
     void forget(DisplayObject* node, bool removedByTimeline);
     As3DisplayObject* find(DisplayObject* node) const;  // its script object, if it has one

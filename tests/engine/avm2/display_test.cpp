@@ -298,3 +298,36 @@ TEST(Avm2Display, ScriptMadeTextFieldIsLaidOutAndPainted) {
     EXPECT_GT(red, 200);
     EXPECT_EQ(elsewhere, 0);
 }
+
+// Each frame the document makes a sprite that listens to enterFrame and drops it (on no display
+// list, held by nothing): dropped listeners hear frames until a collection takes them, so the
+// number heard a frame stays bounded instead of growing with every frame played.
+TEST(Avm2Display, DroppedEnterFrameListenersGoAtACollection) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    uint32_t heard = w.publicName("heard");
+    main.slot("heard");
+    main.method("onHeard", [&](AbcCode& c) {
+        c.op(kGetLocal0).op(kGetLocal0).op(kGetProperty, heard).op(kPushByte, 1).op(kAdd).op(kSetProperty, heard);
+    });
+    main.method("onFrame", [&](AbcCode& c) {
+        t.begin(c).op(kGetLocal0).op(kGetProperty, heard);
+        t.end(c);
+        setNumber(w, c, 0, "heard", 0);
+        newDisplayObject(w, c, "Sprite", 2);
+        listen(w, c, 2, "enterFrame", "onHeard");
+    });
+    main.finish([&](AbcCode& c) {
+        setNumber(w, c, 0, "heard", 0);
+        listen(w, c, 0, "enterFrame", "onFrame");
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main", 2), 150);
+    ASSERT_EQ(p.lines.size(), 150u);
+    EXPECT_TRUE(p.errors.empty()) << p.errors[0];
+    // Until the first collection every sprite made so far still hears (the root's handler runs first).
+    EXPECT_EQ((Lines{p.lines.begin(), p.lines.begin() + 5}), (Lines{"0", "0", "1", "2", "3"}));
+    int most = 0;
+    for (size_t i = 100; i < p.lines.size(); ++i) most = std::max(most, std::stoi(p.lines[i]));
+    EXPECT_LT(most, 40);
+}
