@@ -1,6 +1,7 @@
 // One running action block: its code, scope chain, registers and timeline target.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,7 @@ struct Machine::Frame {
     Clip* target = nullptr;      // tellTarget's clip, timeline actions apply to it
     bool targetValid = true;
     std::vector<Value> registers = std::vector<Value>(4);
-    std::vector<Value> pool;  // as values: a push shares the text
+    std::shared_ptr<const std::vector<Value>> pool;  // as values: a push shares the text
     Object* callee = nullptr;
     Object* home = nullptr;      // the prototype the running method was found on (super)
     Value returnValue;

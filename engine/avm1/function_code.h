@@ -33,7 +33,9 @@ struct FunctionCode {
     bool isFunction2 = false;
     uint8_t registerCount = 4;
     uint16_t flags = 0;
-    std::vector<Value> constantPool;  // the pool in force where the function was defined
+    // The pool in force where the function was defined, shared with that block and its other
+    // functions: each call reads it without a copy.
+    std::shared_ptr<const std::vector<Value>> constantPool;
 };
 
 }  // namespace swf::avm1

@@ -249,7 +249,7 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
             case 7: pushv(Value(double(int32_t(r.u32())))); break;
             case 8: case 9: {
                 size_t i = type == 8 ? r.u8() : r.u16();
-                pushv(i < f.pool.size() ? f.pool[i] : Value());
+                pushv(f.pool && i < f.pool->size() ? (*f.pool)[i] : Value());
                 break;
             }
             default:
@@ -473,11 +473,12 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
     // SWF 5 and later.
     case 0x88: {
         uint16_t count = r.u16();
-        f.pool.clear();
+        auto pool = std::make_shared<std::vector<Value>>();
         for (uint16_t i = 0; i < count && r.ok(); ++i) {
             std::string s = r.str();
-            if (r.ok()) f.pool.push_back(Value(std::move(s)));
+            if (r.ok()) pool->push_back(Value(std::move(s)));
         }
+        f.pool = std::move(pool);
         break;
     }
     case 0x87: {

@@ -77,6 +77,20 @@ TEST_F(MachineTest, ConstantPoolAndTypeOf) {
     EXPECT_EQ(run(a), (Lines{"helloworld", "number", "object", "movieclip", "function"}));
 }
 
+TEST_F(MachineTest, FunctionsKeepThePoolOfTheirDefinitionAfterTheBlockReplacesIt) {
+    // The function reads constant 0 of the pool in force where it was defined, on every call,
+    // though the block has declared another pool since; a pool entry past the end reads undefined.
+    Asm body;
+    body.push({Const{0}}).trace().push({Const{5}}).trace();
+    Asm a;
+    a.pool({"first"}).function("f", {}, body);
+    a.push({0, "f"}).op(CallFunction).op(Pop);
+    a.pool({"second"}).push({Const{0}}).trace();
+    a.push({0, "f"}).op(CallFunction).op(Pop);
+    a.function("g", {}, body).push({0, "g"}).op(CallFunction).op(Pop);
+    EXPECT_EQ(run(a), (Lines{"first", "undefined", "second", "first", "undefined", "second", "undefined"}));
+}
+
 TEST_F(MachineTest, CaseOfNamesDependsOnVersion) {
     Asm a;
     a.push({"Foo", 1.0}).op(SetVariable).get("foo").trace();
