@@ -13,6 +13,21 @@ namespace {
 
 bool legacyNaNIsZero(int version) { return version < 5; }
 
+// super() into a built-in class (a subclass of Boolean, Array, ColorTransform...): the built-in's
+// constructor makes the subclass's own object one of its kind, as `new` would have made it.
+Value initializeAsNative(Machine& m, Object& ctor, Object& self, std::vector<Value>& args) {
+    Value made = ctor.nativeConstruct(m, &self, args);
+    Object* other = made.object();
+    if (other && other != &self && other->isArray) {
+        // Array's constructor makes an array of its own: its elements become the object's.
+        self.isArray = true;
+        self.elements = std::move(other->elements);
+        other->elements.clear();
+        return Value(&self);
+    }
+    return made;
+}
+
 std::mt19937& randomSource() {
     static std::mt19937 rng(std::random_device{}());
     return rng;
@@ -657,6 +672,10 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
             if (name.empty()) {
                 Value ctor = home ? getMember(Value(home), "__constructor__") : Value();
                 Object* ctorObj = ctor.object();
+                if (ctorObj && ctorObj->nativeConstruct && self) {
+                    pushv(initializeAsNative(*this, *ctorObj, *self, args));
+                    break;
+                }
                 Value protoValue = ctorObj ? getMember(ctor, "prototype") : Value();
                 pushv(call(ctor, self, std::move(args), protoValue.object()));
             } else {

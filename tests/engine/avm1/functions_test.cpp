@@ -135,6 +135,30 @@ TEST_F(MachineTest, PrototypesExtendsSuperAndInstanceOf) {
     EXPECT_EQ(run(a), (Lines{"41", "true", "false"}));
 }
 
+TEST_F(MachineTest, SuperIntoABuiltInClassMakesTheObjectOneOfItsKind) {
+    // function C(x, y) { trace(super(x, y)); }  C extends <built-in>;  o = new C(...)
+    auto subclassOf = [&](const std::string& builtIn, std::initializer_list<PushItem> args, const std::string& probe) {
+        Asm body;
+        body.get("y").get("x").push({2}).push({"super"}).op(GetVariable).push({Undef()}).op(CallMethod).trace();
+        Asm a;
+        a.function("C", {"x", "y"}, body);
+        a.get("C").get(builtIn).op(Extends);
+        a.push({"o"}).push(args).push({2, "C"}).op(NewObject).op(SetVariable);
+        a.get("o").trace();
+        a.get("o").push({probe}).op(GetMember).trace();
+        a.get("o").get(builtIn).op(InstanceOf).trace();
+        return run(a);
+    };
+    EXPECT_EQ(subclassOf("Boolean", {0, true}, "length"), (Lines{"true", "true", "undefined", "true"}));
+    EXPECT_EQ(subclassOf("String", {0, "hello"}, "length"), (Lines{"hello", "hello", "5", "true"}));
+    EXPECT_EQ(subclassOf("Array", {"b", "a"}, "length"), (Lines{"a,b", "a,b", "2", "true"}));
+    // The array's methods work on the object itself.
+    Asm shift;
+    shift.push({0}).get("o").push({"shift"}).op(CallMethod).trace().get("o").push({"length"}).op(GetMember).trace();
+    EXPECT_EQ(run(shift), (Lines{"a", "1"}));
+    EXPECT_EQ(subclassOf("Number", {0, 12.5}, "x"), (Lines{"12.5", "12.5", "undefined", "true"}));
+}
+
 TEST_F(MachineTest, TryCatchFinallyAndUncaughtThrow) {
     Asm tryBody;
     tryBody.push({"boom"}).op(Throw);
