@@ -28,6 +28,23 @@ struct Machine::Frame {
     Value returnValue;
     bool returned = false;
     size_t stackBase = 0;
+
+    // A function's `arguments` and `super` locals are made when code could first name them (most
+    // calls never do): until then `callArgs` are the call's arguments.
+    const std::vector<Value>* callArgs = nullptr;
+    bool argumentsPending = false, superPending = false;
+    Object* arguments = nullptr;  // made once per call, shared by its register and its local
+    Object* makeArguments(Machine& m);
+    Object* makeSuper(Machine& m) const;
+    // Makes the pending locals now (a closure keeps the activation), or when `name` could
+    // reach one of them.
+    void settleLocals(Machine& m);
+    void settleLocals(Machine& m, const std::string& name) {
+        if ((argumentsPending || superPending) && couldName(name)) settleLocals(m);
+    }
+
+private:
+    static bool couldName(const std::string& name);
 };
 
 }  // namespace swf::avm1

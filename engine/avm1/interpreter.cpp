@@ -577,12 +577,14 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
     case 0x3C: {
         Value v = pop(f);
         std::string name = toString(pop(f));
+        f.settleLocals(*this, name);
         Object* where = f.locals ? f.locals : f.varHome;
         if (where) setMember(Value(where), name, v);
         break;
     }
     case 0x41: {
         std::string name = toString(pop(f));
+        f.settleLocals(*this, name);
         Object* where = f.locals ? f.locals : f.varHome;
         if (where && !where->find(key(name))) where->put(key(name), name, Value());
         break;
@@ -595,6 +597,7 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
     }
     case 0x3B: {
         std::string name = toString(pop(f));
+        f.settleLocals(*this, name);
         bool deleted = false;
         for (size_t i = f.scope.size(); i-- > 0;) {
             if (!hasProperty(f.scope[i], name)) continue;
@@ -780,6 +783,7 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         fn->code = code;
         fn->scope = f.scope;
         if (f.locals) {
+            f.settleLocals(*this);  // the closure may name them any time later
             fn->scope.push_back(f.locals);
             f.localsCaptured = true;
         }

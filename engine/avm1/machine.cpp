@@ -1,6 +1,8 @@
 #include "engine/avm1/machine.h"
 
+#include <cctype>
 #include <cmath>
+#include <string_view>
 
 #include "engine/avm1/frame.h"
 
@@ -181,20 +183,7 @@ Value Machine::runFunction(Object* fn, Object* self, std::vector<Value>& args, O
     f.scope.push_back(f.locals);
     f.registers.assign(code.isFunction2 ? std::max<size_t>(code.registerCount, 1) : 4, Value());
 
-    Object* arguments = nullptr;
-    auto makeArguments = [&] {
-        if (arguments) return arguments;
-        arguments = newArray(args);
-        arguments->put(key("callee"), "callee", Value(fn), DontEnum);
-        return arguments;
-    };
-    auto makeSuper = [&] {
-        Object* s = heap_.make();
-        s->isSuper = true;
-        s->slotA = home;
-        s->slotB = self;
-        return s;
-    };
+    f.callArgs = &args;
     Value thisValue = self ? Value(self) : Value();  // a function called on nothing has `this` undefined
     if (code.isFunction2) {
         size_t reg = 1;
@@ -202,8 +191,8 @@ Value Machine::runFunction(Object* fn, Object* self, std::vector<Value>& args, O
             if ((code.flags & flag) && reg < f.registers.size()) f.registers[reg++] = std::move(v);
         };
         preload(PreloadThis, thisValue);
-        if (code.flags & PreloadArguments) preload(PreloadArguments, Value(makeArguments()));
-        if (code.flags & PreloadSuper) preload(PreloadSuper, Value(makeSuper()));
+        if (code.flags & PreloadArguments) preload(PreloadArguments, Value(f.makeArguments(*this)));
+        if (code.flags & PreloadSuper) preload(PreloadSuper, Value(f.makeSuper(*this)));
         Clip* root = host_.level(0);
         if (code.flags & PreloadRoot) preload(PreloadRoot, root ? Value(clipObject(root)) : Value());
         if (code.flags & PreloadParent) {
@@ -212,12 +201,11 @@ Value Machine::runFunction(Object* fn, Object* self, std::vector<Value>& args, O
         }
         preload(PreloadGlobal, Value(global_));
         if (!(code.flags & SuppressThis)) f.locals->put(key("this"), "this", thisValue);
-        if (!(code.flags & SuppressArguments)) f.locals->put(key("arguments"), "arguments", Value(makeArguments()));
-        if (!(code.flags & SuppressSuper)) f.locals->put(key("super"), "super", Value(makeSuper()));
+        f.argumentsPending = !(code.flags & SuppressArguments);
+        f.superPending = !(code.flags & SuppressSuper);
     } else {
         f.locals->put(key("this"), "this", thisValue);
-        f.locals->put(key("arguments"), "arguments", Value(makeArguments()));
-        f.locals->put(key("super"), "super", Value(makeSuper()));
+        f.argumentsPending = f.superPending = true;
     }
     for (size_t i = 0; i < code.params.size(); ++i) {
         Value v = i < args.size() ? args[i] : Value();
@@ -237,6 +225,44 @@ Value Machine::runFunction(Object* fn, Object* self, std::vector<Value>& args, O
     }
     if (stack_.size() > f.stackBase) stack_.resize(f.stackBase);
     return f.returned ? f.returnValue : Value();
+}
+
+Object* Machine::Frame::makeArguments(Machine& m) {
+    if (arguments) return arguments;
+    arguments = m.newArray(callArgs ? *callArgs : std::vector<Value>());
+    arguments->put(m.key("callee"), "callee", Value(callee), DontEnum);
+    return arguments;
+}
+
+Object* Machine::Frame::makeSuper(Machine& m) const {
+    Object* s = m.heap_.make();
+    s->isSuper = true;
+    s->slotA = home;
+    s->slotB = self;
+    return s;
+}
+
+void Machine::Frame::settleLocals(Machine& m) {
+    // A parameter or declaration of the same name made since stays: it was put after these.
+    if (argumentsPending && locals && !locals->find(m.key("arguments")))
+        locals->put(m.key("arguments"), "arguments", Value(makeArguments(m)));
+    if (superPending && locals && !locals->find(m.key("super")))
+        locals->put(m.key("super"), "super", Value(makeSuper(m)));
+    argumentsPending = superPending = false;
+}
+
+bool Machine::Frame::couldName(const std::string& name) {
+    // Any name holding either word, in any case: paths and with-blocks reach locals too.
+    auto holds = [&](std::string_view word) {
+        if (name.size() < word.size()) return false;
+        for (size_t i = 0; i + word.size() <= name.size(); ++i) {
+            size_t k = 0;
+            while (k < word.size() && std::tolower(static_cast<unsigned char>(name[i + k])) == word[k]) ++k;
+            if (k == word.size()) return true;
+        }
+        return false;
+    };
+    return holds("arguments") || holds("super");
 }
 
 Value Machine::construct(const Value& ctor, std::vector<Value> args) {

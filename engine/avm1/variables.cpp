@@ -163,6 +163,7 @@ bool Machine::splitPath(Frame& f, const std::string& path, Object*& owner, std::
 }
 
 Value Machine::lookupVariable(Frame& f, const std::string& name) {
+    f.settleLocals(*this, name);
     if (isPath(name) && name.size() > 1) {
         Object* owner;
         std::string member;
@@ -204,6 +205,7 @@ Value Machine::lookupVariable(Frame& f, const std::string& name) {
 }
 
 void Machine::assignVariable(Frame& f, const std::string& name, const Value& v) {
+    f.settleLocals(*this, name);
     if (isPath(name) && name.size() > 1) {
         Object* owner;
         std::string member;

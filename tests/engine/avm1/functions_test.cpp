@@ -30,6 +30,33 @@ TEST_F(MachineTest, DefineFunction2PreloadsRegisters) {
     EXPECT_EQ(run(a), (Lines{"21"}));  // x is the first argument popped: 9
 }
 
+TEST_F(MachineTest, ArgumentsAndSuperAreThereWhereverCodeNamesThem) {
+    // The activation's `arguments` is one object per call, reached by name, by path and by a
+    // closure; a parameter, var or catch of that name wins over it; delete removes it.
+    Asm f;
+    f.get("arguments").push({"length"}).op(GetMember).trace();
+    f.push({"arguments.length"}).op(GetVariable).trace();
+    f.get("arguments").get("arguments").op(StrictEquals).trace();
+    f.push({"arguments"}).op(DefineLocal2).get("arguments").push({0}).op(GetMember).trace();
+    Asm inner;  // DefineFunction2 with no arguments of its own: the outer call's are found
+    inner.get("arguments").push({1}).op(GetMember).op(Return);
+    f.push({0}).function2("", 2, SuppressArguments, {}, inner).push({Undef()}).op(CallMethod).trace();
+    f.push({"arguments"}).op(0x3B).trace().get("arguments").op(TypeOf).trace();
+    f.get("super").op(TypeOf).trace();
+    Asm a;
+    a.function("f", {}, f);
+    a.push({"b", "a", 2, "f"}).op(CallFunction).op(Pop);
+    EXPECT_EQ(run(a), (Lines{"2", "2", "true", "a", "b", "true", "undefined", "object"}));
+
+    Asm g;  // function g(arguments) { var x = arguments; trace(x); arguments = 7; trace(arguments); }
+    g.push({"x"}).get("arguments").op(DefineLocal).get("x").trace();
+    g.push({"arguments", 7}).op(SetVariable).get("arguments").trace();
+    Asm b;
+    b.function("g", {"arguments"}, g);
+    b.push({"p", 1, "g"}).op(CallFunction).op(Pop);
+    EXPECT_EQ(run(b), (Lines{"p", "7"}));
+}
+
 TEST_F(MachineTest, ClosuresSeeTheirDefiningScope) {
     // function outer(n) { return function () { return n * 2; }; }  trace(outer(21)());
     Asm inner;
