@@ -23,15 +23,24 @@ Clip* clipArg(Machine& m, Object* self, const Value& v) {
 
 Value clipValue(Machine& m, Clip* c) { return c ? Value(m.clipObject(c)) : Value(); }
 
+// A frame number is taken as a 32-bit integer (wrapping, as the player's own arithmetic does) and
+// counted from 0: one that lands below 0 is no frame and the clip stays where it is; one past the
+// end is the last frame.
+void gotoFrameNumber(Clip* c, double frame, bool play) {
+    int32_t index = int32_t(uint32_t(toInt32(frame)) - 1u);
+    if (index < 0) return;
+    c->gotoFrame(index == INT32_MAX ? index : index + 1, play);
+}
+
 void gotoFrame(Machine& m, Clip* c, const Value& frame, bool play) {
     if (!c) return;
     if (frame.isNumber()) {
-        if (std::isfinite(frame.number())) c->gotoFrame(toClampedInt(frame.number()), play);
+        gotoFrameNumber(c, frame.number(), play);
         return;
     }
     std::string s = m.toString(frame);
     double n = stringToNumber(s, false);
-    if (std::isfinite(n)) c->gotoFrame(toClampedInt(n), play);
+    if (std::isfinite(n)) gotoFrameNumber(c, n, play);
     else c->gotoLabel(s, play);
 }
 

@@ -49,6 +49,20 @@ TEST_F(MachineTest, TimelineActionsAndMethods) {
     EXPECT_TRUE(clip->playing);
 }
 
+TEST_F(MachineTest, GotoMethodsTakeFrameNumbersAsWrappingIntegers) {
+    // Frame 0, a negative frame and one that wraps below 1 leave the clip alone; 2^32 + 2 is frame 2;
+    // 2^31 wraps round to the end (the clip clamps it to its last frame); numeric text counts too.
+    FakeClip* clip = host.root.add("mc");
+    Asm a;
+    for (double f : {0.0, -99.0, -2147483647.0, 4294967298.0, 2147483648.0, -2147483648.0, 2.9})
+        a.push({f, 1}).push({"mc"}).op(GetVariable).push({"gotoAndStop"}).op(CallMethod).op(Pop);
+    a.push({"0", 1}).push({"mc"}).op(GetVariable).push({"gotoAndPlay"}).op(CallMethod).op(Pop);
+    a.push({"7", 1}).push({"mc"}).op(GetVariable).push({"gotoAndPlay"}).op(CallMethod).op(Pop);
+    run(a);
+    EXPECT_EQ(clip->log, (Lines{"goto 2", "goto 2147483647", "goto 2147483647", "goto 2", "goto 7"}));
+    EXPECT_TRUE(clip->playing);
+}
+
 TEST_F(MachineTest, DisplayListMethodsAndClipEvents) {
     FakeClip* mc = host.root.add("mc", 1);
     Asm a;

@@ -35,13 +35,14 @@ TEST_F(MachineTest, HugeCountsAndFrameNumbersAreHeldInRange) {
     a.push({1.0, 2.0, -1e300}).op(0x42).op(Pop);         // a negative count makes an empty array
     a.push({1e300}).record(0x9F, {0});                   // GotoFrame2 to frame 1e300
     a.push({-1e300}).record(0x9F, {0});
+    // The method wraps its number to 32 bits: 1e300 is a multiple of 2^32, so no frame at all.
     a.push({1e300, 1}).push({"_root"}).op(0x1C).push({"gotoAndStop"}).op(0x52).op(Pop);
     a.push({1e300, 1e300, 2, "Date"}).op(0x40).op(Pop);  // a date of year and month 1e300
     a.push({0}).push({1e300, 1, "Date"}).op(0x40).push({"getFullYear"}).op(0x52).trace();
     a.push({"alive"}).trace();
     EXPECT_EQ(run(a), (Lines{"NaN", "alive"}));
     const std::string most = "goto " + std::to_string(std::numeric_limits<int>::max());
-    EXPECT_EQ(host.root.log, (Lines{most, "goto " + std::to_string(std::numeric_limits<int>::min()), most}));
+    EXPECT_EQ(host.root.log, (Lines{most, "goto " + std::to_string(std::numeric_limits<int>::min())}));
 }
 
 TEST_F(MachineTest, AStringThatKeepsDoublingStopsTheScript) {
