@@ -16,6 +16,16 @@ using swfw::AbcCode;
 using swfw::AbcTraitSpec;
 using swfw::AbcWriter;
 
+// The script that makes class `cls` (named `self`, extending `super`) and stores it under its name.
+inline void defineClassScript(AbcWriter& w, uint32_t self, uint32_t super, uint32_t cls) {
+    uint32_t init = w.method();
+    AbcCode sc;
+    sc.op(kGetLocal0).op(kPushScope).op(kGetScopeObject, 0).op(kGetLex, super).op(kPushScope).op(kGetLex, super)
+        .op(kNewClass, cls).op(kPopScope).op(kInitProperty, self).op(kReturnVoid);
+    w.body(init, sc);
+    w.script(init, {AbcTraitSpec{self, 4, 1, 0, 0, 0, cls}});
+}
+
 // A class `Main extends MovieClip` (or another class of the same shape) assembled from parts: the
 // constructor's body after super(), methods of one argument, and slots.
 struct ClassBuilder {
@@ -52,12 +62,7 @@ struct ClassBuilder {
         uint32_t cinit = w.method();
         w.body(cinit, AbcCode().op(kReturnVoid));
         uint32_t cls = w.klass(self, super, 1, iinit, cinit, traits);
-        uint32_t init = w.method();
-        AbcCode sc;
-        sc.op(kGetLocal0).op(kPushScope).op(kGetScopeObject, 0).op(kGetLex, super).op(kPushScope).op(kGetLex, super)
-            .op(kNewClass, cls).op(kPopScope).op(kInitProperty, self).op(kReturnVoid);
-        w.body(init, sc);
-        w.script(init, {AbcTraitSpec{self, 4, 1, 0, 0, 0, cls}});
+        defineClassScript(w, self, super, cls);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "engine/core/player.h"
 #include "tests/engine/avm2/abc_script.h"
+#include "tests/engine/avm2/as3_class_builder.h"
 
 using namespace avm2test;
 using swfw::AbcCode;
@@ -63,12 +64,7 @@ std::vector<uint8_t> documentClassMovie() {
     uint32_t cls = w.klass(mainName, movieClip, 1, iinit, cinit,
                            {AbcTraitSpec{frame1, 1, 0, 0, 0, 0, f1}, AbcTraitSpec{frame2, 1, 0, 0, 0, 0, f2},
                             AbcTraitSpec{onEnter, 1, 0, 0, 0, 0, enter}});
-    uint32_t init = w.method();
-    AbcCode sc;
-    sc.op(kGetLocal0).op(kPushScope).op(kGetScopeObject, 0).op(kGetLex, movieClip).op(kPushScope).op(kGetLex, movieClip)
-        .op(kNewClass, cls).op(kPopScope).op(kInitProperty, mainName).op(kReturnVoid);
-    w.body(init, sc);
-    w.script(init, {AbcTraitSpec{mainName, 4, 1, 0, 0, 0, cls}});
+    defineClassScript(w, mainName, movieClip, cls);
     return swfw::abcMovie(w.bytes(), "Main", 2);
 }
 
