@@ -18,8 +18,9 @@ constexpr int kPiecesPerThread = 2;
 }  // namespace
 
 int defaultDrawingThreads() {
-    unsigned processors = std::thread::hardware_concurrency();
-    return std::clamp(static_cast<int>(processors), 1, kMaxDrawingThreads);
+    // Asked once: the players ask each frame, and the count may be read from the system's files.
+    static const int threads = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxDrawingThreads);
+    return threads;
 }
 
 BandWorkers::BandWorkers(RgbaImage& target, int threads) : target_(target) {
