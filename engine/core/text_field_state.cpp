@@ -47,6 +47,12 @@ TextFieldState fieldStateFrom(const EditText& record, const Movie& movie) {
     s.selectable = !record.noSelect, s.input = !record.readOnly, s.embedFonts = record.useOutlines;
     s.autoSize = record.autoSize ? AutoSize::Left : AutoSize::None;
     s.maxChars = record.maxLength.value_or(0);
+    if (const auto& r = record.renderSettings) {
+        static const char* gridFits[] = {"none", "pixel", "subpixel"};
+        s.antiAliasType = r->renderer == 1 ? "advanced" : "normal";
+        if (r->gridFit < 3) s.gridFitType = gridFits[r->gridFit];
+        s.thickness = r->thickness, s.sharpness = r->sharpness;
+    }
     TextFormat f = TextFormat::defaults();
     if (record.fontId) {
         if (const Font* font = movie.findAs<Font>(*record.fontId)) {

@@ -86,12 +86,20 @@ struct TextRecord {
     std::vector<TextGlyph> glyphs;
 };
 
+// CSMTextSettings of a text: how its glyphs are smoothed and fitted to the pixel grid.
+struct TextRenderSettings {
+    uint8_t renderer = 0;  // 0 normal, 1 advanced
+    uint8_t gridFit = 1;   // 0 none, 1 pixel, 2 subpixel
+    double thickness = 0, sharpness = 0;
+};
+
 // DefineText (1) and DefineText2 (2).
 struct StaticText {
     int version = 1;
     Rect bounds;
     Matrix matrix;
     std::vector<TextRecord> records;
+    std::optional<TextRenderSettings> renderSettings;
 };
 
 struct EditText {
@@ -108,6 +116,7 @@ struct EditText {
     double leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;  // twips
     std::string variableName;
     std::optional<std::string> initialText;
+    std::optional<TextRenderSettings> renderSettings;
 };
 
 struct ButtonRecord {

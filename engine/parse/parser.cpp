@@ -23,7 +23,7 @@ enum Tag : uint16_t {
     kDefineSprite = 39, kFrameLabel = 43, kDefineMorphShape = 46, kDefineFont2 = 48, kExportAssets = 56,
     kDoInitAction = 59, kDefineFontInfo2 = 62, kFileAttributes = 69, kPlaceObject3 = 70, kDefineFont3 = 75,
     kDoAbc1 = 72, kSymbolClass = 76, kDoAbc = 82, kDefineShape4 = 83, kDefineMorphShape2 = 84, kDefineBitsJpeg4 = 90,
-    kDefineSceneAndFrameLabelData = 86,
+    kDefineSceneAndFrameLabelData = 86, kCsmTextSettings = 74,
     kDefineSound = 14, kStartSound = 15, kDefineButtonSound = 17, kSoundStreamHead = 18, kSoundStreamBlock = 19,
     kSoundStreamHead2 = 45, kStartSound2 = 89,
 };
@@ -179,6 +179,18 @@ private:
             Font merged = *font;  // merge into a copy so that a damaged tag leaves the font as it was
             readDefineFontInfo(r, code == kDefineFontInfo ? 1 : 2, merged);
             *font = std::move(merged);
+            break;
+        }
+        case kCsmTextSettings: {
+            // Belongs to a text defined before it; the last settings for a text hold.
+            uint16_t textId = r.u16();
+            auto it = movie_.characters.find(textId);
+            if (it == movie_.characters.end())
+                throwMalformed("text settings for " + std::to_string(textId) + ", which is not defined");
+            TextRenderSettings settings = readTextRenderSettings(r);
+            if (auto* field = std::get_if<EditText>(&it->second.definition)) field->renderSettings = settings;
+            else if (auto* text = std::get_if<StaticText>(&it->second.definition)) text->renderSettings = settings;
+            else throwMalformed("text settings for " + std::to_string(textId) + ", which is no text");
             break;
         }
         case kDefineText: addCharacter(id, code, readDefineText(r, 1)); break;

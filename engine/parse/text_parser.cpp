@@ -1,5 +1,6 @@
 #include "engine/parse/text_parser.h"
 
+#include <bit>
 #include <string>
 
 #include "engine/parse/shape_parser.h"
@@ -177,6 +178,16 @@ EditText readDefineEditText(SwfReader& r) {
     e.variableName = r.string();
     if (hasText) e.initialText = r.string();
     return e;
+}
+
+TextRenderSettings readTextRenderSettings(SwfReader& r) {
+    TextRenderSettings t;
+    t.renderer = uint8_t(r.ub(2));
+    t.gridFit = uint8_t(r.ub(3));
+    r.ub(3);
+    t.thickness = std::bit_cast<float>(r.u32());
+    t.sharpness = std::bit_cast<float>(r.u32());
+    return t;
 }
 
 }  // namespace swf

@@ -15,5 +15,7 @@ Font readDefineFont2(SwfReader& r, int version, size_t maxRecords);  // version 
 void readDefineFontInfo(SwfReader& r, int version, Font& font);
 StaticText readDefineText(SwfReader& r, int version);
 EditText readDefineEditText(SwfReader& r);
+// CSMTextSettings after the text id.
+TextRenderSettings readTextRenderSettings(SwfReader& r);
 
 }  // namespace swf

@@ -26,7 +26,7 @@ enum TagCode : uint16_t {
     kDoAction = 12, kDefineFontInfo = 13, kDefineBitsLossless = 20, kDefineBitsJpeg2 = 21,
     kDefineShape2 = 22, kDefineButtonCxform = 23, kPlaceObject2 = 26, kRemoveObject2 = 28,
     kDefineShape3 = 32, kDefineText2 = 33, kDefineButton2 = 34, kDefineBitsJpeg3 = 35,
-    kDefineBitsLossless2 = 36, kDefineEditText = 37, kDefineSprite = 39, kFrameLabel = 43,
+    kDefineBitsLossless2 = 36, kDefineEditText = 37, kCsmTextSettings = 74, kDefineSprite = 39, kFrameLabel = 43,
     kDefineMorphShape = 46, kDefineFont2 = 48, kExportAssets = 56, kDoInitAction = 59,
     kDefineFontInfo2 = 62, kFileAttributes = 69, kPlaceObject3 = 70, kDefineFontAlignZones = 73,
     kDefineFont3 = 75, kDoAbc = 82, kDefineShape4 = 83, kDefineMorphShape2 = 84, kDefineBitsJpeg4 = 90,
@@ -105,6 +105,8 @@ public:
     void defineFontInfo(uint16_t id, const swf::Font& font, int version = 1);
     void defineText(uint16_t id, const swf::StaticText& text);  // version 1 or 2 from text.version
     void defineEditText(uint16_t id, const swf::EditText& text);
+    // CSMTextSettings for the text or edit text `textId`.
+    void csmTextSettings(uint16_t textId, const swf::TextRenderSettings& settings);
     void defineButton(uint16_t id, const swf::Button& button);  // version 1 or 2 from button.version
     void defineButtonCxform(uint16_t id, const swf::ColorTransform& cxform);
 

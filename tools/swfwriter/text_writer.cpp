@@ -1,5 +1,6 @@
 // The font and text tags of SwfWriter.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "tools/swfwriter/record_writer.h"
@@ -125,6 +126,16 @@ void SwfWriter::defineText(uint16_t id, const swf::StaticText& text) {
     }
     w.u8(0);
     tag(text.version >= 2 ? kDefineText2 : kDefineText, w.data(), true);
+}
+
+void SwfWriter::csmTextSettings(uint16_t textId, const swf::TextRenderSettings& s) {
+    BodyWriter w;
+    w.u16(textId);
+    w.u8(static_cast<uint8_t>((s.renderer & 3) << 6 | (s.gridFit & 7) << 3));
+    w.u32(std::bit_cast<uint32_t>(static_cast<float>(s.thickness)));
+    w.u32(std::bit_cast<uint32_t>(static_cast<float>(s.sharpness)));
+    w.u8(0);
+    tag(kCsmTextSettings, w.data());
 }
 
 void SwfWriter::defineEditText(uint16_t id, const swf::EditText& e) {

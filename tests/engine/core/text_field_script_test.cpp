@@ -343,6 +343,31 @@ TEST_F(TextFieldScriptTest, VariablesMayLiveInObjectsAndRebindingShowsTheRecords
     EXPECT_EQ(lines, (Lines{"Hello", "Hello", "start", "typed"}));
 }
 
+TEST_F(TextFieldScriptTest, RenderSettingsStartFromTheRecordAndScriptsChangeThem) {
+    swf::EditText record = fieldRecord({0, 0, 2000, 400}, "x");
+    record.renderSettings = swf::TextRenderSettings{1, 2, -3, 150};
+    b.movie->characters[6] = {6, 37, record};
+    b.movie->characters[7] = {7, 37, fieldRecord({0, 0, 2000, 400}, "y")};
+    Asm a;
+    auto traceSettings = [&](const std::string& field) {
+        for (const char* member : {"antiAliasType", "gridFitType", "thickness", "sharpness"})
+            a.get(field).push({member}).op(op::GetMember).trace();
+    };
+    traceSettings("f");
+    traceSettings("g");
+    a.get("f").push({"gridFitType", "none"}).op(op::SetMember);
+    a.get("f").push({"antiAliasType", "sharp"}).op(op::SetMember);  // not a type: ignored
+    traceSettings("f");
+    swf::PlaceObject f = place(1, 6), g = place(2, 7);
+    f.name = "f", g.name = "g";
+    b.main() = timeline({{f, g, swf::DoAction{a.bytes()}}});
+    player = b.player();
+    player->setTraceHandler([this](const std::string& line) { lines.push_back(line); });
+    player->render(image);
+    EXPECT_EQ(lines, (Lines{"advanced", "subpixel", "-3", "150", "normal", "pixel", "0", "0",
+                            "advanced", "none", "-3", "150"}));
+}
+
 TEST_F(TextFieldScriptTest, TabIsHeardBeforeTheFocusMovesBetweenFields) {
     Asm a, onKey, onFocus;
     makeField(a, 100, 20);

@@ -259,6 +259,31 @@ TEST(MovieParse, StaticAndEditTexts) {
     EXPECT_FALSE(e->password || e->html || e->border);
 }
 
+TEST(MovieParse, TextRenderSettingsGoToTheirText) {
+    swfw::SwfWriter w(8);
+    swf::EditText field;
+    field.bounds = swf::Rect{0, 0, 2000, 400};
+    w.defineEditText(3, field);
+    w.defineShape(4, swfw::rectangleShape(swf::Rect{0, 0, 100, 100}, swf::Rgba{}), 1);
+    w.csmTextSettings(3, swf::TextRenderSettings{1, 2, -1.5, 250});
+    w.csmTextSettings(9, swf::TextRenderSettings{});  // no such character
+    w.csmTextSettings(4, swf::TextRenderSettings{});  // a shape, no text
+    swfw::BodyWriter cut;
+    cut.u16(3);
+    cut.u8(0x08);  // pixel fitting, then the numbers are missing
+    w.tag(swfw::kCsmTextSettings, cut.data());
+    swf::Movie m = parse(w.finish());
+    const swf::EditText* e = m.findAs<swf::EditText>(3);
+    ASSERT_NE(e, nullptr);
+    ASSERT_TRUE(e->renderSettings);
+    EXPECT_EQ(e->renderSettings->renderer, 1);
+    EXPECT_EQ(e->renderSettings->gridFit, 2);
+    EXPECT_EQ(e->renderSettings->thickness, -1.5);
+    EXPECT_EQ(e->renderSettings->sharpness, 250);
+    EXPECT_EQ(m.warnings.size(), 3u);  // each bad tag is skipped and told of; the good one stays
+    EXPECT_NE(m.find(4), nullptr);
+}
+
 TEST(MovieParse, ButtonsOfBothVersions) {
     swf::Movie m = parse(movie("timeline"));
     const swf::Button* b = m.findAs<swf::Button>(3);
