@@ -40,7 +40,7 @@ void checkNotFixed(Machine& m, const Value& self) {
 Value element(Machine& m, const Value& self, const Value& v) {
     Object* o = self.object();
     if (o && o->type == ObjectType::Vector) return m.coerce(v, static_cast<VectorObject*>(o)->elementType);
-    return v;
+    return v.isHole() ? Value() : v;
 }
 
 double relIndex(Machine& m, const Value& v, double len, double dflt) {
@@ -97,7 +97,11 @@ bool sortList(Machine& m, std::vector<Value>& list, const Value& compareFn, int 
     for (size_t i = 0; i < idx.size(); ++i) idx[i] = i;
     auto cmp = [&](const Value& a, const Value& b) -> int {
         if (custom) return custom(a, b);
-        if (a.isUndefined() || b.isUndefined()) return a.isUndefined() ? (b.isUndefined() ? 0 : 1) : -1;
+        // Undefined elements sort after the others, holes after them all.
+        if (a.isUndefined() || b.isUndefined()) {
+            int rankA = a.isHole() ? 2 : a.isUndefined() ? 1 : 0, rankB = b.isHole() ? 2 : b.isUndefined() ? 1 : 0;
+            return rankA < rankB ? -1 : rankA > rankB ? 1 : 0;
+        }
         if (compareFn.object()) {
             Value args[2] = {a, b};
             double r = m.toNumber(m.call(compareFn, Value::null(), args));
@@ -109,7 +113,7 @@ bool sortList(Machine& m, std::vector<Value>& list, const Value& compareFn, int 
     std::stable_sort(idx.begin(), idx.end(), [&](size_t x, size_t y) {
         int c = cmp(list[x], list[y]);
         if (c == 0) duplicate = true;
-        if (options & kDescending) c = -c;
+        if ((options & kDescending) && !list[x].isUndefined() && !list[y].isUndefined()) c = -c;
         return c < 0;
     });
     if ((options & kUniqueSort) && duplicate) return false;
@@ -135,7 +139,7 @@ void defineListMethods(Machine& m, ClassObject* c) {
         auto& l = items(m, self);
         checkNotFixed(m, self);
         if (l.empty()) return Value();
-        Value v = l.back();
+        Value v = l.back().isHole() ? m.get(self, indexKey(l.size() - 1)) : l.back();
         l.pop_back();
         return v;
     });
@@ -143,7 +147,7 @@ void defineListMethods(Machine& m, ClassObject* c) {
         auto& l = items(m, self);
         checkNotFixed(m, self);
         if (l.empty()) return Value();
-        Value v = l.front();
+        Value v = l.front().isHole() ? m.get(self, u"0") : l.front();
         l.erase(l.begin());
         return v;
     });
@@ -305,7 +309,7 @@ void installArrayBuiltins(Machine& m) {
             if (n < 0 || n != std::floor(n) || n > 4294967295.0)
                 m.rangeError(1005, u"Array index is not a positive integer (" + numberToString(n) + u").");
             if (n > 64.0 * 1024 * 1024) throw ScriptAbort("array too long (limit)");
-            a->items.assign(static_cast<size_t>(n), Value());
+            a->items.assign(static_cast<size_t>(n), Value::hole());
         } else {
             a->items.assign(args.begin(), args.end());
         }
@@ -330,7 +334,7 @@ void installArrayBuiltins(Machine& m) {
         double n = m.toNumber(arg(a, 0));
         if (n < 0 || n != std::floor(n) || n > 4294967295.0) m.rangeError(1005, u"Array index is not a positive integer (" + numberToString(n) + u").");
         if (n > 64.0 * 1024 * 1024) throw ScriptAbort("array too long (limit)");
-        items(m, self).resize(static_cast<size_t>(n));
+        items(m, self).resize(static_cast<size_t>(n), Value::hole());
         return Value();
     });
     defineListMethods(m, c);

@@ -456,6 +456,8 @@ void Machine::installBuiltins() {
     installByteArrayBuiltins(*this);
     installDictionaryBuiltins(*this);
     installTimerBuiltins(*this);
+    installQNameBuiltins(*this);
+    installProxyBuiltins(*this);
 }
 
 }  // namespace swf::avm2

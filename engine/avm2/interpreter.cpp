@@ -745,7 +745,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     if (Object* o = fastIndex(obj, ix); o && o->type == ObjectType::Array) {
                         auto* arr = static_cast<ArrayObject*>(o);
                         if (ix < arr->items.size()) {
-                            arr->items[ix] = v;
+                            arr->items[ix] = v.isHole() ? Value() : v;
                             break;
                         }
                     }
@@ -768,7 +768,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     if (Object* o = fastIndex(obj, ix)) {
                         if (o->type == ObjectType::Array) {
                             auto* arr = static_cast<ArrayObject*>(o);
-                            if (ix < arr->items.size()) {
+                            if (ix < arr->items.size() && !arr->items[ix].isHole()) {
                                 push(arr->items[ix]);
                                 break;
                             }

@@ -125,6 +125,11 @@ public:
     // a Dictionary, a name for that object.
     String propertyKey(const Value& holder, const Value& key);
 
+    // flash.utils.Proxy: calls the flash_proxy handler `method` of a proxy object; `name` is made
+    // into the QName handlers receive.
+    Value proxyCall(Object* proxy, const String& method, std::vector<Value> args);
+    Value proxyName(const Name& n);
+
     // Errors: throws an instance of the named error class with the player's message.
     [[noreturn]] void throwError(const String& cls, int id, const String& message);
     [[noreturn]] void typeError(int id, const String& message) { throwError(u"TypeError", id, message); }
@@ -205,6 +210,8 @@ void installJsonBuiltins(Machine& m);
 void installByteArrayBuiltins(Machine& m);
 void installDictionaryBuiltins(Machine& m);
 void installTimerBuiltins(Machine& m);
+void installProxyBuiltins(Machine& m);
+void installQNameBuiltins(Machine& m);
 
 // Helpers the built-ins share.
 inline Value arg(std::span<const Value> args, size_t i) { return i < args.size() ? args[i] : Value(); }

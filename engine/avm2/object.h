@@ -108,6 +108,7 @@ public:
     ObjectType type;
     bool marked = false;
     bool sealed = false;               // no dynamic properties
+    bool proxy = false;                // a flash.utils.Proxy: what its class does not declare goes to its handlers
     ClassObject* cls = nullptr;        // for is/as and class names; nullptr for activations
     TraitTable* traits = nullptr;      // sealed properties
     Object* proto = nullptr;           // where dynamic look-ups continue

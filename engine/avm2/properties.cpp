@@ -100,7 +100,11 @@ Value Machine::getProperty(const Value& obj, const Name& n) {
     }
     if (o->type == ObjectType::Array && vectorIndex(n, index)) {
         auto* a = static_cast<ArrayObject*>(o);
-        if (index < a->items.size()) return a->items[index];
+        if (index < a->items.size() && !a->items[index].isHole()) return a->items[index];
+        // A hole or past the end: the prototype chain may hold the element.
+        for (Object* p = o->proto; p; p = p->proto)
+            if (Value* v = p->dynamic.find(n.local)) return *v;
+        return Value();
     } else if (o->type == ObjectType::ByteArray && vectorIndex(n, index)) {
         return static_cast<ByteArrayObject*>(o)->byteAt(index);
     } else if (o->type == ObjectType::Vector && !n.attribute && n.hasPublic()) {
@@ -114,6 +118,7 @@ Value Machine::getProperty(const Value& obj, const Name& n) {
     }
     if (o->traits)
         if (Binding* b = o->traits->find(n)) return readBinding(*this, o, obj, b, n);
+    if (o->proxy) return proxyCall(o, u"getProperty", {proxyName(n)});
     if (n.hasPublic() && !n.attribute) {
         if (Value* v = o->dynamic.find(n.local)) return *v;
         for (Object* p = o->proto; p; p = p->proto)
@@ -146,13 +151,14 @@ void Machine::setProperty(const Value& obj, const Name& n, const Value& v, bool 
     uint32_t index;
     if (o->type == ObjectType::Array && vectorIndex(n, index)) {
         auto* a = static_cast<ArrayObject*>(o);
+        Value stored = v.isHole() ? Value() : v;
         if (index < a->items.size()) {
-            a->items[index] = v;
+            a->items[index] = stored;
             return;
         }
         if (index < a->items.size() + 1'000'000 && index < 64u * 1024 * 1024) {
-            a->items.resize(index + 1);
-            a->items[index] = v;
+            a->items.resize(index + 1, Value::hole());
+            a->items[index] = stored;
             return;
         }
     } else if (o->type == ObjectType::ByteArray && vectorIndex(n, index)) {
@@ -193,6 +199,10 @@ void Machine::setProperty(const Value& obj, const Name& n, const Value& v, bool 
             }
             }
         }
+    if (o->proxy) {
+        proxyCall(o, u"setProperty", {proxyName(n), v});
+        return;
+    }
     if (o->sealed || !n.hasPublic() || n.attribute)
         referenceError(1056, u"Cannot create property " + n.local + u" on " + className(*this, obj) + u".");
     if (o->dynamic.size() > 16'000'000) throw ScriptAbort("too many properties (limit)");
@@ -211,10 +221,11 @@ bool Machine::hasProperty(const Value& obj, const Name& n) {
     }
     uint32_t index;
     if (o->type == ObjectType::Array && vectorIndex(n, index))
-        return index < static_cast<ArrayObject*>(o)->items.size() && !static_cast<ArrayObject*>(o)->items[index].isUndefined();
+        return index < static_cast<ArrayObject*>(o)->items.size() && !static_cast<ArrayObject*>(o)->items[index].isHole();
     if (o->type == ObjectType::Vector && vectorIndex(n, index)) return index < static_cast<VectorObject*>(o)->items.size();
     if (o->type == ObjectType::ByteArray && vectorIndex(n, index)) return index < static_cast<ByteArrayObject*>(o)->data.size();
     if (o->traits && o->traits->find(n)) return true;
+    if (o->proxy) return toBoolean(proxyCall(o, u"hasProperty", {proxyName(n)}));
     if (!n.hasPublic()) return false;
     if (o->dynamic.find(n.local)) return true;
     for (Object* p = o->proto; p; p = p->proto)
@@ -225,7 +236,7 @@ bool Machine::hasProperty(const Value& obj, const Name& n) {
 bool Machine::hasOwnProperty(Object* o, const String& key) {
     uint32_t index;
     if (o->type == ObjectType::Array && parseIndex(key, index))
-        return index < static_cast<ArrayObject*>(o)->items.size() && !static_cast<ArrayObject*>(o)->items[index].isUndefined();
+        return index < static_cast<ArrayObject*>(o)->items.size() && !static_cast<ArrayObject*>(o)->items[index].isHole();
     if (o->type == ObjectType::Vector && parseIndex(key, index)) return index < static_cast<VectorObject*>(o)->items.size();
     if (o->traits && o->traits->find(Name{key, publicSet})) return true;
     return o->dynamic.find(key) != nullptr;
@@ -242,14 +253,14 @@ bool Machine::deleteProperty(const Value& obj, const Name& n) {
     if (o->type == ObjectType::Array && vectorIndex(n, index)) {
         auto* a = static_cast<ArrayObject*>(o);
         if (index < a->items.size()) {
-            if (index + 1 == a->items.size() && false) a->items.pop_back();
-            else a->items[index] = Value();
+            a->items[index] = Value::hole();
         }
         return true;
     }
     if (o->type == ObjectType::Vector && vectorIndex(n, index))
         referenceError(1120, u"Cannot delete property " + n.local + u" on " + className(*this, obj) + u".");
     if (o->traits && o->traits->find(n)) return false;
+    if (o->proxy) return toBoolean(proxyCall(o, u"deleteProperty", {proxyName(n)}));
     if (!n.hasPublic()) return false;
     o->dynamic.remove(n.local);
     return true;
@@ -268,6 +279,11 @@ Value Machine::callProperty(const Value& obj, const Name& n, std::span<const Val
             if (f->native) return f->native(*this, obj, args);
             return execute(f, obj, args);
         }
+    if (o && o->proxy && !(t && t->find(n))) {
+        std::vector<Value> all{proxyName(n)};
+        all.insert(all.end(), args.begin(), args.end());
+        return proxyCall(o, u"callProperty", std::move(all));
+    }
     Value f = getProperty(obj, n);
     Object* fo = f.object();
     if (!fo || (fo->type != ObjectType::Function && fo->type != ObjectType::Class)) {
@@ -336,10 +352,20 @@ Value Machine::get(const Value& obj, const String& local) { return getProperty(o
 void Machine::set(const Value& obj, const String& local, const Value& v) { setProperty(obj, Name{local, publicSet}, v); }
 
 void Machine::enumerate(Object* o, std::vector<Value>& keys) {
+    if (o->proxy) {
+        // The handlers name the properties one by one; a bound keeps a handler that never ends
+        // from growing the list without limit.
+        for (int index = 0, n = 0; n < 1'000'000; ++n) {
+            index = toInt(proxyCall(o, u"nextNameIndex", {Value(index)}));
+            if (index <= 0) break;
+            keys.push_back(proxyCall(o, u"nextName", {Value(index)}));
+        }
+        return;
+    }
     if (o->type == ObjectType::Array) {
         auto* a = static_cast<ArrayObject*>(o);
         for (size_t i = 0; i < a->items.size(); ++i)
-            if (!a->items[i].isUndefined()) keys.push_back(Value(indexKey(i)));
+            if (!a->items[i].isHole()) keys.push_back(Value(indexKey(i)));
     } else if (o->type == ObjectType::Vector) {
         auto* v = static_cast<VectorObject*>(o);
         for (size_t i = 0; i < v->items.size(); ++i) keys.push_back(Value(static_cast<double>(i)));

@@ -20,6 +20,9 @@ public:
 
     Value() = default;
     static Value null() { Value v; v.kind_ = Kind::Null; return v; }
+    // An Array element never set (or deleted): reads as undefined, but is not a property of the
+    // array, so reads go on to the prototype and enumeration passes it over.
+    static Value hole() { Value v; v.bool_ = true; return v; }
     Value(bool b) : kind_(Kind::Boolean), bool_(b) {}
     Value(double n) : kind_(Kind::Number), number_(n) {}
     Value(int n) : kind_(Kind::Number), number_(n) {}
@@ -32,6 +35,7 @@ public:
 
     Kind kind() const { return kind_; }
     bool isUndefined() const { return kind_ == Kind::Undefined; }
+    bool isHole() const { return kind_ == Kind::Undefined && bool_; }
     bool isNull() const { return kind_ == Kind::Null; }
     bool isNullish() const { return kind_ == Kind::Undefined || kind_ == Kind::Null; }
     bool isBoolean() const { return kind_ == Kind::Boolean; }

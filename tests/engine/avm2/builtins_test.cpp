@@ -166,6 +166,47 @@ TEST_F(Builtins, ArraySortingAndListOperations) {
               "RangeError: Error #1005: Array index is not a positive integer (-1).");
 }
 
+// Elements never set are holes: not properties of the array (`in`, enumeration and
+// hasOwnProperty pass them over, reads go on to Array.prototype), unlike elements set to undefined.
+TEST_F(Builtins, ArrayHolesAreNotUndefinedElements) {
+    Value a = m.construct(global(u"Array"), std::vector<Value>{Value(4)});
+    Name one{u"1", m.publicSet}, two{u"2", m.publicSet};
+    m.setProperty(a, one, Value());
+    m.set(a, u"6", Value(u"far"));  // past the end: 4 and 5 become holes
+    EXPECT_EQ(text(m.get(a, u"length")), "7");
+    EXPECT_TRUE(m.hasProperty(a, one));
+    EXPECT_FALSE(m.hasProperty(a, two));
+    EXPECT_FALSE(m.hasOwnProperty(a.object(), u"5"));
+    std::vector<Value> keys;
+    m.enumerate(a.object(), keys);
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(text(keys[0]) + " " + text(keys[1]), "1 6");
+    Value proto = m.get(global(u"Array"), u"prototype");
+    m.set(proto, u"2", Value(u"inherited"));
+    m.set(proto, u"1", Value(u"shadowed"));
+    EXPECT_EQ(text(m.get(a, u"2")), "inherited");
+    EXPECT_EQ(text(m.get(a, u"1")), "undefined");
+    // A hole read out is plain undefined: stored elsewhere it is an element.
+    Value b = array({});
+    m.set(b, u"0", m.get(a, u"3"));
+    EXPECT_TRUE(m.hasProperty(b, Name{u"0", m.publicSet}));
+    // delete makes a hole; a longer length adds holes.
+    m.deleteProperty(a, Name{u"6", m.publicSet});
+    EXPECT_FALSE(m.hasOwnProperty(a.object(), u"6"));
+    m.set(a, u"length", Value(9));
+    EXPECT_FALSE(m.hasOwnProperty(a.object(), u"8"));
+    EXPECT_EQ(text(method(a, u"pop")), "undefined");
+    // Sorting puts the defined elements first, then undefined ones, then holes.
+    m.set(proto, u"2", Value());
+    Value c = array({Value(u"b")});
+    m.set(c, u"3", Value(u"a"));
+    m.set(c, u"4", Value());
+    method(c, u"sort", {Value(2)});  // DESCENDING leaves undefined and holes at the end
+    EXPECT_EQ(text(m.get(c, u"0")) + text(m.get(c, u"1")), "ba");
+    EXPECT_TRUE(m.hasOwnProperty(c.object(), u"2"));
+    EXPECT_FALSE(m.hasOwnProperty(c.object(), u"3"));
+}
+
 TEST_F(Builtins, ErrorsObjectsAndFunctions) {
     Value e = m.construct(global(u"TypeError"), std::vector<Value>{Value(u"bad"), Value(5)});
     EXPECT_EQ(text(e), "TypeError: bad");
