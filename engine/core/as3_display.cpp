@@ -278,6 +278,7 @@ void As3Display::install() {
     installGeometry();
     installTextField();
     installInputEvents();
+    installBitmap();
     inheritAccessors();
 }
 
@@ -286,7 +287,8 @@ void As3Display::inheritAccessors() {
     // from the top of the tree to its leaves.
     std::vector<ClassObject*> order;
     std::vector<ClassObject*> all{displayObjectClass, interactiveClass, containerClass, spriteClass, movieClipClass,
-                                  shapeClass, stageClass, simpleButtonClass, morphShapeClass, staticTextClass, textFieldClass};
+                                  shapeClass, stageClass, simpleButtonClass, morphShapeClass, staticTextClass, textFieldClass,
+                                  bitmapClass};
     auto depthOf = [](ClassObject* c) {
         int d = 0;
         for (; c; c = c->super) ++d;
@@ -323,8 +325,61 @@ void As3Display::forget(DisplayObject* node, bool removedByTimeline) {
         As3DisplayObject* parent = node->parent == &rootClip_ ? root_ : node->parent->owner ? find(node->parent->owner) : nullptr;
         if (parent) removedByTimeline_.emplace_back(it->second, parent);
     }
+    orphans_.erase(std::remove(orphans_.begin(), orphans_.end(), it->second), orphans_.end());
+    bitmaps_.erase(std::remove(bitmaps_.begin(), bitmaps_.end(), it->second), bitmaps_.end());
     it->second->node = nullptr;
     wrappers_.erase(it);
+}
+
+uint16_t As3Display::symbolOf(ClassObject* cls) {
+    for (int n = 0; cls && n < 256 && cls != movieClipClass && cls != spriteClass && cls != shapeClass; ++n, cls = cls->super) {
+        String qualified = cls->package.empty() ? cls->name : cls->package + u"." + cls->name;
+        for (const auto& [id, name] : symbolClasses_)
+            if (utf8ToUtf16(name) == qualified) {
+                auto [it, fresh] = resolvedClasses_.try_emplace(id, nullptr);
+                if (fresh) it->second = findClass(name);
+                if (it->second == cls) return id;
+            }
+    }
+    return 0;
+}
+
+void As3Display::buildFromSymbol(As3DisplayObject* o, uint16_t id) {
+    // Objects waiting for construction elsewhere wait on: only the symbol's children are built here.
+    std::vector<As3DisplayObject*> waiting = std::move(toConstruct_);
+    toConstruct_.clear();
+    building_ = o;
+    std::unique_ptr<DisplayObject> node = timeline_.create(id, 0, 0);
+    building_ = nullptr;
+    bool container = o->cls && o->cls->isSubclassOf(spriteClass);
+    bool fits = node && (node->kind == DisplayObject::Kind::Sprite) == container &&
+                node->kind != DisplayObject::Kind::Button && node->kind != DisplayObject::Kind::EditText;
+    if (fits) {
+        node->fromTimeline = false;
+        node->scriptTransformed = true;
+        if (o->node != node.get()) adopt(o, node.get());
+        o->detached = std::move(node);
+        if (o->node->clip && o->node->clip->timeline) orphans_.push_back(o);
+        constructPlaced();
+    } else {
+        // Not a symbol this class can stand for: whatever the timeline made for it goes.
+        if (node && o->node == node.get()) {
+            wrappers_.erase(node.get());
+            o->node = nullptr;
+        }
+        std::erase_if(queued_, [o](const auto& q) { return q.first == o; });
+        toConstruct_.clear();
+    }
+    toConstruct_.insert(toConstruct_.begin(), waiting.begin(), waiting.end());
+}
+
+void As3Display::advanceOrphans() {
+    std::vector<As3DisplayObject*> list = orphans_;
+    for (As3DisplayObject* o : list) {
+        if (std::find(orphans_.begin(), orphans_.end(), o) == orphans_.end()) continue;  // gone meanwhile
+        if (!o->detached || !o->node || !o->node->clip) continue;  // on a list: it plays with it
+        timeline_.advance(*o->node->clip, true, 0, o->node);
+    }
 }
 
 void As3Display::adopt(As3DisplayObject* o, DisplayObject* node) {
@@ -579,6 +634,7 @@ void As3Display::frameReached(Clip& clip, int frameIndex) {
     // timeline has finished building (constructPlaced).
     for (auto& [depth, child] : clip.children)
         if (!find(child.get())) toConstruct_.push_back(wrap(child.get()));
+    if (clip.owner && building_ && !building_->node && !find(clip.owner)) adopt(building_, clip.owner);
     if (clip.owner && !find(clip.owner)) toConstruct_.push_back(wrap(clip.owner));
     As3DisplayObject* owner = &clip == &rootClip_ ? root_ : (clip.owner ? wrap(clip.owner) : nullptr);
     if (owner) queued_.emplace_back(owner, frameIndex);

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/avm1/bitmap_data.h"
 #include "engine/core/as3_native.h"
 #include "engine/core/character_library.h"
 #include "engine/core/display_object.h"
@@ -38,10 +39,29 @@ public:
     avm2::String name;                        // the name of objects without a node
     std::map<avm2::String, avm2::Value> stored;  // settings kept for scripts to read back
     bool constructed = false;
-    bool broadcastListener = false;  // in its display's list of enterFrame (and such) listeners
+    bool broadcastListener = false;
+    uint64_t shownVersion = 0;  // Bitmap: the version of its BitmapData it shows  // in its display's list of enterFrame (and such) listeners
 };
 
 As3DisplayObject* asDisplayObject(avm2::Machine& m, const avm2::Value& v);
+
+// A BitmapData: its pixels, and a picture of them for the renderer, made again after each change.
+class BitmapDataObject : public avm2::Object {
+public:
+    BitmapDataObject() : avm2::Object(avm2::ObjectType::Other) {}
+    avm1::BitmapPixels pixels;
+    uint64_t version = 1;  // moved on by every change of the pixels
+    // The pixels, or the player's error for a disposed BitmapData.
+    avm1::BitmapPixels& live(avm2::Machine& m);
+    BitmapRef image();
+    void fillFrom(const RgbaImage& img);
+
+private:
+    BitmapRef picture;
+    uint64_t pictureVersion = 0;
+};
+
+BitmapDataObject* asBitmapData(avm2::Machine& m, const avm2::Value& v);
 
 // Sends `e` to `target` through the capture, target and bubble phases; false when a listener
 // prevented its default. `formerParent`: for an object already gone, where its events still travel.
@@ -110,6 +130,15 @@ public:
     TimelinePlayer& timeline() { return timeline_; }
     CharacterLibrary& library() { return library_; }
     avm2::Machine& machine() { return m_; }
+    // The library symbol linked to `cls` or the nearest of its base classes; 0 for none.
+    uint16_t symbolOf(avm2::ClassObject* cls);
+    // Gives `o` (made by a script, without a node yet) an instance of library symbol `id`: its
+    // children are built and constructed now, its first frame script is queued.
+    void buildFromSymbol(As3DisplayObject* o, uint16_t id);
+    // Bitmaps whose BitmapData changed since they were drawn are drawn again.
+    void refreshBitmaps();
+    // Clips made from symbols by scripts play on while on no display list, as the player's do.
+    void advanceOrphans();
     // Takes `o` off the broadcast list when it has no enterFrame (or other broadcast) listener left,
     // or always when it is going.
     void dropBroadcastListener(As3DisplayObject* o, bool going);
@@ -123,7 +152,8 @@ public:
                       *simpleButtonClass = nullptr, *morphShapeClass = nullptr, *staticTextClass = nullptr,
                       *textFieldClass = nullptr, *pointClass = nullptr, *rectangleClass = nullptr, *matrixClass = nullptr,
                       *frameLabelClass = nullptr, *textFormatClass = nullptr, *mouseEventClass = nullptr,
-                      *keyboardEventClass = nullptr, *focusEventClass = nullptr, *sceneClass = nullptr;
+                      *keyboardEventClass = nullptr, *focusEventClass = nullptr, *sceneClass = nullptr,
+                      *bitmapClass = nullptr, *bitmapDataClass = nullptr;
 
 private:
     void install();
@@ -134,6 +164,11 @@ private:
     void installGeometry();
     void installTextField();
     void installInputEvents();
+    void installBitmap();
+    void showBitmap(As3DisplayObject* o);
+    // The image of the library symbol linked to `cls`, into `into` (or a new BitmapData); null when
+    // the class stands for no image.
+    BitmapDataObject* bitmapDataFromSymbol(avm2::ClassObject* cls, BitmapDataObject* into);
     void inheritAccessors();
     void adopt(As3DisplayObject* o, DisplayObject* node);
     avm2::ClassObject* classForNode(const DisplayObject& node);
@@ -164,6 +199,9 @@ private:
     bool tearingDown_ = false;
     std::vector<std::pair<As3DisplayObject*, int>> queued_;
     std::vector<As3DisplayObject*> broadcastListeners_;
+    std::vector<As3DisplayObject*> bitmaps_;        // every Bitmap with a node
+    std::vector<As3DisplayObject*> orphans_;        // script-made clips with timelines, in order made
+    As3DisplayObject* building_ = nullptr;          // the object buildFromSymbol is making a node for
     Point pointer_{};
     bool buttonDown_ = false;
     As3DisplayObject* hovered_ = nullptr;  // the object the pointer is over

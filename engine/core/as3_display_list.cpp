@@ -49,8 +49,12 @@ void As3Display::installDisplayObject() {
     auto spriteCtor = [this](Machine& m, const Value& self, Args) -> Value {
         As3DisplayObject* o = asDisplayObject(m, self);
         if (!o->node && o != root_) {
-            o->detached = newNode(DisplayObject::Kind::Sprite);
-            adopt(o, o->detached.get());
+            // A class linked to a library symbol gets the symbol's content (and timeline).
+            if (uint16_t symbol = symbolOf(o->cls)) buildFromSymbol(o, symbol);
+            if (!o->node) {
+                o->detached = newNode(DisplayObject::Kind::Sprite);
+                adopt(o, o->detached.get());
+            }
             o->node->name = "instance" + std::to_string(++scriptInstances_);
         }
         return Value();

@@ -152,6 +152,20 @@ void As3Display::installGraphics() {
         }
         d.beginFill(f);
     });
+    // beginBitmapFill(bitmap, matrix, repeat, smooth): the matrix maps the bitmap's pixels to the
+    // drawing's; the fill keeps the pixels as they are at the call (later changes are not shown).
+    method(u"beginBitmapFill", 4, [](Machine& m, GraphicsObject&, Drawing& d, Args a) {
+        BitmapDataObject* b = asBitmapData(m, arg(a, 0));
+        b->live(m);
+        FillStyle f;
+        f.kind = FillStyle::Kind::Bitmap;
+        f.bitmap = b->image();
+        Matrix mx = matrixArg(m, arg(a, 1));
+        f.bitmapMatrix = Matrix{mx.a * kTwips, mx.b * kTwips, mx.c * kTwips, mx.d * kTwips, mx.tx, mx.ty};
+        f.bitmapRepeating = a.size() < 3 || m.toBoolean(a[2]);
+        f.bitmapSmoothed = a.size() > 3 && m.toBoolean(a[3]);
+        d.beginFill(f);
+    });
     method(u"endFill", 0, [](Machine&, GraphicsObject&, Drawing& d, Args) { d.endFill(); });
     method(u"lineStyle", 8, [num](Machine& m, GraphicsObject&, Drawing& d, Args a) {
         double thickness = a.empty() || a[0].isNullish() ? NAN : m.toNumber(a[0]);

@@ -53,6 +53,7 @@ void As3Runner::start() {
     display_->runQueuedScripts();
     display_->broadcast(u"exitFrame");
     runTimers();
+    display_->refreshBitmaps();
     machine_->timing = false;
 }
 
@@ -84,6 +85,7 @@ void As3Runner::frame(const std::function<void()>& advance) {
     // The playheads move first (what leaves the frame is gone when enterFrame comes); objects the
     // new frames placed are built after it.
     advance();
+    display_->advanceOrphans();
     display_->dispatchTimelineRemovals();
     display_->broadcast(u"enterFrame");
     display_->constructPlaced();
@@ -91,6 +93,7 @@ void As3Runner::frame(const std::function<void()>& advance) {
     display_->runQueuedScripts();
     display_->broadcast(u"exitFrame");
     runTimers();
+    display_->refreshBitmaps();
     machine_->timing = false;
     collectIfDue();
 }
