@@ -55,6 +55,8 @@ Point ScriptClip::fieldOrigin(const Matrix& m) {
     // A text field stands where its box's corner is, which need not be its origin.
     TextFieldState* s = isTextField() ? fieldState() : nullptr;
     if (!s) return Point{0, 0};
+    // A field that sizes itself has moved its corner by now, whether or not it was drawn since.
+    if (s->autoSize != AutoSize::None) currentLayout(*s, runner_.library().movie(), &runner_.library().deviceFonts());
     return Point{m.a * s->bounds.xMin + m.c * s->bounds.yMin, m.b * s->bounds.xMin + m.d * s->bounds.yMin};
 }
 

@@ -48,7 +48,11 @@ void ScriptClip::setFieldText(const std::string& text) {
 
 std::string ScriptClip::fieldHtmlText() {
     TextFieldState* s = fieldState();
-    return s ? s->htmlText() : "";
+    if (!s) return "";
+    // A field whose record is HTML keeps writing its text back as HTML after a script turns
+    // `html` off.
+    const EditText* def = field();
+    return def && def->html ? s->document.html() : s->htmlText();
 }
 
 void ScriptClip::setFieldHtmlText(const std::string& html) {
@@ -107,6 +111,8 @@ bool ScriptClip::resizeField(bool width, double pixels) {
     if (!s || !o || !std::isfinite(pixels)) return false;
     const Matrix& m = o->matrix;
     if (m.b != 0 || m.c != 0) return false;  // turned: scale as other clips do
+    // The size applies to the box as the field's last change left it, sized to its text.
+    if (s->autoSize != AutoSize::None) currentLayout(*s, runner_.library().movie(), &runner_.library().deviceFonts());
     // The box takes the size in its own space: a field scaled to 200% and given a width of 20
     // shows 40 pixels wide.
     double size = std::max(0.0, toTwips(pixels));

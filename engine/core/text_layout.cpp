@@ -92,8 +92,7 @@ public:
                 r.ascent = size * 0.8, r.descent = size * 0.2;
             }
         } else {
-            // An embedded font the movie lacks: nothing draws, the lines keep their height.
-            r.ascent = size * 0.9, r.descent = size * 0.22;
+            // An embedded font the movie lacks: nothing draws and the text takes no room.
         }
         // Lines are measured in whole twips.
         r.ascent = std::round(r.ascent), r.descent = std::round(r.descent);

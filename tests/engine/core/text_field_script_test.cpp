@@ -368,6 +368,42 @@ TEST_F(TextFieldScriptTest, RenderSettingsStartFromTheRecordAndScriptsChangeThem
                             "advanced", "none", "-3", "150"}));
 }
 
+TEST_F(TextFieldScriptTest, AnHtmlRecordsFieldWritesHtmlBackAfterHtmlIsTurnedOff) {
+    b.movie->characters[6] = {6, 37, fieldRecord({0, 0, 2000, 400}, "<b>x</b>")};
+    Asm a;
+    a.get("f").push({"html", false}).op(op::SetMember);
+    a.get("f").push({"htmlText"}).op(op::GetMember).trace();
+    makeField(a, 100, 20);
+    set(a, "text", "y");
+    a.get("tf").push({"htmlText"}).op(op::GetMember).trace();  // never HTML: its plain text
+    swf::PlaceObject f = place(1, 6);
+    f.name = "f";
+    b.main() = timeline({{f, swf::DoAction{a.bytes()}}});
+    player = b.player();
+    player->setTraceHandler([this](const std::string& line) { lines.push_back(line); });
+    player->render(image);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("<B>x</B>"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1], "y");
+}
+
+TEST_F(TextFieldScriptTest, ASelfSizingFieldSettlesBeforeItIsMovedResizedOrRead) {
+    Asm a;
+    makeField(a, 12, 13);
+    set(a, "_x", -4);
+    set(a, "autoSize", "right");  // empty: 4 pixels wide, its right edge kept at 8
+    a.get("tf").push({"_x"}).op(op::GetMember).trace();
+    set(a, "_width", 19);  // from the settled corner: the right edge goes to 23
+    a.get("tf").push({"_x"}).op(op::GetMember).trace();
+    a.get("tf").push({"_width"}).op(op::GetMember).trace();
+    // Text in an embedded font the movie lacks takes no room.
+    set(a, "embedFonts", true);
+    set(a, "text", "missing");
+    for (const char* member : {"textWidth", "textHeight", "_height"}) a.get("tf").push({member}).op(op::GetMember).trace();
+    play(a);
+    EXPECT_EQ(lines, (Lines{"4", "19", "4", "0", "0", "4"}));
+}
+
 TEST_F(TextFieldScriptTest, TabIsHeardBeforeTheFocusMovesBetweenFields) {
     Asm a, onKey, onFocus;
     makeField(a, 100, 20);
