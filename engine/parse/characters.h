@@ -1,5 +1,5 @@
 // Character definitions as a movie stores them: shapes, morph shapes, bitmaps (still encoded),
-// sprites, fonts, texts and buttons. Plain data, keyed by character id in the Movie.
+// sprites, fonts, texts, buttons, sounds and video streams. Plain data, keyed by character id in the Movie.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,7 @@
 #include "engine/base/geometry.h"
 #include "engine/base/shape.h"
 #include "engine/parse/timeline.h"
+#include "engine/parse/video.h"
 
 namespace swf {
 
@@ -147,7 +148,8 @@ struct Button {
 };
 
 using CharacterDefinition =
-    std::variant<Shape, MorphShape, EncodedBitmap, Sprite, Font, StaticText, EditText, Button, DefinedSound>;
+    std::variant<Shape, MorphShape, EncodedBitmap, Sprite, Font, StaticText, EditText, Button, DefinedSound,
+                 VideoStream>;
 
 struct Character {
     uint16_t id = 0;

@@ -25,7 +25,7 @@ enum Tag : uint16_t {
     kDoAbc1 = 72, kSymbolClass = 76, kDoAbc = 82, kDefineShape4 = 83, kDefineMorphShape2 = 84, kDefineBitsJpeg4 = 90,
     kDefineSceneAndFrameLabelData = 86, kCsmTextSettings = 74,
     kDefineSound = 14, kStartSound = 15, kDefineButtonSound = 17, kSoundStreamHead = 18, kSoundStreamBlock = 19,
-    kSoundStreamHead2 = 45, kStartSound2 = 89,
+    kSoundStreamHead2 = 45, kStartSound2 = 89, kDefineVideoStream = 60, kVideoFrame = 61,
 };
 
 // A limit on the whole movie: it passes through the per-character recovery below.
@@ -130,7 +130,7 @@ private:
         case kDefineMorphShape2: case kDefineBits: case kDefineBitsJpeg2: case kDefineBitsJpeg3:
         case kDefineBitsJpeg4: case kDefineBitsLossless: case kDefineBitsLossless2: case kDefineSprite:
         case kDefineFont: case kDefineFont2: case kDefineFont3: case kDefineText: case kDefineText2:
-        case kDefineEditText: case kDefineButton: case kDefineButton2: case kDefineSound:
+        case kDefineEditText: case kDefineButton: case kDefineButton2: case kDefineSound: case kDefineVideoStream:
             return true;
         default:
             return false;
@@ -325,6 +325,8 @@ private:
             b->sounds = readButtonSounds(r);
             break;
         }
+        case kDefineVideoStream: addCharacter(id, code, readDefineVideoStream(r)); break;
+        case kVideoFrame: readVideoFrame(r); break;
         default: break;  // unknown and unneeded tags (metadata, alignment zones...) are skipped
         }
     }
@@ -340,6 +342,37 @@ private:
                                                           std::to_string(limits_.maxTotalBitmapPixels) +
                                                           " pixels together (limit)");
         bitmapPixels_ += pixels;
+    }
+
+    VideoStream readDefineVideoStream(SwfReader& r) {
+        VideoStream v;
+        v.declaredFrameCount = r.u16();
+        v.width = r.u16();
+        v.height = r.u16();
+        uint8_t flags = r.u8();
+        v.deblocking = (flags >> 1) & 7;
+        v.smoothing = flags & 1;
+        v.codecId = r.u8();
+        if (v.width > limits_.maxBitmapDimension || v.height > limits_.maxBitmapDimension)
+            throw ParseError(ParseError::Kind::Limit, "video of " + std::to_string(v.width) + "x" +
+                                                          std::to_string(v.height) + " pixels is larger than " +
+                                                          std::to_string(limits_.maxBitmapDimension) + " (limit)");
+        return v;
+    }
+
+    // A frame joins the stream it names; one for a stream that is not (yet) defined is dropped.
+    void readVideoFrame(SwfReader& r) {
+        uint16_t streamId = r.u16();
+        uint16_t frameNumber = r.u16();
+        auto it = movie_.characters.find(streamId);
+        VideoStream* v = it == movie_.characters.end() ? nullptr : std::get_if<VideoStream>(&it->second.definition);
+        if (!v) throwMalformed("video frame for " + std::to_string(streamId) + ", which is no video stream");
+        if (v->frames.count(frameNumber)) {
+            warn("video " + std::to_string(streamId) + " frame " + std::to_string(frameNumber) +
+                 " given again; the first stays");
+            return;
+        }
+        v->frames.emplace(frameNumber, r.copy(r.remaining()));
     }
 
     EncodedBitmap readJpeg(uint16_t code, SwfReader& r) {

@@ -29,7 +29,7 @@ enum TagCode : uint16_t {
     kDefineBitsLossless2 = 36, kDefineEditText = 37, kCsmTextSettings = 74, kDefineSprite = 39, kFrameLabel = 43,
     kDefineMorphShape = 46, kDefineFont2 = 48, kExportAssets = 56, kDoInitAction = 59,
     kDefineFontInfo2 = 62, kFileAttributes = 69, kPlaceObject3 = 70, kDefineFontAlignZones = 73,
-    kDefineFont3 = 75, kDoAbc = 82, kDefineShape4 = 83, kDefineMorphShape2 = 84, kDefineBitsJpeg4 = 90,
+    kDefineFont3 = 75, kDoAbc = 82, kDefineVideoStream = 60, kVideoFrame = 61, kDefineShape4 = 83, kDefineMorphShape2 = 84, kDefineBitsJpeg4 = 90,
 };
 
 // The body of one tag (or any SWF structure), written field by field. Bit fields are packed most
@@ -118,6 +118,10 @@ public:
     void soundStreamBlock(const std::vector<uint8_t>& data);
     void defineButtonSound(uint16_t buttonId, const swf::ButtonSounds& sounds);
 
+    // DefineVideoStream from `video`'s header fields (its frames are not written), and one VideoFrame.
+    void defineVideoStream(uint16_t id, const swf::VideoStream& video);
+    void videoFrame(uint16_t streamId, uint16_t frameNumber, const std::vector<uint8_t>& data);
+
     void placeObject(const swf::PlaceObject& place);  // version 1..3 from place.version
     void removeObject(uint16_t depth, std::optional<uint16_t> characterId = std::nullopt);
     void frameLabel(const std::string& name, bool namedAnchor = false);
@@ -147,5 +151,11 @@ swf::Shape rectangleShape(const swf::Rect& twips, const swf::FillStyle& fill);
 
 // A JPEG file (baseline, 4:2:0) of a straight RGBA image's colours, through libjpeg.
 std::vector<uint8_t> encodeJpeg(const swf::RgbaImage& straightRgba, int quality = 90);
+
+// A Screen Video (codec 3) packet of an image's colours (alpha ignored) in `block` x `block` pixel
+// blocks (a multiple of 16, at most 256). With `previous` (same size), blocks equal to it are left
+// out, making an inter frame; without it every block is written (a key frame).
+std::vector<uint8_t> encodeScreenVideo(const swf::RgbaImage& image, int block = 16,
+                                       const swf::RgbaImage* previous = nullptr);
 
 }  // namespace swfw

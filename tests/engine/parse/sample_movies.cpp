@@ -339,6 +339,34 @@ std::vector<uint8_t> timelineMovie() {
     return w.finish();
 }
 
+// A Screen Video stream of two frames placed on the timeline at each frame's ratio, its frames
+// given in the frames they show in.
+std::vector<uint8_t> videoMovie() {
+    swfw::SwfWriter w(8);
+    swf::VideoStream v;
+    v.declaredFrameCount = 2;
+    v.width = 4;
+    v.height = 3;
+    v.deblocking = 1;
+    v.smoothing = true;
+    v.codecId = 3;
+    w.defineVideoStream(1, v);
+    swf::RgbaImage first = testImage(false), second = testImage(false);
+    second.at(1, 1)[0] ^= 0xFF;
+    w.videoFrame(1, 0, swfw::encodeScreenVideo(first));
+    w.placeObject(place(1, 1, 2));
+    w.showFrame();
+    w.videoFrame(1, 1, swfw::encodeScreenVideo(second, 16, &first));
+    swf::PlaceObject move;
+    move.version = 2;
+    move.depth = 1;
+    move.move = true;
+    move.ratio = 1;
+    w.placeObject(move);
+    w.showFrame();
+    return w.finish(true);
+}
+
 }  // namespace
 
 std::vector<std::pair<std::string, std::vector<uint8_t>>> allMovies() {
@@ -346,7 +374,8 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> allMovies() {
             {"shapes compressed", shapesMovie(true)},
             {"bitmaps", bitmapsMovie()},
             {"text", textMovie()},
-            {"timeline", timelineMovie()}};
+            {"timeline", timelineMovie()},
+            {"video", videoMovie()}};
 }
 
 }  // namespace sample
