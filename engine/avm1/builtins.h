@@ -34,9 +34,10 @@ void installSound(Machine& m);
 // Runs onSoundComplete of the Sound objects whose voices have ended.
 void soundsCompleted(Machine& m, const std::vector<uint64_t>& voices);
 void installBroadcasters(Machine& m);  // after installDateAndKey and installTextField
-// MovieClipLoader, System.IME, Accessibility and the camera, microphone, video and socket
-// classes; after installBroadcasters and installDataClasses (System).
+// MovieClipLoader, System.IME, Accessibility and the camera, microphone and socket classes; after installBroadcasters and installDataClasses (System).
 void installLoadersAndDevices(Machine& m);
+// Video, NetConnection and NetStream; after installMovieClip.
+void installVideo(Machine& m);
 // Gives `o` a listener list and addListener, removeListener and broadcastMessage.
 void makeBroadcaster(Machine& m, Object* o);
 void installTextField(Machine& m);  // after installMovieClip; installs TextFormat too

@@ -1,5 +1,5 @@
 // MovieClipLoader, and the classes of things a screen saver does not have: System.IME, the
-// accessibility layer, cameras, microphones, network streams and sockets. A saver reads no other
+// accessibility layer, cameras, microphones and sockets. A saver reads no other
 // movie and opens no device, so loads end in their failure events and devices are never found.
 #include "engine/avm1/builtins.h"
 
@@ -111,14 +111,6 @@ void installLoadersAndDevices(Machine& m) {
 
     deviceClass(m, "Camera", none);      // Camera.get(): no camera
     deviceClass(m, "Microphone", none);  // Microphone.get(): no microphone
-    Object* connection = deviceClass(m, "NetConnection", nullptr);
-    m.defineNative(connection, "connect", no);
-    m.defineNative(connection, "close", nothing);
-    Object* stream = deviceClass(m, "NetStream", nullptr);
-    for (const char* name : {"play", "pause", "close", "seek", "setBufferTime"}) m.defineNative(stream, name, nothing);
-    Object* video = deviceClass(m, "Video", nullptr);
-    m.defineNative(video, "attachVideo", nothing);
-    m.defineNative(video, "clear", nothing);
     Object* socket = deviceClass(m, "XMLSocket", nullptr);
     m.defineNative(socket, "connect", no);
     m.defineNative(socket, "send", nothing);

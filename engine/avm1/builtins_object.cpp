@@ -31,6 +31,7 @@ void Machine::installBuiltins() {
     installDateAndKey(*this);
     installMovieClip(*this);
     installSound(*this);
+    installVideo(*this);
     installTextField(*this);
     installBroadcasters(*this);
     installLocalConnection(*this);

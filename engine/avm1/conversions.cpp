@@ -97,7 +97,8 @@ std::string Machine::typeOf(const Value& v) {
     case Value::Kind::Number: return "number";
     case Value::Kind::String: return "string";
     case Value::Kind::Object:
-        if (Clip* c = v.object()->clip) return c->isTextField() || c->isButton() ? "object" : "movieclip";
+        if (Clip* c = v.object()->clip)
+            return c->isTextField() || c->isButton() || c->isVideo() ? "object" : "movieclip";
         if (v.object()->isFunction()) return "function";
         return "object";
     }

@@ -10,6 +10,7 @@
 #include "engine/avm1/function_code.h"
 #include "engine/avm1/sound_control.h"
 #include "engine/avm1/text_field_access.h"
+#include "engine/avm1/video_access.h"
 #include "engine/base/effects.h"
 
 namespace swf::avm1 {
@@ -97,6 +98,9 @@ public:
     // Text fields (edit texts on the stage share the clip face): their text as plain text and the
     // variable they show.
     virtual bool isTextField() { return false; }
+    // Videos on the stage share the clip face too; the Video class reaches them through `video()`.
+    virtual bool isVideo() { return false; }
+    virtual VideoAccess* video() { return nullptr; }
     // Buttons of SWF 6 and later movies are objects of their own class.
     virtual bool isButton() { return false; }
     // The size of the clip's movie data in bytes (all of it is loaded before it plays).

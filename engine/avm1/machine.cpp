@@ -306,6 +306,7 @@ Object* Machine::clipObject(Clip* clip) {
     Object* o = heap_.make();
     o->proto = clip->isTextField() && textFieldProto ? textFieldProto
                : clip->isButton() && buttonProto   ? buttonProto
+               : clip->isVideo() && videoProto     ? videoProto
                                                    : movieClipProto;
     o->clip = clip;
     clipObjects_[clip] = o;
@@ -332,7 +333,7 @@ std::unordered_set<const Clip*> Machine::referencedClips() const {
 
 void Machine::collectGarbage() {
     if (scriptDepth_ > 0) return;
-    std::vector<Object*> roots{global_, textFieldProto, buttonProto, objectProto, functionProto, arrayProto, stringProto, numberProto,
+    std::vector<Object*> roots{global_, textFieldProto, buttonProto, videoProto, objectProto, functionProto, arrayProto, stringProto, numberProto,
                                booleanProto, movieClipProto, dateProto, errorProto, xmlNodeProto};
     for (auto& [clip, o] : clipObjects_) roots.push_back(o);
     for (auto& [name, ctor] : registeredClasses_) roots.push_back(ctor);

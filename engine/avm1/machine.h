@@ -133,6 +133,7 @@ public:
     Object* movieClipProto = nullptr;
     Object* textFieldProto = nullptr;
     Object* buttonProto = nullptr;
+    Object* videoProto = nullptr;
     Object* dateProto = nullptr;
     Object* errorProto = nullptr;
     Object* xmlNodeProto = nullptr;  // what the XML classes give the nodes they make

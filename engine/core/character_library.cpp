@@ -97,6 +97,44 @@ const CharacterLibrary::DecodedBitmap& CharacterLibrary::decodedBitmap(uint16_t 
     return bitmaps_.emplace(id, std::move(entry)).first->second;
 }
 
+BitmapRef CharacterLibrary::videoFrame(uint16_t id, uint16_t number) {
+    auto it = videos_.find(id);
+    if (it == videos_.end()) {
+        const VideoStream* stream = movie_->findAs<VideoStream>(id);
+        if (!stream) return nullptr;
+        it = videos_.emplace(id, std::make_unique<VideoPlayback>(*stream)).first;
+    }
+    BitmapRef picture = it->second->frame(number);
+    if (!it->second->problem().empty()) warn("video " + std::to_string(id) + ": " + it->second->problem());
+    return picture;
+}
+
+ShapePaths CharacterLibrary::videoPaths(uint16_t id, const BitmapRef& picture, bool smoothing) {
+    ShapePaths paths;
+    const VideoStream* stream = movie_->findAs<VideoStream>(id);
+    if (!stream) return paths;
+    // The picture is stretched over the stream's box, whatever size it was coded at.
+    double w = stream->width * kTwipsPerPixel, h = stream->height * kTwipsPerPixel;
+    paths.bounds = Rect{0, 0, w, h};
+    if (!picture || picture->empty() || w <= 0 || h <= 0) return paths;
+    Contour box;
+    box.start = {0, 0};
+    for (Point p : {Point{w, 0}, Point{w, h}, Point{0, h}, Point{0, 0}}) box.segments.push_back({p, p, false});
+    FillPath fill;
+    fill.style.kind = FillStyle::Kind::Bitmap;
+    fill.style.bitmapId = id;
+    fill.style.bitmap = picture;
+    fill.style.bitmapMatrix = Matrix::scale(w / picture->width, h / picture->height);
+    fill.style.bitmapRepeating = false;
+    fill.style.bitmapSmoothed = smoothing;
+    fill.style.bitmapOpaque = stream->codec() != VideoCodec::Vp6Alpha;
+    fill.contours.push_back(std::move(box));
+    PathLayer layer;
+    layer.fills.push_back(std::move(fill));
+    paths.layers.push_back(std::move(layer));
+    return paths;
+}
+
 void CharacterLibrary::resolveFill(FillStyle& fill) {
     if (fill.kind != FillStyle::Kind::Bitmap) return;
     const DecodedBitmap& decoded = decodedBitmap(fill.bitmapId);

@@ -13,6 +13,7 @@
 #include "engine/base/paths.h"
 #include "engine/fonts/device_fonts.h"
 #include "engine/parse/movie.h"
+#include "engine/video/video_playback.h"
 
 namespace swf {
 
@@ -32,6 +33,11 @@ public:
     // The same for a glyph of the font that stands in for device fonts.
     const ShapePaths* fallbackGlyph(uint32_t index);
     BitmapRef bitmap(uint16_t id);
+    // The picture a video stream shows at timeline frame `number` (its ratio), decoded on demand
+    // and kept while unchanged; null when it has none (or `id` names no video).
+    BitmapRef videoFrame(uint16_t id, uint16_t number);
+    // The rectangle of a video stream at its stated size, filled with `picture` (null: nothing).
+    ShapePaths videoPaths(uint16_t id, const BitmapRef& picture, bool smoothing);
     // The system faces that device text is drawn with (none until the host gives a font source).
     DeviceFonts& deviceFonts() { return deviceFonts_; }
 
@@ -55,6 +61,7 @@ private:
     };
     const DecodedBitmap& decodedBitmap(uint16_t id);
     std::map<uint16_t, DecodedBitmap> bitmaps_;
+    std::map<uint16_t, std::unique_ptr<VideoPlayback>> videos_;
     std::vector<std::string> warnings_;
     std::vector<std::string> reported_;
 };

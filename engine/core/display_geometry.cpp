@@ -42,6 +42,10 @@ Rect contentBoundsAt(const DisplayObject& obj, CharacterLibrary& library, int de
     case DisplayObject::Kind::Button:
         if (obj.clip) return clipBoundsAt(*obj.clip, library, depth + 1);
         break;
+    case DisplayObject::Kind::Video:
+        if (const VideoStream* v = library.movie().findAs<VideoStream>(obj.characterId))
+            return Rect{0, 0, v->width * kTwipsPerPixel, v->height * kTwipsPerPixel};
+        break;
     default:
         break;
     }
@@ -104,7 +108,8 @@ bool hitsContentAt(const DisplayObject& obj, Point local, CharacterLibrary& libr
     if (const ShapePaths* p = pathsOf(obj, library)) return hitsPaths(*p, local);
     switch (obj.kind) {
     case DisplayObject::Kind::StaticText:
-    case DisplayObject::Kind::EditText: {
+    case DisplayObject::Kind::EditText:
+    case DisplayObject::Kind::Video: {
         Rect r = contentBoundsAt(obj, library, depth);
         return !r.empty() && local.x >= r.xMin && local.x <= r.xMax && local.y >= r.yMin && local.y <= r.yMax;
     }

@@ -46,8 +46,18 @@ constexpr int kScriptDepthOffset = 16384;
 
 struct TextFieldState;
 
+// What scripts changed of a video object. Until a script attaches a stream to it, a video shows
+// its embedded frames at the timeline's ratio.
+struct VideoSettings {
+    std::optional<bool> smoothing;  // unset: the stream's own flag
+    std::optional<int> deblocking;  // unset: the stream's own flag
+    bool attached = false;          // a script attached a stream (or nothing): the embedded frames are gone
+    bool cleared = false;           // clear() hides the picture until the frame shown changes
+    uint16_t clearedRatio = 0;
+};
+
 struct DisplayObject {
-    enum class Kind : uint8_t { Shape, MorphShape, StaticText, EditText, Button, Sprite, Unknown };
+    enum class Kind : uint8_t { Shape, MorphShape, StaticText, EditText, Button, Sprite, Video, Unknown };
     Kind kind = Kind::Unknown;
     uint16_t characterId = 0;
     int depth = 0;
@@ -84,6 +94,8 @@ struct DisplayObject {
     std::shared_ptr<TextFieldState> field;
     std::shared_ptr<const EditText> fieldDefinition;
     std::optional<std::string> variable;
+    // Videos: what scripts changed (absent while nothing was).
+    std::shared_ptr<VideoSettings> video;
     // Buttons: the state shown (0 up, 1 over, 2 down).
     int buttonState = 0;
     // A mask set by a script: `maskedBy` is drawn only as the mask of this object, and the mask

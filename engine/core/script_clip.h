@@ -15,7 +15,7 @@ namespace swf {
 
 class ScriptRunner;
 
-class ScriptClip final : public avm1::Clip, private avm1::TextFieldAccess {
+class ScriptClip final : public avm1::Clip, private avm1::TextFieldAccess, private avm1::VideoAccess {
 public:
     ScriptClip(ScriptRunner& runner, swf::Clip& clip) : runner_(runner), clip_(&clip) {}
 
@@ -67,6 +67,8 @@ public:
 
     bool isTextField() override;
     bool isButton() override;
+    bool isVideo() override;
+    avm1::VideoAccess* video() override { return isVideo() ? this : nullptr; }
     double bytesTotal() override;
     std::string fieldText() override;
     void setFieldText(const std::string& text) override;
@@ -117,6 +119,16 @@ private:
     void setNewFormat(const TextFormat& format) override;
     void replaceText(size_t begin, size_t end, const std::string& text) override;
     TextFieldMetrics metrics() override;
+    // The video face (script_clip_video.cpp).
+    bool smoothing() override;
+    void setSmoothing(bool on) override;
+    int deblocking() override;
+    void setDeblocking(int level) override;
+    int decodedWidth() override;
+    int decodedHeight() override;
+    void clearPicture() override;
+    void attachStream() override;
+
     // Puts a new object at `depth` (script numbering) of this clip's list, replacing what is there.
     avm1::Clip* insert(std::unique_ptr<DisplayObject> obj, const std::string& name, int depth);
     void setTransform(double xscale, double yscale, double rotationDegrees);

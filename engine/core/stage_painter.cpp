@@ -8,6 +8,7 @@
 #include "engine/core/display_geometry.h"
 #include "engine/core/drawing.h"
 #include "engine/core/text_layout.h"
+#include "engine/core/video_object.h"
 
 namespace swf {
 
@@ -101,9 +102,19 @@ void StagePainter::paintContent(const DisplayObject& obj, const Matrix& toPixels
     case DisplayObject::Kind::Button:
         if (obj.clip) paintChildren(*obj.clip, toPixels, cx, nesting + 1);
         break;
+    case DisplayObject::Kind::Video:
+        paintVideo(obj, toPixels, cx);
+        break;
     case DisplayObject::Kind::Unknown:
         break;
     }
+}
+
+void StagePainter::paintVideo(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cx) {
+    BitmapRef picture = shownVideoPicture(obj, library_);
+    if (!picture) return;
+    renderer_.drawShape(library_.videoPaths(obj.characterId, picture, videoSmoothing(obj, library_.movie())),
+                        toPixels, cx);
 }
 
 void StagePainter::paintGlyph(const ShapePaths* glyph, const Matrix& glyphToPixels, Rgba color,

@@ -27,6 +27,7 @@ private:
     void paintContent(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cxform, int nesting);
     void paintStaticText(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cxform);
     void paintEditText(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cxform);
+    void paintVideo(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cxform);
     // `glyph` is null for a glyph its font does not have: nothing is drawn.
     void paintGlyph(const ShapePaths* glyph, const Matrix& glyphToPixels, Rgba color, const ColorTransform& cxform);
     std::vector<Filter> scaledFilters(const std::vector<Filter>& filters) const;

@@ -194,7 +194,7 @@ std::unique_ptr<DisplayObject> TimelinePlayer::instantiate(uint16_t characterId,
     if (name) {
         obj->name = *name;
         bool scriptable = std::holds_alternative<Sprite>(def) || std::holds_alternative<Button>(def) ||
-                          std::holds_alternative<EditText>(def);
+                          std::holds_alternative<EditText>(def) || std::holds_alternative<VideoStream>(def);
         if (scriptable) nameInstance(*obj);
     }
     if (std::holds_alternative<Shape>(def)) {
@@ -207,6 +207,12 @@ std::unique_ptr<DisplayObject> TimelinePlayer::instantiate(uint16_t characterId,
         obj->kind = DisplayObject::Kind::EditText;
         countEditText(*obj);
         // Scripts reach a text field through the same face as a clip's.
+        obj->clip = std::make_unique<Clip>();
+        obj->clip->owner = obj.get();
+        obj->clip->playing = false;
+    } else if (std::holds_alternative<VideoStream>(def)) {
+        obj->kind = DisplayObject::Kind::Video;
+        // Scripts reach a video through the same face as a clip's, as they do a text field.
         obj->clip = std::make_unique<Clip>();
         obj->clip->owner = obj.get();
         obj->clip->playing = false;
