@@ -277,6 +277,7 @@ void As3Display::install() {
     installGraphics();
     installGeometry();
     installTextField();
+    installVideo();
     installInputEvents();
     installBitmap();
     inheritAccessors();
@@ -288,7 +289,7 @@ void As3Display::inheritAccessors() {
     std::vector<ClassObject*> order;
     std::vector<ClassObject*> all{displayObjectClass, interactiveClass, containerClass, spriteClass, movieClipClass,
                                   shapeClass, stageClass, simpleButtonClass, morphShapeClass, staticTextClass, textFieldClass,
-                                  bitmapClass};
+                                  bitmapClass, videoClass};
     auto depthOf = [](ClassObject* c) {
         int d = 0;
         for (; c; c = c->super) ++d;
@@ -440,6 +441,7 @@ ClassObject* As3Display::classForNode(const DisplayObject& node) {
     case DisplayObject::Kind::MorphShape: return morphShapeClass;
     case DisplayObject::Kind::StaticText: return staticTextClass;
     case DisplayObject::Kind::EditText: return textFieldClass ? textFieldClass : interactiveClass;
+    case DisplayObject::Kind::Video: return videoClass ? videoClass : displayObjectClass;
     default: return shapeClass;
     }
 }

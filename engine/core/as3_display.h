@@ -153,7 +153,7 @@ public:
                       *textFieldClass = nullptr, *pointClass = nullptr, *rectangleClass = nullptr, *matrixClass = nullptr,
                       *frameLabelClass = nullptr, *textFormatClass = nullptr, *mouseEventClass = nullptr,
                       *keyboardEventClass = nullptr, *focusEventClass = nullptr, *sceneClass = nullptr,
-                      *bitmapClass = nullptr, *bitmapDataClass = nullptr;
+                      *bitmapClass = nullptr, *bitmapDataClass = nullptr, *videoClass = nullptr;
 
 private:
     void install();
@@ -163,6 +163,7 @@ private:
     void installGraphics();
     void installGeometry();
     void installTextField();
+    void installVideo();
     void installInputEvents();
     void installBitmap();
     void showBitmap(As3DisplayObject* o);
