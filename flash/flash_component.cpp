@@ -1,6 +1,9 @@
 #include "flash/flash_component.h"
 
+#include <new>
+
 #include "flash/component/flash_object.h"
+#include "ui/activex/com_ptr.h"
 
 namespace {
 
@@ -24,11 +27,10 @@ public:
         if (!out) return E_POINTER;
         *out = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        auto* object = new (std::nothrow) flash::FlashObject();
+        // The new object starts with one reference, ours; the caller's comes from QueryInterface.
+        auto object = ui::ComPtr<flash::FlashObject>::attach(new (std::nothrow) flash::FlashObject());
         if (!object) return E_OUTOFMEMORY;
-        HRESULT hr = object->QueryInterface(iid, out);
-        object->Release();
-        return hr;
+        return object->QueryInterface(iid, out);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 };

@@ -1,18 +1,16 @@
 #include "flash/component/connection_point.h"
 
+#include <utility>
+
 #include "flash/component/shockwave_flash_interface.h"
 
 namespace flash {
 
-EventConnectionPoint::~EventConnectionPoint() {
-    for (Sink& sink : sinks_) sink.dispatch->Release();
-}
-
 void EventConnectionPoint::detach() {
     container_ = nullptr;
+    // The sinks are released after the list is empty: a sink's release may call back into us.
     std::vector<Sink> sinks;
     sinks.swap(sinks_);
-    for (Sink& sink : sinks) sink.dispatch->Release();
 }
 
 void EventConnectionPoint::fire(DISPID id, VARIANT* args, UINT count) {
@@ -21,15 +19,10 @@ void EventConnectionPoint::fire(DISPID id, VARIANT* args, UINT count) {
     for (UINT i = 0; i < count / 2; ++i) std::swap(reversed[i], reversed[count - 1 - i]);
     DISPPARAMS params{count ? reversed.data() : nullptr, nullptr, count, 0};
     // A handler may unadvise while we call: call a held copy.
-    std::vector<IDispatch*> targets;
-    for (Sink& sink : sinks_) {
-        sink.dispatch->AddRef();
-        targets.push_back(sink.dispatch);
-    }
-    for (IDispatch* target : targets) {
+    std::vector<ui::ComPtr<IDispatch>> targets;
+    for (const Sink& sink : sinks_) targets.push_back(sink.dispatch);
+    for (const auto& target : targets)
         target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
-        target->Release();
-    }
 }
 
 HRESULT EventConnectionPoint::QueryInterface(REFIID iid, void** out) {
@@ -69,21 +62,21 @@ HRESULT EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (!sink || !cookie) return E_POINTER;
     *cookie = 0;
     if (!container_) return E_UNEXPECTED;
-    IDispatch* dispatch = nullptr;
-    if (FAILED(sink->QueryInterface(kFlashEventsIid, reinterpret_cast<void**>(&dispatch))) &&
-        FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch))))
+    ui::ComPtr<IDispatch> dispatch;
+    if ((FAILED(sink->QueryInterface(kFlashEventsIid, dispatch.putVoid())) || !dispatch) &&
+        (FAILED(sink->QueryInterface(IID_IDispatch, dispatch.putVoid())) || !dispatch))
         return CONNECT_E_CANNOTCONNECT;
     *cookie = nextCookie_++;
-    sinks_.push_back({*cookie, dispatch});
+    sinks_.push_back({*cookie, std::move(dispatch)});
     return S_OK;
 }
 
 HRESULT EventConnectionPoint::Unadvise(DWORD cookie) {
     for (auto it = sinks_.begin(); it != sinks_.end(); ++it) {
         if (it->cookie != cookie) continue;
-        IDispatch* dispatch = it->dispatch;
+        // Released after the erase: the sink's release may call back into us.
+        ui::ComPtr<IDispatch> dispatch = std::move(it->dispatch);
         sinks_.erase(it);
-        dispatch->Release();
         return S_OK;
     }
     return CONNECT_E_NOCONNECTION;

@@ -8,12 +8,13 @@
 
 #include <vector>
 
+#include "ui/activex/com_ptr.h"
+
 namespace flash {
 
 class EventConnectionPoint final : public IConnectionPoint {
 public:
     explicit EventConnectionPoint(IConnectionPointContainer* container) : container_(container) {}
-    ~EventConnectionPoint();
 
     // The container goes away: calls from sinks still holding us answer E_UNEXPECTED.
     void detach();
@@ -32,9 +33,12 @@ public:
 private:
     struct Sink {
         DWORD cookie;
-        IDispatch* dispatch;
+        ui::ComPtr<IDispatch> dispatch;
     };
+    ~EventConnectionPoint() = default;
+
     ULONG refs_ = 1;
+    // Not a reference: the container owns us and detaches before it goes.
     IConnectionPointContainer* container_;
     std::vector<Sink> sinks_;
     DWORD nextCookie_ = 1;

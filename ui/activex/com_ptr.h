@@ -27,6 +27,18 @@ public:
         result.p_ = p;
         return result;
     }
+    // Shares a reference someone else holds: adds one of our own.
+    static ComPtr retain(T* p) {
+        if (p) p->AddRef();
+        return attach(p);
+    }
+    // Hands out a new reference through an out-parameter, as COM getters do.
+    void copyTo(T** out) const {
+        *out = p_;
+        if (p_) p_->AddRef();
+    }
+    // Gives the held reference to the caller (an out-parameter), holding nothing after.
+    [[nodiscard]] T* release() { return std::exchange(p_, nullptr); }
     void reset() {
         if (p_) std::exchange(p_, nullptr)->Release();
     }

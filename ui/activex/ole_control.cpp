@@ -41,13 +41,10 @@ LRESULT CALLBACK componentWindowHook(HWND window, UINT message, WPARAM wParam, L
 
 OleControl::OleControl(Component* owner, const OleControlDescriptor& descriptor)
     : WinControl(owner), descriptor_(descriptor) {
-    IOleObject* object = nullptr;
-    HRESULT hr = CoCreateInstance(descriptor.classId, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                  IID_IOleObject, reinterpret_cast<void**>(&object));
-    oleCheck(hr);
-    object_ = ComPtr<IOleObject>::attach(object);
-    site_ = new OleClientSite(this);
-    sink_ = new OleEventSink(this, descriptor.eventsIid);
+    oleCheck(CoCreateInstance(descriptor.classId, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IOleObject,
+                              object_.putVoid()));
+    site_ = ComPtr<OleClientSite>::attach(new OleClientSite(this));
+    sink_ = ComPtr<OleEventSink>::attach(new OleEventSink(this, descriptor.eventsIid));
 }
 
 OleControl::~OleControl() {
@@ -62,23 +59,22 @@ OleControl::~OleControl() {
         object_->SetClientSite(nullptr);
         object_.reset();
     }
+    // The component may keep them past us: they stop calling back, and go with their last reference.
     site_->detach();
-    site_->Release();
     sink_->detach();
-    sink_->Release();
 }
 
 void OleControl::completeSetUp() {
     if (setUp_) return;
     setUp_ = true;
-    object_->SetClientSite(static_cast<IOleClientSite*>(site_));
+    object_->SetClientSite(static_cast<IOleClientSite*>(site_.get()));
     ComPtr<IPersistStreamInit> persist;
     if (SUCCEEDED(object_.queryInto(IID_IPersistStreamInit, persist))) persist->InitNew();
     // Events: a component without the connection point simply sends none.
     ComPtr<IConnectionPointContainer> container;
     if (SUCCEEDED(object_.queryInto(IID_IConnectionPointContainer, container)) &&
         SUCCEEDED(container->FindConnectionPoint(descriptor_.eventsIid, eventPoint_.put())) && eventPoint_) {
-        if (FAILED(eventPoint_->Advise(static_cast<IDispatch*>(sink_), &eventCookie_))) eventPoint_.reset();
+        if (FAILED(eventPoint_->Advise(static_cast<IDispatch*>(sink_.get()), &eventCookie_))) eventPoint_.reset();
     }
 }
 
@@ -184,7 +180,7 @@ void OleControl::windowCreated() {
     WinControl::windowCreated();
     completeSetUp();
     RECT client = clientRect();
-    HRESULT hr = object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(site_), 0, handle(),
+    HRESULT hr = object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(site_.get()), 0, handle(),
                                  &client);
     (void)hr;
     if (FAILED(object_.queryInto(IID_IOleInPlaceObject, inPlaceObject_)) || !inPlaceObject_)

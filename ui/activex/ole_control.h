@@ -77,8 +77,8 @@ private:
     ComPtr<IOleInPlaceObject> inPlaceObject_;
     ComPtr<IConnectionPoint> eventPoint_;
     DWORD eventCookie_ = 0;
-    OleClientSite* site_ = nullptr;
-    OleEventSink* sink_ = nullptr;
+    ComPtr<OleClientSite> site_;
+    ComPtr<OleEventSink> sink_;
     bool setUp_ = false;
     HWND componentWindow_ = nullptr;
     WNDPROC componentProc_ = nullptr;
