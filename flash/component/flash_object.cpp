@@ -8,6 +8,7 @@
 #include "flash/component/bstr_text.h"
 #include "flash/component/connection_point.h"
 #include "flash/flash_component.h"
+#include "support/handles.h"
 
 namespace flash {
 namespace {
@@ -17,18 +18,14 @@ constexpr UINT_PTR kFrameTimer = 1;
 
 // Marks a call the component does not implement, with error information for the caller.
 HRESULT notImplemented(const wchar_t* what) {
-    ICreateErrorInfo* create = nullptr;
-    if (SUCCEEDED(CreateErrorInfo(&create))) {
+    ui::ComPtr<ICreateErrorInfo> create;
+    if (SUCCEEDED(CreateErrorInfo(create.put())) && create) {
         std::wstring text = std::wstring(what) + L" is not implemented by this Flash component";
         create->SetGUID(kShockwaveFlashIid);
         create->SetSource(const_cast<LPOLESTR>(L"ShockwaveFlash.ShockwaveFlash"));
         create->SetDescription(const_cast<LPOLESTR>(text.c_str()));
-        IErrorInfo* info = nullptr;
-        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
-            SetErrorInfo(0, info);
-            info->Release();
-        }
-        create->Release();
+        ui::ComPtr<IErrorInfo> info;
+        if (SUCCEEDED(create.queryInto(IID_IErrorInfo, info)) && info) SetErrorInfo(0, info.get());
     }
     return E_NOTIMPL;
 }
@@ -87,7 +84,7 @@ ATOM registerWindowClass() {
 }  // namespace
 
 FlashObject::FlashObject() {
-    events_ = new EventConnectionPoint(this);
+    events_ = ui::ComPtr<EventConnectionPoint>::attach(new EventConnectionPoint(this));
     playback_.onFsCommand = [this](const std::string& command, const std::string& args) {
         if (!events_ || freezeEvents_ > 0) return;
         VARIANT v[2];
@@ -95,22 +92,19 @@ FlashObject::FlashObject() {
         v[0].bstrVal = SysAllocString(widen(command).c_str());
         v[1].vt = VT_BSTR;
         v[1].bstrVal = SysAllocString(widen(args).c_str());
-        AddRef();  // a handler may release us
-        events_->fire(dispid::FSCommand, v, 2);
+        {
+            const auto self = keepAlive();
+            events_->fire(dispid::FSCommand, v, 2);
+        }
         VariantClear(&v[0]);
         VariantClear(&v[1]);
-        Release();
     };
 }
 
 FlashObject::~FlashObject() {
     destroyWindow();
     playback_.onFsCommand = nullptr;
-    if (inPlaceSite_) inPlaceSite_->Release();
-    if (clientSite_) clientSite_->Release();
-    if (viewSink_) viewSink_->Release();
     events_->detach();
-    events_->Release();
 }
 
 // ---- IUnknown
@@ -241,9 +235,8 @@ HRESULT FlashObject::put_Movie(BSTR path) {
         VARIANT percent;
         percent.vt = VT_I4;
         percent.lVal = 100;
-        AddRef();
+        const auto self = keepAlive();
         events_->fire(dispid::OnProgress, &percent, 1);
-        Release();
     }
     fireReadyState(kReadyComplete);
     frameChanged();
@@ -451,25 +444,46 @@ void FlashObject::fireReadyState(long state) {
     VARIANT v;
     v.vt = VT_I4;
     v.lVal = state;
-    AddRef();
+    const auto self = keepAlive();
     events_->fire(dispid::OnReadyStateChange, &v, 1);
-    Release();
 }
 
 void FlashObject::frameChanged() {
     playback_.invalidateFrame();
     if (viewSink_) viewSink_->OnViewChange(DVASPECT_CONTENT, -1);
     if (!window_) return;
+    RECT client;
+    GetClientRect(window_, &client);
+    invalidate(client);
+}
+
+void FlashObject::presentFrame() {
+    // A hidden window shows nothing: the frame is drawn when it is painted again.
+    std::optional<std::vector<RECT>> changes;
+    if (window_ && IsWindowVisible(window_)) changes = playback_.updateFrame();
+    if (!changes) {
+        frameChanged();
+        return;
+    }
+    if (changes->empty()) return;
+    if (viewSink_) viewSink_->OnViewChange(DVASPECT_CONTENT, -1);
+    for (const RECT& r : *changes) invalidate(r);
+}
+
+bool FlashObject::hostPaintsUnderUs() const {
+    const HWND parent = GetParent(window_);
+    return parent && !(GetWindowLongPtrW(parent, GWL_STYLE) & WS_CLIPCHILDREN);
+}
+
+void FlashObject::invalidate(RECT r) {
     // A host that draws us into its own picture paints under our window: ask it to repaint that
     // part. A host that clips its children cannot, so then the window draws the frame itself.
-    HWND parent = GetParent(window_);
-    if (parent && !(GetWindowLongPtrW(parent, GWL_STYLE) & WS_CLIPCHILDREN)) {
-        RECT r;
-        GetWindowRect(window_, &r);
-        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    if (hostPaintsUnderUs()) {
+        const HWND parent = GetParent(window_);
+        MapWindowPoints(window_, parent, reinterpret_cast<POINT*>(&r), 2);
         InvalidateRect(parent, &r, FALSE);
     } else {
-        InvalidateRect(window_, nullptr, FALSE);
+        InvalidateRect(window_, &r, FALSE);
     }
 }
 
@@ -492,9 +506,8 @@ void FlashObject::onTimer() {
         return;
     }
     if (!clock_.frameDue(counterNow())) return;
-    AddRef();  // fscommand handlers may release us
-    if (playback_.tick()) frameChanged();
-    Release();
+    const auto self = keepAlive();  // fscommand handlers may release us
+    if (playback_.tick()) presentFrame();
 }
 
 LRESULT FlashObject::windowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -507,15 +520,11 @@ LRESULT FlashObject::windowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(window_, &ps);
-        HWND parent = GetParent(window_);
-        if (parent && (GetWindowLongPtrW(parent, GWL_STYLE) & WS_CLIPCHILDREN)) {
-            RECT client;
-            GetClientRect(window_, &client);
-            playback_.draw(dc, client);
-        }
-        EndPaint(window_, &ps);
+        const ui::PaintScope paint(window_);
+        if (hostPaintsUnderUs()) return 0;
+        RECT client;
+        GetClientRect(window_, &client);
+        playback_.draw(paint.dc(), client, &paint.area());
         return 0;
     }
     case WM_MOUSEMOVE:
@@ -523,7 +532,7 @@ LRESULT FlashObject::windowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP: {
         const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
         bool changed = false;
-        AddRef();
+        const auto self = keepAlive();
         if (message == WM_MOUSEMOVE) changed = playback_.mouseMove(x, y);
         else if (message == WM_LBUTTONDOWN) {
             SetCapture(window_);
@@ -532,8 +541,7 @@ LRESULT FlashObject::windowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (GetCapture() == window_) ReleaseCapture();
             changed = playback_.mouseUp(x, y);
         }
-        if (changed) frameChanged();
-        Release();
+        if (changed) presentFrame();
         return 0;
     }
     default: break;
@@ -821,11 +829,10 @@ HRESULT FlashObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS*
     if (hr == E_NOTIMPL && exception) {
         // The error information set by the call becomes the exception the caller sees.
         *exception = EXCEPINFO{};
-        IErrorInfo* info = nullptr;
-        if (GetErrorInfo(0, &info) == S_OK && info) {
+        ui::ComPtr<IErrorInfo> info;
+        if (GetErrorInfo(0, info.put()) == S_OK && info) {
             info->GetDescription(&exception->bstrDescription);
             info->GetSource(&exception->bstrSource);
-            info->Release();
         }
         exception->scode = E_NOTIMPL;
         return DISP_E_EXCEPTION;
@@ -836,16 +843,13 @@ HRESULT FlashObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS*
 // ---- IOleObject
 
 HRESULT FlashObject::SetClientSite(IOleClientSite* site) {
-    if (site) site->AddRef();
-    if (clientSite_) clientSite_->Release();
-    clientSite_ = site;
+    clientSite_ = ui::ComPtr<IOleClientSite>::retain(site);
     return S_OK;
 }
 
 HRESULT FlashObject::GetClientSite(IOleClientSite** site) {
     if (!site) return E_POINTER;
-    *site = clientSite_;
-    if (clientSite_) clientSite_->AddRef();
+    clientSite_.copyTo(site);
     return S_OK;
 }
 
@@ -877,7 +881,7 @@ HRESULT FlashObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND p
     case OLEIVERB_SHOW:
     case OLEIVERB_OPEN:
     case OLEIVERB_UIACTIVATE:
-    case OLEIVERB_INPLACEACTIVATE: return activateInPlace(site ? site : clientSite_, parent, posRect);
+    case OLEIVERB_INPLACEACTIVATE: return activateInPlace(site ? site : clientSite_.get(), parent, posRect);
     case OLEIVERB_HIDE:
         if (window_) ShowWindow(window_, SW_HIDE);
         return S_OK;
@@ -892,25 +896,18 @@ HRESULT FlashObject::activateInPlace(IOleClientSite* site, HWND parent, LPCRECT 
         return S_OK;
     }
     if (!site) return E_UNEXPECTED;
-    IOleInPlaceSite* inPlace = nullptr;
-    if (FAILED(site->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&inPlace))) || !inPlace)
-        return E_NOINTERFACE;
-    if (inPlace->CanInPlaceActivate() != S_OK) {
-        inPlace->Release();
-        return E_FAIL;
-    }
+    ui::ComPtr<IOleInPlaceSite> inPlace;
+    if (FAILED(site->QueryInterface(IID_IOleInPlaceSite, inPlace.putVoid())) || !inPlace) return E_NOINTERFACE;
+    if (inPlace->CanInPlaceActivate() != S_OK) return E_FAIL;
     inPlace->OnInPlaceActivate();
     HWND siteWindow = nullptr;
     if (FAILED(inPlace->GetWindow(&siteWindow)) || !siteWindow) siteWindow = parent;
     RECT pos{0, 0, 0, 0}, clip{0, 0, 0, 0};
-    IOleInPlaceFrame* frame = nullptr;
-    IOleInPlaceUIWindow* document = nullptr;
+    ui::ComPtr<IOleInPlaceFrame> frame;
+    ui::ComPtr<IOleInPlaceUIWindow> document;
     OLEINPLACEFRAMEINFO frameInfo{};
     frameInfo.cb = sizeof(frameInfo);
-    if (SUCCEEDED(inPlace->GetWindowContext(&frame, &document, &pos, &clip, &frameInfo))) {
-        if (frame) frame->Release();
-        if (document) document->Release();
-    }
+    inPlace->GetWindowContext(frame.put(), document.put(), &pos, &clip, &frameInfo);
     if (posRect) pos = *posRect;
     registerWindowClass();
     // Set before creation: the window's first messages reach this object.
@@ -920,11 +917,11 @@ HRESULT FlashObject::activateInPlace(IOleClientSite* site, HWND parent, LPCRECT 
                                 GetModuleHandleW(nullptr), this);
     window_ = made;
     if (!made) {
+        const DWORD error = GetLastError();
         inPlace->OnInPlaceDeactivate();
-        inPlace->Release();
-        return HRESULT_FROM_WIN32(GetLastError());
+        return HRESULT_FROM_WIN32(error);
     }
-    inPlaceSite_ = inPlace;
+    inPlaceSite_ = std::move(inPlace);
     startTimer();
     frameChanged();
     return S_OK;
@@ -1000,12 +997,8 @@ HRESULT FlashObject::ContextSensitiveHelp(BOOL) { return notImplemented(L"Contex
 
 HRESULT FlashObject::InPlaceDeactivate() {
     destroyWindow();
-    if (inPlaceSite_) {
-        IOleInPlaceSite* site = inPlaceSite_;
-        inPlaceSite_ = nullptr;
-        site->OnInPlaceDeactivate();
-        site->Release();
-    }
+    // Let go of the site before telling it: it may activate us again from the call.
+    if (const ui::ComPtr<IOleInPlaceSite> site = std::exchange(inPlaceSite_, {})) site->OnInPlaceDeactivate();
     return S_OK;
 }
 
@@ -1061,9 +1054,7 @@ HRESULT FlashObject::Freeze(DWORD, LONG, void*, DWORD*) { return notImplemented(
 HRESULT FlashObject::Unfreeze(DWORD) { return notImplemented(L"IViewObject::Unfreeze"); }
 
 HRESULT FlashObject::SetAdvise(DWORD, DWORD, IAdviseSink* sink) {
-    if (sink) sink->AddRef();
-    if (viewSink_) viewSink_->Release();
-    viewSink_ = sink;
+    viewSink_ = ui::ComPtr<IAdviseSink>::retain(sink);
     return S_OK;
 }
 
@@ -1071,8 +1062,7 @@ HRESULT FlashObject::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink)
     if (aspects) *aspects = DVASPECT_CONTENT;
     if (flags) *flags = 0;
     if (sink) {
-        *sink = viewSink_;
-        if (viewSink_) viewSink_->AddRef();
+        viewSink_.copyTo(sink);
     }
     return S_OK;
 }
@@ -1090,8 +1080,7 @@ HRESULT FlashObject::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
     if (!point) return E_POINTER;
     *point = nullptr;
     if (!IsEqualIID(iid, kFlashEventsIid)) return CONNECT_E_NOCONNECTION;
-    events_->AddRef();
-    *point = events_;
+    *point = ui::ComPtr<IConnectionPoint>::retain(events_.get()).release();
     return S_OK;
 }
 

@@ -9,11 +9,14 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/core/frame_clock.h"
 #include "flash/component/movie_playback.h"
 #include "flash/component/shockwave_flash_interface.h"
+#include "ui/activex/com_ptr.h"
 
 namespace flash {
 
@@ -192,16 +195,25 @@ private:
     void startTimer();
     LRESULT windowMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void onTimer();
+    // The whole picture may have changed (a new movie, size or setting): redrawn at the next paint.
     void frameChanged();
+    // The movie moved on: the changed parts are drawn now and only they are repainted.
+    void presentFrame();
+    bool hostPaintsUnderUs() const;
+    // Repaints `r`, in the window's client pixels.
+    void invalidate(RECT r);
     void fireReadyState(long state);
     HRESULT invokeProperty(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argError);
     HRESULT invokeMethod(DISPID id, DISPPARAMS* params, VARIANT* result, UINT* argError);
 
+    // A reference to ourselves for a scope: a host's handler may release us while we call it.
+    ui::ComPtr<IShockwaveFlash> keepAlive() { return ui::ComPtr<IShockwaveFlash>::retain(this); }
+
     ULONG refs_ = 1;
-    IOleClientSite* clientSite_ = nullptr;
-    IOleInPlaceSite* inPlaceSite_ = nullptr;
-    IAdviseSink* viewSink_ = nullptr;
-    EventConnectionPoint* events_ = nullptr;
+    ui::ComPtr<IOleClientSite> clientSite_;
+    ui::ComPtr<IOleInPlaceSite> inPlaceSite_;
+    ui::ComPtr<IAdviseSink> viewSink_;
+    ui::ComPtr<EventConnectionPoint> events_;
     HWND window_ = nullptr;
     SIZEL extent_{2540, 2540};  // HIMETRIC
 

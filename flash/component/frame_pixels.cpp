@@ -31,4 +31,17 @@ void composeFrameRow(const uint8_t* rgba, uint8_t* bgrx, size_t pixels, Backgrou
     }
 }
 
+PixelArea composeFrameArea(const uint8_t* rgba, uint8_t* bgrx, int width, int height, PixelArea area,
+                           BackgroundRgb background) {
+    const PixelArea clipped{std::max(area.x0, 0), std::max(area.y0, 0), std::min(area.x1, width),
+                            std::min(area.y1, height)};
+    if (clipped.empty()) return {};
+    const size_t rowBytes = static_cast<size_t>(width) * 4, offset = static_cast<size_t>(clipped.x0) * 4;
+    for (int y = clipped.y0; y < clipped.y1; ++y) {
+        const size_t row = static_cast<size_t>(y) * rowBytes + offset;
+        composeFrameRow(rgba + row, bgrx + row, static_cast<size_t>(clipped.x1 - clipped.x0), background);
+    }
+    return clipped;
+}
+
 }  // namespace flash

@@ -17,13 +17,6 @@ namespace {
 // and a compressed file is never much larger than what it inflates to.
 constexpr LONGLONG kMaxMovieBytes = static_cast<LONGLONG>(swf::kMaxInflatedMovieBytes) + 1024 * 1024;
 
-struct FileCloser {
-    HANDLE handle;
-    ~FileCloser() {
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    }
-};
-
 // The system's faces, one source for every movie the process plays.
 std::shared_ptr<swf::FontSource> systemFonts() {
     static const std::shared_ptr<swf::FontSource> source = makeGdiFontSource();
@@ -32,11 +25,12 @@ std::shared_ptr<swf::FontSource> systemFonts() {
 
 std::vector<uint8_t> readWholeFile(const std::wstring& path) {
     // Others may rewrite the file while we read it (a second saver start); share everything.
-    FileCloser file{CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (file.handle == INVALID_HANDLE_VALUE) return {};
+    const ui::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return {};
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.handle, &size) || size.QuadPart <= 0 || size.QuadPart > kMaxMovieBytes) return {};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > kMaxMovieBytes) return {};
     std::vector<uint8_t> bytes;
     try {
         bytes.resize(static_cast<size_t>(size.QuadPart));
@@ -46,7 +40,7 @@ std::vector<uint8_t> readWholeFile(const std::wstring& path) {
     size_t done = 0;
     while (done < bytes.size()) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20)), got = 0;
-        if (!ReadFile(file.handle, bytes.data() + done, chunk, &got, nullptr) || got == 0) break;
+        if (!ReadFile(file.get(), bytes.data() + done, chunk, &got, nullptr) || got == 0) break;
         done += got;
     }
     bytes.resize(done);  // a file shortened meanwhile gives what was there
@@ -57,10 +51,7 @@ std::vector<uint8_t> readWholeFile(const std::wstring& path) {
 
 MoviePlayback::MoviePlayback() = default;
 
-MoviePlayback::~MoviePlayback() {
-    audio_.reset();
-    if (frameBitmap_) DeleteObject(frameBitmap_);
-}
+MoviePlayback::~MoviePlayback() = default;
 
 void MoviePlayback::setAudioWanted(bool wanted) {
     if (audio_ && audio_->failed()) {
@@ -207,7 +198,7 @@ bool MoviePlayback::guarded(Step step) {
 
 bool MoviePlayback::tick() {
     if (!player_) return false;
-    frameValid_ = false;
+    frameStale_ = true;
     return guarded([&] {
         player_->tick();
         return true;
@@ -215,13 +206,19 @@ bool MoviePlayback::tick() {
 }
 
 bool MoviePlayback::mouseMove(int x, int y) {
-    return player_ && viewWidth_ > 0 && guarded([&] { return player_->mouseMove(x, y); });
+    const bool changed = player_ && viewWidth_ > 0 && guarded([&] { return player_->mouseMove(x, y); });
+    frameStale_ |= changed;
+    return changed;
 }
 bool MoviePlayback::mouseDown(int x, int y) {
-    return player_ && viewWidth_ > 0 && guarded([&] { return player_->mouseDown(x, y); });
+    const bool changed = player_ && viewWidth_ > 0 && guarded([&] { return player_->mouseDown(x, y); });
+    frameStale_ |= changed;
+    return changed;
 }
 bool MoviePlayback::mouseUp(int x, int y) {
-    return player_ && viewWidth_ > 0 && guarded([&] { return player_->mouseUp(x, y); });
+    const bool changed = player_ && viewWidth_ > 0 && guarded([&] { return player_->mouseUp(x, y); });
+    frameStale_ |= changed;
+    return changed;
 }
 
 swf::ViewOptions MoviePlayback::viewOptions() const {
@@ -245,10 +242,11 @@ COLORREF MoviePlayback::backgroundColorRef() const {
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
-void MoviePlayback::renderFrame(int width, int height) {
+std::vector<PixelArea> MoviePlayback::renderFrame(int width, int height) {
+    const bool whole = !frameValid_ || width != frameWidth_ || height != frameHeight_ || !frameBitmap_;
+    frameValid_ = false;
     if (width != frameWidth_ || height != frameHeight_ || !frameBitmap_) {
-        if (frameBitmap_) DeleteObject(frameBitmap_);
-        frameBitmap_ = nullptr;
+        frameBitmap_.reset();
         frameBits_ = nullptr;
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -257,32 +255,55 @@ void MoviePlayback::renderFrame(int width, int height) {
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
-        frameBitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &frameBits_, nullptr, 0);
+        frameBitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &frameBits_, nullptr, 0));
         frameWidth_ = frameBitmap_ ? width : 0;
         frameHeight_ = frameBitmap_ ? height : 0;
-        if (!frameBitmap_) return;
+        if (!frameBitmap_) return {};
     }
+    std::vector<swf::render::IntRect> changed;
     guarded([&] {
         player_->render(image_);
+        changed = player_->changedArea();
         return true;
     });
-    if (!player_) return;
-    GdiFlush();
+    if (!player_) return {};
+    frameStale_ = false;
+    GdiFlush();  // GDI may still be reading the bitmap
     const long bg = backgroundColor();
     const BackgroundRgb background{static_cast<uint8_t>(bg >> 16), static_cast<uint8_t>(bg >> 8), static_cast<uint8_t>(bg)};
     auto* out = static_cast<uint8_t*>(frameBits_);
-    const size_t rowBytes = static_cast<size_t>(width) * 4;
-    if (image_.width == width && image_.height == height) {
-        for (int y = 0; y < height; ++y)
-            composeFrameRow(image_.row(y), out + static_cast<size_t>(y) * rowBytes, static_cast<size_t>(width), background);
-    } else {
+    std::vector<PixelArea> areas;
+    if (image_.width != width || image_.height != height) {
         const uint8_t fill[4] = {background.b, background.g, background.r, 255};
-        for (size_t i = 0; i < rowBytes * static_cast<size_t>(height); i += 4) std::memcpy(out + i, fill, 4);
+        for (size_t i = 0; i < static_cast<size_t>(width) * static_cast<size_t>(height) * 4; i += 4)
+            std::memcpy(out + i, fill, 4);
+        areas.push_back({0, 0, width, height});
+    } else if (whole) {
+        areas.push_back(composeFrameArea(image_.pixels.data(), out, width, height, {0, 0, width, height}, background));
+    } else {
+        // Outside the changed rectangles the engine's picture is the one the bitmap was made from.
+        for (const swf::render::IntRect& r : changed) {
+            const PixelArea done =
+                composeFrameArea(image_.pixels.data(), out, width, height, {r.x0, r.y0, r.x1, r.y1}, background);
+            if (!done.empty()) areas.push_back(done);
+        }
     }
     frameValid_ = true;
+    return areas;
 }
 
-void MoviePlayback::draw(HDC dc, const RECT& bounds) {
+std::optional<std::vector<RECT>> MoviePlayback::updateFrame() {
+    if (!player_ || !frameValid_ || viewWidth_ <= 0 || frameWidth_ != viewWidth_ || frameHeight_ != viewHeight_)
+        return std::nullopt;
+    std::vector<RECT> rects;
+    if (!frameStale_) return rects;
+    const std::vector<PixelArea> areas = renderFrame(viewWidth_, viewHeight_);
+    if (!frameValid_) return std::nullopt;
+    for (const PixelArea& a : areas) rects.push_back({a.x0, a.y0, a.x1, a.y1});
+    return rects;
+}
+
+void MoviePlayback::draw(HDC dc, const RECT& bounds, const RECT* area) {
     const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
     if (width <= 0 || height <= 0) return;
     if (player_ && (width != viewWidth_ || height != viewHeight_)) {
@@ -294,20 +315,20 @@ void MoviePlayback::draw(HDC dc, const RECT& bounds) {
         viewHeight_ = height;
         frameValid_ = false;
     }
-    if (player_ && !frameValid_) renderFrame(width, height);
+    if (player_ && (!frameValid_ || frameStale_)) renderFrame(width, height);
+    RECT copy = bounds;
+    if (area && !IntersectRect(&copy, &bounds, area)) return;
     if (player_ && frameValid_ && frameWidth_ == width && frameHeight_ == height) {
-        HDC memory = CreateCompatibleDC(dc);
+        const ui::UniqueMemoryDc memory(CreateCompatibleDC(dc));
         if (memory) {
-            HGDIOBJ old = SelectObject(memory, frameBitmap_);
-            BitBlt(dc, bounds.left, bounds.top, width, height, memory, 0, 0, SRCCOPY);
-            SelectObject(memory, old);
-            DeleteDC(memory);
+            const ui::SelectScope selected(memory.get(), frameBitmap_.get());
+            BitBlt(dc, copy.left, copy.top, copy.right - copy.left, copy.bottom - copy.top, memory.get(),
+                   copy.left - bounds.left, copy.top - bounds.top, SRCCOPY);
             return;
         }
     }
-    HBRUSH brush = CreateSolidBrush(backgroundColorRef());
-    FillRect(dc, &bounds, brush);
-    DeleteObject(brush);
+    const ui::UniqueBrush brush(CreateSolidBrush(backgroundColorRef()));
+    if (brush) FillRect(dc, &copy, brush.get());
 }
 
 }  // namespace flash

@@ -10,9 +10,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/core/player.h"
+#include "flash/component/frame_pixels.h"
 #include "flash/component/wave_audio_output.h"
+#include "support/handles.h"
 
 namespace flash {
 
@@ -64,10 +67,16 @@ public:
     bool mouseDown(int x, int y);
     bool mouseUp(int x, int y);
 
-    // Draws the current frame stretched to `bounds` on `dc` (the background alone without a movie).
-    void draw(HDC dc, const RECT& bounds);
+    // Draws the current frame stretched to `bounds` on `dc` (the background alone without a movie);
+    // with `area`, only that part of the bounds is copied to the DC.
+    void draw(HDC dc, const RECT& bounds, const RECT* area = nullptr);
     // Forgets the drawn frame, so that the next draw renders afresh.
     void invalidateFrame() { frameValid_ = false; }
+    // Brings the kept picture up to the movie's current frame at the last drawn size, redrawing and
+    // converting only what changed, and returns those rectangles in the pixels of that size (none
+    // when nothing changed). Without a kept picture it returns nothing at all: the next draw()
+    // renders the whole frame.
+    std::optional<std::vector<RECT>> updateFrame();
 
     // Sends the movie's sound to the audio output while `wanted` (the output opens on the first
     // call that wants it), or lets the engine play it silently. A machine without a usable output
@@ -79,7 +88,8 @@ private:
     template <typename Step>
     bool guarded(Step step);
     swf::ViewOptions viewOptions() const;
-    void renderFrame(int width, int height);
+    // Renders the frame at this size into the bitmap; returns the areas that changed in it.
+    std::vector<PixelArea> renderFrame(int width, int height);
     COLORREF backgroundColorRef() const;
 
     std::unique_ptr<swf::Player> player_;
@@ -92,10 +102,11 @@ private:
     int viewWidth_ = 0, viewHeight_ = 0;
 
     // The frame as a top-down 32-bit DIB section.
-    HBITMAP frameBitmap_ = nullptr;
+    ui::UniqueBitmap frameBitmap_;
     void* frameBits_ = nullptr;
     int frameWidth_ = 0, frameHeight_ = 0;
-    bool frameValid_ = false;
+    bool frameValid_ = false;  // the bitmap holds a frame at the current size and settings
+    bool frameStale_ = false;  // the movie has moved on since the bitmap was made
     swf::RgbaImage image_;
 
     // Declared last: the feed stops before the player goes.

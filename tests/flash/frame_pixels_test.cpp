@@ -45,3 +45,29 @@ TEST(FramePixels, ColoursAboveTheirAlphaSaturate) {
 }
 
 }  // namespace
+
+// A changed rectangle of the frame goes into the bitmap; every pixel outside it keeps the frame
+// before, and a rectangle reaching past the frame (or wholly outside it) writes nothing there.
+TEST(FramePixels, AnAreaIsComposedInPlaceAndClippedToTheFrame) {
+    const int width = 7, height = 5;
+    Pixels frame(4 * width * height);
+    for (size_t i = 0; i < frame.size(); ++i) frame[i] = i % 4 == 3 ? 255 : static_cast<uint8_t>(i);
+    Pixels bitmap(frame.size(), 0xEE);
+
+    const flash::PixelArea done =
+        flash::composeFrameArea(frame.data(), bitmap.data(), width, height, {5, -3, 12, 2}, {});
+    EXPECT_EQ(done, (flash::PixelArea{5, 0, 7, 2}));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const size_t at = 4 * static_cast<size_t>(y * width + x);
+            const bool inside = x >= 5 && y < 2;
+            EXPECT_EQ(bitmap[at], inside ? frame[at + 2] : 0xEE) << x << "," << y;
+            EXPECT_EQ(bitmap[at + 2], inside ? frame[at] : 0xEE) << x << "," << y;
+        }
+
+    const Pixels before = bitmap;
+    EXPECT_TRUE(flash::composeFrameArea(frame.data(), bitmap.data(), width, height, {-9, 1, -1, 4}, {}).empty());
+    EXPECT_TRUE(flash::composeFrameArea(frame.data(), bitmap.data(), width, height, {2, 5, 4, 9}, {}).empty());
+    EXPECT_TRUE(flash::composeFrameArea(frame.data(), bitmap.data(), width, height, {4, 3, 2, 4}, {}).empty());
+    EXPECT_EQ(bitmap, before);
+}
