@@ -3,13 +3,22 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/avm1/object.h"
+#include "engine/base/pixel_source.h"
 
 namespace swf::avm1 {
 
+class ShownPixels;
+
 struct BitmapPixels : NativeState {
+    BitmapPixels() = default;
+    BitmapPixels(const BitmapPixels&) = delete;
+    BitmapPixels& operator=(const BitmapPixels&) = delete;
+    ~BitmapPixels() override;
+
     int width = 0, height = 0;
     bool transparent = true;
     bool disposed = false;
@@ -20,6 +29,12 @@ struct BitmapPixels : NativeState {
     uint32_t get(int x, int y) const;
     // Stores a straight ARGB colour; an opaque bitmap keeps full alpha.
     void set(int x, int y, uint32_t argb);
+    // These pixels for the display, which shows them as they are at each paint. The display may
+    // keep them longer than the script object lives: it then shows them as they were last.
+    std::shared_ptr<swf::PixelSource> shown();
+
+private:
+    std::shared_ptr<ShownPixels> shown_;
 };
 
 uint32_t premultiply(uint32_t argb);

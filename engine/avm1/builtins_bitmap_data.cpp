@@ -35,6 +35,47 @@ void BitmapPixels::set(int x, int y, uint32_t argb) {
     premultiplied[size_t(y) * size_t(width) + size_t(x)] = premultiply(argb);
 }
 
+// The display's view of a bitmap's pixels: converted to the renderer's byte order when they have
+// changed since the last paint.
+class ShownPixels final : public swf::PixelSource {
+public:
+    explicit ShownPixels(BitmapPixels& pixels) : pixels_(&pixels) {}
+    // The script object goes: what is on show stays as it was last.
+    void detach() {
+        image();
+        pixels_ = nullptr;
+    }
+
+    std::shared_ptr<const swf::RgbaImage> image() override {
+        if (!pixels_) return image_;
+        if (pixels_->disposed || pixels_->premultiplied.empty()) return nullptr;
+        if (image_ && from_ == pixels_->premultiplied && image_->width == pixels_->width) return image_;
+        from_ = pixels_->premultiplied;
+        auto image = std::make_shared<swf::RgbaImage>(pixels_->width, pixels_->height);
+        uint8_t* out = image->pixels.data();
+        for (uint32_t p : from_) {
+            out[0] = uint8_t(p >> 16), out[1] = uint8_t(p >> 8), out[2] = uint8_t(p), out[3] = uint8_t(p >> 24);
+            out += 4;
+        }
+        image_ = std::move(image);
+        return image_;
+    }
+
+private:
+    BitmapPixels* pixels_;
+    std::vector<uint32_t> from_;  // the words image_ was made from
+    std::shared_ptr<const swf::RgbaImage> image_;
+};
+
+BitmapPixels::~BitmapPixels() {
+    if (shown_) shown_->detach();
+}
+
+std::shared_ptr<swf::PixelSource> BitmapPixels::shown() {
+    if (!shown_) shown_ = std::make_shared<ShownPixels>(*this);
+    return shown_;
+}
+
 BitmapPixels* bitmapPixels(const Value& v) {
     Object* o = v.object();
     auto* p = o ? dynamic_cast<BitmapPixels*>(o->state.get()) : nullptr;
@@ -212,9 +253,10 @@ Value threshold(Machine& m, Object* self, std::vector<Value>& a) {
     uint32_t mask = colorArg(m, a, 6, 0xFFFFFFFFu);
     uint32_t limit = colorArg(m, a, 4, 0) & mask, color = colorArg(m, a, 5, 0);
     bool copySource = a.size() > 7 && m.toBoolean(a[7]);
-    std::vector<uint32_t> from = src->premultiplied;
-    BitmapPixels source = *src;
-    source.premultiplied = std::move(from);
+    // Read from a copy: the source may be the destination.
+    BitmapPixels source;
+    source.width = src->width, source.height = src->height, source.transparent = src->transparent;
+    source.premultiplied = src->premultiplied;
     int passed = 0;
     for (int y = r.y0; y < r.y1; ++y)
         for (int x = r.x0; x < r.x1; ++x) {

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/avm1/bitmap_data.h"
 #include "engine/avm1/builtins.h"
 
 namespace swf::avm1 {
@@ -236,6 +237,39 @@ Value beginGradientFill(Machine& m, Object* o, std::vector<Value>& a) {
     return Value();
 }
 
+// attachBitmap(bitmapData, depth[, pixelSnapping, smoothing]): shows the pixels at the depth.
+Value attachBitmap(Machine& m, Object* o, std::vector<Value>& a) {
+    Clip* c = clipOf(o);
+    BitmapPixels* b = bitmapPixels(arg(a, 0));
+    if (!c || !b || a.size() < 2) return Value();
+    c->attachBitmap(b->shown(), toClampedInt(m.toNumber(a[1])), a.size() > 3 && m.toBoolean(a[3]));
+    return Value();
+}
+
+// beginBitmapFill(bitmapData[, matrix, repeat, smoothing]): what is drawn next shows the pixels,
+// placed by the matrix (bitmap pixels to the clip's), tiled unless `repeat` is false.
+Value beginBitmapFill(Machine& m, Object* o, std::vector<Value>& a) {
+    Clip* c = clipOf(o);
+    if (!c) return Value();
+    BitmapPixels* b = bitmapPixels(arg(a, 0));
+    if (!b) {
+        c->endFill();
+        return Value();
+    }
+    double matrix[6] = {1, 0, 0, 1, 0, 0};
+    if (Object* mx = arg(a, 1).object()) {
+        const char* names[6] = {"a", "b", "c", "d", "tx", "ty"};
+        for (int i = 0; i < 6; ++i) {
+            double v = m.toNumber(m.getMember(Value(mx), names[i]));
+            matrix[i] = std::isfinite(v) ? v : 0;
+        }
+    }
+    bool repeat = a.size() < 3 || a[2].isUndefined() || m.toBoolean(a[2]);
+    bool smoothing = a.size() > 3 && m.toBoolean(a[3]);
+    c->beginBitmapFill(b->shown(), matrix, repeat, smoothing);
+    return Value();
+}
+
 Value moveTo(Machine& m, Object* o, std::vector<Value>& a) {
     if (Clip* c = clipOf(o)) c->moveTo(m.toNumber(arg(a, 0)), m.toNumber(arg(a, 1)));
     return Value();
@@ -342,13 +376,14 @@ void installMovieClip(Machine& m) {
         {"beginGradientFill", beginGradientFill}, {"endFill", endFill}, {"moveTo", moveTo},
         {"lineTo", lineTo}, {"curveTo", curveTo}, {"getBytesLoaded", bytesLoaded},
         {"getBytesTotal", bytesLoaded}, {"startDrag", noOp}, {"stopDrag", noOp},
-        {"getSWFVersion", swfVersion}};
+        {"getSWFVersion", swfVersion}, {"attachBitmap", attachBitmap}, {"beginBitmapFill", beginBitmapFill}};
     for (auto& fn : methods) m.defineNative(m.movieClipProto, fn.name, fn.f);
     // Methods that came with later players are hidden from older movies.
     for (const char* name : {"getDepth", "createEmptyMovieClip", "setMask", "clear", "lineStyle", "beginFill",
                              "beginGradientFill", "endFill", "moveTo", "lineTo", "curveTo"})
         m.movieClipProto->find(m.key(name))->flags |= FromVersion6;
     m.movieClipProto->find(m.key("getNextHighestDepth"))->flags |= FromVersion7;
+    for (const char* name : {"attachBitmap", "beginBitmapFill"}) m.movieClipProto->find(m.key(name))->flags |= FromVersion8;
     // Clips with button handlers take the pointer while enabled, and show the hand over them.
     for (const char* name : {"enabled", "useHandCursor"})
         m.movieClipProto->put(m.key(name), name, Value(true), DontEnum);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "engine/avm1/text_field_access.h"
 #include "engine/avm1/video_access.h"
 #include "engine/base/effects.h"
+#include "engine/base/pixel_source.h"
 
 namespace swf::avm1 {
 
@@ -141,6 +143,16 @@ public:
     virtual void moveTo(double x, double y) = 0;
     virtual void lineTo(double x, double y) = 0;
     virtual void curveTo(double cx, double cy, double x, double y) = 0;
+
+    // Bitmaps of scripts' pixels: shown at a depth of the clip (replacing what is there), or filling
+    // what is drawn next (`m`: bitmap pixels to clip pixels, a b c d tx ty).
+    virtual void attachBitmap(std::shared_ptr<swf::PixelSource> pixels, int depth, bool smoothing) {
+        (void)pixels, (void)depth, (void)smoothing;
+    }
+    virtual void beginBitmapFill(std::shared_ptr<swf::PixelSource> pixels, const double (&m)[6], bool repeat,
+                                 bool smoothing) {
+        (void)pixels, (void)m, (void)repeat, (void)smoothing;
+    }
 };
 
 // The stage and screen as scripts see them, in pixels.

@@ -9,6 +9,7 @@
 #include "engine/base/color.h"
 #include "engine/base/geometry.h"
 #include "engine/base/image.h"
+#include "engine/base/pixel_source.h"
 
 namespace swf {
 
@@ -47,6 +48,8 @@ struct FillStyle {
     bool bitmapRepeating = true;
     bool bitmapSmoothed = true;
     bool bitmapOpaque = false;  // Bitmap: every pixel of `bitmap` has alpha 255, so it can be copied, not blended
+    // Bitmap: pixels a script keeps changing; `bitmap` is taken from it again each time it is drawn.
+    std::shared_ptr<PixelSource> bitmapSource;
 
     bool operator==(const FillStyle&) const = default;
 };

@@ -19,6 +19,12 @@ const ShapePaths* pathsOf(const DisplayObject& obj, CharacterLibrary& library) {
 
 Rect clipBoundsAt(const Clip& clip, CharacterLibrary& library, int depth);
 
+Rect bitmapRect(const DisplayObject& obj) {
+    std::shared_ptr<const RgbaImage> image = obj.bitmap ? obj.bitmap->image() : nullptr;
+    if (!image || image->empty()) return {};
+    return Rect{0, 0, image->width * kTwipsPerPixel, image->height * kTwipsPerPixel};
+}
+
 Rect contentBoundsAt(const DisplayObject& obj, CharacterLibrary& library, int depth) {
     if (depth > kMaxDepth) return {};
     // A shape's stored bounds take its lines' widths in, as scripts expect of _width.
@@ -46,6 +52,8 @@ Rect contentBoundsAt(const DisplayObject& obj, CharacterLibrary& library, int de
         if (const VideoStream* v = library.movie().findAs<VideoStream>(obj.characterId))
             return Rect{0, 0, v->width * kTwipsPerPixel, v->height * kTwipsPerPixel};
         break;
+    case DisplayObject::Kind::Bitmap:
+        return bitmapRect(obj);
     default:
         break;
     }
@@ -109,7 +117,8 @@ bool hitsContentAt(const DisplayObject& obj, Point local, CharacterLibrary& libr
     switch (obj.kind) {
     case DisplayObject::Kind::StaticText:
     case DisplayObject::Kind::EditText:
-    case DisplayObject::Kind::Video: {
+    case DisplayObject::Kind::Video:
+    case DisplayObject::Kind::Bitmap: {
         Rect r = contentBoundsAt(obj, library, depth);
         return !r.empty() && local.x >= r.xMin && local.x <= r.xMax && local.y >= r.yMin && local.y <= r.yMax;
     }
@@ -134,6 +143,30 @@ bool hitsClipAt(const Clip& clip, Point local, CharacterLibrary& library, int de
 }  // namespace
 
 Rect contentBounds(const DisplayObject& obj, CharacterLibrary& library) { return contentBoundsAt(obj, library, 0); }
+
+ShapePaths bitmapPaths(const DisplayObject& obj) {
+    ShapePaths paths;
+    std::shared_ptr<const RgbaImage> image = obj.bitmap ? obj.bitmap->image() : nullptr;
+    if (!image || image->empty()) return paths;
+    Rect r = bitmapRect(obj);
+    Contour c;
+    c.start = {r.xMin, r.yMin};
+    for (Point p : {Point{r.xMax, r.yMin}, Point{r.xMax, r.yMax}, Point{r.xMin, r.yMax}, Point{r.xMin, r.yMin}})
+        c.segments.push_back({p, p, false});
+    c.closed = true;
+    FillPath fill;
+    fill.style.kind = FillStyle::Kind::Bitmap;
+    fill.style.bitmap = std::move(image);
+    fill.style.bitmapMatrix = Matrix::scale(kTwipsPerPixel, kTwipsPerPixel);
+    fill.style.bitmapRepeating = false;
+    fill.style.bitmapSmoothed = obj.bitmapSmoothing;
+    fill.contours.push_back(std::move(c));
+    PathLayer layer;
+    layer.fills.push_back(std::move(fill));
+    paths.layers.push_back(std::move(layer));
+    paths.bounds = r;
+    return paths;
+}
 Rect clipBounds(const Clip& clip, CharacterLibrary& library) { return clipBoundsAt(clip, library, 0); }
 
 Matrix worldMatrix(const DisplayObject& obj) {

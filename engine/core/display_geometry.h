@@ -11,6 +11,8 @@ namespace swf {
 
 // The object's content in its own space (before its matrix), twips; empty when it draws nothing.
 Rect contentBounds(const DisplayObject& obj, CharacterLibrary& library);
+// A bitmap object as a shape: its pixels filling their own rectangle (none when it shows nothing).
+ShapePaths bitmapPaths(const DisplayObject& obj);
 // A clip's children and drawing in the clip's own space.
 Rect clipBounds(const Clip& clip, CharacterLibrary& library);
 

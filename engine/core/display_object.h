@@ -13,6 +13,7 @@
 #include "engine/base/color.h"
 #include "engine/base/effects.h"
 #include "engine/base/geometry.h"
+#include "engine/base/pixel_source.h"
 #include "engine/core/live_count.h"
 #include "engine/parse/characters.h"
 #include "engine/parse/timeline.h"
@@ -57,7 +58,7 @@ struct VideoSettings {
 };
 
 struct DisplayObject {
-    enum class Kind : uint8_t { Shape, MorphShape, StaticText, EditText, Button, Sprite, Video, Unknown };
+    enum class Kind : uint8_t { Shape, MorphShape, StaticText, EditText, Button, Sprite, Video, Bitmap, Unknown };
     Kind kind = Kind::Unknown;
     uint16_t characterId = 0;
     int depth = 0;
@@ -96,6 +97,10 @@ struct DisplayObject {
     std::optional<std::string> variable;
     // Videos: what scripts changed (absent while nothing was).
     std::shared_ptr<VideoSettings> video;
+    // Bitmaps (a script's pixels attached to a clip): what they show, one pixel to a pixel of the
+    // object's space, and whether scaling smooths them.
+    std::shared_ptr<PixelSource> bitmap;
+    bool bitmapSmoothing = false;
     // Buttons: the state shown (0 up, 1 over, 2 down).
     int buttonState = 0;
     // A mask set by a script: `maskedBy` is drawn only as the mask of this object, and the mask

@@ -47,6 +47,7 @@ void Drawing::beginFill(const FillStyle& fill) {
         stroke_.clear();
     }
     fill_ = FillPath{fill, {}, false};
+    if (fill.bitmapSource) hasSourcedFill_ = true;
     fillContourOpen_ = false;
     cacheValid_ = false;
 }
@@ -129,7 +130,13 @@ void Drawing::flushFill() {
 }
 
 const ShapePaths& Drawing::paths() const {
-    if (cacheValid_) return cache_;
+    if (cacheValid_) {
+        if (hasSourcedFill_)
+            for (PathLayer& l : cache_.layers)
+                for (FillPath& f : l.fills)
+                    if (f.style.bitmapSource) f.style.bitmap = f.style.bitmapSource->image();
+        return cache_;
+    }
     cache_.layers = layers_;
     PathLayer open;
     if (fill_) {
@@ -155,7 +162,7 @@ const ShapePaths& Drawing::paths() const {
     }
     cache_.bounds = bounds;
     cacheValid_ = true;
-    return cache_;
+    return hasSourcedFill_ ? paths() : cache_;
 }
 
 }  // namespace swf

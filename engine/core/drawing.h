@@ -26,7 +26,8 @@ public:
     void lineTo(double xPixels, double yPixels);
     void curveTo(double cxPixels, double cyPixels, double xPixels, double yPixels);
 
-    // The paths drawn so far, with an open fill closed as endFill would close it.
+    // The paths drawn so far, with an open fill closed as endFill would close it. Bitmap fills of a
+    // script's pixels show those pixels as they are now.
     const ShapePaths& paths() const;
     bool empty() const {
         return layers_.empty() && !fill_ && stroke_.empty() && !(strokeContourOpen_ && line_ && !strokeContour_.segments.empty());
@@ -53,6 +54,7 @@ private:
 
     mutable ShapePaths cache_;
     mutable bool cacheValid_ = false;
+    bool hasSourcedFill_ = false;  // a fill shows a script's pixels, so paths() refreshes them
 };
 
 }  // namespace swf

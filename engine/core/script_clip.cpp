@@ -203,7 +203,13 @@ void ScriptClip::setNumber(avm1::ClipProperty p, double v) {
         if (resizeField(p == P::Width, v)) break;
         Rect local = localBounds();
         double size = p == P::Width ? local.width() : local.height();
-        if (size <= 0 || v < 0) break;
+        if (v < 0) break;
+        // Nothing to scale to a size: the player's scales come out undefined and the clip
+        // collapses on both axes, so what it holds later shows no size either.
+        if (size <= 0) {
+            setTransform(0, 0, rot);
+            break;
+        }
         double scale = toTwips(v) / size;
         if (p == P::Width) setTransform(scale, ys, rot);
         else setTransform(xs, scale, rot);
@@ -406,6 +412,15 @@ avm1::Clip* ScriptClip::createEmptyMovieClip(const std::string& name, int depth)
     return made;
 }
 
+void ScriptClip::attachBitmap(std::shared_ptr<PixelSource> pixels, int depth, bool smoothing) {
+    if (!clip_ || !pixels) return;
+    auto obj = std::make_unique<DisplayObject>();
+    obj->kind = DisplayObject::Kind::Bitmap;
+    obj->bitmap = std::move(pixels);
+    obj->bitmapSmoothing = smoothing;
+    insert(std::move(obj), "", depth);
+}
+
 void ScriptClip::remove() {
     DisplayObject* o = object();
     // Only clips in the depths scripts use can be removed; timeline depths are the timeline's.
@@ -597,6 +612,21 @@ void ScriptClip::beginGradientFill(const avm1::GradientFillValues& g) {
     fill.gradient.focalPoint = g.focal;
     for (const avm1::GradientStop& s : g.stops)
         fill.gradient.stops.push_back(GradientStop{uint8_t(std::lround(s.ratio)), rgba(s.rgb, s.alpha)});
+    drawing().beginFill(fill);
+}
+
+void ScriptClip::beginBitmapFill(std::shared_ptr<PixelSource> pixels, const double (&m)[6], bool repeat,
+                                 bool smoothing) {
+    if (!clip_) return;
+    FillStyle fill;
+    fill.kind = FillStyle::Kind::Bitmap;
+    // The fill's matrix maps bitmap pixels to twips of the clip's space.
+    fill.bitmapMatrix = Matrix{m[0] * kTwipsPerPixel, m[1] * kTwipsPerPixel, m[2] * kTwipsPerPixel,
+                               m[3] * kTwipsPerPixel, m[4] * kTwipsPerPixel, m[5] * kTwipsPerPixel};
+    fill.bitmapRepeating = repeat;
+    fill.bitmapSmoothed = smoothing;
+    fill.bitmap = pixels->image();
+    fill.bitmapSource = std::move(pixels);
     drawing().beginFill(fill);
 }
 

@@ -94,6 +94,8 @@ public:
     void moveTo(double x, double y) override;
     void lineTo(double x, double y) override;
     void curveTo(double cx, double cy, double x, double y) override;
+    void attachBitmap(std::shared_ptr<PixelSource> pixels, int depth, bool smoothing) override;
+    void beginBitmapFill(std::shared_ptr<PixelSource> pixels, const double (&m)[6], bool repeat, bool smoothing) override;
 
     // How deep the clip sits below the main movie (0 for the main movie).
     int nesting() const;

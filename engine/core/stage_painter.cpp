@@ -105,6 +105,9 @@ void StagePainter::paintContent(const DisplayObject& obj, const Matrix& toPixels
     case DisplayObject::Kind::Video:
         paintVideo(obj, toPixels, cx);
         break;
+    case DisplayObject::Kind::Bitmap:
+        if (obj.bitmap) renderer_.drawShape(bitmapPaths(obj), toPixels, cx);
+        break;
     case DisplayObject::Kind::Unknown:
         break;
     }
