@@ -8,6 +8,7 @@ namespace swf::avm1 {
 Value Machine::toPrimitive(const Value& v, bool preferString) {
     Object* o = v.object();
     if (!o) return v;
+    if (o->leftClipPath) o = currentClipFace(o);
     if (o->clip) return Value(o->clip->text(ClipProperty::Target));
     const char* order[2] = {"valueOf", "toString"};
     if (preferString || o->isDate) std::swap(order[0], order[1]);

@@ -231,9 +231,13 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
     case 0x20: {
         Value t = pop(f);
         Clip* c = nullptr;
-        // A clip is its own target; any other value names one by its text (an object's toString).
-        if (Object* o = t.object(); o && o->clip) c = o->clip;
-        else {
+        // A clip names its target by its path, which leads to the first clip of that name (which may
+        // be another one than the clip itself); any other value names one by its text (an object's
+        // toString).
+        if (Object* o = currentClipFace(t.object()); o && o->clip) {
+            c = resolveTarget(o->clip->text(ClipProperty::Target), f.base);
+            if (!c) c = o->clip;
+        } else {
             std::string path = toString(t);
             c = path.empty() ? f.base : resolveTarget(path, f.base);
         }
@@ -374,9 +378,13 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         int index = std::isnan(indexNumber) ? -1 : toInt32(indexNumber);  // a NaN index reads nothing
         Value t = pop(f);
         Clip* c = nullptr;
-        // A clip is its own target; any other value names one by its text (an object's toString).
-        if (Object* o = t.object(); o && o->clip) c = o->clip;
-        else {
+        // A clip names its target by its path, which leads to the first clip of that name (which may
+        // be another one than the clip itself); any other value names one by its text (an object's
+        // toString).
+        if (Object* o = currentClipFace(t.object()); o && o->clip) {
+            c = resolveTarget(o->clip->text(ClipProperty::Target), f.base);
+            if (!c) c = o->clip;
+        } else {
             std::string path = toString(t);
             c = path.empty() ? target : resolveTarget(path, f.base);
         }
@@ -390,9 +398,13 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         int index = std::isnan(indexNumber) ? -1 : toInt32(indexNumber);
         Value t = pop(f);
         Clip* c = nullptr;
-        // A clip is its own target; any other value names one by its text (an object's toString).
-        if (Object* o = t.object(); o && o->clip) c = o->clip;
-        else {
+        // A clip names its target by its path, which leads to the first clip of that name (which may
+        // be another one than the clip itself); any other value names one by its text (an object's
+        // toString).
+        if (Object* o = currentClipFace(t.object()); o && o->clip) {
+            c = resolveTarget(o->clip->text(ClipProperty::Target), f.base);
+            if (!c) c = o->clip;
+        } else {
             std::string path = toString(t);
             c = path.empty() ? target : resolveTarget(path, f.base);
         }
@@ -695,6 +707,7 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
             break;
         }
         Object* self = toObject(objValue);
+        if (self && self->leftClipPath) objValue = Value(self = currentClipFace(self));
         Value fn = getMember(objValue, name);
         Object* owner = self;
         while (owner && !owner->find(key(name))) owner = owner->proto;

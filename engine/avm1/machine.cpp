@@ -317,8 +317,33 @@ Object* Machine::clipObject(Clip* clip) {
 void Machine::forgetClip(Clip* clip) {
     auto it = clipObjects_.find(clip);
     if (it == clipObjects_.end()) return;
-    it->second->clip = nullptr;  // scripts that still hold it see a dead reference
+    // Scripts that still hold the face reach, through the path it had, whatever clip is made
+    // there later.
+    it->second->leftClipPath = std::make_unique<std::string>(clip->text(ClipProperty::Target));
+    it->second->clip = nullptr;
     clipObjects_.erase(it);
+}
+
+Object* Machine::currentClipFace(Object* o) {
+    if (!o || o->clip || !o->leftClipPath) return o;
+    // Names of the display list only: "_levelN" and then a child of each name.
+    const std::string& path = *o->leftClipPath;
+    size_t dot = path.find('.');
+    std::string first = path.substr(0, dot);
+    if (first.compare(0, 6, "_level") != 0 || first.size() == 6) return o;
+    int level = 0;
+    for (size_t i = 6; i < first.size(); ++i) {
+        if (first[i] < '0' || first[i] > '9' || level > 1000000) return o;
+        level = level * 10 + (first[i] - '0');
+    }
+    Clip* c = host_.level(level);
+    while (c && dot != std::string::npos) {
+        size_t next = path.find('.', dot + 1);
+        c = c->childByName(path.substr(dot + 1, next == std::string::npos ? std::string::npos : next - dot - 1),
+                           version_ >= 7);
+        dot = next;
+    }
+    return c && !c->isRemoved() ? clipObject(c) : o;
 }
 
 std::unordered_set<const Clip*> Machine::referencedClips() const {

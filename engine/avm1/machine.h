@@ -82,6 +82,9 @@ public:
     // Gives a new clip the class registered for its linkage name, running the constructor.
     void constructClip(Clip* clip, const std::string& linkage);
     void forgetClip(Clip* clip);
+    // A script's reference to a clip that has left leads to the clip now at the path it had, when
+    // there is one: that clip's face, else `o` itself.
+    Object* currentClipFace(Object* o);
     // The clips that live script objects still refer to (functions defined on their timelines,
     // clip objects). Call after collectGarbage.
     std::unordered_set<const Clip*> referencedClips() const;

@@ -88,6 +88,7 @@ Value Machine::getMember(const Value& target, const std::string& name, bool useR
         Object* base = o->slotA ? o->slotA->proto : nullptr;
         return base ? getMember(Value(base), name) : Value();
     }
+    if (o->leftClipPath) o = currentClipFace(o);
     std::string k = key(name);
     if (o->clip) {
         int index = clipPropertyIndex(name);
@@ -178,6 +179,7 @@ void Machine::setMember(const Value& target, const std::string& name, const Valu
 }
 
 void Machine::storeMember(Object* o, const std::string& name, const std::string& k, const Value& v) {
+    if (o->leftClipPath) o = currentClipFace(o);
     if (k == "__proto__") {
         o->proto = v.object();
         return;
@@ -262,6 +264,7 @@ bool Machine::deleteMember(Object* o, const std::string& name) {
 
 bool Machine::hasProperty(Object* o, const std::string& name) {
     if (!o) return false;
+    if (o->leftClipPath) o = currentClipFace(o);
     std::string k = key(name);
     if (o->clip) {
         if (clipPropertyIndex(name) >= 0) return true;

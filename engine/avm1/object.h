@@ -71,6 +71,9 @@ public:
 
     // Script face of a movie clip.
     Clip* clip = nullptr;
+    // The face of a clip that has left: the path it had ("_level0.a.b"), by which a reference
+    // held by a script reaches a clip made again at the same place.
+    std::unique_ptr<std::string> leftClipPath;
 
     // Native objects carry extra object references here so that the collector sees them
     // (a Color's target clip, a super reference's base prototype and this).

@@ -136,4 +136,57 @@ TEST_F(ClipLifeTest, BeforeSwf6WhatAButtonHoldsBelongsToTheClipAroundIt) {
     EXPECT_EQ(play(1), (Lines{"_level0.instance1.instance2", "_level0", "movieclip", "movieclip"}));
 }
 
+TEST_F(ClipLifeTest, AReferenceToARemovedClipReachesTheClipMadeAgainAtItsPath) {
+    Asm first;
+    first.push({"ref", 1, "a", 2}).get("this").push({"createEmptyMovieClip"}).op(op::CallMethod).op(op::SetVariable);
+    first.get("ref").push({"tag", "first"}).op(op::SetMember);
+    first.push({0}).get("ref").push({"removeMovieClip"}).op(op::CallMethod).op(op::Pop);
+    Asm second;
+    second.push({2, "a", 2}).get("this").push({"createEmptyMovieClip"}).op(op::CallMethod).op(op::Pop);
+    second.get("ref").push({"_x", 7}).op(op::SetMember);  // lands on the new clip
+    second.get("ref").push({"tag", "second"}).op(op::SetMember);
+    second.get("a").push({"_x"}).op(op::GetMember).trace();
+    second.get("a").push({"tag"}).op(op::GetMember).trace();
+    second.get("ref").trace();
+    second.push({0}).get("ref").push({"getDepth"}).op(op::CallMethod).trace();
+    second.push({0}).get("a").push({"removeMovieClip"}).op(op::CallMethod).op(op::Pop);
+    // Gone again, and nothing at the path: the reference leads nowhere.
+    Asm third;
+    third.get("ref").push({"_x"}).op(op::GetMember).trace().op(op::Stop);
+    b.main() = timeline({{action(first)}, {action(second)}, {action(third)}});
+    EXPECT_EQ(play(3), (Lines{"7", "second", "_level0.a", "2", "undefined"}));
+}
+
+TEST_F(ClipLifeTest, TellTargetOfAClipGoesByItsPathToTheFirstClipOfThatName) {
+    // Two clips named "c": a reference to the second still sends tellTarget to the first.
+    Asm a;
+    a.push({"first", 1, "c", 2}).get("this").push({"createEmptyMovieClip"}).op(op::CallMethod).op(op::SetVariable);
+    a.push({"second", 2, "c", 2}).get("this").push({"createEmptyMovieClip"}).op(op::CallMethod).op(op::SetVariable);
+    a.get("first").push({"who", "first"}).op(op::SetMember);
+    a.get("second").push({"who", "second"}).op(op::SetMember);
+    a.get("second").op(0x20);  // SetTarget2
+    a.get("who").trace();
+    a.record(0x8B, {0});
+    a.get("second").push({"who"}).op(op::GetMember).trace();
+    b.main() = timeline({{action(a), action(std::move(Asm().op(op::Stop)))}});
+    EXPECT_EQ(play(1), (Lines{"first", "second"}));
+}
+
+TEST_F(ClipLifeTest, SizingAClipWithNothingInItCollapsesItOnBothAxes) {
+    Asm a;
+    a.push({1, "mc", 2}).get("this").push({"createEmptyMovieClip"}).op(op::CallMethod).op(op::Pop);
+    a.push({"mc._width", 30}).op(op::SetVariable);
+    a.push({"mc._xscale"}).op(op::GetVariable).trace();
+    a.push({"mc._yscale"}).op(op::GetVariable).trace();
+    // What is drawn in it later shows no size until its scales are set again.
+    a.push({double(0xFF0000), 1}).get("mc").push({"beginFill"}).op(op::CallMethod).op(op::Pop);
+    a.push({10, 10, 2}).get("mc").push({"lineTo"}).op(op::CallMethod).op(op::Pop);
+    a.push({0, 10, 2}).get("mc").push({"lineTo"}).op(op::CallMethod).op(op::Pop);
+    a.push({"mc._height"}).op(op::GetVariable).trace();
+    a.push({"mc._xscale", 100}).op(op::SetVariable).push({"mc._yscale", 100}).op(op::SetVariable);
+    a.push({"mc._height"}).op(op::GetVariable).trace();
+    b.main() = timeline({{action(a), action(std::move(Asm().op(op::Stop)))}});
+    EXPECT_EQ(play(1), (Lines{"0", "0", "0", "10"}));
+}
+
 }  // namespace
