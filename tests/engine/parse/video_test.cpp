@@ -59,7 +59,8 @@ TEST(VideoParse, FlagsKeepDeblockingAndSmoothingApart) {
             h.smoothing = smoothing;
             w.defineVideoStream(1, h);
             w.showFrame();
-            const auto* v = parse(w.finish()).findAs<swf::VideoStream>(1);
+            const swf::Movie movie = parse(w.finish());  // kept: the stream lives in it
+            const auto* v = movie.findAs<swf::VideoStream>(1);
             ASSERT_TRUE(v);
             EXPECT_EQ(v->deblocking, deblocking);
             EXPECT_EQ(v->smoothing, smoothing);
