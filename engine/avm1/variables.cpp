@@ -20,66 +20,45 @@ bool levelNumber(const std::string& token, int& n) {
     return true;
 }
 
-std::vector<std::string> splitTokens(const std::string& path, bool& absolute) {
-    std::vector<std::string> tokens;
-    absolute = !path.empty() && path[0] == '/';
-    std::string cur;
-    for (size_t i = absolute ? 1 : 0; i < path.size(); ++i) {
-        char c = path[i];
-        if (c == '/' || (c == '.' && !(i + 1 < path.size() && path[i + 1] == '.' && cur.empty()))) {
-            tokens.push_back(cur);
-            cur.clear();
-        } else if (c == '.' && cur.empty()) {  // ".." names the parent
-            tokens.push_back("..");
-            ++i;
-            if (i + 1 < path.size() && (path[i + 1] == '/' || path[i + 1] == '.')) ++i;
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.empty()) tokens.push_back(cur);
-    return tokens;
-}
-
-// The names of a target path (tellTarget, setTarget, a clip's methods): '/' and ':' part clip
-// names, and '.' does too until a '/' has been met; ".." is the parent; "/:" parts only once.
-std::vector<std::string> targetTokens(const std::string& path, bool& absolute) {
-    std::vector<std::string> tokens;
-    absolute = !path.empty() && path[0] == '/';
+// The steps of a target path: clip names, ".." for the parent. '/' and ':' part names, and '.'
+// does too until a '/' has been met; colons that open a name are passed over ("/:a", "a:::b"), a
+// ".." is the parent only when a separator or the end follows it, and an empty name (".." then
+// '.', "a//b", "a::" at the end) makes the path name nothing: false.
+bool targetSteps(const std::string& path, bool& absolute, std::vector<std::string>& steps) {
+    const size_t n = path.size();
+    absolute = n > 0 && path[0] == '/';
     bool slashes = absolute;
-    std::string cur;
-    for (size_t i = absolute ? 1 : 0; i < path.size(); ++i) {
-        char c = path[i];
-        if (c == '.' && cur.empty() && i + 1 < path.size() && path[i + 1] == '.') {
-            tokens.push_back("..");
-            ++i;
-            if (i + 1 < path.size() && (path[i + 1] == '/' || path[i + 1] == '.' || path[i + 1] == ':')) ++i;
-        } else if (c == '/' || c == ':' || (c == '.' && !slashes)) {
-            if (!(c == ':' && cur.empty() && i > 0 && path[i - 1] == '/')) tokens.push_back(cur);
-            cur.clear();
-            slashes = slashes || c == '/';
+    size_t i = absolute ? 1 : 0;
+    while (i < n) {
+        while (i < n && path[i] == ':') ++i;
+        if (i == n) return false;
+        if (path.compare(i, 2, "..") == 0 && (i + 2 == n || path[i + 2] == '/' || path[i + 2] == ':')) {
+            steps.push_back("..");
+            i += 2;
         } else {
-            cur += c;
+            size_t from = i;
+            while (i < n && path[i] != '/' && path[i] != ':' && (path[i] != '.' || slashes)) ++i;
+            if (i == from) return false;
+            steps.push_back(path.substr(from, i - from));
         }
+        if (i < n) slashes = slashes || path[i] == '/', ++i;
     }
-    if (!cur.empty()) tokens.push_back(cur);
-    return tokens;
+    return true;
 }
 
 }  // namespace
 
 Clip* Machine::resolveTarget(const std::string& path, Clip* base) {
     bool absolute;
-    std::vector<std::string> tokens = targetTokens(path, absolute);
+    std::vector<std::string> steps;
+    if (!targetSteps(path, absolute, steps)) return nullptr;
     Clip* cur = absolute ? host_.level(0) : base;
-    for (const std::string& t : tokens) {
+    for (const std::string& t : steps) {
         if (!cur) return nullptr;
         int level;
-        if (t.empty()) return nullptr;  // "a//b" names nothing
         if (t == "..") cur = cur->parent();
         else if (key(t) == key("_parent")) cur = cur->parent();
         else if (key(t) == key("_root")) cur = host_.level(0);
-        else if (key(t) == key("this")) continue;
         else if (levelNumber(t, level)) cur = host_.level(level);
         else {
             Clip* child = cur->childByName(t, version_ >= 7);
@@ -94,20 +73,20 @@ Clip* Machine::resolveTarget(const std::string& path, Clip* base) {
     return cur;
 }
 
-// Evaluates every token of a path but the last; `owner` is then where the last one lives.
+// A variable path names the member after its last ':' or '.' of what the target path before it
+// leads to (a clip, or any object through variables). `owner` is then where `member` lives.
 bool Machine::splitPath(Frame& f, const std::string& path, Object*& owner, std::string& member, bool forReading) {
-    size_t colon = path.rfind(':');
-    if (colon != std::string::npos) {
-        Clip* c = colon == 0 ? f.target : resolveTarget(path.substr(0, colon), f.target ? f.target : f.base);
-        owner = c ? clipObject(c) : nullptr;
-        member = path.substr(colon + 1);
+    size_t cut = path.find_last_of(":.");
+    if (cut == std::string::npos) return false;
+    member = path.substr(cut + 1);
+    if (member.empty()) return false;
+    if (cut == 0) {
+        owner = f.target ? clipObject(f.target) : f.varHome;
         return owner != nullptr;
     }
     bool absolute;
-    std::vector<std::string> tokens = splitTokens(path, absolute);
-    if (tokens.empty()) return false;
-    member = tokens.back();
-    tokens.pop_back();
+    std::vector<std::string> tokens;
+    if (!targetSteps(path.substr(0, cut), absolute, tokens)) return false;
     if (tokens.empty()) {
         owner = absolute ? clipObject(host_.level(0)) : nullptr;
         return owner != nullptr;
@@ -165,15 +144,14 @@ bool Machine::splitPath(Frame& f, const std::string& path, Object*& owner, std::
 Value Machine::lookupVariable(Frame& f, const std::string& name) {
     f.settleLocals(*this, name);
     if (isPath(name) && name.size() > 1) {
-        Object* owner;
-        std::string member;
-        if (!splitPath(f, name, owner, member, true) && !splitPath(f, name, owner, member, false)) return Value();
-        if (member.empty()) return Value(owner);
-        if (member == ".." && owner->clip) {
-            Clip* p = owner->clip->parent();
-            return p ? Value(clipObject(p)) : Value();
+        if (name.find_first_of(":.") != std::string::npos) {
+            Object* owner;
+            std::string member;
+            if (!splitPath(f, name, owner, member, true) && !splitPath(f, name, owner, member, false)) return Value();
+            return getMember(Value(owner), member);
         }
-        return getMember(Value(owner), member);
+        // Slashes alone make a target path to a clip; failing that, they are part of a name.
+        if (Clip* c = resolveTarget(name, f.target ? f.target : f.base)) return Value(clipObject(c));
     }
     std::string k = key(name);
     // Names the language resolves before any variable.
@@ -206,7 +184,8 @@ Value Machine::lookupVariable(Frame& f, const std::string& name) {
 
 void Machine::assignVariable(Frame& f, const std::string& name, const Value& v) {
     f.settleLocals(*this, name);
-    if (isPath(name) && name.size() > 1) {
+    // A name with slashes alone is a variable's own name when assigned to.
+    if (isPath(name) && name.size() > 1 && name.find_first_of(":.") != std::string::npos) {
         Object* owner;
         std::string member;
         if (splitPath(f, name, owner, member)) setMember(Value(owner), member, v);

@@ -35,6 +35,50 @@ TEST_F(MachineTest, SlashAndDotPathsAndTellTarget) {
     EXPECT_TRUE(host.root.playing);
 }
 
+TEST_F(MachineTest, VariablePathsNameTheMemberAfterTheLastColonOrDot) {
+    FakeClip* a = host.root.add("a");
+    a->add("b")->add("c");
+    Asm code;
+    code.push({"a:b.c:v", 1.0}).op(SetVariable);   // ':' and '.' both part names before a '/'
+    code.push({"a.b.c/.w", 2.0}).op(SetVariable);  // a '/' then '.' opens the member
+    code.push({"a.b.w", 4.0}).op(SetVariable);
+    code.push({"a/b:c.v"}).op(GetVariable).trace();
+    code.push({"a.b.c/v"}).op(GetVariable).trace();      // member "c/v" of a.b: none
+    code.push({"a/b.c:v"}).op(GetVariable).trace();      // after '/', "b.c" is one name
+    code.push({"a:b:c::w"}).op(GetVariable).trace();     // colons opening a name are passed over
+    code.push({"a:b:c:::w"}).op(GetVariable).trace();    // ...but "c::" ends on an empty name
+    code.push({"a:b:c:...w"}).op(GetVariable).trace();   // ".." at the end of the target is b
+    code.push({"a:b:c...w"}).op(GetVariable).trace();    // ...while "c.." ends on an empty name
+    code.push({"a/b/c/..:w"}).op(GetVariable).trace();
+    code.push({"a/b/c:"}).op(GetVariable).trace();       // an empty member reads nothing
+    code.push({"a/b/c"}).op(GetVariable).trace();        // slashes alone lead to the clip
+    code.push({"q/r", 3.0}).op(SetVariable);             // ...or, assigned to, make a name
+    code.push({"q/r"}).op(GetVariable).trace();
+    code.push({"_root"}).op(GetVariable).push({"q/r"}).op(GetMember).trace();
+    EXPECT_EQ(run(code), (Lines{"1", "undefined", "undefined", "2", "undefined", "4", "undefined", "4",
+                                "undefined", "_level0.a.b.c", "3", "3"}));
+}
+
+TEST_F(MachineTest, TargetPathsKnowNoVariablePathForms) {
+    FakeClip* a = host.root.add("a");
+    FakeClip* b = a->add("b");
+    auto tellTargetStop = [](Asm& code, const std::string& path) {
+        std::vector<uint8_t> bytes(path.begin(), path.end());
+        bytes.push_back(0);
+        code.record(0x8B, bytes).op(Stop).record(0x8B, {0});
+    };
+    Asm code;
+    for (const char* path : {"this.a", "a/b.", "a:b::", "a/b/...", "a.b..b", "a/b/:"}) tellTargetStop(code, path);
+    run(code);
+    EXPECT_TRUE(a->playing);
+    EXPECT_TRUE(b->playing);
+    Asm found;
+    tellTargetStop(found, "::a.:::b/");
+    run(found);
+    EXPECT_FALSE(b->playing);
+    EXPECT_TRUE(a->playing);
+}
+
 TEST_F(MachineTest, TimelineActionsAndMethods) {
     FakeClip* clip = host.root.add("mc");
     Asm a;
