@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/core/fallback_font.h"
+#include "engine/core/picture_box.h"
 #include "engine/parse/bitmap_decoder.h"
 #include "engine/paths/morph_shape.h"
 #include "engine/paths/shape_paths.h"
@@ -110,29 +111,17 @@ BitmapRef CharacterLibrary::videoFrame(uint16_t id, uint16_t number) {
 }
 
 ShapePaths CharacterLibrary::videoPaths(uint16_t id, const BitmapRef& picture, bool smoothing) {
-    ShapePaths paths;
     const VideoStream* stream = movie_->findAs<VideoStream>(id);
-    if (!stream) return paths;
+    if (!stream) return {};
     // The picture is stretched over the stream's box, whatever size it was coded at.
     double w = stream->width * kTwipsPerPixel, h = stream->height * kTwipsPerPixel;
-    paths.bounds = Rect{0, 0, w, h};
-    if (!picture || picture->empty() || w <= 0 || h <= 0) return paths;
-    Contour box;
-    box.start = {0, 0};
-    for (Point p : {Point{w, 0}, Point{w, h}, Point{0, h}, Point{0, 0}}) box.segments.push_back({p, p, false});
-    FillPath fill;
-    fill.style.kind = FillStyle::Kind::Bitmap;
-    fill.style.bitmapId = id;
-    fill.style.bitmap = picture;
-    fill.style.bitmapMatrix = Matrix::scale(w / picture->width, h / picture->height);
-    fill.style.bitmapRepeating = false;
-    fill.style.bitmapSmoothed = smoothing;
-    fill.style.bitmapOpaque = stream->codec() != VideoCodec::Vp6Alpha;
-    fill.contours.push_back(std::move(box));
-    PathLayer layer;
-    layer.fills.push_back(std::move(fill));
-    paths.layers.push_back(std::move(layer));
-    return paths;
+    FillStyle fill;
+    fill.bitmapId = id;
+    fill.bitmap = picture;
+    if (picture && !picture->empty()) fill.bitmapMatrix = Matrix::scale(w / picture->width, h / picture->height);
+    fill.bitmapSmoothed = smoothing;
+    fill.bitmapOpaque = stream->codec() != VideoCodec::Vp6Alpha;
+    return pictureBoxPaths(Rect{0, 0, w, h}, std::move(fill));
 }
 
 void CharacterLibrary::resolveFill(FillStyle& fill) {

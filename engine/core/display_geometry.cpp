@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/core/drawing.h"
+#include "engine/core/picture_box.h"
 #include "engine/core/text_layout.h"
 
 namespace swf {
@@ -145,28 +146,14 @@ bool hitsClipAt(const Clip& clip, Point local, CharacterLibrary& library, int de
 Rect contentBounds(const DisplayObject& obj, CharacterLibrary& library) { return contentBoundsAt(obj, library, 0); }
 
 ShapePaths bitmapPaths(const DisplayObject& obj) {
-    ShapePaths paths;
-    std::shared_ptr<const RgbaImage> image = obj.bitmap ? obj.bitmap->image() : nullptr;
-    if (!image || image->empty()) return paths;
-    Rect r = bitmapRect(obj);
-    Contour c;
-    c.start = {r.xMin, r.yMin};
-    for (Point p : {Point{r.xMax, r.yMin}, Point{r.xMax, r.yMax}, Point{r.xMin, r.yMax}, Point{r.xMin, r.yMin}})
-        c.segments.push_back({p, p, false});
-    c.closed = true;
-    FillPath fill;
-    fill.style.kind = FillStyle::Kind::Bitmap;
-    fill.style.bitmap = std::move(image);
-    fill.style.bitmapMatrix = Matrix::scale(kTwipsPerPixel, kTwipsPerPixel);
-    fill.style.bitmapRepeating = false;
-    fill.style.bitmapSmoothed = obj.bitmapSmoothing;
-    fill.contours.push_back(std::move(c));
-    PathLayer layer;
-    layer.fills.push_back(std::move(fill));
-    paths.layers.push_back(std::move(layer));
-    paths.bounds = r;
-    return paths;
+    FillStyle fill;
+    fill.bitmap = obj.bitmap ? obj.bitmap->image() : nullptr;
+    if (!fill.bitmap || fill.bitmap->empty()) return {};
+    fill.bitmapMatrix = Matrix::scale(kTwipsPerPixel, kTwipsPerPixel);
+    fill.bitmapSmoothed = obj.bitmapSmoothing;
+    return pictureBoxPaths(bitmapRect(obj), std::move(fill));
 }
+
 Rect clipBounds(const Clip& clip, CharacterLibrary& library) { return clipBoundsAt(clip, library, 0); }
 
 Matrix worldMatrix(const DisplayObject& obj) {
