@@ -5,17 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/engine/avm1/assembler.h"
-#include "tests/engine/core/movie_builder.h"
+#include "tests/engine/core/script_movie.h"
 
 namespace {
 
 using namespace coretest;
-using swf::avm1::test::Asm;
-using Lines = std::vector<std::string>;
-namespace op = swf::avm1::test;
-
-swf::DoAction action(const Asm& a) { return swf::DoAction{a.bytes()}; }
 
 // trace(this + suffix): which clip runs the frame, and which frame.
 swf::DoAction tracedHere(const std::string& suffix, bool stop = false) {

@@ -5,17 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/engine/avm1/assembler.h"
-#include "tests/engine/core/movie_builder.h"
+#include "tests/engine/core/script_movie.h"
 
 namespace {
 
 using namespace coretest;
-using swf::avm1::test::Asm;
-using Lines = std::vector<std::string>;
-namespace op = swf::avm1::test;
-
-swf::DoAction action(const Asm& a) { return swf::DoAction{a.bytes()}; }
 
 // bmp = new flash.display.BitmapData(w, h, false, rgb)
 void newOpaqueBitmap(Asm& a, const std::string& name, int w, int h, double rgb) {

@@ -5,21 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "tests/engine/avm1/assembler.h"
-#include "tests/engine/core/movie_builder.h"
+#include "tests/engine/core/script_movie.h"
 
 namespace {
 
 using namespace coretest;
-using swf::avm1::test::Asm;
-using Lines = std::vector<std::string>;
-namespace op = swf::avm1::test;
 
 void u32(std::vector<uint8_t>& b, uint32_t v) {
     for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
 }
-
-swf::DoAction action(const Asm& a) { return swf::DoAction{a.bytes()}; }
 
 // trace(text)
 Asm traced(const std::string& text) { return std::move(Asm().push({text}).trace()); }
