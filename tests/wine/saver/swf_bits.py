@@ -65,6 +65,6 @@ def place(depth, char_id):
     return tag(26, bytes([0x06]) + struct.pack('<HH', depth, char_id) + bytes([0]))
 
 
-def movie(version, width, height, frame_count, tags):
-    body = rect(0, width, 0, height) + struct.pack('<HH', 24 << 8, frame_count) + tags
+def movie(version, width, height, frame_count, tags, rate=24):
+    body = rect(0, width, 0, height) + struct.pack('<HH', rate << 8, frame_count) + tags
     return b'FWS' + bytes([version]) + struct.pack('<I', 8 + len(body)) + body
