@@ -457,6 +457,8 @@ void Machine::installBuiltins() {
     installDictionaryBuiltins(*this);
     installTimerBuiltins(*this);
     installQNameBuiltins(*this);
+    installNamespaceBuiltins(*this);
+    installXmlBuiltins(*this);
     installProxyBuiltins(*this);
 }
 

@@ -54,6 +54,7 @@ void installProxyBuiltins(Machine& m) {
         auto* ns = m.make<NamespaceObject>();
         ns->cls = m.namespaceClass;
         ns->proto = m.namespaceClass->prototype;
+        ns->traits = &m.namespaceClass->instanceTraits;
         ns->ns = Ns{kNsNamespace, kProxyUri, 0};
         return ns;
     }()));

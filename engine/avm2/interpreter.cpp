@@ -1,9 +1,11 @@
 // The byte code interpreter: one frame per call, operands decoded as they are met, every read
 // checked against the end of the code.
 #include <cmath>
+#include <optional>
 #include <unordered_map>
 
 #include "engine/avm2/machine.h"
+#include "engine/avm2/xml.h"
 
 namespace swf::avm2 {
 
@@ -78,6 +80,19 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
     stack.reserve(std::min<size_t>(body.maxStack + 1, 4096));
     std::vector<Value>& scopes = store.scopes;
     std::vector<uint8_t>& scopeWith = store.scopeWith;
+    // `default xml namespace` holds until the method that set it returns.
+    std::optional<String> savedXmlNs;
+    struct XmlNsRestore {
+        Machine& m;
+        std::optional<String>& saved;
+        ~XmlNsRestore() {
+            if (saved) m.defaultXmlNamespace = *saved;
+        }
+    } xmlNsRestore{*this, savedXmlNs};
+    auto setDefaultXmlNamespace = [&](const String& uri) {
+        if (!savedXmlNs) savedXmlNs = defaultXmlNamespace;
+        defaultXmlNamespace = uri;
+    };
     RootGuard roots(*this, &locals, &stack, &scopes);
     locals[0] = self;
 
@@ -188,6 +203,8 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                 if (!q->uri.isNull()) {
                     rtNs = Ns{kNsNamespace, toString(q->uri), 0};
                     n.nss = std::span<const Ns>(&rtNs, 1);
+                } else {
+                    n.anyNamespace = true;
                 }
             } else if (rtKey.isObject() && !stack.empty() && stack.back().object() &&
                        stack.back().object()->type == ObjectType::Dictionary) {
@@ -395,8 +412,13 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     }
                     break;
                 }
-                case 0x06: u30(); break;  // dxns
-                case 0x07: pop(); break;  // dxnslate
+                case 0x06: {  // dxns
+                    uint32_t i = u30();
+                    checkIndex(i, abc.strings.size());
+                    setDefaultXmlNamespace(abc.strings[i]);
+                    break;
+                }
+                case 0x07: setDefaultXmlNamespace(toString(pop())); break;  // dxnslate
                 case 0x08: local(u30()) = Value(); break;  // kill
                 case 0x0C: case 0x0D: case 0x0E: case 0x0F: case 0x13: case 0x14: case 0x15: case 0x16:
                 case 0x17: case 0x18: case 0x19: case 0x1A: {
@@ -493,6 +515,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     auto* ns = make<NamespaceObject>();
                     ns->cls = namespaceClass;
                     ns->proto = namespaceClass->prototype;
+                    ns->traits = &namespaceClass->instanceTraits;
                     ns->ns = u->namespaces[i];
                     push(Value(ns));
                     break;
@@ -694,7 +717,11 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                 case 0x59: {  // getdescendants
                     const Name& n = readName(u30());
                     Value obj = pop();
-                    push(callProperty(obj, Name{u"descendants", publicSet}, std::vector<Value>{Value(n.local)}));
+                    if (!isXmlValue(obj)) {
+                        if (obj.isNullish()) typeError(obj.isNull() ? 1009 : 1010, obj.isNull() ? u"Cannot access a property or method of a null object reference." : u"A term is undefined and has no properties.");
+                        typeError(1016, u"Descendants operator (..) not supported on type " + (classOf(obj) ? classOf(obj)->qualifiedName() : String(u"Object")) + u".");
+                    }
+                    push(Value(xmlDescendants(*this, obj.object(), xmlNameQuery(*this, n))));
                     break;
                 }
                 case 0x5A: {  // newcatch
@@ -813,19 +840,14 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     push(Value(toString(v)));
                     break;
                 }
-                case 0x71: case 0x72: {  // esc_xelem, esc_xattr
-                    String s = toString(pop());
-                    String out;
-                    for (char16_t c : s) {
-                        if (c == u'<') out += u"&lt;";
-                        else if (c == u'>' && op == 0x71) out += u"&gt;";
-                        else if (c == u'&') out += u"&amp;";
-                        else if (c == u'"' && op == 0x72) out += u"&quot;";
-                        else out += c;
-                    }
-                    push(Value(out));
+                case 0x71: {  // esc_xelem: XML goes in as markup, anything else as text
+                    Value v = pop();
+                    if (XmlObject* x = asXml(v)) push(Value(toXmlString(*this, x)));
+                    else if (XmlListObject* l = asXmlList(v)) push(Value(listToXmlString(*this, l)));
+                    else push(Value(escapeElementValue(toString(v))));
                     break;
                 }
+                case 0x72: push(Value(escapeAttributeValue(toString(pop())))); break;  // esc_xattr
                 case 0x73: case 0x83: push(Value(toInt(pop()))); break;
                 case 0x74: case 0x88: push(Value(toUint(pop()))); break;
                 case 0x75: case 0x84: push(Value(toNumber(pop()))); break;
@@ -836,7 +858,12 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     if (v.isUndefined()) typeError(1010, u"A term is undefined and has no properties.");
                     break;
                 }
-                case 0x78: break;  // checkfilter
+                case 0x78:  // checkfilter
+                    if (!isXmlValue(top())) {
+                        if (top().isNullish()) typeError(top().isNull() ? 1009 : 1010, top().isNull() ? u"Cannot access a property or method of a null object reference." : u"A term is undefined and has no properties.");
+                        typeError(1123, u"Filter operator not supported on type " + (classOf(top()) ? classOf(top())->qualifiedName() : String(u"Object")) + u".");
+                    }
+                    break;
                 case 0x80: {  // coerce
                     uint32_t i = u30();
                     checkIndex(i, abc.multinames.size());

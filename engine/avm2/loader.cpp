@@ -79,6 +79,7 @@ Name Machine::multiname(AbcUnit* unit, uint32_t index, String* storage) {
         n.local = unit->abc.strings[m.name];
         n.nss = std::span<const Ns>(&unit->namespaces[m.ns], 1);
         if (m.name == 0) n.anyName = true;
+        if (m.ns == 0) n.anyNamespace = true;
         break;
     case kMultiname:
     case kMultinameA:
@@ -116,6 +117,7 @@ Value Machine::defaultValue(AbcUnit* unit, const AbcDefault& d) {
         auto* ns = make<NamespaceObject>();
         ns->cls = namespaceClass;
         ns->proto = namespaceClass ? namespaceClass->prototype : nullptr;
+        ns->traits = namespaceClass ? &namespaceClass->instanceTraits : nullptr;
         ns->ns = unit->namespaces[d.index];
         return Value(ns);
     }

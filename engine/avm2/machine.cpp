@@ -1,4 +1,5 @@
 #include "engine/avm2/machine.h"
+#include "engine/avm2/xml.h"
 
 #include <algorithm>
 #include <cmath>
@@ -164,6 +165,8 @@ bool Machine::toBoolean(const Value& v) {
 Value Machine::toPrimitive(const Value& v, bool preferString) {
     Object* o = v.object();
     if (!o) return v;
+    if (XmlObject* x = asXml(v)) return Value(xmlToString(*this, x));
+    if (XmlListObject* l = asXmlList(v)) return Value(xmlListToString(*this, l));
     const char16_t* order[2] = {preferString ? u"toString" : u"valueOf", preferString ? u"valueOf" : u"toString"};
     for (const char16_t* m : order) {
         Name n{m, publicSet};
@@ -185,7 +188,7 @@ String Machine::typeOf(const Value& v) {
     case Value::Kind::String: return u"string";
     case Value::Kind::Object:
         if (v.object()->type == ObjectType::Function) return u"function";
-        if (v.object()->type == ObjectType::Xml) return v.object()->cls == xmlClass ? u"xml" : u"object";
+        if (v.object()->type == ObjectType::Xml || v.object()->type == ObjectType::XmlList) return u"xml";
         return u"object";
     }
     return u"object";
@@ -323,6 +326,10 @@ bool Machine::strictEquals(const Value& a, const Value& b) {
 }
 
 bool Machine::looseEquals(const Value& a, const Value& b) {
+    if (isXmlValue(a) || isXmlValue(b)) {
+        if (a.isObject() && b.isObject() && a.object() == b.object()) return true;
+        return xmlEquals(*this, a, b);
+    }
     if (a.kind() == b.kind()) {
         if (a.isObject() && a.object()->type == ObjectType::QName && b.object()->type == ObjectType::QName) {
             auto *x = static_cast<QNameObject*>(a.object()), *y = static_cast<QNameObject*>(b.object());
@@ -353,6 +360,7 @@ Value Machine::lessThan(const Value& a, const Value& b) {
 
 Value Machine::add(const Value& a, const Value& b) {
     if (a.isNumber() && b.isNumber()) return Value(a.number() + b.number());
+    if (isXmlValue(a) && isXmlValue(b)) return xmlConcat(*this, a, b);
     Value pa = a, pb = b;
     if (a.isObject()) pa = (a.object()->type == ObjectType::Date) ? toPrimitive(a, true) : toPrimitive(a, false);
     if (b.isObject()) pb = (b.object()->type == ObjectType::Date) ? toPrimitive(b, true) : toPrimitive(b, false);

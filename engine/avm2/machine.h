@@ -14,6 +14,15 @@
 
 namespace swf::avm2 {
 
+// The XML class's settings (XML.settings()).
+struct XmlSettings {
+    bool ignoreComments = true;
+    bool ignoreProcessingInstructions = true;
+    bool ignoreWhitespace = true;
+    bool prettyPrinting = true;
+    int prettyIndent = 2;
+};
+
 // An ABC block made ready to run: its pools resolved to namespaces and names.
 struct AbcUnit {
     AbcFile abc;
@@ -183,6 +192,10 @@ public:
     // The movie's clock (milliseconds), moved on by the host each frame; timers run on it.
     double clockMs = 0;
     TimerQueue timers;
+    // E4X: the settings of the XML class and the namespace of unqualified element names
+    // (`default xml namespace`, set by the running method).
+    XmlSettings xmlSettings;
+    String defaultXmlNamespace;
 
 private:
     void track(Object* o);
@@ -212,6 +225,8 @@ void installDictionaryBuiltins(Machine& m);
 void installTimerBuiltins(Machine& m);
 void installProxyBuiltins(Machine& m);
 void installQNameBuiltins(Machine& m);
+void installXmlBuiltins(Machine& m);
+void installNamespaceBuiltins(Machine& m);
 
 // Helpers the built-ins share.
 inline Value arg(std::span<const Value> args, size_t i) { return i < args.size() ? args[i] : Value(); }

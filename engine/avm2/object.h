@@ -32,7 +32,8 @@ struct Name {
     String local;
     std::span<const Ns> nss;
     bool attribute = false;
-    bool anyName = false;  // "*"
+    bool anyName = false;       // "*"
+    bool anyNamespace = false;  // "*::name" (E4X)
     bool hasNs(const Ns& ns) const {
         for (const Ns& n : nss)
             if (n == ns) return true;
@@ -95,7 +96,7 @@ private:
 
 enum class ObjectType : uint8_t {
     Plain, Function, Class, Array, Vector, Activation, Global, Error, Date, RegExp, Namespace, QName,
-    Dictionary, ByteArray, Xml, Display, Event, Other,
+    Dictionary, ByteArray, Xml, XmlList, Display, Event, Other,
 };
 
 class Object {

@@ -5,6 +5,7 @@
 #include "engine/avm2/byte_array.h"
 #include "engine/avm2/dictionary.h"
 #include "engine/avm2/machine.h"
+#include "engine/avm2/xml.h"
 
 namespace swf::avm2 {
 
@@ -93,6 +94,7 @@ Value Machine::getProperty(const Value& obj, const Name& n) {
         }
         referenceError(n.hasPublic() ? 1069 : 1081, u"Property " + n.local + u" not found on " + c->qualifiedName() + u" and there is no default value.");
     }
+    if (o->type == ObjectType::Xml || o->type == ObjectType::XmlList) return xmlGet(*this, o, n);
     uint32_t index;
     if (o->type == ObjectType::Class && n.local == u"prototype" && n.hasPublic()) {
         Object* p = static_cast<ClassObject*>(o)->prototype;
@@ -147,6 +149,10 @@ void Machine::setProperty(const Value& obj, const Name& n, const Value& v, bool 
             if (Value* f = p->dynamic.find(n.local); f && f->object() && f->object()->type == ObjectType::Function)
                 referenceError(1037, u"Cannot assign to a method " + n.local + u" on " + c->qualifiedName() + u".");
         referenceError(1056, u"Cannot create property " + n.local + u" on " + c->qualifiedName() + u".");
+    }
+    if (o->type == ObjectType::Xml || o->type == ObjectType::XmlList) {
+        xmlSet(*this, o, n, v);
+        return;
     }
     uint32_t index;
     if (o->type == ObjectType::Array && vectorIndex(n, index)) {
@@ -219,6 +225,7 @@ bool Machine::hasProperty(const Value& obj, const Name& n) {
             if (p->dynamic.find(n.local)) return true;
         return false;
     }
+    if (o->type == ObjectType::Xml || o->type == ObjectType::XmlList) return xmlHas(*this, o, n);
     uint32_t index;
     if (o->type == ObjectType::Array && vectorIndex(n, index))
         return index < static_cast<ArrayObject*>(o)->items.size() && !static_cast<ArrayObject*>(o)->items[index].isHole();
@@ -249,6 +256,7 @@ bool Machine::deleteProperty(const Value& obj, const Name& n) {
     }
     Object* o = obj.object();
     if (!o) return false;
+    if (o->type == ObjectType::Xml || o->type == ObjectType::XmlList) return xmlDelete(*this, o, n);
     uint32_t index;
     if (o->type == ObjectType::Array && vectorIndex(n, index)) {
         auto* a = static_cast<ArrayObject*>(o);
@@ -272,6 +280,7 @@ Value Machine::callProperty(const Value& obj, const Name& n, std::span<const Val
         typeError(1010, u"A term is undefined and has no properties.");
     }
     Object* o = obj.object();
+    if (o && (o->type == ObjectType::Xml || o->type == ObjectType::XmlList)) return xmlCall(*this, obj, n, args);
     TraitTable* t = o ? o->traits : &classOf(obj)->instanceTraits;
     if (t)
         if (Binding* b = t->find(n); b && b->kind == Binding::Kind::Method) {
@@ -360,6 +369,14 @@ void Machine::enumerate(Object* o, std::vector<Value>& keys) {
             if (index <= 0) break;
             keys.push_back(proxyCall(o, u"nextName", {Value(index)}));
         }
+        return;
+    }
+    if (o->type == ObjectType::Xml) {
+        keys.push_back(Value(u"0"));
+        return;
+    }
+    if (o->type == ObjectType::XmlList) {
+        for (size_t i = 0; i < static_cast<XmlListObject*>(o)->items.size(); ++i) keys.push_back(Value(indexKey(i)));
         return;
     }
     if (o->type == ObjectType::Array) {
