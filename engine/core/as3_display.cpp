@@ -597,6 +597,9 @@ void As3Display::insertChild(As3DisplayObject* parent, As3DisplayObject* child, 
 
 void As3Display::constructRoot(ClassObject* cls) {
     if (!cls) cls = movieClipClass;
+    // The root is a display container: a document class must at least be a Sprite.
+    if (spriteClass && !cls->isSubclassOf(spriteClass))
+        m_.typeError(2023, u"Class " + cls->qualifiedName() + u"$ must inherit from Sprite to link to the root.");
     Object* o = m_.instantiate(cls);
     if (o->type != ObjectType::Display) {
         m_.typeError(1034, u"Type Coercion failed: cannot convert " + cls->qualifiedName() + u"@00000000 to flash.display.MovieClip.");

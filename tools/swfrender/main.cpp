@@ -201,15 +201,16 @@ int main(int argc, char** argv) {
     if (!player) return failWith(options->movie + ": " + error);
     if (auto fonts = fonts::makeFreeTypeFontSource()) player->setFontSource(std::move(fonts));
     else std::fprintf(stderr, "swfrender: no system fonts (fontconfig or FreeType failed): device text uses the block font\n");
-    // The movie's trace lines are the only thing written to standard output; a carriage return
+    // The movie's trace lines and the errors its scripts leave uncaught are the only things written
+    // to standard output, in the order they come, as a debugging player logs them; a carriage return
     // (the player's line break inside text) is written as a line break, as the reference does.
     player->setTraceHandler([](const std::string& line) {
         for (char c : line) std::fputc(c == '\r' ? '\n' : c, stdout);
         std::fputc('\n', stdout);
     });
     player->setScriptErrorHandler([](const std::string& text) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "%s\n", text.c_str());
+        for (char c : text) std::fputc(c == '\r' ? '\n' : c, stdout);
+        std::fputc('\n', stdout);
     });
 
     swf::Rect stage = player->stageRect();
