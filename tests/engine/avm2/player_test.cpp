@@ -84,3 +84,35 @@ TEST(Avm2Player, DocumentClassFrameScriptsAndEnterFrame) {
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "TypeError: Error #1009: Cannot access a property or method of a null object reference.");
 }
+
+// The root is a display container: a document class that is not a Sprite has its script run but
+// is refused as the root, its constructor never called.
+TEST(Avm2Player, DocumentClassThatIsNotASpriteIsRefused) {
+    AbcWriter w;
+    Tracer t(w);
+    uint32_t object = w.publicName("Object");
+    uint32_t mainName = w.publicName("Main");
+    uint32_t iinit = w.method();
+    AbcCode ic;
+    ic.op(kGetLocal0).op(kPushScope).op(kGetLocal0).op(kConstructSuper, 0);
+    t.string(ic, "constructed");
+    ic.op(kReturnVoid);
+    w.body(iinit, ic);
+    uint32_t cinit = w.method();
+    AbcCode cc;
+    cc.op(kGetLocal0).op(kPushScope);
+    t.string(cc, "class ready");
+    cc.op(kReturnVoid);
+    w.body(cinit, cc);
+    uint32_t cls = w.klass(mainName, object, 1, iinit, cinit, {});
+    defineClassScript(w, mainName, object, cls);
+    std::string error;
+    auto player = swf::Player::load(swfw::abcMovie(w.bytes(), "Main", 1), error);
+    ASSERT_TRUE(player) << error;
+    Lines lines, errors;
+    player->setTraceHandler([&](const std::string& s) { lines.push_back(s); });
+    player->setScriptErrorHandler([&](const std::string& s) { errors.push_back(s); });
+    player->tick();
+    EXPECT_EQ(lines, (Lines{"class ready"}));
+    EXPECT_EQ(errors, (Lines{"TypeError: Error #2023: Class Main$ must inherit from Sprite to link to the root."}));
+}
