@@ -117,6 +117,15 @@ void installNumberBuiltins(Machine& m) {
     m.defineConstant(num, u"NaN", Value(NAN));
     m.defineConstant(num, u"NEGATIVE_INFINITY", Value(-INFINITY));
     m.defineConstant(num, u"POSITIVE_INFINITY", Value(INFINITY));
+    // Number carries Math's constants too.
+    m.defineConstant(num, u"E", Value(std::numbers::e));
+    m.defineConstant(num, u"LN10", Value(std::numbers::ln10));
+    m.defineConstant(num, u"LN2", Value(std::numbers::ln2));
+    m.defineConstant(num, u"LOG10E", Value(std::numbers::log10e));
+    m.defineConstant(num, u"LOG2E", Value(std::numbers::log2e));
+    m.defineConstant(num, u"PI", Value(std::numbers::pi));
+    m.defineConstant(num, u"SQRT1_2", Value((1 / std::numbers::sqrt2)));
+    m.defineConstant(num, u"SQRT2", Value(std::numbers::sqrt2));
     numberMethods(m, num);
 
     ClassObject* i = m.intClass;

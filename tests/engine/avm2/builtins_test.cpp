@@ -80,6 +80,13 @@ TEST_F(Builtins, NumberHasMathStatics) {
     EXPECT_EQ(text(method(number, u"max", {Value(2.1), Value(3.2)})), "3.2");
     EXPECT_EQ(text(method(number, u"abs", {Value(-4)})), "4");
     EXPECT_EQ(text(method(number, u"floor", {Value(-2.5)})), "-3");
+    // Its constants match Math's and are read-only.
+    for (const char16_t* c : {u"E", u"LN10", u"LN2", u"LOG10E", u"LOG2E", u"PI", u"SQRT1_2", u"SQRT2"}) {
+        EXPECT_TRUE(m.strictEquals(m.get(number, c), m.get(global(u"Math"), c))) << utf16ToUtf8(c);
+        EXPECT_EQ(thrown([&] { m.set(number, c, Value(1)); }),
+                  "ReferenceError: Error #1074: Illegal write to read-only property " + utf16ToUtf8(c) + " on Number$.");
+    }
+    EXPECT_EQ(text(m.get(number, u"PI")).substr(0, 6), "3.1415");
 }
 
 TEST_F(Builtins, PrimitiveMethodsCannotBeReplaced) {
