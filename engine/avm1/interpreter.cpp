@@ -145,7 +145,7 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
     }
     pc = a.next;
     FieldReader r(f.bytes, a.data, a.dataEnd);
-    Clip* target = f.targetValid ? f.target : nullptr;
+    Clip* target = f.targetValid ? liveTarget(f) : nullptr;
     auto pushv = [&](Value v) { stack_.push_back(std::move(v)); };
     auto num = [&](const Value& v) {
         double d = toNumber(v);
@@ -452,13 +452,18 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
     case 0x9E: {
         // Runs a frame's actions now, on the clip that owns them: "3", "label" or "path:frame".
         std::string frame = toString(pop(f));
-        Clip* owner = f.target;
+        Clip* owner = liveTarget(f);
         if (size_t colon = frame.rfind(':'); colon != std::string::npos) {
             owner = resolveTarget(frame.substr(0, colon), f.target);
             frame = frame.substr(colon + 1);
         }
         if (!owner) break;
         for (const ActionCode& code : owner->frameActions(frame)) runActions(code, owner);
+        // A timeline script whose own clip has gone ends with the frame it called.
+        if (!f.locals && f.base && f.base->isRemoved()) {
+            pc = end;
+            leave = true;
+        }
         break;
     }
     case 0x9A: {
@@ -612,8 +617,8 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         f.settleLocals(*this, name);
         bool deleted = false;
         for (size_t i = f.scope.size(); i-- > 0;) {
-            if (!hasProperty(f.scope[i], name)) continue;
-            deleted = deleteMember(f.scope[i], name);
+            if (!hasProperty(scopeEntry(f, i), name)) continue;
+            deleted = deleteMember(scopeEntry(f, i), name);
             break;
         }
         pushv(Value(deleted));

@@ -167,6 +167,11 @@ private:
     void runFromOutside(Body&& body);
     // setMember after any watcher: `k` is the folded name.
     void storeMember(Object* o, const std::string& name, const std::string& k, const Value& v);
+    // The clip a script acts on now: a removed tellTarget target gives way to the script's own
+    // clip, and a removed own clip to the root.
+    Clip* liveTarget(Frame& f);
+    // The scope chain's entry `i`, with a timeline's entry for a removed clip given as liveTarget's.
+    Object* scopeEntry(Frame& f, size_t i);
     Value lookupVariable(Frame& f, const std::string& name);
     void assignVariable(Frame& f, const std::string& name, const Value& v);
     // `forReading`: a scope is taken only when the path's owner there has the member.

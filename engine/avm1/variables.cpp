@@ -81,7 +81,8 @@ bool Machine::splitPath(Frame& f, const std::string& path, Object*& owner, std::
     member = path.substr(cut + 1);
     if (member.empty()) return false;
     if (cut == 0) {
-        owner = f.target ? clipObject(f.target) : f.varHome;
+        Clip* t = liveTarget(f);
+        owner = t ? clipObject(t) : f.varHome;
         return owner != nullptr;
     }
     bool absolute;
@@ -120,7 +121,8 @@ bool Machine::splitPath(Frame& f, const std::string& path, Object*& owner, std::
     }
     const std::string& first = tokens[0];
     if (first == "..") {
-        Clip* p = f.target ? f.target->parent() : nullptr;
+        Clip* t = liveTarget(f);
+        Clip* p = t ? t->parent() : nullptr;
         forReading = false;
         return p && walk(Value(clipObject(p)), 1);
     }
@@ -131,7 +133,7 @@ bool Machine::splitPath(Frame& f, const std::string& path, Object*& owner, std::
                    first.compare(0, 6, "_level") == 0;
     if (!special) {
         for (size_t i = f.scope.size(); i-- > 0;) {
-            Object* o = f.scope[i];
+            Object* o = scopeEntry(f, i);
             if (o && hasProperty(o, first) && walk(step(Value(o), first), 1)) return true;
         }
     }
@@ -139,6 +141,20 @@ bool Machine::splitPath(Frame& f, const std::string& path, Object*& owner, std::
     if (!start.isObject()) return false;
     forReading = false;  // the language's own names lead to one place only
     return walk(start, 1);
+}
+
+Clip* Machine::liveTarget(Frame& f) {
+    if (!f.target || !f.target->isRemoved()) return f.target;
+    if (f.base && !f.base->isRemoved()) return f.base;
+    return host_.level(0);
+}
+
+Object* Machine::scopeEntry(Frame& f, size_t i) {
+    Object* o = f.scope[i];
+    bool left = o && (o->clip ? o->clip->isRemoved() : o->leftClipPath != nullptr);
+    if (i != f.targetScope || f.locals || !left) return o;
+    Clip* c = liveTarget(f);
+    return c ? clipObject(c) : o;
 }
 
 Value Machine::lookupVariable(Frame& f, const std::string& name) {
@@ -151,7 +167,7 @@ Value Machine::lookupVariable(Frame& f, const std::string& name) {
             return getMember(Value(owner), member);
         }
         // Slashes alone make a target path to a clip; failing that, they are part of a name.
-        if (Clip* c = resolveTarget(name, f.target ? f.target : f.base)) return Value(clipObject(c));
+        if (Clip* c = resolveTarget(name, f.target ? liveTarget(f) : f.base)) return Value(clipObject(c));
     }
     std::string k = key(name);
     // Names the language resolves before any variable.
@@ -172,11 +188,12 @@ Value Machine::lookupVariable(Frame& f, const std::string& name) {
         return c ? Value(clipObject(c)) : Value();
     }
     for (size_t i = f.scope.size(); i-- > 0;) {
-        Object* o = f.scope[i];
+        Object* o = scopeEntry(f, i);
         if (o && hasProperty(o, name)) return getMember(Value(o), name);
     }
     if (k == key("_parent")) {
-        Clip* c = f.target ? f.target->parent() : nullptr;
+        Clip* t = liveTarget(f);
+        Clip* c = t ? t->parent() : nullptr;
         return c ? Value(clipObject(c)) : Value();
     }
     return Value();
@@ -194,13 +211,14 @@ void Machine::assignVariable(Frame& f, const std::string& name, const Value& v) 
     // The innermost scope that has the name takes it, the global object aside; otherwise the
     // timeline does.
     for (size_t i = f.scope.size(); i-- > 1;) {
-        Object* o = f.scope[i];
+        Object* o = scopeEntry(f, i);
         if (o && hasProperty(o, name)) {
             setMember(Value(o), name, v);
             return;
         }
     }
-    Object* home = f.targetScope < f.scope.size() && f.scope[f.targetScope] != global_ ? f.scope[f.targetScope] : f.varHome;
+    Object* timeline = f.targetScope < f.scope.size() ? scopeEntry(f, f.targetScope) : nullptr;
+    Object* home = timeline && timeline != global_ ? timeline : f.varHome;
     if (home) setMember(Value(home), name, v);
 }
 

@@ -29,6 +29,10 @@ public:
     // Script state kept with the clip.
     bool loadQueued = false;
     bool handlersRead = false;
+    // Taken off the display list with unload handlers to run: it waits at its leaving depth until
+    // the end of the frame. `unloaded` once its handlers have run.
+    bool leaving = false;
+    bool unloaded = false;
     std::vector<avm1::ClipEventHandler> handlers;
     avm1::ButtonTracker tracker;
 

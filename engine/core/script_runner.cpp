@@ -78,8 +78,59 @@ void ScriptRunner::objectGone(DisplayObject& obj) {
     clips_.erase(it);
     // A clip that has loaded runs its unload handlers once it is gone; its object stays its own until
     // then.
-    bool unloads = obj.kind == DisplayObject::Kind::Sprite && sc->loadQueued && !destroying_;
+    // (A leaving clip's unload is queued already, or was.)
+    bool unloads = obj.kind == DisplayObject::Kind::Sprite && sc->loadQueued && !sc->unloaded && !sc->leaving &&
+                   !destroying_;
     if (!unloads || !queue(Job{sc, {}, avm1::EventUnload, "onUnload", false, false, true})) machine_.forgetClip(sc);
+}
+
+bool ScriptRunner::keepsForUnload(DisplayObject& obj) {
+    if (destroying_ || obj.kind != DisplayObject::Kind::Sprite || !obj.clip || !obj.parent) return false;
+    auto it = clips_.find(obj.clip.get());
+    if (it == clips_.end()) return false;
+    ScriptClip* sc = it->second.get();
+    if (!sc->loadQueued || sc->leaving || sc->unloaded || !hasHandler(*sc, avm1::EventUnload, "onUnload")) return false;
+    sc->leaving = true;
+    leaving_.push_back({sc, obj.parent, obj.depth, false});
+    return true;
+}
+
+void ScriptRunner::takeLeaving(swf::Clip* parent, int depth, std::vector<Job>& out) {
+    for (Leaving& l : leaving_) {
+        if (l.queued || l.parent != parent || (depth >= 0 && l.depth != depth)) continue;
+        l.queued = true;
+        out.push_back(Job{l.clip, {}, avm1::EventUnload, "onUnload", false, false, true});
+    }
+}
+
+void ScriptRunner::runUnloadHandlers(ScriptClip& sc, int nesting) {
+    swf::Clip* clip = sc.clip();
+    if (!clip || sc.unloaded || nesting > kMaxNesting) return;
+    sc.unloaded = true;
+    std::vector<ScriptClip*> inside;
+    for (auto& [depth, child] : clip->children)
+        if (child->kind == DisplayObject::Kind::Sprite && child->clip)
+            if (auto it = clips_.find(child->clip.get()); it != clips_.end() && it->second->loadQueued)
+                inside.push_back(it->second.get());
+    for (ScriptClip* child : inside) runUnloadHandlers(*child, nesting + 1);
+    readHandlers(sc);
+    for (const auto& h : sc.handlers)
+        if ((h.events & avm1::EventUnload) && sc.clip()) machine_.runActions(h.code, &sc);
+    machine_.callClipMethod(&sc, "onUnload");
+}
+
+void ScriptRunner::finishLeaving() {
+    if (leaving_.empty()) return;
+    std::vector<Leaving> leaving = std::move(leaving_);
+    leaving_.clear();
+    for (const Leaving& l : leaving) {
+        DisplayObject* o = l.clip->object();
+        if (!o || !o->parent) continue;
+        auto it = o->parent->children.find(o->depth);
+        if (it == o->parent->children.end() || it->second.get() != o) continue;
+        std::unique_ptr<DisplayObject> gone = std::move(it->second);
+        o->parent->children.erase(it);
+    }
 }
 
 avm1::Clip* ScriptRunner::level(int n) { return n == 0 ? scriptClip(root_) : nullptr; }
@@ -204,11 +255,18 @@ void ScriptRunner::composeFrame(ScriptClip& sc, int frameIndex, std::vector<Job>
                 if (!bytes) bytes = std::make_shared<const std::vector<uint8_t>>(init->bytes);
                 queue(Job{&sc, avm1::ActionCode{bytes, 0, bytes->size()}, 0, "", false}, true);
             } else if (const auto* p = std::get_if<PlaceObject>(&tag); p && p->characterId) {
+                takeLeaving(clip, p->depth, out);  // the clip it replaced
                 auto it = clip->children.find(p->depth);
                 if (it != clip->children.end()) takeBlockOf(*it->second, out);
+            } else if (const auto* r = std::get_if<RemoveObject>(&tag)) {
+                takeLeaving(clip, r->depth, out);
             }
         }
     }
+    // Clips that left some other way (a frame rebuilt for a goto back) unload before the frame runs.
+    std::vector<Job> unloads;
+    takeLeaving(clip, -1, unloads);
+    if (!unloads.empty()) out.insert(out.begin(), std::make_move_iterator(unloads.begin()), std::make_move_iterator(unloads.end()));
     // Clips placed some other way (a rebuilt frame, a button's state) follow.
     if (pending_.empty()) return;
     for (auto& [depth, child] : clip->children) takeBlockOf(*child, out);
@@ -231,6 +289,8 @@ void ScriptRunner::takeBlockOf(DisplayObject& obj, std::vector<Job>& out) {
 }
 
 void ScriptRunner::queuePending() {
+    for (Leaving& l : leaving_)
+        if (!l.queued && queue(Job{l.clip, {}, avm1::EventUnload, "onUnload", false, false, true})) l.queued = true;
     if (pending_.empty()) return;
     std::vector<Pending> pending = std::move(pending_);
     pending_.clear();
@@ -268,6 +328,10 @@ void ScriptRunner::runJob(const Job& job) {
         return;
     }
     ScriptClip* sc = job.clip;
+    if (job.unload && sc->clip()) {
+        runUnloadHandlers(*sc, 0);  // it waits at its leaving depth: it is still on the list
+        return;
+    }
     if (job.unload) {
         sc->unloading = true;
         for (const auto& h : sc->handlers)
@@ -357,7 +421,7 @@ void ScriptRunner::frame(bool loopMain) {
     });
     for (ScriptClip* sc : order) {
         swf::Clip* clip = sc->clip();
-        if (!clip) continue;  // removed by a clip that ran before it
+        if (!clip || sc->leaving) continue;  // removed by a clip that ran before it
         if (sc->loadQueued && hasHandler(*sc, avm1::EventEnterFrame, "onEnterFrame"))
             queue(Job{sc, {}, avm1::EventEnterFrame, "onEnterFrame", false});
         timeline_.advanceOwn(*clip, clip == &root_ ? loopMain : true, sc->nesting(), clip->owner);
@@ -378,6 +442,10 @@ void ScriptRunner::endFrame() {
     machine_.runIntervals();
     if (sound_) avm1::soundsCompleted(machine_, sound_->takeCompletedVoices());
     runQueue();
+    if (!leaving_.empty()) {
+        finishLeaving();
+        runQueue();
+    }
     syncTextFields(root_, 0);
     sweep();
 }

@@ -74,6 +74,7 @@ public:
 
     // FrameScripts
     void frameBuilt(DisplayObject* owner, swf::Clip& clip, int frameIndex) override;
+    bool keepsForUnload(DisplayObject& obj) override;
 
     // avm1::Host
     void trace(const std::string& line) override;
@@ -146,6 +147,12 @@ private:
     const std::string* linkageOf(uint16_t characterId);
     bool hasHandler(ScriptClip& sc, uint32_t events, const char* method);
     void objectGone(DisplayObject& obj);
+    // A leaving clip's unload handlers, those of the clips inside it first.
+    void runUnloadHandlers(ScriptClip& sc, int nesting);
+    // Queues the unload of clips leaving `parent` from `depth` (any depth: -1) not queued yet.
+    void takeLeaving(swf::Clip* parent, int depth, std::vector<Job>& out);
+    // Clips that waited for their unload handlers leave the display list for good.
+    void finishLeaving();
     void endFrame();
     void sweep();
     // Text fields show their variables: every frame, each field takes its variable's value (a
@@ -201,6 +208,13 @@ private:
     std::vector<std::unique_ptr<ScriptClip>> graveyard_;  // removed, perhaps still named by scripts
     std::deque<Job> initQueue_, queue_;
     std::vector<Pending> pending_;
+    struct Leaving {
+        ScriptClip* clip;
+        swf::Clip* parent;
+        int depth;  // the one it left
+        bool queued;
+    };
+    std::vector<Leaving> leaving_;
     size_t jobsThisFrame_ = 0;
     std::chrono::steady_clock::time_point frameStart_ = std::chrono::steady_clock::now();
     bool dropped_ = false;

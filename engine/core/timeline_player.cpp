@@ -117,7 +117,11 @@ void TimelinePlayer::applyFrame(Clip& clip, int frameIndex, int nesting) {
             place(clip, *p, nesting);
         } else if (const auto* r = std::get_if<RemoveObject>(&tag)) {
             auto it = clip.children.find(r->depth);
-            if (it != clip.children.end() && it->second->fromTimeline) clip.children.erase(it);
+            if (it != clip.children.end() && it->second->fromTimeline) {
+                std::unique_ptr<DisplayObject> obj = std::move(it->second);
+                clip.children.erase(it);
+                removeObject(std::move(obj), clip.children);
+            }
         }
     }
 }
@@ -149,7 +153,18 @@ void TimelinePlayer::place(Clip& clip, const PlaceObject& p, int nesting) {
         obj->name = existing->name;
     }
     applyPlacement(*obj, p);
+    std::unique_ptr<DisplayObject> replaced = std::move(clip.children[p.depth]);
     clip.children[p.depth] = std::move(obj);
+    if (replaced) removeObject(std::move(replaced), clip.children);
+}
+
+void TimelinePlayer::removeObject(std::unique_ptr<DisplayObject> obj, DisplayList& list) {
+    if (!obj || obj->depth < 0 || !scripts_) return;
+    int depth = leavingDepth(obj->depth);
+    if (list.count(depth) || !scripts_->keepsForUnload(*obj)) return;
+    obj->depth = depth;
+    obj->fromTimeline = false;
+    list[depth] = std::move(obj);
 }
 
 bool TimelinePlayer::admit(DisplayObject& obj, const std::string& what) {
@@ -327,6 +342,7 @@ void TimelinePlayer::rebuildTo(Clip& clip, int frameIndex, int nesting) {
     }
 
     DisplayList rebuilt;
+    std::vector<std::unique_ptr<DisplayObject>> removed;
     for (auto& [depth, child] : clip.children) {
         if (!child->fromTimeline) {
             rebuilt[depth] = std::move(child);
@@ -339,9 +355,12 @@ void TimelinePlayer::rebuildTo(Clip& clip, int frameIndex, int nesting) {
             copyPlacement(*child, t->second.props);
             rebuilt[depth] = std::move(child);
             t->second.exists = false;  // taken care of
+        } else {
+            removed.push_back(std::move(child));
         }
     }
     clip.children = std::move(rebuilt);
+    for (auto& obj : removed) removeObject(std::move(obj), clip.children);
     for (auto& [depth, placed] : target) {
         if (!placed.exists || clip.children.count(depth)) continue;
         if (clip.children.size() >= limits_.maxObjectsPerClip) break;

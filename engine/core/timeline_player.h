@@ -24,7 +24,17 @@ public:
     virtual void frameBuilt(DisplayObject* owner, Clip& clip, int frameIndex) {
         (void)owner, (void)clip, (void)frameIndex;
     }
+    // The timeline takes `obj` off its depth. True when the scripts keep it a while (its unload
+    // handlers have yet to run on it): it then waits below the timeline's depths instead of going.
+    virtual bool keepsForUnload(DisplayObject& obj) {
+        (void)obj;
+        return false;
+    }
 };
+
+// Where a clip that is leaving waits for its unload handlers, below every depth in use: timeline
+// depth d goes to -d - 1 (script depth -32769 minus the one it had).
+constexpr int leavingDepth(int depth) { return -depth - 1; }
 
 // Where timelines meet sound: the player calls these as frames are shown and buttons change state.
 class TimelineSounds {
@@ -90,6 +100,9 @@ private:
     std::unique_ptr<DisplayObject> instantiate(uint16_t characterId, int depth, int nesting,
                                                const std::string* name);
     void rebuildTo(Clip& clip, int frameIndex, int nesting);
+    // Takes an object the timeline removes: destroyed, unless the scripts keep it, when it moves
+    // into `list` at its leaving depth.
+    void removeObject(std::unique_ptr<DisplayObject> obj, DisplayList& list);
     void frameBuilt(DisplayObject* owner, Clip& clip);
     void nameInstance(DisplayObject& obj);
     void countEditText(DisplayObject& obj);

@@ -96,6 +96,60 @@ TEST_F(ClipLifeTest, RemovedClipsRunTheirUnloadHandlersInnermostFirstUnderTheirO
     EXPECT_EQ(play(2), (Lines{"removed", "undefined", "unload _level0.p.c", "unload _level0.p"}));
 }
 
+TEST_F(ClipLifeTest, AClipTheTimelineRemovesWaitsBelowItsDepthsForItsUnloadHandlersUntilTheFrameEnds) {
+    b.sprite(2, timeline({{}}));
+    Asm setUp;
+    Asm unload;
+    unload.push({"unload "}).get("this").op(op::Add2).trace();
+    setUp.get("a").push({"onUnload"}).function("", {}, unload).op(op::SetMember);
+    Asm during;
+    during.get("a").trace();
+    during.push({0}).get("a").push({"getDepth"}).op(op::CallMethod).trace();
+    during.get("b").trace();  // no unload handler: gone at once
+    during.get("a").push({"_x"}).op(op::GetMember).trace();  // the first "a" in depth order
+    Asm after;
+    after.get("a").push({"_x"}).op(op::GetMember).trace();
+    after.push({0}).get("a").push({"getDepth"}).op(op::CallMethod).trace().op(op::Stop);
+    // The unload handler runs where the removal stands among the frame's tags; a new "a" takes the
+    // freed depth at once.
+    b.main() = timeline({{named(place(1, 2), "a"), named(place(2, 2), "b"), action(setUp)},
+                         {traced("frame 2"), removeAt(1), removeAt(2), action(during),
+                          named(place(1, 2, 30, 0), "a")},
+                         {action(after)}});
+    EXPECT_EQ(play(3), (Lines{"frame 2", "unload _level0.a", "_level0.a", "-16386", "undefined", "0", "30",
+                              "-16383"}));
+}
+
+TEST_F(ClipLifeTest, AScriptWhoseTargetOrOwnClipIsRemovedFallsBackToItsClipThenTheRoot) {
+    b.sprite(2, timeline({{}}));
+    Asm a;
+    a.push({"v", "root"}).op(op::SetVariable);
+    a.push({"t", 1, "t", 2}).get("this").push({"createEmptyMovieClip"}).op(op::CallMethod).op(op::SetVariable);
+    a.get("t").push({"v", "t"}).op(op::SetMember);
+    a.push({2, "s", 2}).get("this").push({"createEmptyMovieClip"}).op(op::CallMethod).op(op::Pop);
+    b.main() = timeline({{action(a)}, {action(std::move(Asm().op(op::Stop)))}});
+    // The script of clip "s": tellTarget("/t"), remove t, read v (s's own); then remove s itself and
+    // assign: the root takes it.
+    Asm inS;
+    inS.push({"v", "s"}).op(op::SetVariable);
+    inS.record(0x8B, {'/', 't', 0});
+    inS.get("v").trace();
+    inS.push({"/t"}).op(0x25);
+    inS.get("v").trace();
+    inS.record(0x8B, {0});
+    inS.get("this").op(0x25);
+    inS.push({"w", "set"}).op(op::SetVariable);
+    inS.get("v").trace();
+    inS.get("_root").push({"w"}).op(op::GetMember).trace();
+    play(1);
+    lines.clear();
+    swf::avm1::Machine& m = player->scripts().machine();
+    swf::avm1::Clip* s = m.resolveTarget("/s", nullptr);
+    ASSERT_NE(s, nullptr);
+    m.runActions(inS.shared(), s);
+    EXPECT_EQ(lines, (Lines{"t", "s", "root", "set"}));
+}
+
 // A button holding a sprite whose first frame reports where it is.
 void buttonWithSprite(MovieBuilder& b) {
     b.rect(1, 0, 0, 10, 10, kRed);
