@@ -14,9 +14,9 @@ namespace swf {
 
 namespace {
 
-// What scripts get as the bounds of a clip that draws nothing: the largest twips value, in pixels.
-// SWF 8 and later movies see it after a trip through single precision (2^27 twips).
-constexpr double kNoBounds = 6710886.35, kNoBoundsFromSwf8 = 6710886.4;
+// What scripts get as the bounds of a clip that draws nothing: the largest twips value, in pixels,
+// whatever the movie's version.
+constexpr double kNoBounds = 6710886.35;
 
 bool sameName(const std::string& a, const std::string& b, bool caseSensitive) {
     if (caseSensitive) return a == b;
@@ -493,8 +493,7 @@ avm1::ClipBounds ScriptClip::bounds(avm1::Clip* space) {
     if (!clip_) return {};
     Rect local = localBounds();
     if (local.empty()) {
-        double none = runner_.library().movie().header.version >= 8 ? kNoBoundsFromSwf8 : kNoBounds;
-        return {none, none, none, none};
+        return {kNoBounds, kNoBounds, kNoBounds, kNoBounds};
     }
     Matrix to = worldMatrix(*clip_);
     if (sc && sc->clip_) {

@@ -150,6 +150,23 @@ TEST_F(ClipLifeTest, AScriptWhoseTargetOrOwnClipIsRemovedFallsBackToItsClipThenT
     EXPECT_EQ(lines, (Lines{"t", "s", "root", "set"}));
 }
 
+TEST_F(ClipLifeTest, AClipThatDrawsNothingHasTheLargestTwipsValueForBoundsInEveryVersion) {
+    for (int version : {6, 10}) {
+        SCOPED_TRACE(version);
+        MovieBuilder movie;
+        movie.movie->header.version = uint8_t(version);
+        Asm a;
+        a.push({1, "e", 2}).get("this").push({"createEmptyMovieClip"}).op(op::CallMethod).op(op::Pop);
+        a.get("_root").push({1}).get("e").push({"getBounds"}).op(op::CallMethod).push({"xMax"}).op(op::GetMember).trace();
+        movie.main() = timeline({{action(a), action(std::move(Asm().op(op::Stop)))}});
+        Lines out;
+        auto p = movie.player();
+        p->setTraceHandler([&](const std::string& line) { out.push_back(line); });
+        p->render(image);
+        EXPECT_EQ(out, (Lines{"6710886.35"}));
+    }
+}
+
 // A button holding a sprite whose first frame reports where it is.
 void buttonWithSprite(MovieBuilder& b) {
     b.rect(1, 0, 0, 10, 10, kRed);
