@@ -49,7 +49,7 @@ public:
     virtual ~Player() = default;
 
     // Parses `bytes` (an FWS, CWS or ZWS file). On failure returns null and sets `error` to a one-line
-    // message (for ZWS: LZMA compression is reported as unsupported).
+    // message.
     static std::unique_ptr<Player> load(std::vector<uint8_t> bytes, std::string& error);
 
     virtual int swfVersion() const = 0;

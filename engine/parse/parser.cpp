@@ -6,6 +6,7 @@
 #include "engine/parse/control_parser.h"
 #include "engine/parse/inflate.h"
 #include "engine/parse/jpeg_info.h"
+#include "engine/parse/lzma_decode.h"
 #include "engine/parse/shape_parser.h"
 #include "engine/parse/sound_parser.h"
 #include "engine/parse/swf_reader.h"
@@ -428,14 +429,20 @@ Movie parseMovie(std::span<const uint8_t> file, const ParseLimits& limits) {
     Header& h = movie.header;
     h.version = file[3];
     h.declaredLength = static_cast<uint32_t>(file[4] | file[5] << 8 | file[6] << 16) | static_cast<uint32_t>(file[7]) << 24;
-    if (file[0] == 'Z') {
-        h.compression = Compression::Lzma;
-        throw ParseError(ParseError::Kind::Unsupported, "LZMA-compressed (ZWS) movies are not supported");
-    }
-
     std::vector<uint8_t> inflated;
     std::span<const uint8_t> body = file.subspan(8);
-    if (file[0] == 'C') {
+    if (file[0] == 'Z') {
+        // After the common header: the compressed length (not needed: the data runs to the end of
+        // the file), five LZMA property bytes, then the data, which decodes to the declared length
+        // less the eight header bytes.
+        h.compression = Compression::Lzma;
+        if (file.size() < 17) throw ParseError(ParseError::Kind::Truncated, "movie ends inside its header");
+        uint64_t expected = h.declaredLength > 8 ? h.declaredLength - 8 : 0;
+        InflateResult z = lzmaDecodeCapped(file.subspan(12, 5), file.subspan(17), expected, limits.maxInflatedBytes, "movie");
+        if (!z.complete) movie.warnings.push_back(z.error);
+        inflated = std::move(z.data);
+        body = inflated;
+    } else if (file[0] == 'C') {
         h.compression = Compression::Zlib;
         InflateResult z = inflateCapped(body, limits.maxInflatedBytes, "movie");
         if (!z.complete) movie.warnings.push_back(z.error);

@@ -1,4 +1,4 @@
-// Reads a whole SWF file (FWS or CWS) into a Movie. ZWS (LZMA) is reported as unsupported.
+// Reads a whole SWF file (FWS, CWS or ZWS) into a Movie.
 #pragma once
 
 #include <cstddef>
@@ -41,7 +41,7 @@ private:
     Kind kind_;
 };
 
-// Throws ParseError when the movie as a whole cannot be read (not a SWF, ZWS, a broken zlib stream
+// Throws ParseError when the movie as a whole cannot be read (not a SWF, a broken zlib or LZMA stream
 // before the first tag, a limit on the whole movie). A truncated or damaged tail keeps what was read
 // before it and adds a warning; a damaged character definition lands in Movie::failedCharacters.
 Movie parseMovie(std::span<const uint8_t> file, const ParseLimits& limits = {});

@@ -44,4 +44,21 @@ else
   fail "the saver window shows for the wide movie"
   kill_wine_programs
 fi
+
+# The same movie compressed with LZMA plays the same.
+python3 "$(dirname "$0")/lzma_movie.py" "$WORK/wide.swf" "$WORK/wide-lzma.swf"
+"$PACK" --background '#204080' "$SAVER" "$WORK/wide-lzma.swf" "$WORK/wide-lzma.scr" >/dev/null
+if start_saver "$WORK/wide-lzma.scr"; then
+  for _ in $(seq 1 50); do
+    screenshot "$WORK/wide-lzma.png"
+    [ "$(pixel "$WORK/wide-lzma.png" 512 384)" = "200 30 30" ] && break
+    sleep 0.2
+  done
+  check_eq "the LZMA-compressed movie shows its stage" "200 30 30" "$(pixel "$WORK/wide-lzma.png" 512 384)"
+  check_eq "with the band of the package's colour" "32 64 128" "$(pixel "$WORK/wide-lzma.png" 512 100)"
+  end_saver
+else
+  fail "the saver window shows for the LZMA-compressed movie"
+  kill_wine_programs
+fi
 finish
