@@ -100,7 +100,9 @@ Value getPixelBounds(Machine& m, Object* self, std::vector<Value>&) {
     Clip* c = clipOf(self);
     if (!c) return Value();
     ClipBounds b = c->bounds(m.host().level(0));
-    if (!(b.xMax >= b.xMin) || !(b.yMax >= b.yMin)) b = {};
+    // A clip that draws nothing reports bounds past the largest twips value: no pixels.
+    constexpr double kLargestPixels = 0x7FFFFFF / 20.0;
+    if (!(b.xMax >= b.xMin) || !(b.yMax >= b.yMin) || b.xMin >= kLargestPixels) b = {};
     return constructFlashClass(m, "geom", "Rectangle",
                                {Value(std::floor(b.xMin)), Value(std::floor(b.yMin)),
                                 Value(std::ceil(b.xMax) - std::floor(b.xMin)), Value(std::ceil(b.yMax) - std::floor(b.yMin))});

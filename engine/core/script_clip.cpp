@@ -14,9 +14,9 @@ namespace swf {
 
 namespace {
 
-// What scripts get as the bounds of a clip that draws nothing: the largest twips value, in pixels,
-// whatever the movie's version.
-constexpr double kNoBounds = 6710886.35;
+// What scripts get as the bounds of a clip that draws nothing: the largest twips value, in pixels.
+// SWF 8 and later movies give it, in another clip's space, after a trip through single precision.
+constexpr double kNoBounds = 6710886.35, kNoBoundsElsewhereFromSwf8 = 6710886.4;
 
 bool sameName(const std::string& a, const std::string& b, bool caseSensitive) {
     if (caseSensitive) return a == b;
@@ -493,7 +493,9 @@ avm1::ClipBounds ScriptClip::bounds(avm1::Clip* space) {
     if (!clip_) return {};
     Rect local = localBounds();
     if (local.empty()) {
-        return {kNoBounds, kNoBounds, kNoBounds, kNoBounds};
+        bool elsewhere = sc && sc != this;
+        double none = elsewhere && runner_.library().movie().header.version >= 8 ? kNoBoundsElsewhereFromSwf8 : kNoBounds;
+        return {none, none, none, none};
     }
     Matrix to = worldMatrix(*clip_);
     if (sc && sc->clip_) {
