@@ -103,10 +103,18 @@ BitmapRef CharacterLibrary::videoFrame(uint16_t id, uint16_t number) {
     if (it == videos_.end()) {
         const VideoStream* stream = movie_->findAs<VideoStream>(id);
         if (!stream) return nullptr;
-        it = videos_.emplace(id, std::make_unique<VideoPlayback>(*stream)).first;
+        if (videos_.size() >= kMaxLiveVideoStreams) {
+            auto oldest = std::min_element(videos_.begin(), videos_.end(), [](const auto& a, const auto& b) {
+                return a.second.lastAsked < b.second.lastAsked;
+            });
+            videos_.erase(oldest);
+        }
+        it = videos_.emplace(id, LiveVideo{std::make_unique<VideoPlayback>(*stream)}).first;
     }
-    BitmapRef picture = it->second->frame(number);
-    if (!it->second->problem().empty()) warn("video " + std::to_string(id) + ": " + it->second->problem());
+    it->second.lastAsked = ++videoRequests_;
+    VideoPlayback& playback = *it->second.playback;
+    BitmapRef picture = playback.frame(number);
+    if (!playback.problem().empty()) warn("video " + std::to_string(id) + ": " + playback.problem());
     return picture;
 }
 

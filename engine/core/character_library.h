@@ -34,8 +34,12 @@ public:
     const ShapePaths* fallbackGlyph(uint32_t index);
     BitmapRef bitmap(uint16_t id);
     // The picture a video stream shows at timeline frame `number` (its ratio), decoded on demand
-    // and kept while unchanged; null when it has none (or `id` names no video).
+    // and kept while unchanged; null when it has none (or `id` names no video). Decoders of at most
+    // kMaxLiveVideoStreams streams are kept: the one asked for least recently goes first (a stream
+    // asked for again decodes from its key frame before the frame).
     BitmapRef videoFrame(uint16_t id, uint16_t number);
+    static constexpr size_t kMaxLiveVideoStreams = 8;
+    size_t liveVideoStreams() const { return videos_.size(); }
     // The rectangle of a video stream at its stated size, filled with `picture` (null: nothing).
     ShapePaths videoPaths(uint16_t id, const BitmapRef& picture, bool smoothing);
     // The system faces that device text is drawn with (none until the host gives a font source).
@@ -61,7 +65,12 @@ private:
     };
     const DecodedBitmap& decodedBitmap(uint16_t id);
     std::map<uint16_t, DecodedBitmap> bitmaps_;
-    std::map<uint16_t, std::unique_ptr<VideoPlayback>> videos_;
+    struct LiveVideo {
+        std::unique_ptr<VideoPlayback> playback;
+        uint64_t lastAsked = 0;
+    };
+    std::map<uint16_t, LiveVideo> videos_;
+    uint64_t videoRequests_ = 0;
     std::vector<std::string> warnings_;
     std::vector<std::string> reported_;
 };

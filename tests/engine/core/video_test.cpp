@@ -3,6 +3,9 @@
 // says; and the Video, NetConnection and NetStream classes as scripts see them.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+#include "engine/core/character_library.h"
 #include "tests/engine/avm1/assembler.h"
 #include "tests/engine/core/movie_builder.h"
 #include "tools/swfwriter/swf_writer.h"
@@ -71,6 +74,33 @@ TEST(VideoPlayer, RatioSelectsTheFrameDrawnOverTheStreamsBox) {
     EXPECT_EQ(pixelAt(*player, 70, 65), (swf::Rgba{0, 255, 0, 255}));  // its ratio stays 0
     player->tick();
     EXPECT_EQ(pixelAt(*player, 30, 20), kBlue) << "a frame without a move keeps the picture";
+}
+
+// A movie with many streams keeps decoders only for the few asked for last; a stream whose decoder
+// went is decoded again, from its key frame, when it is asked for.
+TEST(VideoPlayer, KeepsDecodersOfTheStreamsAskedForLast) {
+    MovieBuilder b;
+    const int streams = static_cast<int>(swf::CharacterLibrary::kMaxLiveVideoStreams) + 4;
+    auto shade = [](int i, int frame) { return swf::Rgba{uint8_t(20 * i), uint8_t(frame ? 200 : 50), 90, 255}; };
+    for (int i = 0; i < streams; ++i)
+        video(b, static_cast<uint16_t>(10 + i), {filled(8, 8, shade(i, 0)), filled(8, 8, shade(i, 1))});
+    swf::CharacterLibrary library(b.movie);
+    auto pictureIs = [&](int i, uint16_t frame) {
+        swf::BitmapRef p = library.videoFrame(static_cast<uint16_t>(10 + i), frame);
+        if (!p || p->empty()) return false;
+        const uint8_t* px = p->at(4, 4);
+        swf::Rgba want = shade(i, frame);
+        return std::abs(px[0] - want.r) <= 8 && std::abs(px[1] - want.g) <= 8 && std::abs(px[2] - want.b) <= 8;
+    };
+    for (int i = 0; i < streams; ++i) {
+        EXPECT_TRUE(pictureIs(i, 1)) << i;
+        EXPECT_LE(library.liveVideoStreams(), swf::CharacterLibrary::kMaxLiveVideoStreams);
+    }
+    // The first streams' decoders are gone; they show the right pictures again, in both directions.
+    EXPECT_TRUE(pictureIs(0, 0));
+    EXPECT_TRUE(pictureIs(0, 1));
+    EXPECT_TRUE(pictureIs(1, 1));
+    EXPECT_EQ(library.liveVideoStreams(), swf::CharacterLibrary::kMaxLiveVideoStreams);
 }
 
 TEST(VideoPlayer, SmoothingFollowsTheStreamFlag) {
