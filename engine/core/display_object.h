@@ -95,6 +95,9 @@ struct DisplayObject {
     std::shared_ptr<TextFieldState> field;
     std::shared_ptr<const EditText> fieldDefinition;
     std::optional<std::string> variable;
+    // Whether the field has reached its variable's owner once: its own text seeds an unset
+    // variable only then, never again after the owner goes and comes back.
+    bool variableMet = false;
     // Videos: what scripts changed (absent while nothing was).
     std::shared_ptr<VideoSettings> video;
     // Bitmaps (a script's pixels attached to a clip): what they show, one pixel to a pixel of the

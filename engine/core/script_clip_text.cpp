@@ -33,8 +33,9 @@ bool ScriptClip::isTextField() { return field() != nullptr; }
 std::string ScriptClip::fieldText() {
     TextFieldState* s = fieldState();
     if (!s) return "";
+    // A clip's member shows at once; another object's is read at the end of each frame.
     std::string variable = fieldVariable(), value;
-    if (!variable.empty() && runner_.boundVariable(*this, variable, value)) return value;
+    if (!variable.empty() && runner_.boundVariable(*this, variable, value, true)) return value;
     return s->text();
 }
 
@@ -77,7 +78,13 @@ void ScriptClip::setFieldVariable(const std::string& variable) {
     // A variable not set yet takes the field's own text: the text its record starts with, which
     // the field shows again.
     std::string value;
-    if (variable.empty() || runner_.boundVariable(*this, variable, value)) return;
+    if (variable.empty()) return;
+    if (runner_.boundVariable(*this, variable, value)) {
+        // A variable already set shows at once, wherever it lives.
+        if (s->html) s->setHtmlText(value);
+        else s->setText(value);
+        return;
+    }
     if (const EditText* def = field(); def && def->initialText) {
         if (s->html) s->setHtmlText(*def->initialText);
         else s->setText(*def->initialText);

@@ -495,10 +495,11 @@ void ScriptRunner::setBoundVariable(ScriptClip& field, const std::string& path, 
     }
 }
 
-bool ScriptRunner::boundVariable(ScriptClip& field, const std::string& path, std::string& text) {
+bool ScriptRunner::boundVariable(ScriptClip& field, const std::string& path, std::string& text, bool clipMembersOnly) {
     avm1::Object* owner;
     std::string name;
     if (!splitVariable(field, path, owner, name)) return false;
+    if (clipMembersOnly && !owner->clip) return false;
     avm1::Value v = machine_.getMember(avm1::Value(owner), name, false);
     if (v.isUndefined()) return false;
     text = machine_.toString(v);
@@ -525,11 +526,14 @@ void ScriptRunner::syncTextFields(swf::Clip& clip, int nesting) {
         avm1::Object* owner;
         std::string name;
         if (path.empty() || !splitVariable(*sc, path, owner, name)) continue;
+        bool first = !child->variableMet;
+        child->variableMet = true;
         try {
             avm1::Value v = machine_.getMember(avm1::Value(owner), name, false);
             if (v.isUndefined()) {
-                // A field's own text seeds its variable once, when there is any.
-                if (fieldsSeeded_.insert(child.get()).second) {
+                // A field's own text seeds its variable when the field first meets it, if there
+                // is any text; a variable unset later leaves the field showing what it had.
+                if (first) {
                     std::string text = sc->fieldText();
                     if (!text.empty()) machine_.setMember(avm1::Value(owner), name, avm1::Value(text));
                 }

@@ -66,8 +66,9 @@ public:
     avm1::SoundControl* sound() override { return sound_; }
     // A text field's variable, set from the field's text (path relative to the field's parent).
     void setBoundVariable(ScriptClip& field, const std::string& path, const std::string& text);
-    // The variable's value as text; false when it is not set.
-    bool boundVariable(ScriptClip& field, const std::string& path, std::string& text);
+    // The variable's value as text; false when it is not set (or, with `clipMembersOnly`, when
+    // it belongs to an object that is not a clip: such a binding is read once a frame).
+    bool boundVariable(ScriptClip& field, const std::string& path, std::string& text, bool clipMembersOnly = false);
     // Variables of the main timeline, as text (the host's SetVariable and GetVariable).
     void setVariable(const std::string& name, const std::string& value);
     std::string getVariable(const std::string& name);
@@ -220,7 +221,6 @@ private:
     bool dropped_ = false;
     bool destroying_ = false;
     std::set<uint16_t> initDone_;
-    std::set<const DisplayObject*> fieldsSeeded_;
     std::multimap<uint16_t, std::string> linkages_;  // character id -> export name
     std::map<uint16_t, std::vector<std::shared_ptr<const std::vector<uint8_t>>>> buttonActions_;
     std::map<const void*, std::shared_ptr<const std::vector<uint8_t>>> actionBytes_;  // by tag

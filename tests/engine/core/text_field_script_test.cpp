@@ -343,6 +343,63 @@ TEST_F(TextFieldScriptTest, VariablesMayLiveInObjectsAndRebindingShowsTheRecords
     EXPECT_EQ(lines, (Lines{"Hello", "Hello", "start", "typed"}));
 }
 
+// Frame 1 places a clip "mc" and fields bound to mc.v and obj.v; frame 2 adds a second field on
+// mc.v, which is set by then; frame 3 takes the clip away and sets the field's text; frame 4 places
+// a new clip "mc"; frame 5 only reads.
+TEST_F(TextFieldScriptTest, BoundFieldsFollowTheirVariablesAndSeedThemOnlyWhenTheyFirstMeetThem) {
+    b.sprite(5, timeline({{}}));
+    swf::EditText toClip = fieldRecord({0, 0, 2000, 400}, "Hello");
+    toClip.variableName = "mc.v";
+    swf::EditText alsoToClip = fieldRecord({0, 0, 2000, 400}, "Other");
+    alsoToClip.variableName = "mc.v";
+    swf::EditText toObject = fieldRecord({0, 0, 2000, 400}, "Hello");
+    toObject.variableName = "obj.v";
+    b.movie->characters[6] = {6, 37, toClip};
+    b.movie->characters[7] = {7, 37, toObject};
+    b.movie->characters[8] = {8, 37, alsoToClip};
+    auto traceOf = [](Asm& a, const std::string& object, const std::string& member) {
+        a.push({object + "." + member + "="}).get(object).push({member}).op(op::GetMember).op(op::Add2).trace();
+    };
+    Asm first, second, third, fourth, fifth;
+    first.push({"obj", "v", "start", 1}).op(op::InitObject).op(op::SetVariable);
+    traceOf(first, "mc", "v");  // seeded by the field's own text
+    traceOf(first, "f", "text");
+    first.get("mc").push({"v", "Test1"}).op(op::SetMember);
+    traceOf(first, "f", "text");  // a clip's member shows at once
+    first.get("obj").push({"v", "changed"}).op(op::SetMember);
+    traceOf(first, "g", "text");  // another object's member waits for the frame's end
+    traceOf(second, "h", "text");
+    third.get("f").push({"text", "Reset"}).op(op::SetMember);
+    traceOf(fourth, "mc", "v");    // the new clip's member is not seeded again
+    traceOf(fourth, "f", "text");  // and the fields keep their text
+    traceOf(fourth, "h", "text");
+    traceOf(fourth, "g", "text");
+    fourth.get("g").push({"text", "typed"}).op(op::SetMember);
+    traceOf(fourth, "obj", "v");
+    fourth.get("mc").push({"v", "again"}).op(op::SetMember);
+    traceOf(fifth, "f", "text");
+    traceOf(fifth, "h", "text");
+    swf::PlaceObject mc = place(1, 5), f = place(2, 6), g = place(3, 7), h = place(4, 8), mcAgain = place(1, 5);
+    mc.name = mcAgain.name = "mc";
+    f.name = "f";
+    g.name = "g";
+    h.name = "h";
+    b.main() = timeline({{mc, f, g, swf::DoAction{first.bytes()}},
+                         {h, swf::DoAction{second.bytes()}},
+                         {removeAt(1), swf::DoAction{third.bytes()}},
+                         {mcAgain, swf::DoAction{fourth.bytes()}},
+                         {swf::DoAction{fifth.bytes()}}});
+    player = b.player();
+    player->setTraceHandler([this](const std::string& line) { lines.push_back(line); });
+    for (int frame = 1; frame <= 5; ++frame) {
+        if (frame > 1) player->tick();
+        player->render(image);
+    }
+    EXPECT_EQ(lines, (Lines{"mc.v=Hello", "f.text=Hello", "f.text=Test1", "g.text=Hello", "h.text=Test1",
+                            "mc.v=undefined", "f.text=Reset", "h.text=Test1", "g.text=changed", "obj.v=typed",
+                            "f.text=again", "h.text=again"}));
+}
+
 TEST_F(TextFieldScriptTest, RenderSettingsStartFromTheRecordAndScriptsChangeThem) {
     swf::EditText record = fieldRecord({0, 0, 2000, 400}, "x");
     record.renderSettings = swf::TextRenderSettings{1, 2, -3, 150};
