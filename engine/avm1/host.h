@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,9 @@ public:
     virtual VideoAccess* video() { return nullptr; }
     // Buttons of SWF 6 and later movies are objects of their own class.
     virtual bool isButton() { return false; }
+    // Whether the clip's own _focusrect is set, and to what (level clips follow the movie's).
+    virtual std::optional<bool> focusRect() { return std::nullopt; }
+    virtual void setFocusRect(std::optional<bool> shown) { (void)shown; }
     // The size of the clip's movie data in bytes (all of it is loaded before it plays).
     virtual double bytesTotal() { return 0; }
     virtual std::string fieldText() { return ""; }

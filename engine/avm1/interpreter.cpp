@@ -409,9 +409,7 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
             c = path.empty() ? target : resolveTarget(path, f.base);
         }
         if (!c || index < 0 || index >= int(ClipProperty::Count)) break;
-        ClipProperty p = ClipProperty(index);
-        if (p == ClipProperty::Name || p == ClipProperty::Quality) c->setText(p, toString(v));
-        else c->setNumber(p, toNumber(v));
+        setClipProperty(c, ClipProperty(index), v);
         break;
     }
     case 0x24: {

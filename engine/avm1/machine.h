@@ -104,6 +104,8 @@ public:
     Value getMember(const Value& target, const std::string& name, bool useResolve = true);
     // A clip's built-in property as scripts see it.
     Value clipProperty(Clip* c, ClipProperty p);
+    // Sets a clip's built-in property from a script's value.
+    void setClipProperty(Clip* c, ClipProperty p, const Value& v);
     void setMember(const Value& target, const std::string& name, const Value& v);
     bool deleteMember(Object* o, const std::string& name);
     bool hasProperty(Object* o, const std::string& name);
@@ -181,6 +183,7 @@ private:
 
     Host& host_;
     int version_;
+    bool focusRect_ = true;  // the movie-wide _focusrect, which level clips read and set
     Limits limits_;
     Heap heap_;
     Object* global_ = nullptr;

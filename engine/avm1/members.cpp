@@ -73,7 +73,34 @@ Value Machine::clipProperty(Clip* c, ClipProperty p) {
         return Value(slash);
     }
     if (p == ClipProperty::Visible) return Value(c->number(p) != 0);
+    if (p == ClipProperty::FocusRect) {
+        // Before SWF 6 there is only the movie's setting, read as a number. Later, a level's clip
+        // reads the movie's setting and every other clip its own, null until set.
+        if (version_ < 6) return Value(focusRect_ ? 1.0 : 0.0);
+        if (!c->parent()) return Value(focusRect_);
+        std::optional<bool> own = c->focusRect();
+        return own ? Value(*own) : Value::null();
+    }
     return isTextProperty(p) ? Value(c->text(p)) : Value(c->number(p));
+}
+
+void Machine::setClipProperty(Clip* c, ClipProperty p, const Value& v) {
+    if (p == ClipProperty::Name || p == ClipProperty::Quality) {
+        c->setText(p, toString(v));
+    } else if (p == ClipProperty::FocusRect) {
+        if (version_ >= 6 && c->parent()) {
+            // A clip's own setting: undefined and null unset it.
+            c->setFocusRect(v.isNullish() ? std::nullopt : std::optional<bool>(toBoolean(v)));
+            return;
+        }
+        // The movie's setting ignores undefined and null and is on for any other number but zero:
+        // a primitive that is not a number counts as on, an object that is not one as off.
+        if (v.isNullish()) return;
+        double n = toNumber(v);
+        focusRect_ = std::isnan(n) ? !v.isObject() : n != 0;
+    } else if (!isTextProperty(p)) {
+        c->setNumber(p, toNumber(v));
+    }
 }
 
 Value Machine::getMember(const Value& target, const std::string& name, bool useResolve) {
@@ -187,9 +214,7 @@ void Machine::storeMember(Object* o, const std::string& name, const std::string&
     if (o->clip) {
         int index = clipPropertyIndex(name);
         if (index >= 0) {
-            ClipProperty p = ClipProperty(index);
-            if (p == ClipProperty::Name || p == ClipProperty::Quality) o->clip->setText(p, toString(v));
-            else if (!isTextProperty(p)) o->clip->setNumber(p, toNumber(v));
+            setClipProperty(o->clip, ClipProperty(index), v);
             return;
         }
         // A field's text goes through the TextField setters when they are there (they tell

@@ -92,7 +92,6 @@ double ScriptClip::number(avm1::ClipProperty p) {
         Quality q = runner_.quality();
         return q == Quality::Low ? 0 : q == Quality::Best ? 2 : 1;
     }
-    case P::FocusRect: return 1;
     case P::SoundBufTime: return runner_.soundBufferSeconds();
     case P::XMouse:
     case P::YMouse: {

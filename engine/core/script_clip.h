@@ -71,6 +71,8 @@ public:
 
     bool isTextField() override;
     bool isButton() override;
+    std::optional<bool> focusRect() override { return focusRect_; }
+    void setFocusRect(std::optional<bool> shown) override { focusRect_ = shown; }
     bool isVideo() override;
     avm1::VideoAccess* video() override { return isVideo() ? this : nullptr; }
     double bytesTotal() override;
@@ -147,6 +149,7 @@ private:
     ScriptRunner& runner_;
     swf::Clip* clip_;
     std::string removedName_, removedPath_;
+    std::optional<bool> focusRect_;
     bool overflowReported_ = false;
 };
 

@@ -128,6 +128,37 @@ TEST_F(ScriptTest, SoundBufferTimeIsMovieWideAndKeptInWholeSeconds) {
     EXPECT_EQ(play(1), (Lines{"5", "2", "2", "0"}));
 }
 
+TEST_F(ScriptTest, FocusRectIsTheMoviesOnLevelClipsAndEachOtherClipsOwn) {
+    b.movie->header.version = 6;
+    b.sprite(10, timeline({{}}));
+    Asm a;
+    auto show = [&] {
+        a.push({""}).get("_focusrect").op(op::Add2).push({" "}).op(op::Add2);
+        a.get("_root").push({"_foCusRect"}).op(op::GetMember).op(op::Add2).push({" "}).op(op::Add2);
+        a.get("clip").push({"_focusrect"}).op(op::GetMember).op(op::Add2).trace();
+    };
+    auto setMovie = [&](op::PushItem v) { a.push({"", 17, v}).op(op::SetProperty); };
+    auto setClip = [&](op::PushItem v) { a.get("clip").push({"_focusrect", v}).op(op::SetMember); };
+    show();
+    setMovie(0);
+    show();
+    setMovie("text");  // not a number: on
+    show();
+    setMovie(op::Null{});  // ignored
+    show();
+    a.push({"", 17, 0, "Object"}).op(op::NewObject).op(op::SetProperty);  // an object: off
+    show();
+    setClip("test");  // a clip's own setting takes the value's truth
+    show();
+    setClip(0.5);
+    show();
+    setClip(op::Undef{});  // unset again
+    show();
+    b.main() = timeline({{named(place(1, 10), "clip"), action(a)}});
+    EXPECT_EQ(play(1), (Lines{"true true null", "false false null", "true true null", "true true null",
+                              "false false null", "false false false", "false false true", "false false null"}));
+}
+
 TEST_F(ScriptTest, TimelineActionsStopAndJump) {
     Asm toThree = std::move(Asm().push({"done", false}).op(op::SetVariable));
     toThree.record(0x81, {2, 0});  // gotoFrame(2): the third frame
