@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "engine/avm1/machine.h"
+#include "engine/base/effects.h"
 
 namespace swf::avm1 {
 
@@ -54,6 +56,9 @@ void installColorTransform(Machine& m);
 void installTransform(Machine& m);  // after installMovieClip
 void installBitmapData(Machine& m);
 void installFilters(Machine& m);  // after installMovieClip
+// What the display draws for a script's array of filters (none for a value that is not an array).
+std::optional<std::vector<swf::Filter>> displayFilters(const Value& list);
+void installClipDrawing(Machine& m);  // after installMovieClip
 void installStage(Machine& m);  // after installBroadcasters
 // XML, LoadVars, SharedObject and the other classes for data and the player's services.
 void installDataClasses(Machine& m);

@@ -512,22 +512,24 @@ Value clipFilters(Machine& m, Object* self, std::vector<Value>&) {
     return Value(m.newArray(std::move(list)));
 }
 
-Value setClipFilters(Machine& m, Object* self, std::vector<Value>& a) {
+Value setClipFilters(Machine&, Object* self, std::vector<Value>& a) {
     if (!self || !self->clip) return Value();
-    Value given = arg(a, 0);
+    if (auto filters = displayFilters(arg(a, 0))) self->clip->setFilters(*filters);
+    return Value();
+}
+
+}  // namespace
+
+std::optional<std::vector<swf::Filter>> displayFilters(const Value& given) {
     Object* list = given.object();
-    if (!list || !list->isArray) return Value();
+    if (!list || !list->isArray) return std::nullopt;
     std::vector<swf::Filter> filters;
     for (const Value& v : list->elements) {
         swf::Filter f;
         if (FilterState* s = stateOf(v.object()); s && toDisplay(*s, f)) filters.push_back(f);
     }
-    (void)m;
-    self->clip->setFilters(filters);
-    return Value();
+    return filters;
 }
-
-}  // namespace
 
 void installFilters(Machine& m) {
     Object* baseProto = m.newObject();
@@ -551,9 +553,8 @@ void installFilters(Machine& m) {
         m.defineNative(proto, "clone", clone);
         proto->find(m.key("clone"))->flags = 0;
     }
-    if (m.movieClipProto) {
-        defineAccessor(m, m.movieClipProto, "filters", clipFilters, setClipFilters, DontEnum | FromVersion8);
-    }
+    for (Object* proto : {m.movieClipProto, m.buttonProto})
+        if (proto) defineAccessor(m, proto, "filters", clipFilters, setClipFilters, DontEnum | FromVersion8);
 }
 
 }  // namespace swf::avm1

@@ -42,6 +42,7 @@ void Machine::installBuiltins() {
     installTransform(*this);
     installBitmapData(*this);
     installFilters(*this);
+    installClipDrawing(*this);
     installStage(*this);
     installDataClasses(*this);
     installLoadersAndDevices(*this);

@@ -163,7 +163,11 @@ void writeSettingValue(Machine& m, Object* self, Clip* clip, TextFieldAccess* f,
     // Kept as given, out of range or not a number alike; drawing takes what it can use.
     case Thickness: s.thickness = m.toNumber(v); break;
     case Sharpness: s.sharpness = m.toNumber(v); break;
-    case Filters: self->put(m.key("__textFilters"), "__textFilters", v, DontEnum); return;
+    case Filters:
+        self->put(m.key("__textFilters"), "__textFilters", v, DontEnum);
+        if (self->clip)
+            if (auto filters = displayFilters(v)) self->clip->setFilters(*filters);
+        return;
     case Scroll: {
         double n = m.toNumber(v);
         if (std::isfinite(n)) s.scroll = int(std::clamp(n, 1.0, 1e6));

@@ -29,6 +29,15 @@ struct ClipBounds {
     double xMin = 0, yMin = 0, xMax = 0, yMax = 0;  // pixels
 };
 
+// How a clip is drawn beyond its matrix and colour: blend mode, bitmap caching, a colour behind
+// its content and the window a scroll rectangle opens on it.
+struct ClipDrawing {
+    swf::BlendMode blendMode = swf::BlendMode::Normal;
+    bool cacheAsBitmap = false;
+    std::optional<uint32_t> opaqueBackground;  // 0xRRGGBB
+    std::optional<ClipBounds> scrollRect;      // pixels of the clip's space
+};
+
 // Multipliers in percent and offsets as the Color object exchanges them.
 struct ColorTransformValues {
     double ra = 100, rb = 0, ga = 100, gb = 0, ba = 100, bb = 0, aa = 100, ab = 0;
@@ -133,6 +142,8 @@ public:
     // The bitmap filters the clip is drawn through.
     virtual std::vector<swf::Filter> filters() { return {}; }
     virtual void setFilters(const std::vector<swf::Filter>& filters) { (void)filters; }
+    virtual ClipDrawing drawSettings() { return {}; }
+    virtual void setDrawSettings(const ClipDrawing& d) { (void)d; }
 
     // Colour.
     virtual ColorTransformValues colorTransform() = 0;

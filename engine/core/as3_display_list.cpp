@@ -316,8 +316,53 @@ void As3Display::installDisplayObject() {
     stored(containerClass, u"tabChildren", Value(true));
     stored(spriteClass, u"buttonMode", Value(false));
     stored(spriteClass, u"useHandCursor", Value(true));
-    stored(displayObjectClass, u"cacheAsBitmap", Value(false));
-    stored(displayObjectClass, u"scrollRect", Value::null());
+    // Drawing settings the display draws by: bitmap caching, a background colour and a scroll window.
+    m.defineGetter(displayObjectClass, u"cacheAsBitmap", [self](Machine& m, const Value& v, Args) -> Value {
+        As3DisplayObject* o = self(m, v);
+        return Value(o->node && o->node->cacheAsBitmap);
+    }, [self](Machine& m, const Value& v, Args a) -> Value {
+        As3DisplayObject* o = self(m, v);
+        if (o->node) o->node->cacheAsBitmap = m.toBoolean(arg(a, 0));
+        return Value();
+    });
+    m.defineGetter(displayObjectClass, u"opaqueBackground", [self](Machine& m, const Value& v, Args) -> Value {
+        As3DisplayObject* o = self(m, v);
+        if (!o->node || !o->node->opaqueBackground) return Value::null();
+        Rgba c = *o->node->opaqueBackground;
+        return Value(double(uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b));
+    }, [self](Machine& m, const Value& v, Args a) -> Value {
+        As3DisplayObject* o = self(m, v);
+        if (!o->node) return Value();
+        Value x = arg(a, 0);
+        if (x.isNull() || x.isUndefined()) {
+            o->node->opaqueBackground.reset();
+        } else {
+            double n = m.toNumber(x);
+            uint32_t c = std::isfinite(n) ? uint32_t(int64_t(std::fmod(std::trunc(n), 4294967296.0))) : 0;
+            o->node->opaqueBackground = Rgba{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 255};
+        }
+        return Value();
+    });
+    m.defineGetter(displayObjectClass, u"scrollRect", [this, self](Machine& m, const Value& v, Args) -> Value {
+        As3DisplayObject* o = self(m, v);
+        if (!o->node || !o->node->scrollRect) return Value::null();
+        const Rect& r = *o->node->scrollRect;
+        Value a[4] = {Value(r.xMin / kTwips), Value(r.yMin / kTwips), Value(r.width() / kTwips),
+                      Value(r.height() / kTwips)};
+        return m.construct(Value(rectangleClass), a);
+    }, [self](Machine& m, const Value& v, Args a) -> Value {
+        As3DisplayObject* o = self(m, v);
+        if (!o->node) return Value();
+        Value r = arg(a, 0);
+        o->node->scrollRect.reset();
+        if (r.isNull() || r.isUndefined()) return Value();
+        double x = m.toNumber(m.get(r, u"x")), y = m.toNumber(m.get(r, u"y"));
+        double w = m.toNumber(m.get(r, u"width")), h = m.toNumber(m.get(r, u"height"));
+        if (std::isfinite(x) && std::isfinite(y) && std::isfinite(w) && std::isfinite(h))
+            o->node->scrollRect = Rect{x * kTwips, y * kTwips, (x + std::max(0.0, w)) * kTwips,
+                                       (y + std::max(0.0, h)) * kTwips};
+        return Value();
+    });
     stored(displayObjectClass, u"filters", Value());
 
     // The stage.

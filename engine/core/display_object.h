@@ -71,6 +71,12 @@ struct DisplayObject {
     BlendMode blendMode = BlendMode::Normal;
     std::vector<Filter> filters;
     bool visible = true;
+    // Drawn through a cached bitmap: the player snaps it to whole pixels of the stage.
+    bool cacheAsBitmap = false;
+    // A colour filling the object's bounds beneath its content.
+    std::optional<Rgba> opaqueBackground;
+    // Only this rectangle of the object's space shows (twips), its corner at the object's origin.
+    std::optional<Rect> scrollRect;
 
     // The frame (0-based) of the parent's timeline whose PlaceObject created this instance, and
     // whether the timeline placed it at all (objects made by scripts are left alone by the timeline).

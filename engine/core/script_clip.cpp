@@ -557,6 +557,37 @@ void ScriptClip::setFilters(const std::vector<Filter>& filters) {
     o->scriptTransformed = true;
 }
 
+avm1::ClipDrawing ScriptClip::drawSettings() {
+    avm1::ClipDrawing d;
+    DisplayObject* o = object();
+    if (!o) return d;
+    d.blendMode = o->blendMode;
+    d.cacheAsBitmap = o->cacheAsBitmap;
+    if (o->opaqueBackground)
+        d.opaqueBackground = uint32_t(o->opaqueBackground->r) << 16 | uint32_t(o->opaqueBackground->g) << 8 |
+                             o->opaqueBackground->b;
+    if (o->scrollRect)
+        d.scrollRect = avm1::ClipBounds{o->scrollRect->xMin / kTwipsPerPixel, o->scrollRect->yMin / kTwipsPerPixel,
+                                        o->scrollRect->xMax / kTwipsPerPixel, o->scrollRect->yMax / kTwipsPerPixel};
+    return d;
+}
+
+void ScriptClip::setDrawSettings(const avm1::ClipDrawing& d) {
+    DisplayObject* o = object();
+    if (!o) return;
+    o->blendMode = d.blendMode;
+    o->cacheAsBitmap = d.cacheAsBitmap;
+    o->opaqueBackground.reset();
+    if (d.opaqueBackground) {
+        uint32_t c = *d.opaqueBackground;
+        o->opaqueBackground = Rgba{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 255};
+    }
+    o->scrollRect.reset();
+    if (d.scrollRect)
+        o->scrollRect = Rect{toTwips(d.scrollRect->xMin), toTwips(d.scrollRect->yMin), toTwips(d.scrollRect->xMax),
+                             toTwips(d.scrollRect->yMax)};
+}
+
 avm1::ColorTransformValues ScriptClip::colorTransform() {
     DisplayObject* o = object();
     if (!o) return {};

@@ -89,6 +89,8 @@ public:
     void setMatrix(const double (&m)[6]) override;
     std::vector<Filter> filters() override;
     void setFilters(const std::vector<Filter>& filters) override;
+    avm1::ClipDrawing drawSettings() override;
+    void setDrawSettings(const avm1::ClipDrawing& d) override;
     avm1::ColorTransformValues colorTransform() override;
     void setColorTransform(const avm1::ColorTransformValues& c) override;
 

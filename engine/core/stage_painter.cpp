@@ -25,6 +25,34 @@ ColorTransform tint(Rgba color) {
     return t;
 }
 
+// A rectangle filled with `fill` and outlined by `line` (hairline) when it has one.
+ShapePaths boxPaths(const Rect& r, std::optional<Rgba> fill, std::optional<Rgba> line) {
+    Contour c;
+    c.start = {r.xMin, r.yMin};
+    for (Point p : {Point{r.xMax, r.yMin}, Point{r.xMax, r.yMax}, Point{r.xMin, r.yMax}, Point{r.xMin, r.yMin}})
+        c.segments.push_back({p, p, false});
+    PathLayer layer;
+    if (fill) {
+        FillPath f;
+        f.style.color = *fill;
+        f.contours.push_back(c);
+        layer.fills.push_back(std::move(f));
+    }
+    if (line) {
+        StrokePath st;
+        st.style.width = 0;
+        st.style.color = *line;
+        st.contours.push_back(c);
+        layer.strokes.push_back(std::move(st));
+    }
+    ShapePaths paths;
+    paths.layers.push_back(std::move(layer));
+    paths.bounds = r;
+    return paths;
+}
+
+Rgba opaque(uint32_t rgb) { return Rgba{uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255}; }
+
 }  // namespace
 
 void StagePainter::paintClip(const Clip& clip, const Matrix& toPixels, const ColorTransform& cxform) {
@@ -78,7 +106,29 @@ void StagePainter::paintObject(const DisplayObject& obj, const Matrix& parentToP
     ColorTransform cx = parentCx * obj.colorTransform;
     bool layered = (obj.blendMode != BlendMode::Normal) || !obj.filters.empty();
     if (layered) renderer_.pushLayer(obj.blendMode, scaledFilters(obj.filters));
-    paintContent(obj, toPixels, cx, nesting);
+    // A cached bitmap is drawn at whole pixels of the target.
+    if (obj.cacheAsBitmap) {
+        toPixels.tx = std::round(toPixels.tx);
+        toPixels.ty = std::round(toPixels.ty);
+    }
+    if (obj.scrollRect) {
+        // The window shows its rectangle of the content at the object's origin.
+        const Rect& r = *obj.scrollRect;
+        Rect window{0, 0, r.xMax - r.xMin, r.yMax - r.yMin};
+        renderer_.beginMask();
+        renderer_.drawShape(boxPaths(window, Rgba{0, 0, 0, 255}, std::nullopt), toPixels, ColorTransform{});
+        renderer_.endMask();
+        if (obj.opaqueBackground) renderer_.drawShape(boxPaths(window, obj.opaqueBackground, std::nullopt), toPixels, cx);
+        paintContent(obj, toPixels * Matrix::translate(-r.xMin, -r.yMin), cx, nesting);
+        renderer_.popMask();
+    } else {
+        if (obj.opaqueBackground) {
+            Rect bounds = contentBounds(obj, library_);
+            if (bounds.xMax > bounds.xMin && bounds.yMax > bounds.yMin)
+                renderer_.drawShape(boxPaths(bounds, obj.opaqueBackground, std::nullopt), toPixels, cx);
+        }
+        paintContent(obj, toPixels, cx, nesting);
+    }
     if (layered) renderer_.popLayer();
 }
 
@@ -149,38 +199,6 @@ void StagePainter::paintStaticText(const DisplayObject& obj, const Matrix& toPix
         }
     }
 }
-
-namespace {
-
-// A rectangle filled with `fill` and outlined by `line` (hairline) when it has one.
-ShapePaths boxPaths(const Rect& r, std::optional<Rgba> fill, std::optional<Rgba> line) {
-    Contour c;
-    c.start = {r.xMin, r.yMin};
-    for (Point p : {Point{r.xMax, r.yMin}, Point{r.xMax, r.yMax}, Point{r.xMin, r.yMax}, Point{r.xMin, r.yMin}})
-        c.segments.push_back({p, p, false});
-    PathLayer layer;
-    if (fill) {
-        FillPath f;
-        f.style.color = *fill;
-        f.contours.push_back(c);
-        layer.fills.push_back(std::move(f));
-    }
-    if (line) {
-        StrokePath st;
-        st.style.width = 0;
-        st.style.color = *line;
-        st.contours.push_back(c);
-        layer.strokes.push_back(std::move(st));
-    }
-    ShapePaths paths;
-    paths.layers.push_back(std::move(layer));
-    paths.bounds = r;
-    return paths;
-}
-
-Rgba opaque(uint32_t rgb) { return Rgba{uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255}; }
-
-}  // namespace
 
 void StagePainter::paintEditText(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cx) {
     TextFieldState* field = fieldStateOf(const_cast<DisplayObject&>(obj), library_.movie());

@@ -25,6 +25,9 @@ void applyPlacement(DisplayObject& obj, const PlaceObject& p) {
     if (p.clipDepth) obj.clipDepth = *p.clipDepth;
     if (p.filters) obj.filters = *p.filters;
     if (p.blendMode) obj.blendMode = *p.blendMode;
+    if (p.cacheAsBitmap) obj.cacheAsBitmap = *p.cacheAsBitmap;
+    if (p.visible) obj.visible = *p.visible;
+    if (p.opaqueBackground) obj.opaqueBackground = *p.opaqueBackground;
 }
 
 // The timeline-controlled properties of `from`, given to `to` (when a rebuilt frame keeps an object).
@@ -38,6 +41,8 @@ void copyPlacement(DisplayObject& to, const DisplayObject& from) {
     to.clipDepth = from.clipDepth;
     to.filters = from.filters;
     to.blendMode = from.blendMode;
+    to.cacheAsBitmap = from.cacheAsBitmap;
+    to.opaqueBackground = from.opaqueBackground;
 }
 
 }  // namespace

@@ -48,8 +48,8 @@ PlaceObject readPlaceObject(SwfReader& r, int version) {
         // Some writers set the flag without the byte; a missing byte means cached.
         p.cacheAsBitmap = r.atEnd() ? true : r.u8() != 0;
     }
-    if (f2 & 0x20) r.u8();     // visible
-    if (f2 & 0x40) r.rgba();   // opaque background
+    if (f2 & 0x20) p.visible = r.u8() != 0;
+    if (f2 & 0x40) p.opaqueBackground = r.rgba();
     if (f & 0x80) p.clipActions = r.copy(r.remaining());
     return p;
 }

@@ -29,6 +29,8 @@ struct PlaceObject {
     std::optional<std::vector<Filter>> filters;
     std::optional<BlendMode> blendMode;  // stored value 0 is read as Normal
     std::optional<bool> cacheAsBitmap;
+    std::optional<bool> visible;             // PlaceObject3 PlaceFlagHasVisible
+    std::optional<Rgba> opaqueBackground;    // PlaceObject3 PlaceFlagOpaqueBackground
     std::optional<std::string> className;  // PlaceObject3 with PlaceFlagHasClassName
     bool hasImage = false;
     // CLIPACTIONS as stored (from the reserved word on); run by the script machine, not here.

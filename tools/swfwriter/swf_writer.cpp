@@ -161,8 +161,9 @@ void SwfWriter::placeObject(const swf::PlaceObject& p) {
                               (p.ratio ? 0x10 : 0) | (p.colorTransform ? 0x08 : 0) | (p.matrix ? 0x04 : 0) |
                               (p.characterId ? 0x02 : 0) | (p.move ? 0x01 : 0)));
     if (v3)
-        w.u8(static_cast<uint8_t>((p.hasImage ? 0x10 : 0) | (p.className ? 0x08 : 0) | (p.cacheAsBitmap ? 0x04 : 0) |
-                                  (p.blendMode ? 0x02 : 0) | (p.filters ? 0x01 : 0)));
+        w.u8(static_cast<uint8_t>((p.opaqueBackground ? 0x40 : 0) | (p.visible ? 0x20 : 0) | (p.hasImage ? 0x10 : 0) |
+                                  (p.className ? 0x08 : 0) | (p.cacheAsBitmap ? 0x04 : 0) | (p.blendMode ? 0x02 : 0) |
+                                  (p.filters ? 0x01 : 0)));
     w.u16(p.depth);
     if (v3 && p.className) w.string(*p.className);
     if (p.characterId) w.u16(*p.characterId);
@@ -177,6 +178,8 @@ void SwfWriter::placeObject(const swf::PlaceObject& p) {
     }
     if (v3 && p.blendMode) w.u8(static_cast<uint8_t>(*p.blendMode));
     if (v3 && p.cacheAsBitmap) w.u8(*p.cacheAsBitmap ? 1 : 0);
+    if (v3 && p.visible) w.u8(*p.visible ? 1 : 0);
+    if (v3 && p.opaqueBackground) w.rgba(*p.opaqueBackground);
     if (!p.clipActions.empty()) w.bytes(p.clipActions);
     tag(v3 ? kPlaceObject3 : kPlaceObject2, w.data());
 }

@@ -150,7 +150,48 @@ void BM_TypicalFrame(benchmark::State& state) {
     }
 }
 
+// A full-screen picture drawn through one filter: what a filtered backdrop costs a frame. The
+// argument is the filter's quality (passes).
+void filteredFullScreen(benchmark::State& state, const Filter& filter) {
+    std::vector<ShapePaths> shapes;
+    shapes.push_back(oneFill(gradientFill(FillStyle::Kind::RadialGradient, 960 * 20, 540 * 20, 1100 * 20),
+                             circle(960 * 20, 540 * 20, 1000 * 20)));
+    for (int i = 0; i < 12; ++i)
+        shapes.push_back(oneFill(test::solidFill({uint8_t(i * 20), 80, 160, 255}),
+                                 circle((i * 157 % 1800 + 60) * 20.0, (i * 97 % 960 + 60) * 20.0, 90 * 20.0)));
+    RgbaImage target(kWidth, kHeight);
+    SoftwareRenderer r(target);
+    for (auto _ : state) {
+        r.beginFrame({255, 255, 255, 255});
+        r.pushLayer(BlendMode::Normal, {filter});
+        for (const ShapePaths& s : shapes) r.drawShape(s, kPixels, {});
+        r.popLayer();
+        r.endFrame();
+        benchmark::DoNotOptimize(target.pixels.data());
+    }
+}
+
+void BM_FullScreenBlur(benchmark::State& state) {
+    Filter blur;
+    blur.kind = Filter::Kind::Blur;
+    blur.blur.blurX = blur.blur.blurY = 16;
+    blur.blur.passes = static_cast<int>(state.range(0));
+    filteredFullScreen(state, blur);
+}
+
+void BM_FullScreenGlow(benchmark::State& state) {
+    Filter glow;
+    glow.kind = Filter::Kind::Glow;
+    glow.glow.color = {255, 255, 0, 255};
+    glow.glow.blurX = glow.glow.blurY = 16;
+    glow.glow.strength = 2;
+    glow.glow.passes = static_cast<int>(state.range(0));
+    filteredFullScreen(state, glow);
+}
+
 BENCHMARK(BM_LargeSolidCircle)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullScreenBlur)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullScreenGlow)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SmallSolidShapes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullScreenLinearGradient)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullScreenRadialGradient)->Unit(benchmark::kMillisecond);
