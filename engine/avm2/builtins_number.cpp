@@ -82,6 +82,18 @@ String toPrecision(Machine& m, double n, const Value& pArg) {
     return ascii(buf);
 }
 
+// E, LN10, ..., SQRT2 as read-only statics of `c`.
+void defineMathConstants(Machine& m, ClassObject* c) {
+    m.defineConstant(c, u"E", Value(std::numbers::e));
+    m.defineConstant(c, u"LN10", Value(std::numbers::ln10));
+    m.defineConstant(c, u"LN2", Value(std::numbers::ln2));
+    m.defineConstant(c, u"LOG10E", Value(std::numbers::log10e));
+    m.defineConstant(c, u"LOG2E", Value(std::numbers::log2e));
+    m.defineConstant(c, u"PI", Value(std::numbers::pi));
+    m.defineConstant(c, u"SQRT1_2", Value(1 / std::numbers::sqrt2));
+    m.defineConstant(c, u"SQRT2", Value(std::numbers::sqrt2));
+}
+
 void numberMethods(Machine& m, ClassObject* c) {
     m.defineMethod(c, u"toString", 1, [](Machine& m, const Value& self, Args a) -> Value {
         double n = thisNumber(m, self, u"toString");
@@ -118,14 +130,7 @@ void installNumberBuiltins(Machine& m) {
     m.defineConstant(num, u"NEGATIVE_INFINITY", Value(-INFINITY));
     m.defineConstant(num, u"POSITIVE_INFINITY", Value(INFINITY));
     // Number carries Math's constants too.
-    m.defineConstant(num, u"E", Value(std::numbers::e));
-    m.defineConstant(num, u"LN10", Value(std::numbers::ln10));
-    m.defineConstant(num, u"LN2", Value(std::numbers::ln2));
-    m.defineConstant(num, u"LOG10E", Value(std::numbers::log10e));
-    m.defineConstant(num, u"LOG2E", Value(std::numbers::log2e));
-    m.defineConstant(num, u"PI", Value(std::numbers::pi));
-    m.defineConstant(num, u"SQRT1_2", Value((1 / std::numbers::sqrt2)));
-    m.defineConstant(num, u"SQRT2", Value(std::numbers::sqrt2));
+    defineMathConstants(m, num);
     numberMethods(m, num);
 
     ClassObject* i = m.intClass;
@@ -148,14 +153,7 @@ void installMathBuiltins(Machine& m) {
     math->isFinal = true;
     math->callAsFunction = [](Machine& m, const Value&, Args) -> Value { m.typeError(1075, u"Math is not a function."); };
     math->constructor = m.newNative(u"Math", 0, [](Machine& m, const Value&, Args) -> Value { m.typeError(1076, u"Math is not a constructor."); });
-    m.defineConstant(math, u"E", Value(std::numbers::e));
-    m.defineConstant(math, u"LN10", Value(std::numbers::ln10));
-    m.defineConstant(math, u"LN2", Value(std::numbers::ln2));
-    m.defineConstant(math, u"LOG10E", Value(std::numbers::log10e));
-    m.defineConstant(math, u"LOG2E", Value(std::numbers::log2e));
-    m.defineConstant(math, u"PI", Value(std::numbers::pi));
-    m.defineConstant(math, u"SQRT1_2", Value((1 / std::numbers::sqrt2)));
-    m.defineConstant(math, u"SQRT2", Value(std::numbers::sqrt2));
+    defineMathConstants(m, math);
     auto unary = [&](const char16_t* name, double (*f)(double)) {
         m.defineStatic(math, name, 1, [f](Machine& m, const Value&, Args a) -> Value { return Value(f(m.toNumber(arg(a, 0)))); });
     };
