@@ -53,6 +53,13 @@ bool isNamespaceObject(const Value& v) { return v.object() && v.object()->type =
 
 }  // namespace
 
+// Out of the interpreter's loop, which recursion keeps on the stack once per script call.
+void Machine::xmlOperatorError(const Value& v, int id, const String& what) {
+    if (v.isNull()) typeError(1009, u"Cannot access a property or method of a null object reference.");
+    if (v.isUndefined()) typeError(1010, u"A term is undefined and has no properties.");
+    typeError(id, what + u" not supported on type " + (classOf(v) ? classOf(v)->qualifiedName() : String(u"Object")) + u".");
+}
+
 Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const Value> args) {
     DepthGuard depthGuard(*this);
     AbcUnit* u = f->unit;
@@ -717,10 +724,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                 case 0x59: {  // getdescendants
                     const Name& n = readName(u30());
                     Value obj = pop();
-                    if (!isXmlValue(obj)) {
-                        if (obj.isNullish()) typeError(obj.isNull() ? 1009 : 1010, obj.isNull() ? u"Cannot access a property or method of a null object reference." : u"A term is undefined and has no properties.");
-                        typeError(1016, u"Descendants operator (..) not supported on type " + (classOf(obj) ? classOf(obj)->qualifiedName() : String(u"Object")) + u".");
-                    }
+                    if (!isXmlValue(obj)) xmlOperatorError(obj, 1016, u"Descendants operator (..)");
                     push(Value(xmlDescendants(*this, obj.object(), xmlNameQuery(*this, n))));
                     break;
                 }
@@ -859,10 +863,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     break;
                 }
                 case 0x78:  // checkfilter
-                    if (!isXmlValue(top())) {
-                        if (top().isNullish()) typeError(top().isNull() ? 1009 : 1010, top().isNull() ? u"Cannot access a property or method of a null object reference." : u"A term is undefined and has no properties.");
-                        typeError(1123, u"Filter operator not supported on type " + (classOf(top()) ? classOf(top())->qualifiedName() : String(u"Object")) + u".");
-                    }
+                    if (!isXmlValue(top())) xmlOperatorError(top(), 1123, u"Filter operator");
                     break;
                 case 0x80: {  // coerce
                     uint32_t i = u30();

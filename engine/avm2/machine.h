@@ -142,6 +142,9 @@ public:
     // Errors: throws an instance of the named error class with the player's message.
     [[noreturn]] void throwError(const String& cls, int id, const String& message);
     [[noreturn]] void typeError(int id, const String& message) { throwError(u"TypeError", id, message); }
+    // The TypeError of an XML-only operator (descendants, filter) met on another value: #1009 or
+    // #1010 for null and undefined, otherwise `id` with "<what> not supported on type <class>.".
+    [[noreturn]] void xmlOperatorError(const Value& v, int id, const String& what);
     [[noreturn]] void referenceError(int id, const String& message) { throwError(u"ReferenceError", id, message); }
     [[noreturn]] void rangeError(int id, const String& message) { throwError(u"RangeError", id, message); }
     String describeForError(const Value& v);  // "null", "Foo", "String"... for messages
