@@ -1,5 +1,6 @@
 #include "engine/core/display_geometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/core/drawing.h"
@@ -26,8 +27,13 @@ Rect bitmapRect(const DisplayObject& obj) {
     return Rect{0, 0, image->width * kTwipsPerPixel, image->height * kTwipsPerPixel};
 }
 
+// A scroll window's rectangle in the object's space: the window shows its part of the content there.
+Rect scrollWindow(const Rect& r) { return Rect{0, 0, std::max(r.xMax - r.xMin, 0.0), std::max(r.yMax - r.yMin, 0.0)}; }
+
 Rect contentBoundsAt(const DisplayObject& obj, CharacterLibrary& library, int depth) {
     if (depth > kMaxDepth) return {};
+    // What a scroll window shows is its rectangle, whatever the content beneath.
+    if (obj.scrollRect) return scrollWindow(*obj.scrollRect);
     // A shape's stored bounds take its lines' widths in, as scripts expect of _width.
     if (obj.kind == DisplayObject::Kind::Shape)
         if (const Shape* s = library.movie().findAs<Shape>(obj.characterId)) return s->bounds;
@@ -114,6 +120,15 @@ bool hitsClipAt(const Clip& clip, Point local, CharacterLibrary& library, int de
 
 bool hitsContentAt(const DisplayObject& obj, Point local, CharacterLibrary& library, int depth) {
     if (depth > kMaxDepth) return false;
+    if (obj.scrollRect) {
+        // Only what shows through the window is hit, and the content lies scrolled beneath it.
+        const Rect& r = *obj.scrollRect;
+        Rect window = scrollWindow(r);
+        if (window.empty() || local.x < window.xMin || local.x > window.xMax || local.y < window.yMin ||
+            local.y > window.yMax)
+            return false;
+        local = Point{local.x + r.xMin, local.y + r.yMin};
+    }
     if (const ShapePaths* p = pathsOf(obj, library)) return hitsPaths(*p, local);
     switch (obj.kind) {
     case DisplayObject::Kind::StaticText:

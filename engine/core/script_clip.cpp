@@ -473,7 +473,13 @@ bool ScriptClip::hitTest(double x, double y, bool shapeFlag) {
     if (!clip_ || !std::isfinite(x) || !std::isfinite(y)) return false;
     Point stage{x * kTwipsPerPixel, y * kTwipsPerPixel};
     Matrix w = worldMatrix(*clip_);
-    if (shapeFlag) return w.invertible() && hitsClip(*clip_, w.inverted().apply(stage), runner_.library());
+    if (shapeFlag) {
+        if (!w.invertible()) return false;
+        Point local = w.inverted().apply(stage);
+        // Through the clip's own object, so that a scroll window limits what is hit.
+        if (const DisplayObject* o = object()) return hitsContent(*o, local, runner_.library());
+        return hitsClip(*clip_, local, runner_.library());
+    }
     Rect r = w.apply(localBounds());
     return !r.empty() && stage.x >= r.xMin && stage.x <= r.xMax && stage.y >= r.yMin && stage.y <= r.yMax;
 }

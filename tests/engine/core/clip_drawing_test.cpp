@@ -67,6 +67,27 @@ TEST_F(ClipDrawingTest, ScrollRectShowsItsWindowAtTheClipsOrigin) {
     EXPECT_EQ(at(5, 15), kWhite);   // content left of the window is not shifted into view
 }
 
+TEST_F(ClipDrawingTest, ScrollRectIsTheClipsSizeBoundsAndHitArea) {
+    b.main() = timeline({{named(place(1, 10, 10, 10), "mc")}});
+    Asm a;
+    auto hit = [&](double x, double y) {
+        a.push({true, y, x, 3}).get("mc").push({"hitTest"}).op(op::CallMethod).trace();
+    };
+    a.get("mc").push({"_width"}).op(op::GetMember).trace();
+    hit(55, 15);
+    setScrollRect(a, 30, 5, 20, 25);
+    a.get("mc").push({"_width"}).op(op::GetMember).trace();
+    a.get("mc").push({"_height"}).op(op::GetMember).trace();
+    a.push({"b"}).get("_root").push({1}).get("mc").push({"getBounds"}).op(op::CallMethod).op(op::SetVariable);
+    for (const char* edge : {"xMin", "yMin", "xMax", "yMax"}) a.get("b").push({edge}).op(op::GetMember).trace();
+    hit(12, 15);  // content x 32: red, inside the window
+    hit(27, 32);  // content x 47, y 27: blue, inside the window
+    hit(55, 15);  // blue content beyond the window
+    hit(5, 15);   // left of the window
+    hit(12, 36);  // below it: content y 31 is past the window's 25
+    EXPECT_EQ(show(a), (Lines{"80", "true", "20", "25", "10", "10", "30", "35", "true", "true", "false", "false", "false"}));
+}
+
 TEST_F(ClipDrawingTest, ScrollRectGoesWithNullAndReadsUndefinedWithoutOne) {
     b.main() = timeline({{named(place(1, 10, 0, 0), "mc")}});
     Asm a;
