@@ -14,7 +14,10 @@ namespace {
 struct DepthGuard {
     Machine& m;
     explicit DepthGuard(Machine& machine) : m(machine) {
-        if (++m.depth > m.limits.callDepth) {
+        auto here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+        if (m.depth == 0) m.stackBase = here;
+        uintptr_t used = here < m.stackBase ? m.stackBase - here : here - m.stackBase;
+        if (++m.depth > m.limits.callDepth || used > m.limits.stackBytes) {
             --m.depth;
             m.throwError(u"Error", 1023, u"Stack overflow occurred.");
         }

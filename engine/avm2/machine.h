@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -56,6 +57,10 @@ struct FrameStore {
 struct Limits {
     double secondsPerScript = 15.0;
     int callDepth = 256;
+    // Stack a script's nested calls may take. Frames differ a lot between builds (checked builds
+    // give every temporary its own slot), so the depth count alone cannot keep them inside the
+    // thread's stack: both limits raise the script's stack overflow error.
+    size_t stackBytes = 2u << 20;
     size_t maxStringLength = 64u << 20;
     size_t maxObjects = 20'000'000;
 };
@@ -182,6 +187,7 @@ public:
     Name multiname(AbcUnit* unit, uint32_t index, String* storage = nullptr);
     void initSlots(Object* o);
     int depth = 0;
+    uintptr_t stackBase = 0;  // frame address of the outermost script call
     std::vector<std::unique_ptr<FrameStore>> frameStores;  // by depth
     std::chrono::steady_clock::time_point scriptStart;
     bool timing = false;

@@ -46,11 +46,13 @@ struct Tracer {
 // trace lines; uncaught errors come back as "uncaught: <text>".
 inline std::vector<std::string> runScript(swfw::AbcWriter& w, const swfw::AbcCode& body, uint32_t locals = 8,
                                           const std::vector<swfw::AbcTraitSpec>& scriptTraits = {},
-                                          const std::vector<swfw::AbcExceptionSpec>& exceptions = {}) {
+                                          const std::vector<swfw::AbcExceptionSpec>& exceptions = {},
+                                          const swf::avm2::Limits& limits = {}) {
     uint32_t init = w.method();
     w.body(init, body, locals, 32, exceptions);
     w.script(init, scriptTraits);
     swf::avm2::Machine m;
+    m.limits = limits;
     std::vector<std::string> lines;
     m.traceHandler = [&](const std::string& s) { lines.push_back(s); };
     m.errorHandler = [&](const std::string& s) { lines.push_back("uncaught: " + s); };

@@ -202,7 +202,16 @@ TEST(Avm2Interpreter, RunawayRecursionStopsWithStackOverflow) {
     w.body(f, fc);
     AbcCode c;
     c.op(kGetLocal0).op(kPushScope).op(kFindPropStrict, self).op(kCallPropVoid, self, 0).op(kReturnVoid);
-    Lines lines = runScript(w, c, 2, {swfw::AbcTraitSpec{self, 1, 0, 0, 0, 0, f}});
+    const std::vector<swfw::AbcTraitSpec> traits{swfw::AbcTraitSpec{self, 1, 0, 0, 0, 0, f}};
+    Lines lines = runScript(w, c, 2, traits);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "uncaught: Error: Error #1023: Stack overflow occurred.");
+
+    // A call count the thread's stack could never hold: the stack budget stops it first.
+    swf::avm2::Limits deep;
+    deep.callDepth = 10'000'000;
+    deep.stackBytes = 256u << 10;
+    lines = runScript(w, c, 2, traits, {}, deep);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "uncaught: Error: Error #1023: Stack overflow occurred.");
 }
