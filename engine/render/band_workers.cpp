@@ -82,7 +82,7 @@ void BandWorkers::work(size_t renderer) {
     try {
         for (size_t k = nextPiece_++; k < pieces_.size(); k = nextPiece_++) {
             r.setBand(pieces_[k].y0, pieces_[k].y1);
-            replay(*calls_, r);
+            replayRows(*calls_, r, pieces_[k].y0, pieces_[k].y1);
         }
     } catch (...) {
         std::lock_guard lock(mutex_);

@@ -162,18 +162,33 @@ void PaintRecording::closeGroup(bool layer) {
     if (!groups_.empty()) groups_.back().changed = groups_.back().changed.united(changed);
 }
 
+namespace {
+
+void issue(const PaintCall& c, Renderer& renderer) {
+    switch (c.kind) {
+        case PaintCall::Kind::Background: renderer.beginFrame(c.background); break;
+        case PaintCall::Kind::Quality: renderer.setQuality(c.quality); break;
+        case PaintCall::Kind::Shape: renderer.drawShape(c.shape, c.toPixels, c.cxform); break;
+        case PaintCall::Kind::BeginMask: renderer.beginMask(); break;
+        case PaintCall::Kind::EndMask: renderer.endMask(); break;
+        case PaintCall::Kind::PopMask: renderer.popMask(); break;
+        case PaintCall::Kind::PushLayer: renderer.pushLayer(c.mode, c.filters, c.layerTransform); break;
+        case PaintCall::Kind::PopLayer: renderer.popLayer(); break;
+    }
+}
+
+}  // namespace
+
 void replay(const std::vector<PaintCall>& calls, Renderer& renderer) {
+    for (const PaintCall& c : calls) issue(c, renderer);
+    renderer.endFrame();
+}
+
+void replayRows(const std::vector<PaintCall>& calls, Renderer& renderer, int y0, int y1) {
     for (const PaintCall& c : calls) {
-        switch (c.kind) {
-            case PaintCall::Kind::Background: renderer.beginFrame(c.background); break;
-            case PaintCall::Kind::Quality: renderer.setQuality(c.quality); break;
-            case PaintCall::Kind::Shape: renderer.drawShape(c.shape, c.toPixels, c.cxform); break;
-            case PaintCall::Kind::BeginMask: renderer.beginMask(); break;
-            case PaintCall::Kind::EndMask: renderer.endMask(); break;
-            case PaintCall::Kind::PopMask: renderer.popMask(); break;
-            case PaintCall::Kind::PushLayer: renderer.pushLayer(c.mode, c.filters, c.layerTransform); break;
-            case PaintCall::Kind::PopLayer: renderer.popLayer(); break;
-        }
+        // Only shapes are left out: the other calls open and close groups or set state.
+        if (c.kind == PaintCall::Kind::Shape && (c.reach.empty() || c.reach.y1 <= y0 || c.reach.y0 >= y1)) continue;
+        issue(c, renderer);
     }
     renderer.endFrame();
 }

@@ -71,4 +71,8 @@ IntRect shapeReach(const ShapePaths& shape, const Matrix& toPixels, const IntRec
 // Issues `calls` to `renderer`, in order.
 void replay(const std::vector<PaintCall>& calls, Renderer& renderer);
 
+// The same for a renderer that draws only the rows y0 <= y < y1: shapes whose reach misses those
+// rows are left out, as they cannot change any pixel there.
+void replayRows(const std::vector<PaintCall>& calls, Renderer& renderer, int y0, int y1);
+
 }  // namespace swf::render

@@ -101,6 +101,24 @@ TEST(BandWorkers, RowsOutsideTheBandsAreLeftAndTinyBandsStillDraw) {
     workers.draw(calls, {});
 }
 
+// Each row drawn alone, with only the shapes whose reach covers it, comes out as in the whole
+// frame: the blurred layer's content must still be drawn for rows its blur reaches.
+TEST(BandWorkers, ShapesLeftOutOfARowDoNotChangeIt) {
+    const std::vector<PaintCall> calls = scene(0);
+    const RgbaImage whole = drawnWhole(calls);
+    RgbaImage target(kWidth, kHeight);
+    SoftwareRenderer renderer(target);
+    int skippedSomewhere = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (const PaintCall& c : calls)
+            if (c.kind == PaintCall::Kind::Shape && (c.reach.y1 <= y || c.reach.y0 > y)) ++skippedSomewhere;
+        renderer.setBand(y, y + 1);
+        replayRows(calls, renderer, y, y + 1);
+        ASSERT_EQ(std::memcmp(target.at(0, y), whole.at(0, y), kWidth * 4), 0) << "row " << y;
+    }
+    EXPECT_GT(skippedSomewhere, 0);
+}
+
 TEST(BandWorkers, ThreadCountsAreKeptWithinTheLimit) {
     RgbaImage target(8, 8);
     EXPECT_EQ(BandWorkers(target, 99).requestedThreads(), kMaxDrawingThreads);
