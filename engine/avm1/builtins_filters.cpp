@@ -31,6 +31,8 @@ struct FilterState : NativeState {
     double scaleX = 0, scaleY = 0;
     std::string mode = "wrap";
     Rgba color{0, 0, 0, 0};
+    // The map as the display had it, for a filter read back from a clip (which has no map object).
+    std::shared_ptr<swf::PixelSource> shownMap;
 };
 
 FilterState* stateOf(Object* self) { return self ? dynamic_cast<FilterState*>(self->state.get()) : nullptr; }
@@ -460,9 +462,30 @@ Value copyOf(Machine& m, Object* self) {
 Value clone(Machine& m, Object* self, std::vector<Value>&) { return copyOf(m, self); }
 Value noClone(Machine&, Object*, std::vector<Value>&) { return Value(); }
 
+// The display's form of a displacement map filter: its fields, and the map's pixels as they will
+// be at each paint.
+swf::Filter displacementFilter(const FilterState& s, Object* map) {
+    swf::Filter out;
+    out.kind = swf::Filter::Kind::DisplacementMap;
+    swf::DisplacementMapFilter& d = out.displacement;
+    if (BitmapPixels* pixels = map ? bitmapPixels(Value(map)) : nullptr) d.mapSource = pixels->shown();
+    else if (!map) d.mapSource = s.shownMap;
+    d.mapX = s.mapX, d.mapY = s.mapY;
+    d.componentX = s.componentX, d.componentY = s.componentY;
+    d.scaleX = s.scaleX, d.scaleY = s.scaleY;
+    using Mode = swf::DisplacementMapFilter::Mode;
+    d.mode = s.mode == "clamp" ? Mode::Clamp : s.mode == "ignore" ? Mode::Ignore : s.mode == "color" ? Mode::Color : Mode::Wrap;
+    d.color = s.color;
+    return out;
+}
+
 // The display's form of a script filter; false for what the display cannot show.
-bool toDisplay(const FilterState& s, swf::Filter& out) {
-    if (s.kind == Kind::Base || s.kind == Kind::Displacement) return false;
+bool toDisplay(const FilterState& s, Object* self, swf::Filter& out) {
+    if (s.kind == Kind::Base) return false;
+    if (s.kind == Kind::Displacement) {
+        out = displacementFilter(s, self->slotA);
+        return true;
+    }
     out = s.f;
     if (isGradient(s.kind)) {
         out.gradient.stops.clear();
@@ -479,6 +502,7 @@ bool toDisplay(const FilterState& s, swf::Filter& out) {
 Value fromDisplay(Machine& m, const swf::Filter& f) {
     Kind kind = Kind::Blur;
     switch (f.kind) {
+    case swf::Filter::Kind::DisplacementMap: kind = Kind::Displacement; break;
     case swf::Filter::Kind::DropShadow: kind = Kind::DropShadow; break;
     case swf::Filter::Kind::Blur: kind = Kind::Blur; break;
     case swf::Filter::Kind::Glow: kind = Kind::Glow; break;
@@ -492,6 +516,14 @@ Value fromDisplay(Machine& m, const swf::Filter& f) {
     FilterState* s = stateOf(made.object());
     if (!s) return Value();
     s->f = f;
+    if (kind == Kind::Displacement) {
+        const swf::DisplacementMapFilter& d = f.displacement;
+        using Mode = swf::DisplacementMapFilter::Mode;
+        s->mapX = d.mapX, s->mapY = d.mapY, s->componentX = d.componentX, s->componentY = d.componentY;
+        s->scaleX = d.scaleX, s->scaleY = d.scaleY, s->color = d.color, s->shownMap = d.mapSource;
+        s->mode = d.mode == Mode::Clamp ? "clamp" : d.mode == Mode::Ignore ? "ignore" : d.mode == Mode::Color ? "color" : "wrap";
+        s->f = swf::Filter{};
+    }
     if (isGradient(kind)) {
         s->count = int(std::min<size_t>(f.gradient.stops.size(), kMaxStops));
         for (int i = 0; i < s->count; ++i) {
@@ -526,7 +558,7 @@ std::optional<std::vector<swf::Filter>> displayFilters(const Value& given) {
     std::vector<swf::Filter> filters;
     for (const Value& v : list->elements) {
         swf::Filter f;
-        if (FilterState* s = stateOf(v.object()); s && toDisplay(*s, f)) filters.push_back(f);
+        if (FilterState* s = stateOf(v.object()); s && toDisplay(*s, v.object(), f)) filters.push_back(f);
     }
     return filters;
 }

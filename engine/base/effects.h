@@ -3,9 +3,12 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/base/color.h"
+#include "engine/base/image.h"
+#include "engine/base/pixel_source.h"
 #include "engine/base/styles.h"
 
 namespace swf {
@@ -94,8 +97,31 @@ struct ColorMatrixFilter {
     bool operator==(const ColorMatrixFilter&) const = default;
 };
 
+// Moves each pixel by amounts read from a map bitmap: the pixel at (x, y) takes the colour found at
+// (x + (componentX - 128) * scaleX / 256, y + (componentY - 128) * scaleY / 256), the components
+// being channels of the map pixel over (x, y) (the map's top-left sits at mapX, mapY of the object).
+struct DisplacementMapFilter {
+    enum class Mode : uint8_t { Wrap, Clamp, Ignore, Color };
+    enum Channel : uint8_t { Red = 1, Green = 2, Blue = 4, Alpha = 8 };
+    std::shared_ptr<PixelSource> mapSource;  // kept by the object: the script's bitmap, as it changes
+    std::shared_ptr<const RgbaImage> map;    // the map's pixels for one paint (taken from mapSource)
+    int mapX = 0, mapY = 0;                  // pixels
+    int componentX = 0, componentY = 0;      // Channel bits; the first of red, green, blue, alpha is used
+    double scaleX = 0, scaleY = 0;           // pixels at full channel value
+    double mapScaleX = 1, mapScaleY = 1;     // target pixels per map pixel
+    Mode mode = Mode::Wrap;
+    Rgba color;  // straight: what Color mode shows where the source lies outside the object
+    // Where the object's own bitmap lies in the target, pixels: the map is placed from its top-left,
+    // and Wrap and Clamp keep lookups inside it. Set for each paint.
+    int objectX0 = 0, objectY0 = 0, objectX1 = 0, objectY1 = 0;
+
+    bool operator==(const DisplacementMapFilter&) const = default;
+};
+
 struct Filter {
-    enum class Kind : uint8_t { DropShadow, Blur, Glow, Bevel, GradientGlow, Convolution, ColorMatrix, GradientBevel };
+    enum class Kind : uint8_t {
+        DropShadow, Blur, Glow, Bevel, GradientGlow, Convolution, ColorMatrix, GradientBevel, DisplacementMap
+    };
     Kind kind = Kind::Blur;
     DropShadowFilter dropShadow;
     BlurFilter blur;
@@ -104,6 +130,7 @@ struct Filter {
     GradientGlowBevelFilter gradient;
     ConvolutionFilter convolution;
     ColorMatrixFilter colorMatrix;
+    DisplacementMapFilter displacement;
 
     bool operator==(const Filter&) const = default;
 };

@@ -1,5 +1,6 @@
 #include "engine/core/stage_painter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <variant>
@@ -105,7 +106,7 @@ void StagePainter::paintObject(const DisplayObject& obj, const Matrix& parentToP
     Matrix toPixels = parentToPixels * obj.matrix;
     ColorTransform cx = parentCx * obj.colorTransform;
     bool layered = (obj.blendMode != BlendMode::Normal) || !obj.filters.empty();
-    if (layered) renderer_.pushLayer(obj.blendMode, scaledFilters(obj.filters));
+    if (layered) renderer_.pushLayer(obj.blendMode, paintFilters(obj, toPixels));
     // A cached bitmap is drawn at whole pixels of the target.
     if (obj.cacheAsBitmap) {
         toPixels.tx = std::round(toPixels.tx);
@@ -224,8 +225,8 @@ void StagePainter::paintEditText(const DisplayObject& obj, const Matrix& toPixel
     }
 }
 
-std::vector<Filter> StagePainter::scaledFilters(const std::vector<Filter>& filters) const {
-    std::vector<Filter> out = filters;
+std::vector<Filter> StagePainter::paintFilters(const DisplayObject& obj, const Matrix& toPixels) const {
+    std::vector<Filter> out = obj.filters;
     double sx = filterScaleX_, sy = filterScaleY_, s = std::sqrt(std::fabs(sx * sy));
     for (Filter& f : out) {
         f.dropShadow.blurX *= sx, f.dropShadow.blurY *= sy, f.dropShadow.distance *= s;
@@ -233,8 +234,25 @@ std::vector<Filter> StagePainter::scaledFilters(const std::vector<Filter>& filte
         f.glow.blurX *= sx, f.glow.blurY *= sy;
         f.bevel.blurX *= sx, f.bevel.blurY *= sy, f.bevel.distance *= s;
         f.gradient.blurX *= sx, f.gradient.blurY *= sy, f.gradient.distance *= s;
+        if (f.kind == Filter::Kind::DisplacementMap) placeDisplacement(f.displacement, obj, toPixels);
     }
     return out;
+}
+
+// A displacement map takes its bitmap as it is now, and its place and sizes in target pixels: the
+// map lies from the top-left of the object's bounds.
+void StagePainter::placeDisplacement(DisplacementMapFilter& f, const DisplayObject& obj, const Matrix& toPixels) const {
+    f.map = f.mapSource ? f.mapSource->image() : nullptr;
+    f.scaleX *= filterScaleX_, f.scaleY *= filterScaleY_;
+    f.mapScaleX = std::fabs(filterScaleX_), f.mapScaleY = std::fabs(filterScaleY_);
+    Rect local = contentBounds(obj, library_);
+    if (!(local.xMax > local.xMin && local.yMax > local.yMin)) return;
+    Rect r = toPixels.apply(local);
+    constexpr double kLimit = 1 << 24;
+    auto whole = [&](double v) { return static_cast<int>(std::clamp(v, -kLimit, kLimit)); };
+    if (!std::isfinite(r.xMin) || !std::isfinite(r.yMin) || !std::isfinite(r.xMax) || !std::isfinite(r.yMax)) return;
+    f.objectX0 = whole(std::floor(r.xMin)), f.objectY0 = whole(std::floor(r.yMin));
+    f.objectX1 = whole(std::ceil(r.xMax)), f.objectY1 = whole(std::ceil(r.yMax));
 }
 
 }  // namespace swf

@@ -30,7 +30,9 @@ private:
     void paintVideo(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cxform);
     // `glyph` is null for a glyph its font does not have: nothing is drawn.
     void paintGlyph(const ShapePaths* glyph, const Matrix& glyphToPixels, Rgba color, const ColorTransform& cxform);
-    std::vector<Filter> scaledFilters(const std::vector<Filter>& filters) const;
+    // The object's filters as this paint draws them: sizes in target pixels, bitmaps taken as they are.
+    std::vector<Filter> paintFilters(const DisplayObject& obj, const Matrix& toPixels) const;
+    void placeDisplacement(DisplacementMapFilter& f, const DisplayObject& obj, const Matrix& toPixels) const;
 
     CharacterLibrary& library_;
     Renderer& renderer_;

@@ -289,6 +289,88 @@ IntRect convolution(RgbaImage& image, const IntRect& drawn, const ConvolutionFil
     return area;
 }
 
+// The displacement filter's object rectangle in the image: as set for the paint, or the drawn area.
+IntRect displacementObject(const DisplacementMapFilter& f, const IntRect& drawn) {
+    if (f.objectX1 > f.objectX0 && f.objectY1 > f.objectY0) return {f.objectX0, f.objectY0, f.objectX1, f.objectY1};
+    return drawn;
+}
+
+// The map's channel that `bits` selects, straight (not premultiplied); none selected reads as the
+// middle value, which displaces nothing.
+inline int mapComponent(const uint8_t* m, int bits) {
+    int index = (bits & DisplacementMapFilter::Red)     ? 0
+                : (bits & DisplacementMapFilter::Green) ? 1
+                : (bits & DisplacementMapFilter::Blue)  ? 2
+                : (bits & DisplacementMapFilter::Alpha) ? 3
+                                                        : -1;
+    if (index < 0) return 128;
+    if (index == 3) return m[3];
+    return m[3] ? std::min(255, (m[index] * 255 + m[3] / 2) / m[3]) : 0;
+}
+
+inline int wrapped(int v, int lo, int size) {
+    int r = (v - lo) % size;
+    return lo + (r < 0 ? r + size : r);
+}
+
+IntRect displacementMap(RgbaImage& image, const IntRect& drawn, const DisplacementMapFilter& f, FilterScratch& s) {
+    const IntRect object = displacementObject(f, drawn).intersected(imageRect(image));
+    const RgbaImage* map = f.map.get();
+    if (object.empty() || !map || map->empty()) return drawn;
+    const double scaleX = std::isfinite(f.scaleX) ? f.scaleX : 0, scaleY = std::isfinite(f.scaleY) ? f.scaleY : 0;
+    const double mapScaleX = f.mapScaleX > 0 && std::isfinite(f.mapScaleX) ? f.mapScaleX : 1;
+    const double mapScaleY = f.mapScaleY > 0 && std::isfinite(f.mapScaleY) ? f.mapScaleY : 1;
+    const int w = object.width(), h = object.height();
+    // Lookups read the layer as it was before any pixel moved.
+    std::vector<uint8_t>& before = s.copy;
+    before.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+    for (int y = 0; y < h; ++y) std::copy_n(image.at(object.x0, object.y0 + y), static_cast<size_t>(w) * 4, &before[static_cast<size_t>(y * w) * 4]);
+    auto source = [&](int x, int y) { return &before[static_cast<size_t>((y - object.y0) * w + (x - object.x0)) * 4]; };
+    const uint8_t outside[4] = {mul255(f.color.r, f.color.a), mul255(f.color.g, f.color.a),
+                                mul255(f.color.b, f.color.a), f.color.a};
+    // The whole object rectangle, not the image, is where the displaced object lives.
+    const int fullX0 = f.objectX1 > f.objectX0 ? f.objectX0 : object.x0;
+    const int fullY0 = f.objectY1 > f.objectY0 ? f.objectY0 : object.y0;
+    for (int y = object.y0; y < object.y1; ++y) {
+        uint8_t* px = image.at(object.x0, y);
+        const int my = static_cast<int>(std::floor((y - fullY0 + 0.5) / mapScaleY)) - f.mapY;
+        for (int x = object.x0; x < object.x1; ++x, px += 4) {
+            const int mx = static_cast<int>(std::floor((x - fullX0 + 0.5) / mapScaleX)) - f.mapX;
+            // Where the map does not reach, pixels stay where they are.
+            if (mx < 0 || my < 0 || mx >= map->width || my >= map->height) {
+                std::copy_n(source(x, y), 4, px);
+                continue;
+            }
+            const uint8_t* m = map->at(mx, my);
+            double dx = (mapComponent(m, f.componentX) - 128) * scaleX / 256;
+            double dy = (mapComponent(m, f.componentY) - 128) * scaleY / 256;
+            int sx = x + static_cast<int>(std::floor(dx + 0.5)), sy = y + static_cast<int>(std::floor(dy + 0.5));
+            const uint8_t* from;
+            if (sx >= object.x0 && sy >= object.y0 && sx < object.x1 && sy < object.y1) {
+                from = source(sx, sy);
+            } else {
+                switch (f.mode) {
+                    case DisplacementMapFilter::Mode::Wrap:
+                        from = source(wrapped(sx, object.x0, w), wrapped(sy, object.y0, h));
+                        break;
+                    case DisplacementMapFilter::Mode::Clamp:
+                        from = source(std::clamp(sx, object.x0, object.x1 - 1), std::clamp(sy, object.y0, object.y1 - 1));
+                        break;
+                    case DisplacementMapFilter::Mode::Ignore:
+                        from = source(x, y);
+                        break;
+                    case DisplacementMapFilter::Mode::Color:
+                    default:
+                        from = outside;
+                        break;
+                }
+            }
+            std::copy_n(from, 4, px);
+        }
+    }
+    return drawn.united(object);
+}
+
 FilterReach reachOf(const Filter& filter) {
     switch (filter.kind) {
         case Filter::Kind::Blur: {
@@ -312,6 +394,15 @@ FilterReach reachOf(const Filter& filter) {
         }
         case Filter::Kind::ColorMatrix:
             return {};
+        case Filter::Kind::DisplacementMap: {
+            // Wrapping reads across the whole object, and lookups move up to half the scale away.
+            const DisplacementMapFilter& f = filter.displacement;
+            auto spread = [](double scale) {
+                return std::isfinite(scale) ? static_cast<int>(std::min(std::fabs(scale) / 2 + 1, 65536.0)) : 0;
+            };
+            return {std::max(f.objectX1 - f.objectX0, 0) + spread(f.scaleX),
+                    std::max(f.objectY1 - f.objectY0, 0) + spread(f.scaleY)};
+        }
     }
     return {};
 }
@@ -322,9 +413,11 @@ FilterReach layerFilterReach(const std::vector<Filter>& filters) {
     // Each filter works on what the one before produced, so their reaches add up.
     FilterReach total;
     for (const Filter& f : filters) {
+        // Beyond any target's size a reach means "everything"; saturating keeps long lists in range.
+        constexpr int kMaxReach = 1 << 24;
         FilterReach r = reachOf(f);
-        total.x += r.x;
-        total.y += r.y;
+        total.x = std::min(total.x + std::clamp(r.x, 0, kMaxReach), kMaxReach);
+        total.y = std::min(total.y + std::clamp(r.y, 0, kMaxReach), kMaxReach);
     }
     return total;
 }
@@ -365,6 +458,9 @@ IntRect applyLayerFilters(RgbaImage& image, const IntRect& drawn, const std::vec
             }
             case Filter::Kind::Convolution:
                 area = convolution(image, area, filter.convolution, scratch);
+                break;
+            case Filter::Kind::DisplacementMap:
+                area = displacementMap(image, area, filter.displacement, scratch);
                 break;
         }
     }

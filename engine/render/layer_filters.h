@@ -1,5 +1,5 @@
 // Bitmap filters applied to a finished layer before it is composited: blur, drop shadow, glow,
-// bevel, gradient glow and bevel, convolution and colour matrix. Work is limited to the drawn area
+// bevel, gradient glow and bevel, convolution, colour matrix and displacement map. Work is limited to the drawn area
 // grown by what each filter spreads.
 #pragma once
 

@@ -332,6 +332,12 @@ void writeFilter(BodyWriter& w, const swf::Filter& f) {
         w.u8(6);
         for (float v : f.colorMatrix.matrix) w.u32(std::bit_cast<uint32_t>(v));
         break;
+    case K::DisplacementMap:
+        // Only scripts make these: a movie has no record for one, so an identity colour matrix
+        // stands in and keeps the list's count true.
+        w.u8(6);
+        for (float v : swf::ColorMatrixFilter{}.matrix) w.u32(std::bit_cast<uint32_t>(v));
+        break;
     }
     w.align();
 }

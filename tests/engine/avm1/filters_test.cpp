@@ -86,4 +86,34 @@ TEST_F(FiltersTest, ClipFiltersAreCopiesBothWays) {
     EXPECT_NE(machine->getMember(machine->getMember(clip, "filters"), "0").object(), first.object());
 }
 
+TEST_F(FiltersTest, DisplacementMapReachesTheDisplayWithItsBitmap) {
+    FakeClip* mc = host.root.add("mc", 1);
+    Value clip(machine->clipObject(mc));
+    Value display = machine->getMember(machine->getMember(Value(machine->global()), "flash"), "display");
+    Value map = machine->construct(machine->getMember(display, "BitmapData"), {Value(4.0), Value(2.0), Value(true), Value(-16777216.0)});
+    Value f = make("DisplacementMapFilter", {map, Value::null(), Value(1.0), Value(2.0), Value(10.0), Value(-5.0),
+                                             Value("clamp")});
+    set(clip, "filters", array({f}));
+    ASSERT_EQ(mc->filterList.size(), 1u);
+    const swf::DisplacementMapFilter& d = mc->filterList[0].displacement;
+    EXPECT_EQ(mc->filterList[0].kind, swf::Filter::Kind::DisplacementMap);
+    ASSERT_TRUE(d.mapSource);
+    auto pixels = d.mapSource->image();
+    ASSERT_TRUE(pixels);
+    EXPECT_EQ(pixels->width, 4);
+    EXPECT_EQ(pixels->at(3, 1)[3], 255);
+    EXPECT_EQ(d.componentX, 1);
+    EXPECT_EQ(d.componentY, 2);
+    EXPECT_EQ(d.scaleY, -5);
+    EXPECT_EQ(d.mode, swf::DisplacementMapFilter::Mode::Clamp);
+    const std::shared_ptr<swf::PixelSource> shown = d.mapSource;
+
+    // Read back and given again, the filter keeps showing the same map.
+    Value read = machine->getMember(machine->getMember(clip, "filters"), "0");
+    EXPECT_EQ(get(read, "mode") + " " + get(read, "scaleX") + " " + get(read, "componentY"), "clamp 10 2");
+    set(clip, "filters", machine->getMember(clip, "filters"));
+    ASSERT_EQ(mc->filterList.size(), 1u);
+    EXPECT_EQ(mc->filterList[0].displacement.mapSource, shown);
+}
+
 }  // namespace swf::avm1::test

@@ -88,6 +88,24 @@ TEST_F(ClipDrawingTest, ScrollRectIsTheClipsSizeBoundsAndHitArea) {
     EXPECT_EQ(show(a), (Lines{"80", "true", "20", "25", "10", "10", "30", "35", "true", "true", "false", "false", "false"}));
 }
 
+TEST_F(ClipDrawingTest, DisplacementMapMovesTheClipsPixelsByItsBitmap) {
+    b.main() = timeline({{named(place(1, 10, 10, 10), "mc")}});
+    Asm a;
+    // m = new BitmapData(80, 40, false, 0xFF0000): full red, which moves lookups to the right.
+    a.push({"m", double(0xFF0000), false, 40, 80, 4}).get("flash").push({"display"}).op(op::GetMember);
+    a.push({"BitmapData"}).op(op::NewMethod).op(op::SetVariable);
+    // mc.filters = [new DisplacementMapFilter(m, null, 1, 1, scale, 0, "clamp")], 20 pixels right.
+    a.get("mc").push({"filters"});
+    a.push({"clamp", 0, 20.0 * 256 / 127, 1, 1, swf::avm1::test::Null{}}).get("m");
+    a.push({7}).get("flash").push({"filters"}).op(op::GetMember).push({"DisplacementMapFilter"}).op(op::NewMethod);
+    a.push({1}).op(op::InitArray).op(op::SetMember);
+    show(a);
+    EXPECT_EQ(at(15, 20), kRed);   // content x 5 shows content x 25
+    EXPECT_EQ(at(35, 20), kBlue);  // content x 25 shows content x 45
+    EXPECT_EQ(at(85, 20), kBlue);  // content x 75 reads past the edge: clamped to it
+    EXPECT_EQ(at(95, 20), kWhite);
+}
+
 TEST_F(ClipDrawingTest, ScrollRectGoesWithNullAndReadsUndefinedWithoutOne) {
     b.main() = timeline({{named(place(1, 10, 0, 0), "mc")}});
     Asm a;

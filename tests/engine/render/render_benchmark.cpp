@@ -189,9 +189,29 @@ void BM_FullScreenGlow(benchmark::State& state) {
     filteredFullScreen(state, glow);
 }
 
+// A full-screen ripple: every pixel looked up through a map bitmap of half the screen's size.
+void BM_FullScreenDisplacementMap(benchmark::State& state) {
+    auto map = std::make_shared<RgbaImage>(kWidth / 2, kHeight / 2);
+    for (int y = 0; y < map->height; ++y)
+        for (int x = 0; x < map->width; ++x) {
+            uint8_t* p = map->at(x, y);
+            p[0] = uint8_t(x * 7), p[1] = uint8_t(y * 5), p[3] = 255;
+        }
+    Filter ripple;
+    ripple.kind = Filter::Kind::DisplacementMap;
+    ripple.displacement.map = map;
+    ripple.displacement.componentX = DisplacementMapFilter::Red;
+    ripple.displacement.componentY = DisplacementMapFilter::Green;
+    ripple.displacement.scaleX = ripple.displacement.scaleY = 30;
+    ripple.displacement.mapScaleX = ripple.displacement.mapScaleY = 2;
+    ripple.displacement.objectX1 = kWidth, ripple.displacement.objectY1 = kHeight;
+    filteredFullScreen(state, ripple);
+}
+
 BENCHMARK(BM_LargeSolidCircle)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullScreenBlur)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullScreenGlow)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullScreenDisplacementMap)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SmallSolidShapes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullScreenLinearGradient)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullScreenRadialGradient)->Unit(benchmark::kMillisecond);
