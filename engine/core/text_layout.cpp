@@ -120,6 +120,10 @@ struct LaidLine {
     double left = 0;  // twips from the field's left edge to the line's start, alignment included
 };
 
+// List paragraphs stand half an inch in from their margin, whatever their size; the bullet sits
+// in that room.
+constexpr double kBulletIndent = 720;
+
 double pixelsToTwips(const std::optional<double>& px) { return std::round(px.value_or(0) * 20); }
 
 std::vector<LaidLine> breakLines(const TextDocument& doc, const TextFormat& emptyFormat, bool wordWrap,
@@ -132,8 +136,7 @@ std::vector<LaidLine> breakLines(const TextDocument& doc, const TextFormat& empt
         size_t pEnd = p0;
         while (pEnd < n && !isParagraphBreak(chars[pEnd])) ++pEnd;
         const TextFormat& pf = p0 < n ? doc.formatAt(p0) : n ? doc.formatAt(n - 1) : emptyFormat;
-        const double size = pf.size.value_or(12) * 20;
-        const double bullet = pf.bullet.value_or(false) ? std::round(size * 1.5) : 0;
+        const double bullet = pf.bullet.value_or(false) ? kBulletIndent : 0;
         const double left = kTextGutter + pixelsToTwips(pf.leftMargin) + pixelsToTwips(pf.blockIndent) + bullet;
         const double right = kTextGutter + pixelsToTwips(pf.rightMargin);
         const double indent = pixelsToTwips(pf.indent);
@@ -256,11 +259,19 @@ TextLayout layoutField(const TextFieldState& field, const Movie& movie, DeviceFo
     const double width = field.bounds.width(), height = field.bounds.height();
     std::vector<LaidLine> lines;
     if (doc.length() > 0) lines = breakLines(doc, field.newFormat, field.wordWrap, field.password, width, fonts);
+    // A list's closing break leaves an empty line of no height after the last item.
+    if (lines.size() > 1 && lines.back().items.empty() && isParagraphBreak(doc.chars().back()) &&
+        doc.formatAt(doc.length() - 1).bullet.value_or(false)) {
+        TextLine& end = lines.back().line;
+        end.ascent = end.descent = end.leading = 0;
+    }
     double y = 0;
     for (LaidLine& l : lines) {
         l.line.top = y;
         y += l.line.ascent + l.line.descent + l.line.leading;
-        out.textWidth = std::max(out.textWidth, l.left - kTextGutter + l.line.width);
+        // The text's own width: margins, indents, bullets and alignment are not part of it.
+        out.textWidth = std::max(out.textWidth, l.line.width);
+        out.extentWidth = std::max(out.extentWidth, l.left - kTextGutter + l.line.width);
         out.lines.push_back(l.line);
     }
     // The leading counts between lines; a lone line keeps its own.
@@ -284,7 +295,7 @@ TextLayout layoutField(const TextFieldState& field, const Movie& movie, DeviceFo
         if (l.top + l.ascent + l.descent - top <= visible + 0.5 || i == scroll - 1) out.bottomScroll = i + 1;
         else break;
     }
-    out.maxHScroll = field.wordWrap ? 0 : std::max(0.0, std::floor((out.textWidth - (width - 2 * kTextGutter)) / 20));
+    out.maxHScroll = field.wordWrap ? 0 : std::max(0.0, std::floor((out.extentWidth - (width - 2 * kTextGutter)) / 20));
     const double hscroll = std::clamp(field.hscroll, 0.0, out.maxHScroll) * 20;
 
     for (int i = scroll - 1; i < count; ++i) {
@@ -330,7 +341,7 @@ TextLayout layoutField(const TextFieldState& field, const Movie& movie, DeviceFo
                 b.fontId = first.font->fontId, b.index = uint32_t(g), b.fallback = first.font->fallback;
                 b.device = first.font->device;
                 double size = doc.formatAt(first.at).size.value_or(12) * 20;
-                b.glyphToText = Matrix::translate(field.bounds.xMin + l.left - std::round(size * 1.5) + std::round(size * 0.5) - hscroll, baseline) *
+                b.glyphToText = Matrix::translate(field.bounds.xMin + l.left - kBulletIndent + std::round(size * 0.5) - hscroll, baseline) *
                                 Matrix::scale(first.font->scale, first.font->scale);
                 b.color = Rgba{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 255};
                 out.glyphs.push_back(b);
@@ -366,7 +377,7 @@ const TextLayout& currentLayout(TextFieldState& field, const Movie& movie, Devic
         double h = layout->textHeight + 2 * kTextGutter;
         b.yMax = b.yMin + h;
         if (!field.wordWrap) {
-            double w = layout->textWidth + 2 * kTextGutter;
+            double w = layout->extentWidth + 2 * kTextGutter;
             if (field.autoSize == AutoSize::Left) b.xMax = b.xMin + w;
             else if (field.autoSize == AutoSize::Right) b.xMin = b.xMax - w;
             else {

@@ -44,7 +44,8 @@ struct TextLayout {
     std::vector<PlacedGlyph> glyphs;  // of the lines shown at the field's scroll
     std::vector<TextRule> rules;
     std::vector<TextLine> lines;      // every line
-    double textWidth = 0, textHeight = 0;  // twips
+    double textWidth = 0, textHeight = 0;  // twips, of the text itself
+    double extentWidth = 0;  // twips the widest line reaches from the gutter, margins and indents included
     int maxScroll = 1, bottomScroll = 1;
     double maxHScroll = 0;  // pixels
 };

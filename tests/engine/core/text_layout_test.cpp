@@ -168,3 +168,35 @@ TEST_F(TextLayoutTest, JustifiedLinesFillTheWidthExceptEachParagraphsLast) {
     EXPECT_EQ(x(11) + width("x "), x(13));
     EXPECT_EQ(l.textWidth, field.bounds.xMax - 80);
 }
+
+TEST_F(TextLayoutTest, MarginsIndentsAndBulletsLieOutsideTheTextWidth) {
+    field.newFormat.leftMargin = 5, field.newFormat.indent = 3, field.newFormat.align = "center";
+    const auto& plain = layout("ab");
+    EXPECT_EQ(plain.textWidth, width("ab")) << "only the letters count";
+    EXPECT_EQ(plain.extentWidth, std::round((2000 - 100 - 60 - width("ab")) / 2) + 100 + 60 + width("ab"));
+
+    // A list item stands half an inch in from its margin whatever its size, its bullet in that room.
+    field.newFormat.indent = 0, field.newFormat.align = "left";
+    field.newFormat.bullet = true;
+    const auto& listed = layout("ab");
+    ASSERT_FALSE(listed.glyphs.empty());
+    EXPECT_EQ(listed.glyphs[0].glyphToText.apply(swf::Point{0, 0}).x, swf::kTextGutter + 100 + 720);
+    EXPECT_EQ(listed.textWidth, width("ab"));
+    field.newFormat.size = 30;
+    EXPECT_EQ(layout("ab").glyphs[0].glyphToText.apply(swf::Point{0, 0}).x, swf::kTextGutter + 100 + 720);
+
+    // An auto-sized field makes room for margins and bullet as well as the text.
+    field.autoSize = swf::AutoSize::Left;
+    const auto& sized = layout("ab");
+    EXPECT_EQ(field.bounds.width(), 80 + 100 + 720 + sized.textWidth);
+}
+
+TEST_F(TextLayoutTest, AListsClosingBreakLeavesAnEmptyLineOfNoHeight) {
+    field.newFormat.leading = 2;
+    field.newFormat.bullet = true;
+    const auto& list = layout("a\rb\r");
+    ASSERT_EQ(list.lines.size(), 3u);
+    EXPECT_EQ(list.textHeight, 2 * 240) << "both items keep their leading, the empty line adds nothing";
+    field.newFormat.bullet = false;
+    EXPECT_EQ(layout("a\rb\r").textHeight, 3 * 200 + 2 * 40) << "outside a list the empty line counts";
+}
