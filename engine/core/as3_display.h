@@ -67,6 +67,9 @@ BitmapDataObject* asBitmapData(avm2::Machine& m, const avm2::Value& v);
 // prevented its default. `formerParent`: for an object already gone, where its events still travel.
 bool dispatchEventObject(avm2::Machine& m, As3DisplayObject* target, EventObject* e, As3DisplayObject* formerParent = nullptr);
 
+// A number a script gives TextFormat's size, margins, indents, leading or tab stops, as kept.
+double wholeFormatNumber(double v);
+
 class As3Display {
 public:
     As3Display(avm2::Machine& m, Clip& root, TimelinePlayer& timeline, CharacterLibrary& library,

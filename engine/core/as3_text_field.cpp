@@ -21,6 +21,14 @@ public:
 
 }  // namespace
 
+double wholeFormatNumber(double v) {
+    // Rounded half to even, as the processor converts; what has no 32-bit value becomes the
+    // lowest one.
+    const double r = std::nearbyint(v);
+    if (!(r >= -2147483648.0 && r <= 2147483647.0)) return -2147483648.0;
+    return r;
+}
+
 void As3Display::installTextField() {
     Machine& m = m_;
     // flash.text.TextFormat: every property unset (null) until given.
@@ -50,15 +58,15 @@ void As3Display::installTextField() {
             return Value();
         });
     };
-    auto numberField = [&m, fmt, tf](const char16_t* name, std::optional<double> TextFormat::*field) {
+    // Sizes, margins, indents and leading are kept as whole numbers (see wholeFormatNumber).
+    auto intField = [&m, fmt, tf](const char16_t* name, std::optional<double> TextFormat::*field) {
         m.defineGetter(tf, name, [fmt, field](Machine& m, const Value& self, Args) -> Value {
             auto& f = fmt(m, self).*field;
             return f ? Value(*f) : Value::null();
         }, [fmt, field](Machine& m, const Value& self, Args a) -> Value {
             auto& f = fmt(m, self).*field;
-            double v = m.toNumber(arg(a, 0));
-            if (arg(a, 0).isNullish() || std::isnan(v)) f.reset();
-            else f = v;
+            if (arg(a, 0).isNullish()) f.reset();
+            else f = wholeFormatNumber(m.toNumber(arg(a, 0)));
             return Value();
         });
     };
@@ -77,13 +85,40 @@ void As3Display::installTextField() {
     stringField(u"url", &TextFormat::url);
     stringField(u"target", &TextFormat::target);
     stringField(u"align", &TextFormat::align);
-    numberField(u"size", &TextFormat::size);
-    numberField(u"leftMargin", &TextFormat::leftMargin);
-    numberField(u"rightMargin", &TextFormat::rightMargin);
-    numberField(u"indent", &TextFormat::indent);
-    numberField(u"blockIndent", &TextFormat::blockIndent);
-    numberField(u"leading", &TextFormat::leading);
-    numberField(u"letterSpacing", &TextFormat::letterSpacing);
+    intField(u"size", &TextFormat::size);
+    intField(u"leftMargin", &TextFormat::leftMargin);
+    intField(u"rightMargin", &TextFormat::rightMargin);
+    intField(u"indent", &TextFormat::indent);
+    intField(u"blockIndent", &TextFormat::blockIndent);
+    intField(u"leading", &TextFormat::leading);
+    // Letter spacing alone keeps fractions, and whatever number it is given.
+    m.defineGetter(tf, u"letterSpacing", [fmt](Machine& m, const Value& self, Args) -> Value {
+        auto& f = fmt(m, self).letterSpacing;
+        return f ? Value(*f) : Value::null();
+    }, [fmt](Machine& m, const Value& self, Args a) -> Value {
+        auto& f = fmt(m, self).letterSpacing;
+        if (arg(a, 0).isNullish()) f.reset();
+        else f = m.toNumber(arg(a, 0));
+        return Value();
+    });
+    m.defineGetter(tf, u"tabStops", [fmt](Machine& m, const Value& self, Args) -> Value {
+        auto& stops = fmt(m, self).tabStops;
+        if (!stops) return Value::null();
+        std::vector<Value> items;
+        for (double stop : *stops) items.push_back(Value(stop));
+        return Value(m.newArray(std::move(items)));
+    }, [fmt](Machine& m, const Value& self, Args a) -> Value {
+        auto& stops = fmt(m, self).tabStops;
+        Object* list = arg(a, 0).object();
+        if (!list || list->type != ObjectType::Array) {
+            stops.reset();
+            return Value();
+        }
+        std::vector<double> whole;
+        for (const Value& v : static_cast<ArrayObject*>(list)->items) whole.push_back(wholeFormatNumber(m.toNumber(v)));
+        stops = std::move(whole);
+        return Value();
+    });
     boolField(u"bold", &TextFormat::bold);
     boolField(u"italic", &TextFormat::italic);
     boolField(u"underline", &TextFormat::underline);
@@ -91,11 +126,12 @@ void As3Display::installTextField() {
     boolField(u"kerning", &TextFormat::kerning);
     m.defineGetter(tf, u"color", [fmt](Machine& m, const Value& self, Args) -> Value {
         auto& c = fmt(m, self).color;
-        return c ? Value(static_cast<double>(*c)) : Value::null();
+        // Kept as the signed whole number given; drawing reads its low 24 bits.
+        return c ? Value(static_cast<double>(static_cast<int32_t>(*c))) : Value::null();
     }, [fmt](Machine& m, const Value& self, Args a) -> Value {
         auto& c = fmt(m, self).color;
         if (arg(a, 0).isNullish()) c.reset();
-        else c = m.toUint(arg(a, 0)) & 0xFFFFFF;
+        else c = m.toUint(arg(a, 0));
         return Value();
     });
     auto makeFormat = [this](Machine& m, const TextFormat& f) -> Value {

@@ -124,7 +124,11 @@ struct LaidLine {
 // in that room.
 constexpr double kBulletIndent = 720;
 
-double pixelsToTwips(const std::optional<double>& px) { return std::round(px.value_or(0) * 20); }
+// Pixels a format gives, in whole twips; a value that is no number moves nothing.
+double pixelsToTwips(const std::optional<double>& px) {
+    const double t = std::round(px.value_or(0) * 20);
+    return std::isfinite(t) ? t : 0;
+}
 
 std::vector<LaidLine> breakLines(const TextDocument& doc, const TextFormat& emptyFormat, bool wordWrap,
                                  bool password, double fieldWidth, FontResolver& fonts) {

@@ -255,6 +255,41 @@ TEST(Avm2Display, GradientsLinesAndCurvedShapesAreDrawn) {
 }
 
 // A text field made by a script: its text, colour and auto-size read back, and its letters painted.
+TEST(Avm2Display, TextFormatKeepsWholeSizesAndMarginsSignedColoursAndFractionalSpacing) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    uint32_t textFormat = w.qname(w.ns(0x16, "flash.text"), "TextFormat");
+    auto set = [&](AbcCode& c, const char* prop, double v) {
+        c.op(kGetLocal1).op(kPushDouble, w.number(v)).op(kSetProperty, w.publicName(prop));
+    };
+    auto get = [&](AbcCode& c, const char* prop) { c.op(kGetLocal1).op(kGetProperty, w.publicName(prop)); };
+    main.finish([&](AbcCode& c) {
+        c.op(kFindPropStrict, textFormat).op(kConstructProp, textFormat, 0).op(kSetLocal1);
+        // Halves round to the even neighbour; what has no 32-bit value becomes the lowest one.
+        set(c, "size", 2.5), set(c, "leftMargin", 3.5), set(c, "indent", -2.5), set(c, "leading", 1e10);
+        c.op(kGetLocal1).op(kPushNaN).op(kSetProperty, w.publicName("blockIndent"));
+        t.begin(c);
+        for (const char* prop : {"size", "leftMargin", "indent", "leading", "blockIndent"}) get(c, prop);
+        t.end(c, 5);
+        // Colours are cut to signed whole numbers; letter spacing keeps what it is given.
+        set(c, "color", -3.5), set(c, "letterSpacing", 0.25);
+        c.op(kGetLocal1).op(kPushDouble, w.number(1.5)).op(kPushDouble, w.number(2.5)).op(kPushByte, 7).op(kNewArray, 3)
+            .op(kSetProperty, w.publicName("tabStops"));
+        t.begin(c);
+        for (const char* prop : {"color", "letterSpacing", "tabStops"}) get(c, prop);
+        t.end(c, 3);
+        set(c, "color", 4294967295.0);
+        c.op(kGetLocal1).op(kPushNaN).op(kSetProperty, w.publicName("letterSpacing"));
+        t.begin(c);
+        for (const char* prop : {"color", "letterSpacing"}) get(c, prop);
+        t.end(c, 2);
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 0);
+    EXPECT_EQ(p.lines, (Lines{"2 4 -2 -2147483648 -2147483648", "-3 0.25 2,2,7", "-1 NaN"}));
+    EXPECT_TRUE(p.errors.empty()) << p.errors[0];
+}
+
 TEST(Avm2Display, ScriptMadeTextFieldIsLaidOutAndPainted) {
     AbcWriter w;
     Tracer t(w);
