@@ -1,5 +1,5 @@
-// Error and its subclasses: message, name and errorID, toString in the player's form, and a
-// stack trace of null as a release player gives.
+// Error and its subclasses: message, name and errorID, toString in the player's form, and the
+// stack trace of where the error was made, as a debugging player gives it.
 #include "engine/avm2/machine.h"
 
 namespace swf::avm2 {
@@ -28,6 +28,7 @@ void installErrorBuiltins(Machine& m) {
         if (!o) return Value();
         if (!a.empty()) m.set(self, u"message", Value(m.toString(a[0])));
         if (a.size() > 1 && o->slots.size() > 3) o->slots[3] = Value(m.toInt(a[1]));
+        if (o->slots.size() > 4) o->slots[4] = Value(m.stackTrace());
         return Value();
     };
     ClassObject* e = m.defineClass(u"", u"Error", m.objectClass, ctor);
@@ -41,12 +42,20 @@ void installErrorBuiltins(Machine& m) {
         s.initial = Value(0);
         s.name = u" errorID";
         e->instanceTraits.slots.push_back(s);
+        // Slot 4: the stack trace taken when the error was made.
+        s.initial = Value::null();
+        s.name = u" stack";
+        e->instanceTraits.slots.push_back(s);
     }
     m.defineGetter(e, u"errorID", [](Machine&, const Value& self, Args) -> Value {
         Object* o = self.object();
         return o && o->slots.size() > 3 ? o->slots[3] : Value(0);
     });
-    m.defineMethod(e, u"getStackTrace", 0, [](Machine&, const Value&, Args) -> Value { return Value::null(); });
+    m.defineMethod(e, u"getStackTrace", 0, [](Machine& m, const Value& self, Args) -> Value {
+        Object* o = self.object();
+        if (!o || o->slots.size() <= 4 || !o->slots[4].isString()) return Value::null();
+        return Value(m.toString(self) + o->slots[4].string());
+    });
     m.defineMethod(e, u"toString", 0, [](Machine& m, const Value& self, Args) -> Value {
         String name = m.toString(m.get(self, u"name"));
         Value msg = m.get(self, u"message");
@@ -59,7 +68,7 @@ void installErrorBuiltins(Machine& m) {
     });
     m.defineStatic(e, u"throwError", 2, [](Machine& m, const Value& self, Args a) -> Value {
         Value args[2] = {Value(u"Error #" + numberToString(m.toInt(arg(a, 1)))), arg(a, 1)};
-        throw ThrownValue{m.construct(self, args)};
+        throw ThrownValue{m.construct(self, args), String()};
     });
     struct Sub {
         String package;

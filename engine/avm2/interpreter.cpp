@@ -25,6 +25,13 @@ struct DepthGuard {
     ~DepthGuard() { --m.depth; }
 };
 
+// Keeps the machine's list of running methods, which stack traces are made from.
+struct CallStackGuard {
+    Machine& m;
+    CallStackGuard(Machine& machine, const FunctionObject* f) : m(machine) { m.callStack.push_back({f}); }
+    ~CallStackGuard() { m.callStack.pop_back(); }
+};
+
 struct RootGuard {
     Machine& m;
     size_t n;
@@ -65,6 +72,7 @@ void Machine::xmlOperatorError(const Value& v, int id, const String& what) {
 
 Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const Value> args) {
     DepthGuard depthGuard(*this);
+    CallStackGuard callStackGuard(*this, f);
     AbcUnit* u = f->unit;
     const AbcFile& abc = u->abc;
     const AbcMethod& m = abc.methods[f->method];
@@ -396,7 +404,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                 uint8_t op = code[pc++];
                 switch (op) {
                 case 0x01: case 0x02: case 0x09: case 0xF3: break;  // bkpt, nop, label, timestamp
-                case 0x03: throw ThrownValue{pop()};
+                case 0x03: throwScriptValue(pop());
                 case 0x04: {  // getsuper
                     const Name& n = readName(u30());
                     Value obj = pop();
@@ -1020,7 +1028,8 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                 case 0xD0: case 0xD1: case 0xD2: case 0xD3: push(Value(local(op - 0xD0))); break;
                 case 0xD4: case 0xD5: case 0xD6: case 0xD7: local(op - 0xD4) = pop(); break;
                 case 0xEF: u8(); u30(); u8(); u30(); break;  // debug
-                case 0xF0: case 0xF1: u30(); break;          // debugline, debugfile
+                case 0xF0: callStack.back().line = u30(); break;  // debugline
+                case 0xF1: callStack.back().file = u30(); break;  // debugfile
                 case 0xF2: u30(); break;                     // bkptline
                 default:
                     throwError(u"VerifyError", 1011, u"Method contained illegal opcode " + numberToString(op) + u" at offset " +

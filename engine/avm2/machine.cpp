@@ -381,18 +381,18 @@ void Machine::throwError(const String& cls, int id, const String& message) {
     String text = u"Error #" + numberToString(id) + u": " + message;
     Value args[2] = {Value(text), Value(id)};
     Value e = construct(Value(c), args);
-    throw ThrownValue{e};
+    throw ThrownValue{e, String()};
 }
 
 Value Machine::formatError(Object* e) { return Value(toString(Value(e))); }
 
-std::string Machine::describeUncaught(const Value& v) {
+std::string Machine::describeUncaught(const Value& v, const String& stack) {
     try {
         if (Object* o = v.object(); o && o->cls && o->cls->isSubclassOf(errorClass)) {
             Value st = callProperty(v, Name{u"getStackTrace", publicSet}, {});
             if (st.isString()) return utf16ToUtf8(st.string());
         }
-        return utf16ToUtf8(toString(v));
+        return utf16ToUtf8(toString(v) + stack);
     } catch (...) {
         return "Error";
     }
@@ -403,7 +403,7 @@ bool Machine::guarded(const std::function<void()>& f) {
         f();
         return true;
     } catch (const ThrownValue& t) {
-        if (errorHandler) errorHandler(describeUncaught(t.value));
+        if (errorHandler) errorHandler(describeUncaught(t.value, t.stack));
     } catch (const ScriptAbort& a) {
         if (errorHandler) errorHandler(std::string("Error: ") + a.what());
     } catch (const AbcError& a) {
@@ -418,6 +418,84 @@ void Machine::checkTime() {
     if (!timing) return;
     if (std::chrono::duration<double>(std::chrono::steady_clock::now() - scriptStart).count() > limits.secondsPerScript)
         throw ScriptAbort("Error #1502: A script has executed for longer than the default timeout period of 15 seconds.");
+}
+
+// ---- Stack traces ----
+
+String Machine::methodName(AbcUnit* u, uint32_t method) {
+    const AbcFile& abc = u->abc;
+    if (u->methodNames.empty() && !abc.methods.empty()) {
+        std::vector<String>& names = u->methodNames;
+        names.assign(abc.methods.size(), String());
+        auto qname = [&](uint32_t mn, bool package) -> String {
+            if (mn == 0 || mn >= abc.multinames.size()) return String();
+            const AbcMultiname& m = abc.multinames[mn];
+            if (m.name >= abc.strings.size()) return String();
+            if ((m.kind != kQName && m.kind != kQNameA) || m.ns >= abc.namespaces.size() ||
+                abc.namespaces[m.ns].name >= abc.strings.size())
+                return abc.strings[m.name];
+            const AbcNamespace& ns = abc.namespaces[m.ns];
+            const String& uri = abc.strings[ns.name];
+            const String& local = abc.strings[m.name];
+            bool qualify = package ? ns.kind == kNsPackage || ns.kind == kNsPackageInternal : ns.kind == kNsNamespace;
+            return qualify && !uri.empty() ? uri + u"::" + local : local;
+        };
+        auto set = [&](uint32_t index, const String& name) {
+            if (index < names.size() && names[index].empty()) names[index] = name;
+        };
+        auto traits = [&](const std::vector<AbcTrait>& list, const String& owner) {
+            for (const AbcTrait& t : list) {
+                String n = qname(t.name, false);
+                if (t.kind == kTraitMethod || t.kind == kTraitFunction) set(t.index, owner + n);
+                else if (t.kind == kTraitGetter) set(t.index, owner + u"get " + n);
+                else if (t.kind == kTraitSetter) set(t.index, owner + u"set " + n);
+            }
+        };
+        for (size_t i = 0; i < abc.instances.size() && i < abc.classes.size(); ++i) {
+            String cls = qname(abc.instances[i].name, true);
+            set(abc.instances[i].init, cls);
+            set(abc.classes[i].init, cls + u"$cinit");
+            traits(abc.instances[i].traits, cls + u"/");
+            traits(abc.classes[i].traits, cls + u"$/");
+        }
+        for (const AbcScript& sc : abc.scripts) {
+            set(sc.init, u"global$init");
+            for (const AbcTrait& t : sc.traits)
+                if (t.kind == kTraitMethod || t.kind == kTraitFunction) set(t.index, u"global/" + qname(t.name, true));
+        }
+    }
+    if (method < u->methodNames.size() && !u->methodNames[method].empty()) return u->methodNames[method];
+    return u"Function/<anonymous>";
+}
+
+void Machine::throwScriptValue(const Value& v) {
+    // An Error carries the trace of where it was made; anything else takes the thrower's.
+    ClassObject* c = classOf(v);
+    throw ThrownValue{v, c && c->isSubclassOf(errorClass) ? String() : stackTrace()};
+}
+
+String Machine::stackTrace() {
+    String r;
+    for (size_t i = callStack.size(); i-- > 0;) {
+        const FunctionObject* f = callStack[i].function;
+        if (!f->unit) continue;
+        r += u"\n\tat " + methodName(f->unit, f->method) + u"()";
+        const std::vector<String>& strings = f->unit->abc.strings;
+        if (uint32_t file = callStack[i].file; file && file < strings.size()) {
+            // Compilers write "source folder;package folder;File.as"; the player shows one path.
+            String path;
+            size_t start = 0;
+            const String& s = strings[file];
+            while (start <= s.size()) {
+                size_t end = std::min(s.find(u';', start), s.size());
+                if (end > start) path += (path.empty() ? u"" : u"\\") + s.substr(start, end - start);
+                start = end + 1;
+            }
+            r += u"[" + path + u":" + numberToString(callStack[i].line) + u"]";
+        }
+        if (r.size() > 1'000'000) break;
+    }
+    return r;
 }
 
 // ---- Built-in registry ----

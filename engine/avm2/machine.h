@@ -34,12 +34,14 @@ struct AbcUnit {
     std::vector<GlobalObject*> scripts;
     std::vector<std::unique_ptr<TraitTable>> activationTraits;  // by body index, made on first use
     std::vector<FunctionObject*> methodClosures;                // functions for traits, by method index
+    std::vector<String> methodNames;                            // as stack traces name them, made on first use
     std::map<std::pair<size_t, size_t>, std::unique_ptr<TraitTable>> catchTraits;  // (body, handler)
 };
 
 // An ActionScript exception on its way to a handler.
 struct ThrownValue {
     Value value;
+    String stack;  // where a value that is not an Error was thrown ("\n\tat ..." lines)
 };
 
 // A script went past a limit: not catchable by scripts, it ends what is running.
@@ -83,7 +85,7 @@ public:
     // Runs `f`, catching what it throws: an uncaught script error is reported and false returned.
     bool guarded(const std::function<void()>& f);
     // The text an uncaught error prints.
-    std::string describeUncaught(const Value& v);
+    std::string describeUncaught(const Value& v, const String& stack = String());
 
     // Objects.
     template <class T, class... A>
@@ -189,6 +191,19 @@ public:
     int depth = 0;
     uintptr_t stackBase = 0;  // frame address of the outermost script call
     std::vector<std::unique_ptr<FrameStore>> frameStores;  // by depth
+    // The byte code methods running, outermost first, and the stack trace they make: one
+    // "\n\tat name()" line each, innermost first, with "[file:line]" where the code carries
+    // debug lines, as a debugging player writes them.
+    struct CallFrame {
+        const FunctionObject* function;
+        uint32_t file = 0;  // string index of the source file the debug instructions name, 0 if none
+        uint32_t line = 0;
+    };
+    std::vector<CallFrame> callStack;
+    String stackTrace();
+    // The `throw` instruction.
+    [[noreturn]] void throwScriptValue(const Value& v);
+    String methodName(AbcUnit* unit, uint32_t method);
     std::chrono::steady_clock::time_point scriptStart;
     bool timing = false;
     void checkTime();

@@ -26,7 +26,7 @@ enum Op : uint8_t {
     kDivide = 0xA3, kModulo = 0xA4, kLShift = 0xA5, kRShift = 0xA6, kURShift = 0xA7, kBitAnd = 0xA8, kEquals = 0xAB,
     kStrictEquals = 0xAC, kLessThan = 0xAD, kInstanceOf = 0xB1, kIsTypeLate = 0xB3, kIn = 0xB4, kIncrementI = 0xC0,
     kAddI = 0xC5, kMultiplyI = 0xC7, kGetLocal0 = 0xD0, kGetLocal1 = 0xD1, kGetLocal2 = 0xD2, kSetLocal1 = 0xD5,
-    kSetLocal2 = 0xD6, kDebugLine = 0xF0,
+    kSetLocal2 = 0xD6, kDebugLine = 0xF0, kDebugFile = 0xF1,
 };
 
 // Code for `trace(<what the pushes leave on the stack>)`.

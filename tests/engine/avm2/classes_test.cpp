@@ -79,7 +79,7 @@ TEST(Avm2Classes, InheritanceOverridesSuperCallsAndAccessors) {
     c.op(kGetLocal1).op(kPushByte, 1).op(kSetProperty, k.w.publicName("nope"));
     c.op(kReturnVoid);
     EXPECT_EQ(runScript(k.w, c, 4, k.scriptTraits()),
-              (Lines{"BA3", "6", "5", "true", "A9", "uncaught: ReferenceError: Error #1056: Cannot create property nope on B."}));
+              (Lines{"BA3", "6", "5", "true", "A9", "uncaught: ReferenceError: Error #1056: Cannot create property nope on B.\n\tat global$init()"}));
 }
 
 TEST(Avm2Classes, WritingAReadOnlyAccessorOrCallingAMissingMethodFails) {
@@ -97,5 +97,5 @@ TEST(Avm2Classes, WritingAReadOnlyAccessorOrCallingAMissingMethodFails) {
     c.op(kReturnVoid);
     EXPECT_EQ(runScript(k.w, c, 4, k.scriptTraits(), {{"try", "tryEnd", "catch", 0, 0}}),
               (Lines{"ReferenceError: Error #1074: Illegal write to read-only property twice on B.",
-                     "uncaught: ReferenceError: Error #1069: Property missing not found on B and there is no default value."}));
+                     "uncaught: ReferenceError: Error #1069: Property missing not found on B and there is no default value.\n\tat global$init()"}));
 }

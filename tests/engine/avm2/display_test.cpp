@@ -366,3 +366,28 @@ TEST(Avm2Display, DroppedEnterFrameListenersGoAtACollection) {
     for (size_t i = 100; i < p.lines.size(); ++i) most = std::max(most, std::stoi(p.lines[i]));
     EXPECT_LT(most, 40);
 }
+
+// An error's stack trace names the methods running where it was made, innermost first, with the
+// source file and line where the code carries them; a value that is not an Error left uncaught is
+// reported with where it was thrown.
+TEST(Avm2Display, StackTracesNameTheRunningMethods) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    uint32_t errorName = w.publicName("Error");
+    main.method("make", [&](AbcCode& c) {
+        c.op(kDebugFile, w.string("C:\\src;game;Main.as")).op(kDebugLine, 7).op(kDebugLine, 12);
+        c.op(kFindPropStrict, errorName).op(kPushString, w.string("made")).op(kConstructProp, errorName, 1).op(kReturnValue);
+    });
+    main.method("boom", [&](AbcCode& c) { c.op(kPushString, w.string("thrown text")).op(kThrow); });
+    main.finish([&](AbcCode& c) {
+        t.begin(c).op(kGetLocal0).op(kPushByte, 0).op(kCallProperty, w.publicName("make"), 1)
+            .op(kCallProperty, w.publicName("getStackTrace"), 0);
+        t.end(c);
+        c.op(kGetLocal0).op(kPushByte, 0).op(kCallPropVoid, w.publicName("boom"), 1);
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 1);
+    EXPECT_EQ(p.lines, (Lines{"Error: made\n\tat Main/make()[C:\\src\\game\\Main.as:12]\n\tat Main()"}));
+    ASSERT_EQ(p.errors.size(), 1u);
+    EXPECT_EQ(p.errors[0], "thrown text\n\tat Main/boom()\n\tat Main()");
+}

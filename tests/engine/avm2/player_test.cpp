@@ -82,7 +82,7 @@ TEST(Avm2Player, DocumentClassFrameScriptsAndEnterFrame) {
     EXPECT_EQ(lines, (Lines{"constructed", "frame 1", "0 550", "enterFrame", "frame two", "enterFrame"}));
     EXPECT_EQ(player->currentFrame(), 2);
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "TypeError: Error #1009: Cannot access a property or method of a null object reference.");
+    EXPECT_EQ(errors[0], "TypeError: Error #1009: Cannot access a property or method of a null object reference.\n\tat Main/frame2()");
 }
 
 // The root is a display container: a document class that is not a Sprite has its script run but

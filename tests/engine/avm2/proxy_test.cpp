@@ -98,5 +98,5 @@ TEST(Avm2Proxy, HandlersAnswerForUndeclaredProperties) {
     Lines lines = runScript(w, c);
     EXPECT_EQ(lines, (Lines{"get foo declared", "set bar=5", "baz(7)", "true false", "key1 get key1", "key2 get key2",
                             "uncaught: IllegalOperationError: Error #2088: The Proxy class does not implement "
-                            "deleteProperty. It must be overridden by a subclass."}));
+                            "deleteProperty. It must be overridden by a subclass.\n\tat global$init()"}));
 }
