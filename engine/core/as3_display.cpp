@@ -276,6 +276,7 @@ void As3Display::install() {
     installMovieClip();
     installGraphics();
     installGeometry();
+    installTransform();
     installTextField();
     installVideo();
     installInputEvents();

@@ -156,7 +156,8 @@ public:
                       *textFieldClass = nullptr, *pointClass = nullptr, *rectangleClass = nullptr, *matrixClass = nullptr,
                       *frameLabelClass = nullptr, *textFormatClass = nullptr, *mouseEventClass = nullptr,
                       *keyboardEventClass = nullptr, *focusEventClass = nullptr, *sceneClass = nullptr,
-                      *bitmapClass = nullptr, *bitmapDataClass = nullptr, *videoClass = nullptr;
+                      *bitmapClass = nullptr, *bitmapDataClass = nullptr, *videoClass = nullptr,
+                      *colorTransformClass = nullptr, *transformClass = nullptr;
 
 private:
     void install();
@@ -165,6 +166,7 @@ private:
     void installMovieClip();
     void installGraphics();
     void installGeometry();
+    void installTransform();
     void installTextField();
     void installVideo();
     void installInputEvents();

@@ -402,6 +402,35 @@ void As3Display::installTextField() {
     m.defineGetter(tc, u"width", gw, sw);
     auto [gh, sh] = size(false);
     m.defineGetter(tc, u"height", gh, sh);
+    // A field's x and y are where the top-left corner of its box lands in its parent, which for a
+    // box not drawn from the origin is not the matrix's translation.
+    auto position = [this](bool horizontal) {
+        auto corner = [this](As3DisplayObject* o) {
+            Rect r = localBounds(o);
+            return r.empty() ? Point{0, 0} : matrixOf(o).applyVector(Point{r.xMin, r.yMin});
+        };
+        auto get = [this, corner, horizontal](Machine& m, const Value& self, Args) -> Value {
+            As3DisplayObject* o = asDisplayObject(m, self);
+            Point at = corner(o);
+            const Matrix& mx = matrixOf(o);
+            return Value((horizontal ? mx.tx + at.x : mx.ty + at.y) / kTwips);
+        };
+        auto set = [this, corner, horizontal](Machine& m, const Value& self, Args a) -> Value {
+            As3DisplayObject* o = asDisplayObject(m, self);
+            double value = m.toNumber(arg(a, 0));
+            if (!std::isfinite(value)) return Value();
+            Point at = corner(o);
+            Matrix& mx = matrixOf(o);
+            (horizontal ? mx.tx : mx.ty) = std::round(value * kTwips) - (horizontal ? at.x : at.y);
+            if (o->node) o->node->scriptTransformed = true;
+            return Value();
+        };
+        return std::pair{get, set};
+    };
+    auto [gx, sx] = position(true);
+    m.defineGetter(tc, u"x", gx, sx);
+    auto [gy, sy] = position(false);
+    m.defineGetter(tc, u"y", gy, sy);
 }
 
 }  // namespace swf
