@@ -141,18 +141,56 @@ Value concat(Machine& m, Object* self, std::vector<Value>& args) {
     return Value(m.newArray(std::move(all)));
 }
 
-// A merge sort: stays correct and terminates whatever a script's compare function answers.
-template <class Less> void mergeSort(std::vector<size_t>& idx, Less less) {
-    std::vector<size_t> tmp(idx.size());
-    for (size_t width = 1; width < idx.size(); width *= 2) {
-        for (size_t lo = 0; lo < idx.size(); lo += 2 * width) {
-            size_t mid = std::min(lo + width, idx.size()), hi = std::min(lo + 2 * width, idx.size());
-            size_t a = lo, b = mid, k = lo;
-            while (a < mid && b < hi) tmp[k++] = less(idx[b], idx[a]) ? idx[b++] : idx[a++];
-            while (a < mid) tmp[k++] = idx[a++];
-            while (b < hi) tmp[k++] = idx[b++];
+// The reference player's quicksort, so that elements that compare equal end in the same order:
+// the middle element is the pivot (moved to the front), both ends scan towards it, the smaller
+// part is sorted first and parts under four elements are ordered by hand. Every scan is bounded
+// by the part's ends, so it terminates whatever a script's compare function answers.
+template <class Compare> void quickSort(std::vector<size_t>& idx, Compare compare) {
+    if (idx.size() < 2) return;
+    auto cmp = [&](size_t a, size_t b) { return compare(idx[a], idx[b]); };
+    auto swapAt = [&](size_t a, size_t b) { std::swap(idx[a], idx[b]); };
+    std::vector<std::pair<size_t, size_t>> pending{{0, idx.size() - 1}};
+    while (!pending.empty()) {
+        auto [lo, hi] = pending.back();
+        pending.pop_back();
+        for (;;) {
+            size_t size = hi - lo + 1;
+            if (size == 3) {
+                if (cmp(lo, lo + 1) > 0) swapAt(lo, lo + 1);
+                if (cmp(lo + 1, lo + 2) > 0) {
+                    swapAt(lo + 1, lo + 2);
+                    if (cmp(lo, lo + 1) > 0) swapAt(lo, lo + 1);
+                }
+                break;
+            }
+            if (size == 2) {
+                if (cmp(lo, lo + 1) > 0) swapAt(lo, lo + 1);
+                break;
+            }
+            if (size < 2) break;
+            swapAt(lo + size / 2, lo);
+            size_t left = lo, right = hi + 1;
+            for (;;) {
+                do ++left;
+                while (left <= hi && cmp(left, lo) <= 0);
+                do --right;
+                while (right > lo && cmp(right, lo) >= 0);
+                if (right < left) break;
+                swapAt(left, right);
+            }
+            swapAt(lo, right);
+            // [lo, right) holds what is not above the pivot, (right, hi] what is not below it.
+            bool lowerEmpty = right == lo, upperEmpty = left > hi;
+            bool loopOnUpper = !upperEmpty && (lowerEmpty || right - 1 - lo >= hi - left);
+            if (loopOnUpper) {
+                if (lo + 1 < right) pending.push_back({lo, right - 1});
+                lo = left;
+            } else {
+                if (!upperEmpty && left < hi) pending.push_back({left, hi});
+                if (lowerEmpty) break;
+                hi = right - 1;
+            }
         }
-        idx.swap(tmp);
     }
 }
 
@@ -222,7 +260,7 @@ Value sortWith(Machine& m, Object* self, const SortPlan& plan) {
         if (c == 0 && i != j) duplicate = true;
         return c;
     };
-    mergeSort(idx, [&](size_t i, size_t j) { return cmp(i, j) < 0; });
+    quickSort(idx, cmp);
     if ((plan.flags & UniqueSort) && duplicate) return Value(0.0);
     if (plan.flags & ReturnIndexedArray) {
         std::vector<Value> out;

@@ -20,7 +20,7 @@ Asm& arrayMethod(Asm& a, const std::string& name) {
     return a.get("Array").push({"prototype"}).op(GetMember).push({name}).op(GetMember);
 }
 
-constexpr double Descending = 2, UniqueSort = 4, ReturnIndexedArray = 8, Numeric = 16;
+constexpr double CaseInsensitive = 1, Descending = 2, UniqueSort = 4, ReturnIndexedArray = 8, Numeric = 16;
 
 }  // namespace
 
@@ -82,6 +82,23 @@ TEST_F(MachineTest, SortTakesItsFlagsFromTheLastNumberGiven) {
     a.push({ReturnIndexedArray, 1}).push({Reg{1}, "sort"}).op(CallMethod).trace();
     a.push({Reg{1}}).trace();
     EXPECT_EQ(run(a), (Lines{"1,3,10", "10,3,1", "0", "b,a,b", "1,0,2", "b,a,b"}));
+}
+
+TEST_F(MachineTest, ElementsThatCompareEqualEndInTheQuicksortsOrder) {
+    Asm a;
+    // Case-insensitive: equal letters are not kept in their first order, as in the reference
+    // player, whose quicksort takes the middle element as pivot.
+    a.push({CaseInsensitive, 1}).push({"C", "B", "b", "c", 4}).op(InitArray).push({"sort"}).op(CallMethod).trace();
+    a.push({CaseInsensitive, 1}).push({"b", "D", "a", "A", "d", 5}).op(InitArray).push({"sort"}).op(CallMethod).trace();
+    // Equal keys in sortOn take the same road.
+    a.push({"k", 1.0, "n", "x", 2}).op(InitObject).push({"k", 1.0, "n", "y", 2}).op(InitObject);
+    a.push({"k", 0.0, "n", "z", 2}).op(InitObject).push({"k", 1.0, "n", "w", 2}).op(InitObject);
+    a.push({4}).op(InitArray).store(1).op(Pop);
+    a.push({Numeric, "k", 2}).push({Reg{1}, "sortOn"}).op(CallMethod).op(Pop);
+    a.push({""});
+    for (const char* i : {"0", "1", "2", "3"}) a.push({Reg{1}, i}).op(GetMember).push({"n"}).op(GetMember).op(Add2);
+    a.trace();
+    EXPECT_EQ(run(a), (Lines{"B,b,c,C", "a,A,b,d,D", "zywx"}));
 }
 
 TEST_F(MachineTest, SortOnSeveralFieldsWithFlagsForEach) {
