@@ -25,6 +25,7 @@ struct Machine::Frame {
     std::shared_ptr<const std::vector<Value>> pool;  // as values: a push shares the text
     Object* callee = nullptr;
     Object* home = nullptr;      // the prototype the running method was found on (super)
+    int homeDepth = -1;          // __proto__ steps from `self` to `home` at the call, -1 if none
     Value returnValue;
     bool returned = false;
     size_t stackBase = 0;

@@ -685,7 +685,7 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
             break;
         }
         if (obj && obj->isSuper) {
-            Object* home = obj->slotA;
+            Object* home = superHome(*obj);
             Object* self = obj->slotB;
             if (name.empty()) {
                 Value ctor = home ? getMember(Value(home), "__constructor__") : Value();

@@ -11,6 +11,7 @@ namespace swf::avm1 {
 namespace {
 // Values left on the shared stack between blocks beyond this many are dropped.
 constexpr size_t kMaxSharedStack = 65536;
+constexpr int kMaxHomeDepth = 1000;  // prototype chains longer than this are cut (cycles)
 }  // namespace
 
 Machine::Machine(Host& host, int swfVersion) : host_(host), version_(swfVersion) {
@@ -184,6 +185,16 @@ Value Machine::runFunction(Object* fn, Object* self, std::vector<Value>& args, O
     f.registers.assign(code.isFunction2 ? std::max<size_t>(code.registerCount, 1) : 4, Value());
 
     f.callArgs = &args;
+    // Where the method was found, counted from `this` now: super follows the chain from there
+    // even after the method changes this.__proto__.
+    if (home && self && (!code.isFunction2 || (code.flags & PreloadSuper) || !(code.flags & SuppressSuper))) {
+        int depth = 0;
+        for (Object* cur = self; cur && depth < kMaxHomeDepth; cur = cur->proto, ++depth)
+            if (cur == home) {
+                f.homeDepth = depth;
+                break;
+            }
+    }
     Value thisValue = self ? Value(self) : Value();  // a function called on nothing has `this` undefined
     if (code.isFunction2) {
         size_t reg = 1;
@@ -239,7 +250,15 @@ Object* Machine::Frame::makeSuper(Machine& m) const {
     s->isSuper = true;
     s->slotA = home;
     s->slotB = self;
+    s->superDepth = homeDepth;
     return s;
+}
+
+Object* Machine::superHome(const Object& s) const {
+    if (s.superDepth < 0 || !s.slotB) return s.slotA;
+    Object* cur = s.slotB;
+    for (int i = 0; i < s.superDepth && cur; ++i) cur = cur->proto;
+    return cur;
 }
 
 void Machine::Frame::settleLocals(Machine& m) {

@@ -158,6 +158,8 @@ public:
     struct Frame;
     void runBlock(Frame& f, size_t begin, size_t end, size_t& pc);
     Value runFunction(Object* fn, Object* self, std::vector<Value>& args, Object* home);
+    // The prototype a super reference stands for, found again from `this` each time.
+    Object* superHome(const Object& superRef) const;
     std::vector<Value>& stack() { return stack_; }
 
 private:

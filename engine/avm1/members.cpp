@@ -112,7 +112,8 @@ Value Machine::getMember(const Value& target, const std::string& name, bool useR
         if (!o) return Value();
     }
     if (o->isSuper) {
-        Object* base = o->slotA ? o->slotA->proto : nullptr;
+        Object* home = superHome(*o);
+        Object* base = home ? home->proto : nullptr;
         return base ? getMember(Value(base), name) : Value();
     }
     if (o->leftClipPath) o = currentClipFace(o);

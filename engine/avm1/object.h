@@ -80,6 +80,9 @@ public:
     Object* slotA = nullptr;
     Object* slotB = nullptr;
     bool isSuper = false;
+    // A super reference: how many __proto__ steps from `this` the running method was found, so
+    // that the prototype it stands for follows a __proto__ the method changes; -1 when unknown.
+    int superDepth = -1;
     std::unique_ptr<NativeState> state;
 
     // Object.watch: per property key, the watcher function and the value given to it.

@@ -162,6 +162,32 @@ TEST_F(MachineTest, PrototypesExtendsSuperAndInstanceOf) {
     EXPECT_EQ(run(a), (Lines{"41", "true", "false"}));
 }
 
+TEST_F(MachineTest, SuperFollowsAPrototypeTheMethodChanges) {
+    // function A(v) { this.v = v; }  A.prototype.get = function () { return this.v * 2; };
+    // T.prototype.become = function (v) {
+    //     this.__proto__ = {__constructor__: A, __proto__: A.prototype};
+    //     super(v); return super.get(); }
+    Asm aBody;
+    aBody.push({"this"}).op(GetVariable).push({"v"}).get("v").op(SetMember);
+    Asm getBody;
+    getBody.push({"this"}).op(GetVariable).push({"v"}).op(GetMember).push({2.0}).op(Multiply).op(Return);
+    Asm become;
+    become.push({"this"}).op(GetVariable).push({"__proto__"});
+    become.push({"__constructor__"}).get("A").push({"__proto__"}).get("A").push({"prototype"}).op(GetMember);
+    become.push({2}).op(InitObject).op(SetMember);
+    become.get("v").push({1}).push({"super"}).op(GetVariable).push({Undef()}).op(CallMethod).op(Pop);
+    become.push({0}).push({"super"}).op(GetVariable).push({"get"}).op(CallMethod).op(Return);
+    Asm a;
+    a.function("A", {"v"}, aBody);
+    a.get("A").push({"prototype"}).op(GetMember).push({"get"}).function("", {}, getBody).op(SetMember);
+    a.function("T", {}, Asm());
+    a.get("T").push({"prototype"}).op(GetMember).push({"become"}).function("", {"v"}, become).op(SetMember);
+    a.push({"o"}).push({0, "T"}).op(NewObject).op(SetVariable);
+    a.push({7.0, 1}).get("o").push({"become"}).op(CallMethod).trace();
+    a.get("o").push({"v"}).op(GetMember).trace();
+    EXPECT_EQ(run(a), (Lines{"14", "7"}));
+}
+
 TEST_F(MachineTest, SuperIntoABuiltInClassMakesTheObjectOneOfItsKind) {
     // function C(x, y) { trace(super(x, y)); }  C extends <built-in>;  o = new C(...)
     auto subclassOf = [&](const std::string& builtIn, std::initializer_list<PushItem> args, const std::string& probe) {
