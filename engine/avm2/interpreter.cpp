@@ -11,25 +11,19 @@ namespace swf::avm2 {
 
 namespace {
 
-struct DepthGuard {
+// Keeps the machine's list of running methods (the call depth, and what stack traces are made
+// from), refusing a call past the depth limit or the native stack budget.
+struct CallGuard {
     Machine& m;
-    explicit DepthGuard(Machine& machine) : m(machine) {
+    CallGuard(Machine& machine, const FunctionObject* f) : m(machine) {
         auto here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
-        if (m.depth == 0) m.stackBase = here;
+        if (m.callStack.empty()) m.stackBase = here;
         uintptr_t used = here < m.stackBase ? m.stackBase - here : here - m.stackBase;
-        if (++m.depth > m.limits.callDepth || used > m.limits.stackBytes) {
-            --m.depth;
+        if (m.callStack.size() >= static_cast<size_t>(m.limits.callDepth) || used > m.limits.stackBytes)
             m.throwError(u"Error", 1023, u"Stack overflow occurred.");
-        }
+        m.callStack.push_back({f});
     }
-    ~DepthGuard() { --m.depth; }
-};
-
-// Keeps the machine's list of running methods, which stack traces are made from.
-struct CallStackGuard {
-    Machine& m;
-    CallStackGuard(Machine& machine, const FunctionObject* f) : m(machine) { m.callStack.push_back({f}); }
-    ~CallStackGuard() { m.callStack.pop_back(); }
+    ~CallGuard() { m.callStack.pop_back(); }
 };
 
 struct RootGuard {
@@ -71,8 +65,7 @@ void Machine::xmlOperatorError(const Value& v, int id, const String& what) {
 }
 
 Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const Value> args) {
-    DepthGuard depthGuard(*this);
-    CallStackGuard callStackGuard(*this, f);
+    CallGuard callGuard(*this, f);
     AbcUnit* u = f->unit;
     const AbcFile& abc = u->abc;
     const AbcMethod& m = abc.methods[f->method];
@@ -87,7 +80,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
     }
     size_t paramCount = m.paramTypes.size();
     // Frames nest strictly, so the frame at each depth reuses the vectors of the last one there.
-    size_t level = static_cast<size_t>(depth);
+    size_t level = callStack.size() - 1;
     if (frameStores.size() <= level) frameStores.resize(level + 1);
     if (!frameStores[level]) frameStores[level] = std::make_unique<FrameStore>();
     FrameStore& store = *frameStores[level];

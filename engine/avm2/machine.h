@@ -188,9 +188,8 @@ public:
     Value defaultValue(AbcUnit* unit, const AbcDefault& d);
     Name multiname(AbcUnit* unit, uint32_t index, String* storage = nullptr);
     void initSlots(Object* o);
-    int depth = 0;
     uintptr_t stackBase = 0;  // frame address of the outermost script call
-    std::vector<std::unique_ptr<FrameStore>> frameStores;  // by depth
+    std::vector<std::unique_ptr<FrameStore>> frameStores;  // by call depth
     // The byte code methods running, outermost first, and the stack trace they make: one
     // "\n\tat name()" line each, innermost first, with "[file:line]" where the code carries
     // debug lines, as a debugging player writes them.

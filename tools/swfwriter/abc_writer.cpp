@@ -1,5 +1,6 @@
 #include "tools/swfwriter/abc_writer.h"
 
+#include <bit>
 #include <cstring>
 #include <stdexcept>
 
@@ -141,7 +142,11 @@ uint32_t AbcWriter::intern(std::vector<T>& pool, std::map<T, uint32_t>& index, c
 uint32_t AbcWriter::string(std::string_view s) { return intern(strings_, stringIndex_, std::string(s)); }
 uint32_t AbcWriter::integer(int32_t v) { return intern(ints_, intIndex_, v); }
 uint32_t AbcWriter::uinteger(uint32_t v) { return intern(uints_, uintIndex_, v); }
-uint32_t AbcWriter::number(double v) { return intern(doubles_, doubleIndex_, v); }
+uint32_t AbcWriter::number(double v) {
+    auto [it, added] = doubleIndex_.try_emplace(std::bit_cast<uint64_t>(v), static_cast<uint32_t>(doubles_.size() + 1));
+    if (added) doubles_.push_back(v);
+    return it->second;
+}
 
 uint32_t AbcWriter::ns(uint8_t kind, std::string_view uri) {
     std::vector<uint8_t> e{kind};

@@ -92,7 +92,8 @@ private:
     std::vector<uint32_t> uints_;
     std::map<uint32_t, uint32_t> uintIndex_;
     std::vector<double> doubles_;
-    std::map<double, uint32_t> doubleIndex_;
+    // Keyed by bit pattern: NaN orders against nothing and -0 equals 0, yet each is its own constant.
+    std::map<uint64_t, uint32_t> doubleIndex_;
     std::vector<std::vector<uint8_t>> namespaces_, nsSets_, multinames_;
     std::map<std::vector<uint8_t>, uint32_t> nsIndex_, nsSetIndex_, multinameIndex_;
     std::vector<std::vector<uint8_t>> methods_, bodies_, instances_, classes_, scripts_;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "tests/engine/avm2/abc_script.h"
 
 using namespace avm2test;
@@ -33,9 +35,15 @@ TEST(Avm2Interpreter, ArithmeticAndConversions) {
     traceOf([&] { c.op(kPushString, w.string("1")).op(kPushByte, 1).op(kStrictEquals); });
     traceOf([&] { c.op(kPushString, w.string("10")).op(kPushString, w.string("9")).op(kLessThan); });
     traceOf([&] { c.op(kPushUndefined).op(kConvertD); });
+    // NaN, 0 and -0 from the constant pool, each its own entry.
+    traceOf([&] { c.op(kPushDouble, w.number(std::nan(""))); });
+    traceOf([&] { c.op(kPushByte, 1).op(kPushDouble, w.number(0.0)).op(kDivide); });
+    traceOf([&] { c.op(kPushByte, 1).op(kPushDouble, w.number(-0.0)).op(kDivide); });
+    traceOf([&] { c.op(kPushDouble, w.number(std::nan(""))).op(kPushDouble, w.number(2.5)).op(kAdd); });
     c.op(kReturnVoid);
     EXPECT_EQ(runScript(w, c), (Lines{"73", "4", "-2147483648", "0.3333333333333333", "-1", "15", "1e+21", "0.000001", "-3",
-                                      "4294967295", "object", "false", "true", "false", "true", "NaN"}));
+                                      "4294967295", "object", "false", "true", "false", "true", "NaN", "NaN", "Infinity",
+                                      "-Infinity", "NaN"}));
 }
 
 TEST(Avm2Interpreter, LoopsBranchesAndSwitch) {
