@@ -50,6 +50,7 @@ void As3DisplayObject::trace(std::vector<Object*>& out) {
     for (auto& [f, v] : frameScripts)
         if (Object* o = v.object()) out.push_back(o);
     if (graphics) out.push_back(graphics);
+    for (BitmapDataObject* map : filterMaps) out.push_back(map);
     for (auto& [key, v] : stored)
         if (Object* o = v.object()) out.push_back(o);
     if (!display) return;
@@ -281,6 +282,7 @@ void As3Display::install() {
     installVideo();
     installInputEvents();
     installBitmap();
+    installFilters();
     inheritAccessors();
 }
 

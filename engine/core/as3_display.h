@@ -3,6 +3,7 @@
 // draw is what the renderer paints. Events with their phases, frame scripts, class-linked symbols.
 #pragma once
 
+#include <array>
 #include <map>
 #include <memory>
 #include <unordered_map>
@@ -16,6 +17,7 @@
 namespace swf {
 
 class As3Display;
+class BitmapDataObject;
 class TimelinePlayer;
 
 // The script face of a display object: of `node`, or of the main movie's clip for the root (and of
@@ -40,6 +42,7 @@ public:
     std::map<avm2::String, avm2::Value> stored;  // settings kept for scripts to read back
     bool constructed = false;
     bool broadcastListener = false;
+    std::vector<BitmapDataObject*> filterMaps;  // the map bitmaps of the displacement filters set last
     uint64_t shownVersion = 0;  // Bitmap: the version of its BitmapData it shows  // in its display's list of enterFrame (and such) listeners
 };
 
@@ -171,6 +174,7 @@ private:
     void installVideo();
     void installInputEvents();
     void installBitmap();
+    void installFilters();
     void showBitmap(As3DisplayObject* o);
     // The image of the library symbol linked to `cls`, into `into` (or a new BitmapData); null when
     // the class stands for no image.
@@ -188,6 +192,7 @@ private:
     void moveHover(As3DisplayObject* to);
 
     avm2::Machine& m_;
+    std::array<avm2::ClassObject*, 9> filterClasses_{};  // by avm1::FilterClass
     Clip& rootClip_;
     TimelinePlayer& timeline_;
     CharacterLibrary& library_;

@@ -363,7 +363,6 @@ void As3Display::installDisplayObject() {
                                        (y + std::max(0.0, h)) * kTwips};
         return Value();
     });
-    stored(displayObjectClass, u"filters", Value());
 
     // The stage.
     stage_ = static_cast<As3DisplayObject*>(m.instantiate(stageClass));
