@@ -160,7 +160,7 @@ public:
                       *frameLabelClass = nullptr, *textFormatClass = nullptr, *mouseEventClass = nullptr,
                       *keyboardEventClass = nullptr, *focusEventClass = nullptr, *sceneClass = nullptr,
                       *bitmapClass = nullptr, *bitmapDataClass = nullptr, *videoClass = nullptr,
-                      *colorTransformClass = nullptr, *transformClass = nullptr;
+                      *colorTransformClass = nullptr, *transformClass = nullptr, *fontClass = nullptr;
 
 private:
     void install();
@@ -171,6 +171,7 @@ private:
     void installGeometry();
     void installTransform();
     void installTextField();
+    void installFont();
     void installVideo();
     void installInputEvents();
     void installBitmap();
