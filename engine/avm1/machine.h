@@ -194,8 +194,9 @@ private:
     std::vector<Value> stack_;
     int callDepth_ = 0;
     int setterDepth_ = 0;
+    int getterDepth_ = 0;
     std::set<std::pair<Object*, std::string>> activeWatches_;
-    static constexpr int kMaxSetterNesting = 65;
+    static constexpr int kMaxAccessorNesting = 65;  // getters in getters, setters in setters
     int scriptDepth_ = 0;
     Frame* activeFrame_ = nullptr;
     uint64_t actionsRun_ = 0;

@@ -152,7 +152,17 @@ Value Machine::getMember(const Value& target, const std::string& name, bool useR
     int steps = 0;
     for (Object* cur = o; cur && steps < MaxChain; cur = cur->proto, ++steps) {
         if (const Property* p = cur->find(k); p && visibleTo(p->flags, version_)) {
-            if (p->getter) return call(Value(p->getter), o, {});
+            if (p->getter) {
+                // Getters that read through getters nest only so far; a deeper read gives
+                // undefined and the script goes on, as in the reference player.
+                if (getterDepth_ >= kMaxAccessorNesting) return Value();
+                ++getterDepth_;
+                struct Leave {
+                    int& depth;
+                    ~Leave() { --depth; }
+                } leave{getterDepth_};
+                return call(Value(p->getter), o, {});
+            }
             return p->value;
         }
     }
@@ -252,9 +262,8 @@ void Machine::storeMember(Object* o, const std::string& name, const std::string&
     for (Object* cur = o; cur && steps < MaxChain; cur = cur->proto, ++steps) {
         if (Property* p = cur->find(k)) {
             if (p->setter) {
-                // Setters that set through setters nest only so far; deeper assignments are
-                // dropped quietly and the script goes on, as in the reference player.
-                if (setterDepth_ >= kMaxSetterNesting) return;
+                // Likewise setters that set through setters: deeper assignments are dropped.
+                if (setterDepth_ >= kMaxAccessorNesting) return;
                 ++setterDepth_;
                 struct Leave {
                     int& depth;

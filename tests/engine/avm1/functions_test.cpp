@@ -275,6 +275,22 @@ TEST_F(MachineTest, AddPropertyAccessorsAndSetPropFlags) {
     EXPECT_EQ(run(a), (Lines{"5", "set 7", "p"}));
 }
 
+TEST_F(MachineTest, AGetterThatReadsItselfStopsAtTheNestingLimit) {
+    // o.addProperty("p", function () { n++; return this.p; }, null); trace(o.p); trace(n);
+    Asm getter;
+    getter.push({"n"}).get("n").op(Increment).op(SetVariable);
+    getter.push({"this"}).op(GetVariable).push({"p"}).op(GetMember).op(Return);
+    Asm a;
+    a.push({"n", 0.0}).op(SetVariable);
+    a.push({"o", 0, "Object"}).op(NewObject).op(SetVariable);
+    a.push({Null()}).function("", {}, getter).push({"p", 3}).get("o").push({"addProperty"}).op(CallMethod).op(Pop);
+    a.get("o").push({"p"}).op(GetMember).trace();
+    a.get("n").trace();
+    // The limit is on nesting, not on count: the next read runs the getters again.
+    a.get("o").push({"p"}).op(GetMember).op(Pop).get("n").trace();
+    EXPECT_EQ(run(a), (Lines{"undefined", "65", "130"}));
+}
+
 TEST_F(MachineTest, WithPutsAnObjectOnTheScopeChain) {
     Asm inner;
     inner.get("x").trace().push({"x", 9.0}).op(SetVariable);
