@@ -387,6 +387,8 @@ void installMovieClip(Machine& m) {
     // Clips with button handlers take the pointer while enabled, and show the hand over them.
     for (const char* name : {"enabled", "useHandCursor"})
         m.movieClipProto->put(m.key(name), name, Value(true), DontEnum);
+    // A clip whose own _lockroot is made true is `_root` to the code inside it.
+    m.movieClipProto->put(m.key("_lockroot"), "_lockroot", Value(false), DontEnum);
 
     m.buttonProto = m.newObject();
     defineClass(m, "Button", noOp, nullptr, m.buttonProto);

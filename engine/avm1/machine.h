@@ -174,6 +174,8 @@ private:
     // The clip a script acts on now: a removed tellTarget target gives way to the script's own
     // clip, and a removed own clip to the root.
     Clip* liveTarget(Frame& f);
+    // What `_root` is for code on `c`: the top of its level, or the nearest clip holding a true _lockroot.
+    Clip* rootOf(Clip* c);
     // The scope chain's entry `i`, with a timeline's entry for a removed clip given as liveTarget's.
     Object* scopeEntry(Frame& f, size_t i);
     Value lookupVariable(Frame& f, const std::string& name);
@@ -195,6 +197,7 @@ private:
     int callDepth_ = 0;
     int setterDepth_ = 0;
     int getterDepth_ = 0;
+    bool lockRootUsed_ = false;  // some clip was given a _lockroot of its own
     std::set<std::pair<Object*, std::string>> activeWatches_;
     static constexpr int kMaxAccessorNesting = 65;  // getters in getters, setters in setters
     int scriptDepth_ = 0;

@@ -136,7 +136,7 @@ Value Machine::getMember(const Value& target, const std::string& name, bool useR
                 return p ? Value(clipObject(p)) : Value();
             }
             if (k == key("_root")) {
-                Clip* r = host_.level(0);
+                Clip* r = rootOf(o->clip);
                 return r ? Value(clipObject(r)) : Value();
             }
         }
@@ -245,6 +245,7 @@ void Machine::storeMember(Object* o, const std::string& name, const std::string&
             }
         }
     }
+    if (o->clip && k == key("_lockroot")) lockRootUsed_ = true;
     if (o->isArray) {
         if (k == "length") {
             double n = toNumber(v);

@@ -58,7 +58,7 @@ Clip* Machine::resolveTarget(const std::string& path, Clip* base) {
         int level;
         if (t == "..") cur = cur->parent();
         else if (key(t) == key("_parent")) cur = cur->parent();
-        else if (key(t) == key("_root")) cur = host_.level(0);
+        else if (key(t) == key("_root")) cur = rootOf(cur);
         else if (levelNumber(t, level)) cur = host_.level(level);
         else {
             Clip* child = cur->childByName(t, version_ >= 7);
@@ -143,6 +143,22 @@ bool Machine::splitPath(Frame& f, const std::string& path, Object*& owner, std::
     return walk(start, 1);
 }
 
+Clip* Machine::rootOf(Clip* c) {
+    if (!c || c->isRemoved()) return host_.level(0);
+    int guard = 0;
+    for (Clip* cur = c; cur && guard < 100000; ++guard) {
+        if (lockRootUsed_) {
+            auto face = clipObjects_.find(cur);
+            const Property* lock = face == clipObjects_.end() ? nullptr : face->second->find(key("_lockroot"));
+            if (lock && !lock->getter && toBoolean(lock->value)) return cur;
+        }
+        Clip* up = cur->parent();
+        if (!up) return cur;
+        cur = up;
+    }
+    return host_.level(0);
+}
+
 Clip* Machine::liveTarget(Frame& f) {
     if (!f.target || !f.target->isRemoved()) return f.target;
     if (f.base && !f.base->isRemoved()) return f.base;
@@ -180,7 +196,7 @@ Value Machine::lookupVariable(Frame& f, const std::string& name) {
     }
     if (k == key("_global")) return Value(global_);
     if (k == key("_root")) {
-        Clip* root = host_.level(0);
+        Clip* root = rootOf(f.base && !f.base->isRemoved() ? f.base : liveTarget(f));
         return root ? Value(clipObject(root)) : Value();
     }
     if (levelNumber(name, level)) {

@@ -35,6 +35,26 @@ TEST_F(MachineTest, SlashAndDotPathsAndTellTarget) {
     EXPECT_TRUE(host.root.playing);
 }
 
+TEST_F(MachineTest, AClipWithLockrootIsRootToTheCodeInside) {
+    FakeClip* game = host.root.add("game");
+    FakeClip* board = game->add("board");
+    Asm before;
+    before.get("_lockroot").trace().get("_root").trace();
+    EXPECT_EQ(run(before, board), (Lines{"false", "_level0"}));
+    Asm lock;
+    lock.push({"game"}).op(GetVariable).push({"_lockroot", true}).op(SetMember);
+    lock.push({"game.v", 3.0}).op(SetVariable);
+    EXPECT_EQ(run(lock), Lines{});
+    Asm inside;
+    inside.get("_root").trace().get("_root.v").trace();
+    inside.push({"this"}).op(GetVariable).push({"_root"}).op(GetMember).trace();
+    EXPECT_EQ(run(inside, board), (Lines{"_level0.game", "3", "_level0.game"}));
+    // Code outside the locked clip still sees the level's root.
+    Asm outside;
+    outside.get("_root").trace();
+    EXPECT_EQ(run(outside), (Lines{"_level0"}));
+}
+
 TEST_F(MachineTest, VariablePathsNameTheMemberAfterTheLastColonOrDot) {
     FakeClip* a = host.root.add("a");
     a->add("b")->add("c");
