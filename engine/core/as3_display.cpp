@@ -279,6 +279,7 @@ void As3Display::install() {
     installGeometry();
     installTransform();
     installTextField();
+    installTextFieldLines();
     installFont();
     installVideo();
     installInputEvents();

@@ -160,7 +160,8 @@ public:
                       *frameLabelClass = nullptr, *textFormatClass = nullptr, *mouseEventClass = nullptr,
                       *keyboardEventClass = nullptr, *focusEventClass = nullptr, *sceneClass = nullptr,
                       *bitmapClass = nullptr, *bitmapDataClass = nullptr, *videoClass = nullptr,
-                      *colorTransformClass = nullptr, *transformClass = nullptr, *fontClass = nullptr;
+                      *colorTransformClass = nullptr, *transformClass = nullptr, *fontClass = nullptr,
+                      *textLineMetricsClass = nullptr;
 
 private:
     void install();
@@ -172,6 +173,7 @@ private:
     void installTransform();
     void installTextField();
     void installFont();
+    void installTextFieldLines();
     void installVideo();
     void installInputEvents();
     void installBitmap();
