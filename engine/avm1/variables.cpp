@@ -153,7 +153,13 @@ Clip* Machine::rootOf(Clip* c) {
             if (lock && !lock->getter && toBoolean(lock->value)) return cur;
         }
         Clip* up = cur->parent();
-        if (!up) return cur;
+        if (!up) {
+            // The top is a level's root; anything else (a clip out of the display list) is
+            // under level 0.
+            if (cur == host_.level(0)) return cur;
+            std::string path = cur->text(ClipProperty::Target);
+            return path.compare(0, 6, "_level") == 0 && path.find('.') == std::string::npos ? cur : host_.level(0);
+        }
         cur = up;
     }
     return host_.level(0);
