@@ -145,7 +145,7 @@ private:
 };
 
 void playWithInput(swf::Player& player, const swfrender::InputScript& script, int frames, const swf::Matrix& stageToView,
-                   AudioRecorder& audio, RedrawCheck& check) {
+                   swf::Point stageCorner, AudioRecorder& audio, RedrawCheck& check) {
     size_t next = 0;
     auto sendUntilWait = [&] {
         for (; next < script.events.size(); ++next) {
@@ -154,7 +154,9 @@ void playWithInput(swf::Player& player, const swfrender::InputScript& script, in
                 ++next;
                 return;
             }
-            swf::Point p = stageToView.apply(swf::Point{e.x * swf::kTwipsPerPixel, e.y * swf::kTwipsPerPixel});
+            // Positions count from the stage's visible corner, wherever the movie's frame starts.
+            swf::Point p = stageToView.apply(
+                swf::Point{stageCorner.x + e.x * swf::kTwipsPerPixel, stageCorner.y + e.y * swf::kTwipsPerPixel});
             e.x = p.x;
             e.y = p.y;
             swfrender::sendInput(player, e);
@@ -232,7 +234,8 @@ int main(int argc, char** argv) {
     AudioRecorder audio(*player, !options->audio.empty());
     RedrawCheck check(options->checkRedraw ? player.get() : nullptr);
     if (input) {
-        playWithInput(*player, *input, options->frames, swf::viewTransform(stage, width, height, view), audio, check);
+        swf::Point corner = stage.empty() ? swf::Point{0, 0} : swf::Point{double(stage.xMin), double(stage.yMin)};
+        playWithInput(*player, *input, options->frames, swf::viewTransform(stage, width, height, view), corner, audio, check);
     } else {
         // The first frame's scripts run at the player's first use: before its sound is taken.
         if (!options->audio.empty()) player->gotoFrame(1);
