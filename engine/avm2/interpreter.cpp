@@ -64,6 +64,12 @@ void Machine::xmlOperatorError(const Value& v, int id, const String& what) {
     typeError(id, what + u" not supported on type " + (classOf(v) ? classOf(v)->qualifiedName() : String(u"Object")) + u".");
 }
 
+Value Machine::callNative(FunctionObject* f, const Value& self, std::span<const Value> args) {
+    if (f->traceName.empty()) return f->native(*this, self, args);
+    CallGuard callGuard(*this, f);
+    return f->native(*this, self, args);
+}
+
 Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const Value> args) {
     CallGuard callGuard(*this, f);
     AbcUnit* u = f->unit;
@@ -607,7 +613,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     Binding* b = s->instanceTraits.find(n);
                     Value r;
                     if (b && b->kind == Binding::Kind::Method) {
-                        r = b->method->native ? b->method->native(*this, recv, a) : execute(b->method, recv, a);
+                        r = b->method->native ? callNative(b->method, recv, a) : execute(b->method, recv, a);
                     } else if (b && b->kind == Binding::Kind::Accessor && b->getter) {
                         r = call(call(Value(b->getter), recv, {}), recv, a);
                     } else {
@@ -661,7 +667,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     Value recv = pop();
                     ClassObject* s = f->home ? f->home->super : nullptr;
                     if (s && s->constructor) {
-                        if (s->constructor->native) s->constructor->native(*this, recv, a);
+                        if (s->constructor->native) callNative(s->constructor, recv, a);
                         else execute(s->constructor, recv, a);
                     }
                     break;

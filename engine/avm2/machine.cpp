@@ -403,7 +403,7 @@ bool Machine::guarded(const std::function<void()>& f) {
         f();
         return true;
     } catch (const ThrownValue& t) {
-        if (errorHandler) errorHandler(describeUncaught(t.value, t.stack));
+        reportUncaught(t);
     } catch (const ScriptAbort& a) {
         if (errorHandler) errorHandler(std::string("Error: ") + a.what());
     } catch (const AbcError& a) {
@@ -412,6 +412,10 @@ bool Machine::guarded(const std::function<void()>& f) {
         if (errorHandler) errorHandler("Error: out of memory");
     }
     return false;
+}
+
+void Machine::reportUncaught(const ThrownValue& t) {
+    if (errorHandler) errorHandler(describeUncaught(t.value, t.stack));
 }
 
 void Machine::checkTime() {
@@ -465,6 +469,10 @@ String Machine::methodName(AbcUnit* u, uint32_t method) {
         }
     }
     if (method < u->methodNames.size() && !u->methodNames[method].empty()) return u->methodNames[method];
+    // A function expression: compilers name it "" (a debugging player shows it as anonymous), or
+    // leave it without a name, when the player can only number it.
+    if (method < abc.methods.size() && abc.methods[method].name == 0)
+        return u"MethodInfo-" + numberToString(static_cast<double>(method));
     return u"Function/<anonymous>";
 }
 
@@ -478,7 +486,10 @@ String Machine::stackTrace() {
     String r;
     for (size_t i = callStack.size(); i-- > 0;) {
         const FunctionObject* f = callStack[i].function;
-        if (!f->unit) continue;
+        if (!f->unit) {
+            if (!f->traceName.empty()) r += u"\n\tat " + f->traceName + u"()";
+            continue;
+        }
         r += u"\n\tat " + methodName(f->unit, f->method) + u"()";
         const std::vector<String>& strings = f->unit->abc.strings;
         if (uint32_t file = callStack[i].file; file && file < strings.size()) {
@@ -527,6 +538,10 @@ void Machine::defineGlobalFunction(const String& package, const String& name, in
     defineGlobal(package, name, Value(newNative(name, length, std::move(fn))));
 }
 
+// The player's API (flash.*) shows its built-ins in stack traces; the language's classes do not
+// here, their methods being named in namespaces of their own there.
+static bool isPlayerClass(const ClassObject* c) { return c->package.starts_with(u"flash."); }
+
 ClassObject* Machine::defineClass(const String& package, const String& name, ClassObject* super, NativeFn ctor,
                                   Allocator alloc) {
     auto* c = make<ClassObject>();
@@ -545,6 +560,9 @@ ClassObject* Machine::defineClass(const String& package, const String& name, Cla
     c->prototype->cls = objectClass;
     c->prototype->proto = super ? super->prototype : nullptr;
     if (ctor) c->constructor = newNative(name, 0, std::move(ctor));
+    // An error's trace starts where it is made, outside its constructors.
+    if (c->constructor && isPlayerClass(c) && !(errorClass && c->isSubclassOf(errorClass)))
+        c->constructor->traceName = c->qualifiedName();
     c->proto = classClass ? classClass->prototype : nullptr;
     builtins_[c->qualifiedName()] = c;
     if (toplevel) defineGlobal(package, name, Value(c));
@@ -553,13 +571,16 @@ ClassObject* Machine::defineClass(const String& package, const String& name, Cla
 }
 
 void Machine::defineMethod(ClassObject* c, const String& name, int length, NativeFn fn) {
-    c->prototype->dynamic.set(name, Value(newNative(name, length, std::move(fn))), false);
+    FunctionObject* f = newNative(name, length, std::move(fn));
+    if (isPlayerClass(c)) f->traceName = c->qualifiedName() + u"/" + name;
+    c->prototype->dynamic.set(name, Value(f), false);
 }
 
 void Machine::defineStatic(ClassObject* c, const String& name, int length, NativeFn fn) {
     Binding b;
     b.kind = Binding::Kind::Method;
     b.method = newNative(name, length, std::move(fn));
+    if (isPlayerClass(c)) b.method->traceName = c->qualifiedName() + u"$/" + name;
     b.declaredBy = c;
     c->staticTraits.set(publicNs, name, b);
     c->staticTraits.set(as3Ns, name, b);
@@ -570,6 +591,11 @@ void Machine::defineGetter(ClassObject* c, const String& name, NativeFn get, Nat
     b.kind = Binding::Kind::Accessor;
     b.getter = get ? newNative(name, 0, std::move(get)) : nullptr;
     b.setter = set ? newNative(name, 1, std::move(set)) : nullptr;
+    if (isPlayerClass(c)) {
+        String owner = c->qualifiedName() + (isStatic ? u"$/" : u"/");
+        if (b.getter) b.getter->traceName = owner + u"get " + name;
+        if (b.setter) b.setter->traceName = owner + u"set " + name;
+    }
     b.declaredBy = c;
     (isStatic ? c->staticTraits : c->instanceTraits).set(publicNs, name, b);
 }

@@ -84,6 +84,8 @@ public:
 
     // Runs `f`, catching what it throws: an uncaught script error is reported and false returned.
     bool guarded(const std::function<void()>& f);
+    // Reports an error no script caught, as `guarded` does.
+    void reportUncaught(const ThrownValue& t);
     // The text an uncaught error prints.
     std::string describeUncaught(const Value& v, const String& stack = String());
 
@@ -180,6 +182,8 @@ public:
 
     // Running.
     Value execute(FunctionObject* f, const Value& self, std::span<const Value> args);
+    // Runs a built-in; one with a trace name is on the call stack while it runs.
+    Value callNative(FunctionObject* f, const Value& self, std::span<const Value> args);
     void ensureScriptInitialised(GlobalObject* g);
     FunctionObject* newFunction(AbcUnit* unit, uint32_t method, std::vector<ScopeEntry> scope, ClassObject* home);
     ClassObject* newClass(AbcUnit* unit, uint32_t index, ClassObject* super, const std::vector<ScopeEntry>& scope);
@@ -190,7 +194,7 @@ public:
     void initSlots(Object* o);
     uintptr_t stackBase = 0;  // frame address of the outermost script call
     std::vector<std::unique_ptr<FrameStore>> frameStores;  // by call depth
-    // The byte code methods running, outermost first, and the stack trace they make: one
+    // The methods running (byte code, and built-ins with trace names), outermost first, and the stack trace they make: one
     // "\n\tat name()" line each, innermost first, with "[file:line]" where the code carries
     // debug lines, as a debugging player writes them.
     struct CallFrame {

@@ -137,6 +137,9 @@ public:
     bool bound = false;
     bool closure = false;           // made by `newfunction`: its argument count is not checked
     String name;
+    // A built-in of the player's own classes: how stack traces name it while it runs
+    // ("flash.events::EventDispatcher/dispatchEvent"); empty for those traces leave out.
+    String traceName;
     int length = 0;
     Object* prototypeObject = nullptr;  // for functions used as constructors
 };

@@ -285,7 +285,7 @@ Value Machine::callProperty(const Value& obj, const Name& n, std::span<const Val
     if (t)
         if (Binding* b = t->find(n); b && b->kind == Binding::Kind::Method) {
             FunctionObject* f = b->method;
-            if (f->native) return f->native(*this, obj, args);
+            if (f->native) return callNative(f, obj, args);
             return execute(f, obj, args);
         }
     if (o && o->proxy && !(t && t->find(n))) {
@@ -316,7 +316,7 @@ Value Machine::call(const Value& fv, const Value& self, std::span<const Value> a
     if (o && o->type == ObjectType::Function) {
         auto* f = static_cast<FunctionObject*>(o);
         const Value& me = f->bound ? f->boundThis : self;
-        if (f->native) return f->native(*this, me, args);
+        if (f->native) return callNative(f, me, args);
         return execute(f, me, args);
     }
     if (o && o->type == ObjectType::Class) {
@@ -338,7 +338,7 @@ Value Machine::construct(const Value& cv, std::span<const Value> args) {
         Object* inst = instantiate(c);
         Value self(inst);
         if (c->constructor) {
-            Value r = c->constructor->native ? c->constructor->native(*this, self, args) : execute(c->constructor, self, args);
+            Value r = c->constructor->native ? callNative(c->constructor, self, args) : execute(c->constructor, self, args);
             // Native constructors of value classes hand back the value itself.
             if (c->constructor->native && !r.isUndefined()) return r;
         }

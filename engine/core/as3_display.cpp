@@ -120,7 +120,12 @@ static void dispatchTo(Machine& m, As3DisplayObject* target, EventObject* e, int
     for (auto& l : list) {
         if ((phase == 1) != l.capture) continue;
         Value a[1] = {Value(e)};
-        m.call(l.fn, Value::null(), a);
+        // A listener's uncaught error is reported and the event goes on to the next listener.
+        try {
+            m.call(l.fn, Value::null(), a);
+        } catch (const ThrownValue& t) {
+            m.reportUncaught(t);
+        }
         if (e->stoppedNow) break;
     }
 }
@@ -260,14 +265,21 @@ void As3Display::install() {
         }
         return Value(false);
     });
-    m.defineMethod(dispatcherClass, u"dispatchEvent", 1, [](Machine& m, const Value& self, Args a) -> Value {
-        As3DisplayObject* o = asDisplay(m, self);
+    // The sending itself runs in a helper of the dispatcher's, which stack traces show.
+    FunctionObject* send = m.newNative(u"dispatchEventFunction", 1, [](Machine& m, const Value& self, Args a) -> Value {
+        return Value(dispatchEventObject(m, asDisplay(m, self), asEvent(m, arg(a, 0))));
+    });
+    send->traceName = dispatcherClass->qualifiedName() + u"/dispatchEventFunction";
+    m.hostRoots.push_back(send);
+    m.defineMethod(dispatcherClass, u"dispatchEvent", 1, [send](Machine& m, const Value& self, Args a) -> Value {
+        asDisplay(m, self);
         EventObject* e = asEvent(m, arg(a, 0));
         if (!e->target.isNull()) {
             // An event already sent goes again as a clone.
             e = asEvent(m, m.callProperty(Value(e), Name{u"clone", m.publicSet}, {}));
         }
-        return Value(dispatchEventObject(m, o, e));
+        Value event[1] = {Value(e)};
+        return m.callNative(send, self, event);
     });
 
 

@@ -391,3 +391,38 @@ TEST(Avm2Display, StackTracesNameTheRunningMethods) {
     ASSERT_EQ(p.errors.size(), 1u);
     EXPECT_EQ(p.errors[0], "thrown text\n\tat Main/boom()\n\tat Main()");
 }
+
+// A listener's uncaught error is reported with the dispatcher's built-ins in its trace, and the
+// event goes on to the next listener and the sender on after it; a function the compiler left
+// without a name is numbered.
+TEST(Avm2Display, ListenerErrorsAreReportedAndTheEventGoesOn) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    uint32_t errorName = w.publicName("Error");
+    uint32_t event = w.qname(w.ns(0x16, "flash.events"), "Event");
+    auto throwError = [&](AbcCode& c, const char* text) {
+        c.op(kFindPropStrict, errorName).op(kPushString, w.string(text)).op(kConstructProp, errorName, 1).op(kThrow);
+    };
+    main.method("first", [&](AbcCode& c) { throwError(c, "first failed"); });
+    main.method("second", [&](AbcCode& c) { t.string(c, "second"); });
+    uint32_t closure = w.method();
+    AbcCode closureCode;
+    closureCode.op(kGetLocal0).op(kPushScope);
+    throwError(closureCode, "closure failed");
+    w.body(closure, closureCode);
+    main.finish([&](AbcCode& c) {
+        listen(w, c, 0, "ping", "first");
+        listen(w, c, 0, "ping", "second");
+        c.op(kGetLocal0).op(kFindPropStrict, event).op(kPushString, w.string("ping")).op(kConstructProp, event, 1)
+            .op(kCallPropVoid, w.publicName("dispatchEvent"), 1);
+        t.string(c, "after");
+        c.op(kNewFunction, closure).op(kPushNull).op(kCall, 0);
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 1);
+    EXPECT_EQ(p.lines, (Lines{"second", "after"}));
+    ASSERT_EQ(p.errors.size(), 2u);
+    EXPECT_EQ(p.errors[0], "Error: first failed\n\tat Main/first()\n\tat flash.events::EventDispatcher/dispatchEventFunction()"
+                           "\n\tat flash.events::EventDispatcher/dispatchEvent()\n\tat Main()");
+    EXPECT_EQ(p.errors[1], "Error: closure failed\n\tat MethodInfo-" + std::to_string(closure) + "()\n\tat Main()");
+}

@@ -285,5 +285,5 @@ TEST(Avm2Interpreter, NestedCallsKeepEachFramesValuesThroughThrowsAndReuse) {
     t.end(c);
     c.op(kReturnVoid);
     // 5 + 4 + (the catch at 3: 300 + 1)
-    EXPECT_EQ(runScript(w, c), (Lines{"310", "310", "uncaught: bottom\n\tat Function/<anonymous>()\n\tat Function/<anonymous>()\n\tat Function/<anonymous>()\n\tat global$init()"}));
+    EXPECT_EQ(runScript(w, c), (Lines{"310", "310", "uncaught: bottom\n\tat MethodInfo-0()\n\tat MethodInfo-0()\n\tat MethodInfo-0()\n\tat global$init()"}));
 }
