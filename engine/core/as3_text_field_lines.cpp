@@ -1,7 +1,8 @@
-// TextField's lines, scrolling and input settings in ActionScript 3: line counts, texts, offsets and
-// metrics from the field's layout; horizontal scroll; the restrict pattern, selection and the
-// smoothing settings scripts read back.
+// TextField's lines, characters and paragraphs, scrolling and input settings in ActionScript 3: line
+// counts, texts, offsets and metrics and character boxes from the field's layout; paragraph bounds;
+// horizontal scroll; the restrict pattern, selection and the smoothing settings scripts read back.
 #include <cmath>
+#include <optional>
 
 #include "engine/core/as3_display.h"
 #include "engine/core/text_field_state.h"
@@ -84,6 +85,38 @@ void As3Display::installTextFieldLines() {
         for (size_t i = 0; i < lines.size(); ++i)
             if (static_cast<size_t>(c) >= lines[i].begin && static_cast<size_t>(c) < lines[i].end) return Value(static_cast<double>(i));
         return Value(-1);
+    });
+
+    // Characters in the field's own pixels, where the field shows them at its scroll.
+    m.defineMethod(tc, u"getCharBoundaries", 1, [this, state](Machine& m, const Value& self, Args a) -> Value {
+        TextFieldState* s = state(m, self);
+        int c = m.toInt(arg(a, 0));
+        if (!s || c < 0) return Value::null();
+        std::optional<Rect> box = characterBox(*s, library_.movie(), &library_.deviceFonts(), static_cast<size_t>(c));
+        if (!box) return Value::null();
+        Value v[4] = {Value(box->xMin / kTwips), Value(box->yMin / kTwips), Value(box->width() / kTwips), Value(box->height() / kTwips)};
+        return m.construct(Value(rectangleClass), v);
+    });
+    m.defineMethod(tc, u"getCharIndexAtPoint", 2, [this, state](Machine& m, const Value& self, Args a) -> Value {
+        TextFieldState* s = state(m, self);
+        double x = m.toNumber(arg(a, 0)), y = m.toNumber(arg(a, 1));
+        if (!s || !std::isfinite(x) || !std::isfinite(y)) return Value(-1);
+        std::optional<size_t> c = characterAt(*s, library_.movie(), &library_.deviceFonts(), Point{x * kTwips, y * kTwips});
+        return c ? Value(static_cast<double>(*c)) : Value(-1);
+    });
+    // Paragraphs run to their break, the break included; -1 for an index outside the text.
+    m.defineMethod(tc, u"getFirstCharInParagraph", 1, [state](Machine& m, const Value& self, Args a) -> Value {
+        TextFieldState* s = state(m, self);
+        int c = m.toInt(arg(a, 0));
+        if (!s || c < 0 || static_cast<size_t>(c) >= s->document.length()) return Value(-1);
+        return Value(static_cast<double>(s->document.paragraphStart(static_cast<size_t>(c))));
+    });
+    m.defineMethod(tc, u"getParagraphLength", 1, [state](Machine& m, const Value& self, Args a) -> Value {
+        TextFieldState* s = state(m, self);
+        int c = m.toInt(arg(a, 0));
+        if (!s || c < 0 || static_cast<size_t>(c) >= s->document.length()) return Value(-1);
+        const TextDocument& d = s->document;
+        return Value(static_cast<double>(d.paragraphEnd(static_cast<size_t>(c)) - d.paragraphStart(static_cast<size_t>(c))));
     });
 
     m.defineGetter(tc, u"maxScrollH", [state, layoutOf](Machine& m, const Value& self, Args) -> Value {

@@ -426,4 +426,29 @@ std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie
     return layoutField(field, movie, deviceFonts).glyphs;
 }
 
+std::optional<Rect> characterBox(TextFieldState& field, const Movie& movie, DeviceFonts* deviceFonts, size_t index) {
+    const TextLayout& laid = currentLayout(field, movie, deviceFonts);
+    const TextDocument& doc = field.document;
+    if (index >= doc.length() || laid.lines.empty()) return std::nullopt;
+    FontResolver fonts(movie, deviceFonts, field.embedFonts, field.recordFontId);
+    std::vector<LaidLine> lines =
+        breakLines(doc, field.newFormat, field.wordWrap, field.password, field.bounds.width(), fonts);
+    const size_t count = std::min(lines.size(), laid.lines.size());
+    const int scroll = std::clamp(field.scroll, 1, std::max(1, laid.maxScroll));
+    const double top = laid.lines[size_t(scroll - 1)].top;
+    const double hscroll = std::clamp(field.hscroll, 0.0, laid.maxHScroll) * 20;
+    for (size_t i = 0; i < count; ++i) {
+        const TextLine& l = laid.lines[i];
+        if (index < l.begin || index >= l.end) continue;
+        for (const Item& it : lines[i].items) {
+            if (it.at != index) continue;
+            const double x = field.bounds.xMin + lines[i].left + it.x - hscroll;
+            const double y = field.bounds.yMin + kTextGutter + l.top - top;
+            return Rect{x, y, x + it.advance, y + l.ascent + l.descent + l.leading};
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 }  // namespace swf

@@ -68,6 +68,11 @@ TextExtent measureText(const std::string& text, const TextFormat& format, double
 // none between characters or outside the text.
 std::optional<size_t> characterAt(TextFieldState& field, const Movie& movie, DeviceFonts* deviceFonts, Point local);
 
+// The box of character `index` (twips in the field's own space) as the field shows it scrolled, as
+// high as its line; none for an index outside the text or a character that takes no room in a line
+// (a paragraph break).
+std::optional<Rect> characterBox(TextFieldState& field, const Movie& movie, DeviceFonts* deviceFonts, size_t index);
+
 // Glyphs of a DefineEditText record as it first shows.
 std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie, DeviceFonts* deviceFonts = nullptr);
 

@@ -70,3 +70,75 @@ TEST(Avm2TextFieldLines, LinesSelectionAndSettingsReadBack) {
     ASSERT_EQ(p.errors.size(), 1u);
     EXPECT_NE(p.errors[0].find("RangeError: Error #2006"), std::string::npos) << p.errors[0];
 }
+
+TEST(Avm2TextFieldLines, CharacterBoxesPointsAndParagraphs) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    uint32_t textField = w.qname(w.ns(0x16, "flash.text"), "TextField");
+    auto call = [&](AbcCode& c, const char* method, std::vector<int> args) -> AbcCode& {
+        c.op(kGetLocal1);
+        for (int a : args) c.op(kPushByte, a);
+        return c.op(kCallProperty, w.publicName(method), static_cast<uint32_t>(args.size()));
+    };
+    auto prop = [&](AbcCode& c, uint32_t local, const char* name) -> AbcCode& {
+        return c.op(kGetLocal, local).op(kGetProperty, w.publicName(name));
+    };
+    // The character under the middle of the box held in `local`.
+    auto atMiddleOf = [&](AbcCode& c, uint32_t local) -> AbcCode& {
+        c.op(kGetLocal1);
+        prop(c, local, "x");
+        prop(c, local, "width").op(kPushByte, 2).op(kDivide).op(kAdd);
+        prop(c, local, "y");
+        prop(c, local, "height").op(kPushByte, 2).op(kDivide).op(kAdd);
+        return c.op(kCallProperty, w.publicName("getCharIndexAtPoint"), 2);
+    };
+    main.finish([&](AbcCode& c) {
+        c.op(kFindPropStrict, textField).op(kConstructProp, textField, 0).op(kSetLocal1);
+        c.op(kGetLocal1).op(kPushTrue).op(kSetProperty, w.publicName("multiline"));
+        setString(w, c, 1, "text", "ab\rcdef");
+        call(c, "getCharBoundaries", {0}).op(kSetLocal2);
+        call(c, "getCharBoundaries", {1}).op(kSetLocal, 3);
+        call(c, "getCharBoundaries", {3}).op(kSetLocal, 4);
+        // The first character sits inside the gutter; the next follows it; the second line's first
+        // character starts below the first line, at the same left edge.
+        t.begin(c);
+        prop(c, 2, "x");
+        prop(c, 2, "y");
+        c.op(kPushByte, 0);
+        prop(c, 2, "width").op(kLessThan);
+        prop(c, 3, "x");
+        prop(c, 2, "x");
+        prop(c, 2, "width").op(kAdd).op(kEquals);
+        prop(c, 4, "x");
+        prop(c, 2, "x").op(kEquals);
+        prop(c, 4, "y");
+        prop(c, 2, "y");
+        prop(c, 2, "height").op(kAdd).op(kEquals);
+        t.end(c, 6);
+        // A paragraph break takes no room; indices outside the text have no box.
+        t.begin(c);
+        call(c, "getCharBoundaries", {2});
+        call(c, "getCharBoundaries", {7});
+        call(c, "getCharBoundaries", {-1});
+        t.end(c, 3);
+        // Points inside boxes find their characters; the gutter and the room after a line find none.
+        t.begin(c);
+        atMiddleOf(c, 3);
+        atMiddleOf(c, 4);
+        c.op(kGetLocal1).op(kPushByte, 1).op(kPushByte, 1).op(kCallProperty, w.publicName("getCharIndexAtPoint"), 2);
+        c.op(kGetLocal1).op(kPushByte, 95).op(kPushByte, 4).op(kCallProperty, w.publicName("getCharIndexAtPoint"), 2);
+        t.end(c, 4);
+        t.begin(c);
+        call(c, "getFirstCharInParagraph", {1});
+        call(c, "getFirstCharInParagraph", {5});
+        call(c, "getFirstCharInParagraph", {7});
+        call(c, "getParagraphLength", {2});
+        call(c, "getParagraphLength", {3});
+        call(c, "getParagraphLength", {-1});
+        t.end(c, 6);
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 0);
+    EXPECT_EQ(p.lines, (Lines{"2 2 true true true true", "null null null", "1 3 -1 -1", "0 3 -1 3 4 -1"}));
+    EXPECT_TRUE(p.errors.empty()) << p.errors[0];
+}
