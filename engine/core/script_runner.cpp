@@ -587,6 +587,9 @@ ScriptClip* ScriptRunner::interactiveAt(swf::Clip& clip, Point local, int nestin
         if (child.kind == DisplayObject::Kind::Button) {
             const Button* b = library_.movie().findAs<Button>(child.characterId);
             if (!b) continue;
+            // A button shown inside the button's state takes the pointer before it.
+            ScriptClip* inner = interactiveAt(*child.clip, p, nesting + 1);
+            if (inner && inner->object() && inner->object()->kind == DisplayObject::Kind::Button) return inner;
             for (const ButtonRecord& r : b->records) {
                 if (!r.hitTest || !r.matrix.invertible()) continue;
                 if (hitsCharacter(library_, r.characterId, r.matrix.inverted().apply(p))) return scriptClip(child);

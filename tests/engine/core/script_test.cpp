@@ -323,6 +323,38 @@ TEST_F(ScriptTest, ButtonsShowTheirStatesAndRunTheirActions) {
     EXPECT_EQ(lines, (Lines{"over", "released", "frame 2", "key x"}));
 }
 
+TEST_F(ScriptTest, AButtonInsideAButtonTakesThePointer) {
+    b.rect(1, 0, 0, 40, 40, kBlue);
+    b.rect(2, 0, 0, 40, 40, kGreen);
+    b.rect(3, 0, 0, 40, 40, kRed);
+    auto addButton = [&](uint16_t id, swf::Button button) {
+        swf::Character c;
+        c.id = id;
+        c.tagCode = 34;
+        c.definition = std::move(button);
+        b.movie->characters[id] = std::move(c);
+    };
+    addButton(20, threeStateButton(traced("inner released")));
+    // The outer button shows the inner one in every state and has it as its hit area.
+    swf::Button outer;
+    outer.version = 2;
+    swf::ButtonRecord r;
+    r.characterId = 20;
+    r.depth = 1;
+    r.up = r.over = r.down = r.hitTest = true;
+    outer.records = {r};
+    outer.actions.push_back(swf::ButtonAction{swf::ButtonAction::kOverDownToOverUp, traced("outer released").bytes()});
+    addButton(21, std::move(outer));
+    b.main() = timeline({{place(1, 21, 10, 10), action(std::move(Asm().op(op::Stop)))}});
+    play(1);
+    player->mouseMove(20, 20);
+    EXPECT_EQ(pixelAt(*player, 20, 20), kGreen);
+    player->mouseDown(20, 20);
+    EXPECT_EQ(pixelAt(*player, 20, 20), kRed);
+    player->mouseUp(20, 20);
+    EXPECT_EQ(lines, (Lines{"over", "inner released"}));
+}
+
 TEST_F(ScriptTest, ClipButtonHandlersAndMouseEvents) {
     b.rect(1, 0, 0, 40, 40, kBlue);
     b.sprite(10, timeline({{place(1, 1)}}));
