@@ -297,6 +297,7 @@ void As3Display::install() {
     installInputEvents();
     installBitmap();
     installFilters();
+    installSystem();
     inheritAccessors();
 }
 

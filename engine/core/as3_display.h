@@ -178,6 +178,7 @@ private:
     void installInputEvents();
     void installBitmap();
     void installFilters();
+    void installSystem();
     void showBitmap(As3DisplayObject* o);
     // The image of the library symbol linked to `cls`, into `into` (or a new BitmapData); null when
     // the class stands for no image.
@@ -196,6 +197,7 @@ private:
 
     avm2::Machine& m_;
     std::array<avm2::ClassObject*, 9> filterClasses_{};  // by avm1::FilterClass
+    bool useCodePage_ = false;                           // System.useCodePage, kept for scripts
     Clip& rootClip_;
     TimelinePlayer& timeline_;
     CharacterLibrary& library_;

@@ -426,3 +426,25 @@ TEST(Avm2Display, ListenerErrorsAreReportedAndTheEventGoesOn) {
                            "\n\tat flash.events::EventDispatcher/dispatchEvent()\n\tat Main()");
     EXPECT_EQ(p.errors[1], "Error: closure failed\n\tat MethodInfo-" + std::to_string(closure) + "()\n\tat Main()");
 }
+
+// flash.system.System: memory figures read, useCodePage keeps what was set, and a movie may not
+// end the player (the refusal names the static method in its trace).
+TEST(Avm2Display, SystemAnswersButRefusesToEndThePlayer) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    uint32_t system = w.qname(w.ns(0x16, "flash.system"), "System");
+    main.finish([&](AbcCode& c) {
+        c.op(kGetLex, system).op(kPushTrue).op(kSetProperty, w.publicName("useCodePage"));
+        t.begin(c).op(kPushByte, 0).op(kGetLex, system).op(kGetProperty, w.publicName("totalMemory")).op(kLessThan)
+            .op(kGetLex, system).op(kGetProperty, w.publicName("useCodePage"));
+        t.end(c, 2);
+        c.op(kGetLex, system).op(kPushByte, 0).op(kCallPropVoid, w.publicName("exit"), 1);
+        t.string(c, "not reached");
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 1);
+    EXPECT_EQ(p.lines, (Lines{"true true"}));
+    ASSERT_EQ(p.errors.size(), 1u);
+    EXPECT_EQ(p.errors[0], "SecurityError: Error #2017: Only trusted local files may cause the Flash Player to exit."
+                           "\n\tat flash.system::System$/exit()\n\tat Main()");
+}
