@@ -8,8 +8,9 @@
 # NATIVE_BUILD holds the demo-movie and packaging tools. Defaults: 10 s at 1920x1080. The Wine
 # prefix is kept in WINDOWS_BUILD/saver-cpu between runs.
 #
-# Frames are counted from Wine's GDI trace: each frame the saver shows ends in one full-screen blit
-# to its window, the destination that most full-size blits have.
+# Frames are counted from Wine's GDI trace: each frame the saver shows is one paint of its window,
+# which ends in one blit (of the whole frame, or of the part that changed) to the window's device
+# context, the destination that most blits have.
 set -euo pipefail
 windows_build=$(cd "${1:?windows build folder}" && pwd)
 native_build=$(cd "${2:?native build folder}" && pwd)
@@ -89,11 +90,9 @@ kill "$saver_pid" 2>/dev/null || true
 saver_pid=""
 
 ticks=$(getconf CLK_TCK)
-full="${size}"
-window_dc=$(grep -a "NtGdiStretchBlt" "$work/trace.log" | grep -a "log=0,0 $full.*dst .* log=0,0 $full" |
-  sed -n 's/.* dst \(0x[0-9a-f]*\) .*/\1/p' | sort | uniq -c | sort -rn | awk 'NR == 1 {print $2}')
-frames=$(sed -n "$((lines0 + 1)),${lines1}p" "$work/trace.log" | grep -a "NtGdiStretchBlt" |
-  grep -ac "dst $window_dc log=0,0 $full" || true)
+measured=$(sed -n "$((lines0 + 1)),${lines1}p" "$work/trace.log" | grep -a "NtGdiStretchBlt" || true)
+window_dc=$(sed -n 's/.* dst \(0x[0-9a-f]*\) .*/\1/p' <<<"$measured" | sort | uniq -c | sort -rn | awk 'NR == 1 {print $2}')
+frames=$(grep -ac " dst $window_dc " <<<"$measured" || true)
 rate=$(python3 - "$work/demo.swf" <<'EOF'
 import struct, sys, zlib
 data = open(sys.argv[1], "rb").read()
