@@ -115,4 +115,17 @@ private:
     HGDIOBJ previous_;
 };
 
+// Keeps a device context's state (clip region, selections, mapping) for a scope and restores it.
+class SavedDcState {
+public:
+    explicit SavedDcState(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+    SavedDcState(const SavedDcState&) = delete;
+    SavedDcState& operator=(const SavedDcState&) = delete;
+    ~SavedDcState() { if (saved_) RestoreDC(dc_, saved_); }
+
+private:
+    HDC dc_;
+    int saved_;
+};
+
 }  // namespace ui

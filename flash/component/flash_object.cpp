@@ -1041,7 +1041,14 @@ HRESULT FlashObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC d
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     if (!drawDc || !bounds) return E_INVALIDARG;
     const RECT r{bounds->left, bounds->top, bounds->right, bounds->bottom};
-    playback_.draw(drawDc, r);
+    // Hosts that repaint part of their window say which part with the clip region.
+    RECT clip;
+    switch (GetClipBox(drawDc, &clip)) {
+    case NULLREGION: return S_OK;
+    case SIMPLEREGION:
+    case COMPLEXREGION: playback_.draw(drawDc, r, &clip); break;
+    default: playback_.draw(drawDc, r); break;
+    }
     return S_OK;
 }
 

@@ -228,6 +228,9 @@ void OleControl::paint(HDC dc, const RECT& area) {
     if (object_ && SUCCEEDED(object_.queryInto(IID_IViewObject, view)) && view) {
         const RECT client = clientRect();
         const RECTL bounds{client.left, client.top, client.right, client.bottom};
+        // Components draw only within the clip box, so a paint of a small area costs little.
+        const SavedDcState state(dc);
+        IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
         if (SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0)))
             return;
     }
