@@ -257,11 +257,11 @@ void MoviePlayer::render(RgbaImage& target) {
     changedArea_.clear();
     if (targetHoldsFrame_) changedArea_ = render::frameChanges(drawnCalls_, recording.calls(), frame);
     else if (!frame.empty()) changedArea_.push_back(frame);
-    // Only the rows that changed are drawn again, each band exactly as the whole frame would draw it.
+    // Only the pixels that changed are drawn again, exactly as the whole frame would draw them.
     const int threads = drawingThreads_ > 0 ? std::min(drawingThreads_, render::kMaxDrawingThreads)
                                             : render::defaultDrawingThreads();
     if (!workers_ || workers_->requestedThreads() != threads) workers_ = std::make_unique<render::BandWorkers>(target, threads);
-    workers_->draw(recording.calls(), render::rowBands(changedArea_, frame));
+    workers_->draw(recording.calls(), render::separateRects(changedArea_, frame));
     drawnCalls_ = recording.takeCalls();
     targetHoldsFrame_ = true;
 }

@@ -45,18 +45,20 @@ BandWorkers::~BandWorkers() {
     for (std::thread& worker : workers_) worker.join();
 }
 
-void BandWorkers::draw(const std::vector<PaintCall>& calls, const std::vector<IntRect>& bands) {
+void BandWorkers::draw(const std::vector<PaintCall>& calls, const std::vector<IntRect>& areas) {
     int rows = 0;
-    for (const IntRect& band : bands) rows += std::max(0, band.height());
+    for (const IntRect& area : areas) rows += area.height();
     if (rows == 0) return;
 
-    // The rows are cut into pieces of about equal height, in order, a piece never crossing a gap
-    // between bands.
+    // Each area is cut across into pieces of about equal height, in order.
     const int pieceCount = std::clamp(rows / kMinPieceRows, 1, threads() * kPiecesPerThread);
     const int pieceRows = (rows + pieceCount - 1) / pieceCount;
     pieces_.clear();
-    for (const IntRect& band : bands)
-        for (int y = band.y0; y < band.y1; y += pieceRows) pieces_.push_back({y, std::min(band.y1, y + pieceRows)});
+    for (const IntRect& area : areas) {
+        if (area.empty()) continue;
+        for (int y = area.y0; y < area.y1; y += pieceRows)
+            pieces_.push_back({area.x0, y, area.x1, std::min(area.y1, y + pieceRows)});
+    }
 
     calls_ = &calls;
     nextPiece_ = 0;
@@ -81,8 +83,8 @@ void BandWorkers::work(size_t renderer) {
     SoftwareRenderer& r = *renderers_[renderer];
     try {
         for (size_t k = nextPiece_++; k < pieces_.size(); k = nextPiece_++) {
-            r.setBand(pieces_[k].y0, pieces_[k].y1);
-            replayRows(*calls_, r, pieces_[k].y0, pieces_[k].y1);
+            r.limitTo(pieces_[k]);
+            replayArea(*calls_, r, pieces_[k]);
         }
     } catch (...) {
         std::lock_guard lock(mutex_);

@@ -1,6 +1,6 @@
-// Draws a recorded frame's rows on several threads at once. Each thread has its own software
-// renderer on the shared target and draws only the rows it was given, so no two threads write the
-// same pixel, and every row comes out exactly as in a frame drawn whole by one renderer.
+// Draws parts of a recorded frame on several threads at once. Each thread has its own software
+// renderer on the shared target and draws only the pieces it was given, so no two threads write the
+// same pixel, and every pixel comes out exactly as in a frame drawn whole by one renderer.
 #pragma once
 
 #include <atomic>
@@ -22,7 +22,7 @@ class SoftwareRenderer;
 
 namespace swf::render {
 
-// More threads than this gain little: the rows left for each get few, and each thread still walks
+// More threads than this gain little: the pixels left for each get few, and each thread still walks
 // every call of the frame.
 constexpr int kMaxDrawingThreads = 4;
 
@@ -42,15 +42,12 @@ public:
     // What the constructor was asked for: threads() is less where the system started fewer.
     int requestedThreads() const { return requested_; }
 
-    // Draws `calls` into the rows of `bands` (sorted, separate, as rowBands() gives them); the rows
-    // outside them are left as they are. Returns when every row is drawn; a failure on any thread
-    // is rethrown here.
-    void draw(const std::vector<PaintCall>& calls, const std::vector<IntRect>& bands);
+    // Draws `calls` into the pixels of `areas` (which must not overlap, as separateRects() gives
+    // them); the pixels outside are left as they are. Returns when every piece is drawn; a failure
+    // on any thread is rethrown here.
+    void draw(const std::vector<PaintCall>& calls, const std::vector<IntRect>& areas);
 
 private:
-    struct Piece {
-        int y0 = 0, y1 = 0;
-    };
     void work(size_t renderer);
     void workerMain(size_t renderer);
 
@@ -60,7 +57,7 @@ private:
 
     // The draw in progress: its calls, and its pieces, taken in turn by whichever thread is free.
     const std::vector<PaintCall>* calls_ = nullptr;
-    std::vector<Piece> pieces_;
+    std::vector<IntRect> pieces_;
     std::atomic<size_t> nextPiece_{0};
     std::exception_ptr failure_;
 

@@ -120,19 +120,44 @@ std::vector<IntRect> frameChanges(const std::vector<PaintCall>& before, const st
     return rects;
 }
 
-std::vector<IntRect> rowBands(const std::vector<IntRect>& rects, const IntRect& frame) {
-    std::vector<IntRect> bands;
+std::vector<IntRect> separateRects(const std::vector<IntRect>& rects, const IntRect& frame) {
+    std::vector<IntRect> inside;
+    std::vector<int> edges;
     for (const IntRect& r : rects) {
-        IntRect rows = IntRect{frame.x0, r.y0, frame.x1, r.y1}.intersected(frame);
-        if (!rows.empty()) bands.push_back(rows);
+        const IntRect c = r.intersected(frame);
+        if (c.empty()) continue;
+        inside.push_back(c);
+        edges.push_back(c.y0);
+        edges.push_back(c.y1);
     }
-    std::sort(bands.begin(), bands.end(), [](const IntRect& p, const IntRect& q) { return p.y0 < q.y0; });
-    std::vector<IntRect> merged;
-    for (const IntRect& b : bands) {
-        if (!merged.empty() && b.y0 <= merged.back().y1) merged.back().y1 = std::max(merged.back().y1, b.y1);
-        else merged.push_back(b);
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    // Between two neighbouring edges every rectangle covers all rows or none: there the pixels are a
+    // few separate runs of columns. A band whose runs match the band above extends its rectangles.
+    std::vector<IntRect> out;
+    std::vector<std::pair<int, int>> runs, above;
+    int aboveEnd = 0;
+    for (size_t i = 0; i + 1 < edges.size(); ++i) {
+        const int y0 = edges[i], y1 = edges[i + 1];
+        runs.clear();
+        for (const IntRect& r : inside)
+            if (r.y0 <= y0 && r.y1 >= y1) runs.push_back({r.x0, r.x1});
+        std::sort(runs.begin(), runs.end());
+        size_t kept = 0;
+        for (const auto& run : runs) {
+            if (kept > 0 && run.first <= runs[kept - 1].second) runs[kept - 1].second = std::max(runs[kept - 1].second, run.second);
+            else runs[kept++] = run;
+        }
+        runs.resize(kept);
+        if (!runs.empty() && runs == above && aboveEnd == y0) {
+            for (size_t k = out.size() - runs.size(); k < out.size(); ++k) out[k].y1 = y1;
+        } else {
+            for (const auto& [x0, x1] : runs) out.push_back({x0, y0, x1, y1});
+        }
+        above = runs;
+        aboveEnd = y1;
     }
-    return merged;
+    return out;
 }
 
 }  // namespace swf::render

@@ -14,7 +14,8 @@ namespace swf::render {
 std::vector<IntRect> frameChanges(const std::vector<PaintCall>& before, const std::vector<PaintCall>& after,
                                   const IntRect& frame, size_t maxRects = 8);
 
-// The rows that `rects` cover, as sorted, separate bands [y0, y1) (x0 and x1 span `frame`).
-std::vector<IntRect> rowBands(const std::vector<IntRect>& rects, const IntRect& frame);
+// The pixels of `rects` within `frame` as rectangles that do not overlap, top to bottom, so that
+// each can be drawn on its own.
+std::vector<IntRect> separateRects(const std::vector<IntRect>& rects, const IntRect& frame);
 
 }  // namespace swf::render

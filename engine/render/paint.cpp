@@ -156,24 +156,33 @@ inline int64_t toFixed(double v) {
     return static_cast<int64_t>(std::clamp(v, -kPositionLimit, kPositionLimit) * 65536.0);
 }
 
+// The spans below walk from the row's pixel 0, whatever pixel they start at, so that a pixel comes
+// out the same however its row is cut into spans.
+
 template <SpreadMode spread>
-void linearSpan(const GradientTable& table, double pos, double step, int length, uint32_t* out) {
-    // pos and step in table steps (256 per gradient length).
-    int64_t p = toFixed(pos), dp = toFixed(step);
-    if (std::fabs(pos + step * length) >= kPositionLimit) {
-        for (int i = 0; i < length; ++i) out[i] = table.at(indexOf<spread>(static_cast<int64_t>(std::floor(std::clamp(pos + step * i, -kPositionLimit, kPositionLimit)))));
+void linearSpan(const GradientTable& table, double rowPos, double step, int x, int length, uint32_t* out) {
+    // Positions and steps in table steps (256 per gradient length).
+    const double end = rowPos + step * (double(x) + length);
+    if (std::fabs(rowPos) >= kPositionLimit || std::fabs(end) >= kPositionLimit) {
+        for (int i = 0; i < length; ++i)
+            out[i] = table.at(indexOf<spread>(static_cast<int64_t>(
+                std::floor(std::clamp(rowPos + step * (double(x) + i), -kPositionLimit, kPositionLimit)))));
         return;
     }
+    int64_t dp = toFixed(step), p = toFixed(rowPos) + dp * x;
     for (int i = 0; i < length; ++i, p += dp) out[i] = table.at(indexOf<spread>(p >> 16));
 }
 
 template <SpreadMode spread>
-void radialSpan(const GradientTable& table, double gx, double gy, double sx, double sy, int length, uint32_t* out) {
+void radialSpan(const GradientTable& table, double gx, double gy, double sx, double sy, int x, int length,
+                uint32_t* out) {
+    const double reach = double(x) + length;
     // Single precision is ample for a 256-entry table once positions are near the gradient; far-off
     // ones only need to stay far off.
-    if (std::fabs(gx) + std::fabs(sx) * length > 1e6 || std::fabs(gy) + std::fabs(sy) * length > 1e6) {
-        for (int i = 0; i < length; ++i, gx += sx, gy += sy) {
-            double t = std::sqrt(gx * gx + gy * gy) * 256.0;
+    if (std::fabs(gx) + std::fabs(sx) * reach > 1e6 || std::fabs(gy) + std::fabs(sy) * reach > 1e6) {
+        for (int i = 0; i < length; ++i) {
+            const double px = gx + sx * (double(x) + i), py = gy + sy * (double(x) + i);
+            double t = std::sqrt(px * px + py * py) * 256.0;
             out[i] = table.at(indexOf<spread>(static_cast<int64_t>(std::min(t, kPositionLimit))));
         }
         return;
@@ -181,8 +190,9 @@ void radialSpan(const GradientTable& table, double gx, double gy, double sx, dou
     float fx = static_cast<float>(gx * 256), fy = static_cast<float>(gy * 256);
     const float stepX = static_cast<float>(sx * 256), stepY = static_cast<float>(sy * 256);
     for (int i = 0; i < length; ++i) {
-        // Recomputed from the start rather than summed, so long spans do not drift.
-        float px = fx + stepX * static_cast<float>(i), py = fy + stepY * static_cast<float>(i);
+        // Recomputed from the row's start rather than summed, so long spans do not drift.
+        const float k = static_cast<float>(x + i);
+        float px = fx + stepX * k, py = fy + stepY * k;
         out[i] = table.at(indexOf<spread>(static_cast<int64_t>(std::sqrt(px * px + py * py))));
     }
 }
@@ -190,26 +200,26 @@ void radialSpan(const GradientTable& table, double gx, double gy, double sx, dou
 }  // namespace
 
 void Paint::shadeGradient(int x, int y, int length, uint32_t* out) const {
-    // Walk gradient space along the row: one matrix step per pixel.
-    Point p = inverse_.apply(Point{x + 0.5, y + 0.5});
+    // Walk gradient space along the row: one matrix step per pixel, from the row's pixel 0.
+    Point p = inverse_.apply(Point{0.5, y + 0.5});
     double gx = p.x / kGradientHalf, gy = p.y / kGradientHalf;
     double stepX = inverse_.a / kGradientHalf, stepY = inverse_.b / kGradientHalf;
     switch (kind_) {
         case Kind::Linear: {
             double pos = (gx + 1) * 128.0, step = stepX * 128.0;
             switch (spread_) {
-                case SpreadMode::Pad: linearSpan<SpreadMode::Pad>(table_, pos, step, length, out); return;
-                case SpreadMode::Repeat: linearSpan<SpreadMode::Repeat>(table_, pos, step, length, out); return;
-                case SpreadMode::Reflect: linearSpan<SpreadMode::Reflect>(table_, pos, step, length, out); return;
+                case SpreadMode::Pad: linearSpan<SpreadMode::Pad>(table_, pos, step, x, length, out); return;
+                case SpreadMode::Repeat: linearSpan<SpreadMode::Repeat>(table_, pos, step, x, length, out); return;
+                case SpreadMode::Reflect: linearSpan<SpreadMode::Reflect>(table_, pos, step, x, length, out); return;
             }
             return;
         }
         case Kind::Radial:
             if (!std::isfinite(gx) || !std::isfinite(gy)) gx = gy = 0;
             switch (spread_) {
-                case SpreadMode::Pad: radialSpan<SpreadMode::Pad>(table_, gx, gy, stepX, stepY, length, out); return;
-                case SpreadMode::Repeat: radialSpan<SpreadMode::Repeat>(table_, gx, gy, stepX, stepY, length, out); return;
-                case SpreadMode::Reflect: radialSpan<SpreadMode::Reflect>(table_, gx, gy, stepX, stepY, length, out); return;
+                case SpreadMode::Pad: radialSpan<SpreadMode::Pad>(table_, gx, gy, stepX, stepY, x, length, out); return;
+                case SpreadMode::Repeat: radialSpan<SpreadMode::Repeat>(table_, gx, gy, stepX, stepY, x, length, out); return;
+                case SpreadMode::Reflect: radialSpan<SpreadMode::Reflect>(table_, gx, gy, stepX, stepY, x, length, out); return;
             }
             return;
         default: {
@@ -217,8 +227,9 @@ void Paint::shadeGradient(int x, int y, int length, uint32_t* out) const {
             // to the unit circle: t = |p - F| / |E - F|, E where the ray meets the circle.
             double f = focal_;
             double c = f * f - 1;  // |F|^2 - 1, negative while F is inside the circle
-            for (int i = 0; i < length; ++i, gx += stepX, gy += stepY) {
-                double dx = gx - f, dy = gy;
+            for (int i = 0; i < length; ++i) {
+                const double k = double(x) + i;
+                double dx = gx + stepX * k - f, dy = gy + stepY * k;
                 double dd = dx * dx + dy * dy;
                 double fd = f * dx;
                 // s solves |F + s d| = 1 for s > 0; the ray reaches the circle at s, so t = 1 / s.
@@ -234,6 +245,9 @@ void Paint::shadeGradient(int x, int y, int length, uint32_t* out) const {
 namespace {
 
 constexpr int kFraction = 24;  // fraction bits of the fixed-point walk through bitmap space
+// Spans start within the target, which is far narrower than this; with steps of at most 2^44 the
+// walk to a span's start stays inside 64 bits.
+constexpr int kMaxSpanStart = 1 << 16;
 
 inline uint32_t loadTexel(const uint8_t* p) {
     if constexpr (std::endian::native == std::endian::little) {
@@ -342,7 +356,8 @@ void sampleBitmap(const RgbaImage& bm, int64_t u, int64_t v, int64_t du, int64_t
 void Paint::shadeBitmap(int x, int y, int length, uint32_t* out) const {
     const RgbaImage& bm = *bitmap_;
     const int w = bm.width, h = bm.height;
-    Point p = inverse_.apply(Point{x + 0.5, y + 0.5});
+    // The walk starts at the row's pixel 0, so a pixel samples the same texels whichever span it is in.
+    Point p = inverse_.apply(Point{0.5, y + 0.5});
     // Bilinear sampling weighs the four texels around the point, whose centres sit at +0.5.
     double offset = smoothed_ ? 0.5 : 0.0;
     // Walk bitmap space in fixed point, fine enough that long spans land on the texels that sampling
@@ -360,17 +375,20 @@ void Paint::shadeBitmap(int x, int y, int length, uint32_t* out) const {
     };
     int64_t u = fixed(u0, 1073741824.0), v = fixed(v0, 1073741824.0);
     int64_t du = fixed(inverse_.a, 1048576.0), dv = fixed(inverse_.b, 1048576.0);
+    const int64_t skip = std::clamp(x, -kMaxSpanStart, kMaxSpanStart);
     if (repeating_) {
         // Kept within one tile: each step is reduced below a tile's size, so one correction after
         // it brings the position back.
         const int64_t tileU = int64_t(w) << kFraction, tileV = int64_t(h) << kFraction;
-        u = ((u % tileU) + tileU) % tileU;
-        v = ((v % tileV) + tileV) % tileV;
         du %= tileU;
         dv %= tileV;
+        u = (((u + du * skip) % tileU) + tileU) % tileU;
+        v = (((v + dv * skip) % tileV) + tileV) % tileV;
         if (smoothed_) sampleBitmap<true, true>(bm, u, v, du, dv, length, out);
         else sampleBitmap<false, true>(bm, u, v, du, dv, length, out);
     } else {
+        u += du * skip;
+        v += dv * skip;
         if (smoothed_) sampleBitmap<true, false>(bm, u, v, du, dv, length, out);
         else sampleBitmap<false, false>(bm, u, v, du, dv, length, out);
     }

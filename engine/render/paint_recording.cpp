@@ -184,10 +184,10 @@ void replay(const std::vector<PaintCall>& calls, Renderer& renderer) {
     renderer.endFrame();
 }
 
-void replayRows(const std::vector<PaintCall>& calls, Renderer& renderer, int y0, int y1) {
+void replayArea(const std::vector<PaintCall>& calls, Renderer& renderer, const IntRect& area) {
     for (const PaintCall& c : calls) {
         // Only shapes are left out: the other calls open and close groups or set state.
-        if (c.kind == PaintCall::Kind::Shape && (c.reach.empty() || c.reach.y1 <= y0 || c.reach.y0 >= y1)) continue;
+        if (c.kind == PaintCall::Kind::Shape && c.reach.intersected(area).empty()) continue;
         issue(c, renderer);
     }
     renderer.endFrame();

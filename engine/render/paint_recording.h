@@ -71,8 +71,8 @@ IntRect shapeReach(const ShapePaths& shape, const Matrix& toPixels, const IntRec
 // Issues `calls` to `renderer`, in order.
 void replay(const std::vector<PaintCall>& calls, Renderer& renderer);
 
-// The same for a renderer that draws only the rows y0 <= y < y1: shapes whose reach misses those
-// rows are left out, as they cannot change any pixel there.
-void replayRows(const std::vector<PaintCall>& calls, Renderer& renderer, int y0, int y1);
+// The same for a renderer that draws only the pixels in `area`: shapes whose reach misses it are left
+// out, as they cannot change any pixel there.
+void replayArea(const std::vector<PaintCall>& calls, Renderer& renderer, const IntRect& area);
 
 }  // namespace swf::render

@@ -28,7 +28,7 @@ struct SoftwareRenderer::Entry {
     int planeWidth = 0, planeHeight = 0;
     RgbaImage image;             // layers
     IntRect bounds;              // where plane or image may be non-zero
-    int rowBegin = 0, rowEnd = 0;  // the rows drawn into it
+    IntRect area;                // the pixels drawn into it
     BlendMode mode = BlendMode::Normal;
     std::vector<Filter> filters;
     ColorTransform layerTransform;
@@ -42,7 +42,7 @@ struct SoftwareRenderer::Destination {
     IntRect* dirty = nullptr;
     const uint8_t* clip = nullptr;
     IntRect clipBounds;
-    int rowBegin = 0, rowEnd = 0;  // the rows that draws may change
+    IntRect area;             // the pixels that draws may change
     bool isTarget = false;
     bool discard = false;     // content of a mask beyond the nesting limit
     bool accumulate = false;  // image is the shape scratch: add coverage-weighted paint, don't blend
@@ -51,19 +51,18 @@ struct SoftwareRenderer::Destination {
 SoftwareRenderer::SoftwareRenderer(RgbaImage& target) : target_(target) {}
 SoftwareRenderer::~SoftwareRenderer() = default;
 
-void SoftwareRenderer::setBand(int y0, int y1) {
-    banded_ = true;
-    bandBegin_ = y0;
-    bandEnd_ = y1;
+void SoftwareRenderer::limitTo(const IntRect& area) {
+    limited_ = true;
+    limit_ = area;
 }
 
-void SoftwareRenderer::drawWholeFrames() { banded_ = false; }
+void SoftwareRenderer::drawWholeFrames() { limited_ = false; }
 
-std::pair<int, int> SoftwareRenderer::bandRows() const {
-    const int height = std::max(target_.height, 0);
-    if (!banded_) return {0, height};
-    int y0 = std::clamp(bandBegin_, 0, height), y1 = std::clamp(bandEnd_, 0, height);
-    return {y0, std::max(y0, y1)};
+IntRect SoftwareRenderer::drawArea() const {
+    const IntRect whole{0, 0, std::max(target_.width, 0), std::max(target_.height, 0)};
+    if (!limited_) return whole;
+    const IntRect area = limit_.intersected(whole);
+    return area.empty() ? IntRect{} : area;
 }
 
 void SoftwareRenderer::beginFrame(Rgba background) {
@@ -71,12 +70,12 @@ void SoftwareRenderer::beginFrame(Rgba background) {
     if (target_.pixels.size() != size_t(std::max(target_.width, 0)) * size_t(std::max(target_.height, 0)) * 4)
         target_ = RgbaImage(std::max(target_.width, 0), std::max(target_.height, 0));
     uint32_t bg = render::packPixel(background.r, background.g, background.b, 255);
-    auto [firstRow, endRow] = bandRows();
-    if (!target_.empty() && firstRow < endRow) {
-        // One row by pixels, the rest by copying rows.
-        for (int x = 0; x < target_.width; ++x) std::memcpy(target_.at(x, firstRow), &bg, 4);
-        for (int y = firstRow + 1; y < endRow; ++y)
-            std::memcpy(target_.row(y), target_.row(firstRow), size_t(target_.width) * 4);
+    const IntRect area = drawArea();
+    if (!target_.empty() && !area.empty()) {
+        // One row by pixels, the rest by copying that row.
+        for (int x = area.x0; x < area.x1; ++x) std::memcpy(target_.at(x, area.y0), &bg, 4);
+        for (int y = area.y0 + 1; y < area.y1; ++y)
+            std::memcpy(target_.at(area.x0, y), target_.at(area.x0, area.y0), size_t(area.width()) * 4);
     }
     spanPixels_.resize(size_t(std::max(target_.width, 0)) + 1);
     spanCoverage_.resize(size_t(std::max(target_.width, 0)) + 1);
@@ -110,20 +109,18 @@ SoftwareRenderer::Destination SoftwareRenderer::destination() {
             case Entry::Kind::CollectingMask:
                 d.maskPlane = e.plane.data();
                 d.dirty = &e.bounds;
-                d.rowBegin = e.rowBegin;
-                d.rowEnd = e.rowEnd;
+                d.area = e.area;
                 return d;
             case Entry::Kind::Layer:
                 d.image = &e.image;
                 d.dirty = &e.bounds;
-                d.rowBegin = e.rowBegin;
-                d.rowEnd = e.rowEnd;
+                d.area = e.area;
                 return d;
         }
     }
     d.image = &target_;
     d.isTarget = true;
-    std::tie(d.rowBegin, d.rowEnd) = bandRows();
+    d.area = drawArea();
     return d;
 }
 
@@ -248,9 +245,11 @@ void SoftwareRenderer::setQuality(Quality quality) {
 
 void SoftwareRenderer::fillPolygon(render::FillRule rule, const Destination& dest) {
     if (polygon_.empty()) return;
-    // The geometry is bounded by the target alone, never by a band or a mask's bounds, so that every
-    // row comes out the same however the frame is divided; those only choose the rows produced.
-    int firstRow = dest.rowBegin, endRow = dest.rowEnd;
+    // The geometry is bounded by the target alone, never by the drawing area or a mask's bounds, so
+    // that every pixel comes out the same however the frame is divided; those only choose the rows
+    // produced and the part of each span that is painted.
+    if (dest.area.empty()) return;
+    int firstRow = dest.area.y0, endRow = dest.area.y1;
     if (dest.clip) {
         firstRow = std::max(firstRow, dest.clipBounds.y0);
         endRow = std::min(endRow, dest.clipBounds.y1);
@@ -263,6 +262,12 @@ void SoftwareRenderer::fillPolygon(render::FillRule rule, const Destination& des
         // A span wholly outside the mask shows nothing; one that enters it is shaded whole, as it
         // would be without the mask's bounds.
         if (dest.clip && (x1 <= dest.clipBounds.x0 || x0 >= dest.clipBounds.x1)) return;
+        if (x0 < dest.area.x0) {
+            coverage += dest.area.x0 - x0;
+            x0 = dest.area.x0;
+        }
+        x1 = std::min(x1, dest.area.x1);
+        if (x1 <= x0) return;
         int length = x1 - x0;
         size_t offset = static_cast<size_t>(y) * width + static_cast<size_t>(x0);
         if (!antialias_) {
@@ -340,9 +345,7 @@ void SoftwareRenderer::beginMask() {
     }
     e->kind = Entry::Kind::CollectingMask;
     // The mask is needed where what it masks is drawn: the rows of the destination below it.
-    Destination below = destination();
-    e->rowBegin = below.rowBegin;
-    e->rowEnd = below.rowEnd;
+    e->area = destination().area;
     if (e->planeWidth != target_.width || e->planeHeight != target_.height) {
         e->planeWidth = std::max(target_.width, 0);
         e->planeHeight = std::max(target_.height, 0);
@@ -402,11 +405,13 @@ void SoftwareRenderer::pushLayer(BlendMode mode, const std::vector<Filter>& filt
         return;
     }
     e->kind = Entry::Kind::Layer;
-    // Filters carry content across rows: a layer is drawn as far beyond the rows below it as they reach.
-    Destination below = destination();
-    int reach = std::clamp(render::layerFilterReach(filters).y, 0, std::max(target_.height, 0));
-    e->rowBegin = std::max(below.rowBegin - reach, 0);
-    e->rowEnd = std::min(below.rowEnd + reach, std::max(target_.height, 0));
+    // Filters carry content across pixels: a layer is drawn as far beyond the area below it as they
+    // reach.
+    const IntRect below = destination().area;
+    const auto reach = render::layerFilterReach(filters);
+    const int reachX = std::clamp(reach.x, 0, std::max(target_.width, 0));
+    const int reachY = std::clamp(reach.y, 0, std::max(target_.height, 0));
+    e->area = below.empty() ? IntRect{} : below.inflated(reachX, reachY).intersected(targetRect());
     e->mode = mode;
     e->filters = filters;
     e->layerTransform = layerTransform;
@@ -437,7 +442,7 @@ void SoftwareRenderer::popLayer() {
     bool stageBelow = dest.isTarget;
     bool alphaOnly = layer->mode == BlendMode::Alpha || layer->mode == BlendMode::Erase;
     if (dest.clip) area = area.intersected(dest.clipBounds);
-    area = area.intersected({0, dest.rowBegin, target_.width, dest.rowEnd});
+    area = area.intersected(dest.area);
     if (dest.discard) {
         // Inside the content of a mask beyond the nesting limit: nothing to add to.
     } else if (dest.maskPlane) {

@@ -37,10 +37,10 @@ public:
     void popLayer() override;
     void setQuality(Quality quality) override;
 
-    // Limits the frames that follow to the target rows y0 <= y < y1: beginFrame() fills only those,
-    // and draws change nothing outside them. The rows come out exactly as in a frame drawn whole, so
-    // a frame can be redrawn band by band where it changed. drawWholeFrames() lifts the limit.
-    void setBand(int y0, int y1);
+    // Limits the frames that follow to the target pixels in `area`: beginFrame() fills only those,
+    // and draws change nothing outside them. They come out exactly as in a frame drawn whole, so a
+    // frame can be redrawn piece by piece where it changed. drawWholeFrames() lifts the limit.
+    void limitTo(const render::IntRect& area);
     void drawWholeFrames();
 
 private:
@@ -57,10 +57,10 @@ private:
     void releaseEntry(std::unique_ptr<Entry> entry);
     void popTopEntry();
     render::IntRect targetRect() const { return {0, 0, target_.width, target_.height}; }
-    std::pair<int, int> bandRows() const;
+    render::IntRect drawArea() const;
 
-    bool banded_ = false;
-    int bandBegin_ = 0, bandEnd_ = 0;
+    bool limited_ = false;
+    render::IntRect limit_;
 
     RgbaImage& target_;
     std::vector<std::unique_ptr<Entry>> stack_;

@@ -7,18 +7,17 @@ namespace flash {
 
 void composeFrameRow(const uint8_t* rgba, uint8_t* bgrx, size_t pixels, BackgroundRgb background) {
     // The engine paints its own background first, so rows are nearly always opaque: then the
-    // background plays no part and a byte swap per pixel, which the compiler vectorizes, is all.
-    unsigned opaque = 255;
-    for (size_t x = 0; x < pixels; ++x) opaque &= rgba[4 * x + 3];
-    if (opaque == 255) {
-        for (size_t x = 0; x < pixels; ++x) {
-            uint32_t p;
-            std::memcpy(&p, rgba + 4 * x, 4);
-            const uint32_t q = (p & 0xFF00FF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16);
-            std::memcpy(bgrx + 4 * x, &q, 4);
-        }
-        return;
+    // background plays no part and a byte swap per pixel, which the compiler vectorizes, is all. The
+    // swap notes whether every pixel was opaque; a row that was not is done again with the background.
+    uint32_t opaque = 0xFF000000u;
+    for (size_t x = 0; x < pixels; ++x) {
+        uint32_t p;
+        std::memcpy(&p, rgba + 4 * x, 4);
+        opaque &= p;
+        const uint32_t q = (p & 0xFF00FF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16);
+        std::memcpy(bgrx + 4 * x, &q, 4);
     }
+    if (opaque == 0xFF000000u) return;
     for (size_t x = 0; x < pixels; ++x) {
         const uint8_t* s = rgba + 4 * x;
         uint8_t* d = bgrx + 4 * x;

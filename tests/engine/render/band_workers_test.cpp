@@ -71,9 +71,10 @@ TEST(BandWorkers, EveryThreadCountDrawsTheFrameAsOneRendererDoes) {
         EXPECT_EQ(workers.threads(), threads);
         workers.draw(first, {frame});
         EXPECT_EQ(target.pixels, drawnWhole(first).pixels);
-        // Then only where the second frame differs, onto the first: the rows come in several bands.
-        std::vector<IntRect> bands = rowBands(frameChanges(first, second, frame), frame);
-        workers.draw(second, bands);
+        // Then only where the second frame differs, onto the first.
+        std::vector<IntRect> areas = separateRects(frameChanges(first, second, frame), frame);
+        ASSERT_FALSE(areas.empty());
+        workers.draw(second, areas);
         EXPECT_EQ(target.pixels, expected.pixels);
         // The same workers again, many times over: the hand-over between threads holds up.
         for (int i = 0; i < 20; ++i) workers.draw(i % 2 ? second : first, {frame});
@@ -81,41 +82,48 @@ TEST(BandWorkers, EveryThreadCountDrawsTheFrameAsOneRendererDoes) {
     }
 }
 
-TEST(BandWorkers, RowsOutsideTheBandsAreLeftAndTinyBandsStillDraw) {
+TEST(BandWorkers, PixelsOutsideTheAreasAreLeftAndTinyAreasStillDraw) {
     const std::vector<PaintCall> calls = scene(3);
     const RgbaImage whole = drawnWhole(calls);
     RgbaImage target(kWidth, kHeight);
     std::fill(target.pixels.begin(), target.pixels.end(), uint8_t{7});
     BandWorkers workers(target, kMaxDrawingThreads);
-    // Single rows, a band at the very bottom, and an empty band: fewer rows than threads.
-    workers.draw(calls, {{0, 5, kWidth, 6}, {0, 60, kWidth, 61}, {0, 70, kWidth, 70}, {0, kHeight - 1, kWidth, kHeight}});
-    for (int y = 0; y < kHeight; ++y) {
-        const bool drawn = y == 5 || y == 60 || y == kHeight - 1;
+    // A single row, a single pixel, a column, a piece at the bottom corner and an empty area: fewer
+    // rows than threads.
+    const std::vector<IntRect> areas{{0, 5, kWidth, 6}, {17, 60, 18, 61}, {40, 20, 41, 50}, {40, 70, 60, 70},
+                                     {kWidth - 9, kHeight - 1, kWidth, kHeight}};
+    workers.draw(calls, areas);
+    for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
+            bool drawn = false;
+            for (const IntRect& a : areas) drawn |= x >= a.x0 && x < a.x1 && y >= a.y0 && y < a.y1;
             const uint8_t* got = target.at(x, y);
             if (drawn) ASSERT_EQ(std::memcmp(got, whole.at(x, y), 4), 0) << x << "," << y;
             else ASSERT_EQ(got[0], 7) << x << "," << y;
         }
-    }
     // Nothing to draw is nothing done.
     workers.draw(calls, {});
 }
 
-// Each row drawn alone, with only the shapes whose reach covers it, comes out as in the whole
-// frame: the blurred layer's content must still be drawn for rows its blur reaches.
-TEST(BandWorkers, ShapesLeftOutOfARowDoNotChangeIt) {
+// Each small tile drawn alone, with only the shapes whose reach covers it, comes out as in the whole
+// frame: the blurred layer's content must still be drawn for pixels its blur reaches, on every side.
+TEST(BandWorkers, ShapesLeftOutOfATileDoNotChangeIt) {
     const std::vector<PaintCall> calls = scene(0);
     const RgbaImage whole = drawnWhole(calls);
     RgbaImage target(kWidth, kHeight);
     SoftwareRenderer renderer(target);
     int skippedSomewhere = 0;
-    for (int y = 0; y < kHeight; ++y) {
-        for (const PaintCall& c : calls)
-            if (c.kind == PaintCall::Kind::Shape && (c.reach.y1 <= y || c.reach.y0 > y)) ++skippedSomewhere;
-        renderer.setBand(y, y + 1);
-        replayRows(calls, renderer, y, y + 1);
-        ASSERT_EQ(std::memcmp(target.at(0, y), whole.at(0, y), kWidth * 4), 0) << "row " << y;
-    }
+    for (int y = 0; y < kHeight; y += 3)
+        for (int x = 0; x < kWidth; x += 7) {
+            const IntRect tile = IntRect{x, y, x + 7, y + 3}.intersected({0, 0, kWidth, kHeight});
+            for (const PaintCall& c : calls)
+                if (c.kind == PaintCall::Kind::Shape && c.reach.intersected(tile).empty()) ++skippedSomewhere;
+            renderer.limitTo(tile);
+            replayArea(calls, renderer, tile);
+            for (int row = tile.y0; row < tile.y1; ++row)
+                ASSERT_EQ(std::memcmp(target.at(tile.x0, row), whole.at(tile.x0, row), size_t(tile.width()) * 4), 0)
+                    << "tile at " << x << "," << row;
+        }
     EXPECT_GT(skippedSomewhere, 0);
 }
 

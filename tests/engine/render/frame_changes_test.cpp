@@ -1,6 +1,8 @@
 // Redrawing only where a frame changed must give the picture drawing it whole gives.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <functional>
 
 #include "engine/render/frame_changes.h"
@@ -32,7 +34,7 @@ ShapePaths square(double x, double y, double size, Rgba color) {
                       color);
 }
 
-// Draws `first`, then `second` band by band where it changed, and compares with `second` drawn
+// Draws `first`, then `second` piece by piece where it changed, and compares with `second` drawn
 // whole. Returns the changed rectangles.
 std::vector<IntRect> expectBandedRedrawEqualsWhole(const Scene& first, const Scene& second) {
     const IntRect frame{0, 0, kWidth, kHeight};
@@ -41,8 +43,8 @@ std::vector<IntRect> expectBandedRedrawEqualsWhole(const Scene& first, const Sce
     std::vector<PaintCall> before = record(first), after = record(second);
     replay(before, bandedRenderer);
     std::vector<IntRect> changes = frameChanges(before, after, frame);
-    for (const IntRect& band : rowBands(changes, frame)) {
-        bandedRenderer.setBand(band.y0, band.y1);
+    for (const IntRect& area : separateRects(changes, frame)) {
+        bandedRenderer.limitTo(area);
         replay(after, bandedRenderer);
     }
     replay(after, wholeRenderer);
@@ -107,7 +109,7 @@ TEST(FrameChanges, FiltersAndMasksSpreadTheChange) {
     expectBandedRedrawEqualsWhole(blurred(26), [](Renderer& r) { r.drawShape(square(0, 0, 4, kRed), kTwipsToPixels, {}); });
 }
 
-TEST(FrameChanges, ManyChangesAreTheWholeFrameAndRowBandsMerge) {
+TEST(FrameChanges, ManyChangesAreTheWholeFrame) {
     Scene many = [](Renderer& r) {
         for (int i = 0; i < 900; ++i) r.drawShape(square(i % 90, i % 70, 2, kRed), kTwipsToPixels, {});
     };
@@ -117,10 +119,27 @@ TEST(FrameChanges, ManyChangesAreTheWholeFrameAndRowBandsMerge) {
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0], frame);
 
-    auto bands = rowBands({{5, 10, 20, 30}, {50, 25, 60, 40}, {0, 60, 4, 70}}, frame);
-    ASSERT_EQ(bands.size(), 2u);
-    EXPECT_EQ(bands[0], (IntRect{0, 10, kWidth, 40}));
-    EXPECT_EQ(bands[1], (IntRect{0, 60, kWidth, 70}));
+}
+
+TEST(FrameChanges, SeparateRectsCoverTheSamePixelsWithoutOverlap) {
+    const IntRect frame{0, 0, kWidth, kHeight};
+    // A cross, a rectangle inside another, one touching another's side, one partly off the frame,
+    // and an empty one.
+    const std::vector<IntRect> rects{{10, 20, 60, 26}, {30, 5, 36, 50}, {70, 52, 90, 58}, {75, 54, 80, 56},
+                                     {60, 60, 70, 70}, {70, 60, 75, 70}, {-5, 72, 4, 90}, {50, 50, 50, 60}};
+    const std::vector<IntRect> separate = separateRects(rects, frame);
+    for (int y = -2; y < kHeight + 2; ++y)
+        for (int x = -6; x < kWidth + 2; ++x) {
+            int count = 0;
+            for (const IntRect& r : separate) count += x >= r.x0 && x < r.x1 && y >= r.y0 && y < r.y1;
+            const bool wanted = x >= 0 && y >= 0 && x < kWidth && y < kHeight && covers(rects, x, y);
+            ASSERT_EQ(count, wanted ? 1 : 0) << x << "," << y;
+        }
+    for (size_t i = 1; i < separate.size(); ++i) EXPECT_LE(separate[i - 1].y0, separate[i].y0);
+    // Bands alike are joined: the rectangle inside another adds nothing; the two side by side become one.
+    EXPECT_EQ(std::count(separate.begin(), separate.end(), IntRect{70, 52, 90, 58}), 1);
+    EXPECT_EQ(std::count(separate.begin(), separate.end(), IntRect{60, 60, 75, 70}), 1);
+    EXPECT_TRUE(separateRects({}, frame).empty());
 }
 
 }  // namespace
