@@ -176,7 +176,9 @@ Value Machine::toPrimitive(const Value& v, bool preferString) {
             if (!r.isObject()) return r;
         }
     }
-    typeError(1050, u"Cannot convert " + describeForError(v) + u" to primitive.");
+    // This message names the object's class alone, without the instance mark coercions add.
+    ClassObject* c = o->type == ObjectType::Class ? nullptr : classOf(v);
+    typeError(1050, u"Cannot convert " + (c ? c->qualifiedName() : describeForError(v)) + u" to primitive.");
 }
 
 String Machine::typeOf(const Value& v) {

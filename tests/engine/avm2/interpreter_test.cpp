@@ -287,3 +287,14 @@ TEST(Avm2Interpreter, NestedCallsKeepEachFramesValuesThroughThrowsAndReuse) {
     // 5 + 4 + (the catch at 3: 300 + 1)
     EXPECT_EQ(runScript(w, c), (Lines{"310", "310", "uncaught: bottom\n\tat MethodInfo-0()\n\tat MethodInfo-0()\n\tat MethodInfo-0()\n\tat global$init()"}));
 }
+
+// An object whose valueOf and toString are no functions cannot take part in arithmetic: the
+// error names its class, without the instance mark of coercion errors.
+TEST(Avm2Interpreter, ObjectsWithoutPrimitivesNameTheirClass) {
+    AbcWriter w;
+    AbcCode c;
+    c.op(kGetLocal0).op(kPushScope);
+    c.op(kPushString, w.string("valueOf")).op(kPushByte, 1).op(kPushString, w.string("toString")).op(kPushByte, 2)
+        .op(kNewObject, 2).op(kPushByte, 1).op(kAdd).op(kPop).op(kReturnVoid);
+    EXPECT_EQ(runScript(w, c), (Lines{"uncaught: TypeError: Error #1050: Cannot convert Object to primitive.\n\tat global$init()"}));
+}
