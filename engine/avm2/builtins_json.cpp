@@ -1,5 +1,6 @@
 // JSON: parse (with a reviver) and stringify (with a replacer function or list, indentation and
 // toJSON), with the player's errors for bad input, bad replacers and cyclic structures.
+#include <algorithm>
 #include <cmath>
 
 #include "engine/avm2/machine.h"
@@ -276,14 +277,23 @@ private:
         if (hasOnly_) {
             keys = only_;
         } else {
-            // Public variables of a class, in declaration order, then the dynamic properties.
-            if (o->traits && o->type != ObjectType::Global)
+            // Public variables of a class, in declaration order, then its public getters (by name),
+            // then the dynamic properties.
+            if (o->traits && o->type != ObjectType::Global) {
                 for (size_t s = 1; s < o->traits->slots.size(); ++s) {
                     const String& name = o->traits->slots[s].name;
                     if (Binding* b = o->traits->find(Name{name, m_.publicSet}); b && b->slot == s &&
                         (b->kind == Binding::Kind::Slot || b->kind == Binding::Kind::Const))
                         keys.push_back(name);
                 }
+                std::vector<String> getters;
+                for (const auto& [name, bindings] : o->traits->byName)
+                    for (const auto& [ns, b] : bindings)
+                        if (ns.isPublic() && b.kind == Binding::Kind::Accessor && b.getter) getters.push_back(name);
+                std::sort(getters.begin(), getters.end());
+                getters.erase(std::unique(getters.begin(), getters.end()), getters.end());
+                keys.insert(keys.end(), getters.begin(), getters.end());
+            }
             std::vector<Value> dyn;
             m_.enumerate(o, dyn);
             for (const Value& k : dyn) keys.push_back(m_.toString(k));

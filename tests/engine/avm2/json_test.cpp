@@ -103,3 +103,15 @@ TEST_F(JsonTest, ToJsonAndErrors) {
     EXPECT_EQ(thrown([&] { stringify({Value(1), Value()}); }), badReplacer);
     EXPECT_EQ(thrown([&] { stringify({Value(1), Value(3)}); }), badReplacer);
 }
+
+// A class instance writes its public getters' values after its variables, before its dynamic
+// properties; a property that can only be set is left out.
+TEST_F(JsonTest, StringifyReadsPublicGetters) {
+    ClassObject* probe = m.defineClass(u"", u"JsonProbe", m.objectClass, [](Machine&, const Value&, std::span<const Value>) -> Value { return Value(); });
+    m.defineGetter(probe, u"zeta", [](Machine&, const Value&, std::span<const Value>) -> Value { return Value(u"last"); });
+    m.defineGetter(probe, u"alpha", [](Machine&, const Value&, std::span<const Value>) -> Value { return Value(7.0); });
+    m.defineGetter(probe, u"writeOnly", nullptr, [](Machine&, const Value&, std::span<const Value>) -> Value { return Value(); });
+    Value o = m.construct(Value(probe), {});
+    m.set(o, u"extra", Value(true));
+    EXPECT_EQ(stringify({o}), R"({"alpha":7,"zeta":"last","extra":true})");
+}
