@@ -396,23 +396,43 @@ const TextLayout& currentLayout(TextFieldState& field, const Movie& movie, Devic
     return *field.layout;
 }
 
-std::optional<size_t> characterAt(TextFieldState& field, const Movie& movie, DeviceFonts* deviceFonts, Point local) {
+namespace {
+
+// A field's lines as laid out now, with the items of each and where the view is scrolled to: what
+// looking up characters by position, or positions by character, needs.
+struct ShownLines {
+    const TextLayout& laid;
+    std::vector<LaidLine> lines;
+    size_t count = 0;    // lines with both a layout and items
+    size_t first = 0;    // the first line in view
+    double top = 0;      // that line's top, twips
+    double hscroll = 0;  // twips
+};
+
+ShownLines shownLines(TextFieldState& field, const Movie& movie, DeviceFonts* deviceFonts) {
     const TextLayout& laid = currentLayout(field, movie, deviceFonts);
-    const TextDocument& doc = field.document;
-    if (doc.length() == 0 || laid.lines.empty()) return std::nullopt;
     FontResolver fonts(movie, deviceFonts, field.embedFonts, field.recordFontId);
-    std::vector<LaidLine> lines =
-        breakLines(doc, field.newFormat, field.wordWrap, field.password, field.bounds.width(), fonts);
-    const size_t count = std::min(lines.size(), laid.lines.size());
+    ShownLines shown{laid, breakLines(field.document, field.newFormat, field.wordWrap, field.password,
+                                      field.bounds.width(), fonts)};
+    shown.count = std::min(shown.lines.size(), laid.lines.size());
     const int scroll = std::clamp(field.scroll, 1, std::max(1, laid.maxScroll));
-    const double top = laid.lines[size_t(scroll - 1)].top;
-    const double y = local.y - field.bounds.yMin - kTextGutter + top;
-    const double hscroll = std::clamp(field.hscroll, 0.0, laid.maxHScroll) * 20;
-    for (size_t i = size_t(scroll - 1); i < count; ++i) {
-        const TextLine& l = laid.lines[i];
+    shown.first = size_t(scroll - 1);
+    shown.top = laid.lines.empty() ? 0 : laid.lines[std::min(shown.first, laid.lines.size() - 1)].top;
+    shown.hscroll = std::clamp(field.hscroll, 0.0, laid.maxHScroll) * 20;
+    return shown;
+}
+
+}  // namespace
+
+std::optional<size_t> characterAt(TextFieldState& field, const Movie& movie, DeviceFonts* deviceFonts, Point local) {
+    if (field.document.length() == 0 || currentLayout(field, movie, deviceFonts).lines.empty()) return std::nullopt;
+    const ShownLines shown = shownLines(field, movie, deviceFonts);
+    const double y = local.y - field.bounds.yMin - kTextGutter + shown.top;
+    for (size_t i = shown.first; i < shown.count; ++i) {
+        const TextLine& l = shown.laid.lines[i];
         if (y < l.top || y >= l.top + l.ascent + l.descent + l.leading) continue;
-        for (const Item& it : lines[i].items) {
-            const double x = field.bounds.xMin + lines[i].left + it.x - hscroll;
+        for (const Item& it : shown.lines[i].items) {
+            const double x = field.bounds.xMin + shown.lines[i].left + it.x - shown.hscroll;
             if (local.x >= x && local.x < x + it.advance) return it.at;
         }
         return std::nullopt;
@@ -427,23 +447,15 @@ std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie
 }
 
 std::optional<Rect> characterBox(TextFieldState& field, const Movie& movie, DeviceFonts* deviceFonts, size_t index) {
-    const TextLayout& laid = currentLayout(field, movie, deviceFonts);
-    const TextDocument& doc = field.document;
-    if (index >= doc.length() || laid.lines.empty()) return std::nullopt;
-    FontResolver fonts(movie, deviceFonts, field.embedFonts, field.recordFontId);
-    std::vector<LaidLine> lines =
-        breakLines(doc, field.newFormat, field.wordWrap, field.password, field.bounds.width(), fonts);
-    const size_t count = std::min(lines.size(), laid.lines.size());
-    const int scroll = std::clamp(field.scroll, 1, std::max(1, laid.maxScroll));
-    const double top = laid.lines[size_t(scroll - 1)].top;
-    const double hscroll = std::clamp(field.hscroll, 0.0, laid.maxHScroll) * 20;
-    for (size_t i = 0; i < count; ++i) {
-        const TextLine& l = laid.lines[i];
+    if (index >= field.document.length() || currentLayout(field, movie, deviceFonts).lines.empty()) return std::nullopt;
+    const ShownLines shown = shownLines(field, movie, deviceFonts);
+    for (size_t i = 0; i < shown.count; ++i) {
+        const TextLine& l = shown.laid.lines[i];
         if (index < l.begin || index >= l.end) continue;
-        for (const Item& it : lines[i].items) {
+        for (const Item& it : shown.lines[i].items) {
             if (it.at != index) continue;
-            const double x = field.bounds.xMin + lines[i].left + it.x - hscroll;
-            const double y = field.bounds.yMin + kTextGutter + l.top - top;
+            const double x = field.bounds.xMin + shown.lines[i].left + it.x - shown.hscroll;
+            const double y = field.bounds.yMin + kTextGutter + l.top - shown.top;
             return Rect{x, y, x + it.advance, y + l.ascent + l.descent + l.leading};
         }
         return std::nullopt;
