@@ -341,6 +341,18 @@ void WinControl::paint(HDC dc, const RECT& area) {
     FillRect(dc, &area, brush.get());
 }
 
+// Whether a graphic child shows in `area`: only then is there something to paint over the control's
+// own picture.
+bool WinControl::graphicsIn(const RECT& area) const {
+    for (Control* c : controls_) {
+        auto* graphic = dynamic_cast<GraphicControl*>(c);
+        if (!graphic || !graphic->visible()) continue;
+        RECT bounds = graphic->boundsRect(), overlap;
+        if (IntersectRect(&overlap, &bounds, &area)) return true;
+    }
+    return false;
+}
+
 void WinControl::paintControls(HDC dc, const RECT& area) {
     for (Control* c : controls_) {
         auto* graphic = dynamic_cast<GraphicControl*>(c);
@@ -358,7 +370,9 @@ void WinControl::paintMessage() {
     PaintScope scope(window_);
     RECT area = scope.area();
     if (IsRectEmpty(&area)) return;
-    if (!doubleBuffered_) {
+    // The back buffer keeps graphic children from flickering over what is painted under them; an
+    // area without any is painted once, straight to the window (a movie's changed part, each frame).
+    if (!doubleBuffered_ || !graphicsIn(area)) {
         paint(scope.dc(), area);
         paintControls(scope.dc(), area);
         return;

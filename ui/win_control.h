@@ -124,6 +124,7 @@ private:
     void detach(Control* child);
     void paintMessage();
     void paintControls(HDC dc, const RECT& area);
+    bool graphicsIn(const RECT& area) const;
     bool wantsWindow() const;
     void applyFont();
 
