@@ -40,11 +40,7 @@ Area areaOf(Machine& m, const Value& r, const avm1::BitmapPixels& p) {
 }  // namespace
 
 BitmapDataObject* asBitmapData(Machine& m, const Value& v) {
-    Object* o = v.object();
-    if (!o) m.typeError(1009, u"Cannot access a property or method of a null object reference.");
-    auto* b = dynamic_cast<BitmapDataObject*>(o);
-    if (!b) m.typeError(1034, u"Type Coercion failed: cannot convert " + m.describeForError(v) + u" to flash.display.BitmapData.");
-    return b;
+    return nativeAs<BitmapDataObject>(m, v, u"flash.display.BitmapData");
 }
 
 avm1::BitmapPixels& BitmapDataObject::live(Machine& m) {

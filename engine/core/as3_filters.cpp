@@ -25,13 +25,7 @@ public:
     BitmapDataObject* map = nullptr;     // a displacement filter's map bitmap
 };
 
-FilterObject* asFilter(Machine& m, const Value& v) {
-    Object* o = v.object();
-    if (!o) m.typeError(1009, u"Cannot access a property or method of a null object reference.");
-    auto* f = dynamic_cast<FilterObject*>(o);
-    if (!f) m.typeError(1034, u"Type Coercion failed: cannot convert " + m.describeForError(v) + u" to flash.filters.BitmapFilter.");
-    return f;
-}
+FilterObject* asFilter(Machine& m, const Value& v) { return nativeAs<FilterObject>(m, v, u"flash.filters.BitmapFilter"); }
 
 ScriptFilter& filterOf(Machine& m, const Value& v, FilterClass kind) {
     FilterObject* f = asFilter(m, v);

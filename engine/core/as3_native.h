@@ -43,4 +43,16 @@ public:
 // `v` as an event, or the player's coercion error.
 EventObject* asEvent(avm2::Machine& m, const avm2::Value& v);
 
+// `v` as a native object of kind T: the player's null reference error for null, its coercion error
+// naming `className` (qualified, as "flash.display.BitmapData") for anything else.
+template <class T>
+T* nativeAs(avm2::Machine& m, const avm2::Value& v, const char16_t* className) {
+    avm2::Object* o = v.object();
+    if (!o) m.typeError(1009, u"Cannot access a property or method of a null object reference.");
+    auto* t = dynamic_cast<T*>(o);
+    if (!t)
+        m.typeError(1034, u"Type Coercion failed: cannot convert " + m.describeForError(v) + u" to " + className + u".");
+    return t;
+}
+
 }  // namespace swf
