@@ -29,6 +29,22 @@ bool sameName(const std::string& a, const std::string& b, bool caseSensitive) {
 // Pixels to whole twips, as the player stores positions.
 double toTwips(double pixels) { return std::trunc(std::clamp(pixels, -1e8, 1e8) * kTwipsPerPixel); }
 
+// The pointer in a clip's space, in twips, worked as the reference player does: the clip's
+// translation snapped to whole pixels, the inverse's translation and the result to whole twips.
+// A clip that cannot be inverted (scaled to nothing) reads the stage pixels as twips.
+Point pointerInClip(const Matrix& world, Point stageTwips) {
+    auto whole = [](double v) { return std::floor(v + 0.5); };
+    if (!world.invertible()) return {stageTwips.x / kTwipsPerPixel, stageTwips.y / kTwipsPerPixel};
+    Matrix snapped = world;
+    snapped.tx = whole(world.tx / kTwipsPerPixel) * kTwipsPerPixel;
+    snapped.ty = whole(world.ty / kTwipsPerPixel) * kTwipsPerPixel;
+    Matrix inverse = snapped.inverted();
+    inverse.tx = whole(inverse.tx);
+    inverse.ty = whole(inverse.ty);
+    Point p = inverse.apply(stageTwips);
+    return {whole(p.x), whole(p.y)};
+}
+
 int frameCount(const swf::Clip& c) {
     return c.timeline ? std::max<int>(1, static_cast<int>(c.timeline->frames.size())) : 1;
 }
@@ -95,8 +111,7 @@ double ScriptClip::number(avm1::ClipProperty p) {
     case P::SoundBufTime: return runner_.soundBufferSeconds();
     case P::XMouse:
     case P::YMouse: {
-        Matrix w = worldMatrix(*clip_);
-        Point local = w.invertible() ? w.inverted().apply(runner_.mouse()) : Point{};
+        Point local = pointerInClip(worldMatrix(*clip_), runner_.mouse());
         return (p == P::XMouse ? local.x : local.y) / kTwipsPerPixel;
     }
     default: return 0;

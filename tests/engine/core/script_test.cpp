@@ -256,6 +256,26 @@ TEST_F(ScriptTest, NamedShapesStandForTheirClipAndTheMainMovieMoves) {
     EXPECT_DOUBLE_EQ(at(player->root(), 1)->matrix.tx, 0);  // the shape itself stays where it is
 }
 
+TEST_F(ScriptTest, ThePointerInAClipComesInWholeTwipsFromItsPixelSnappedPlace) {
+    b.sprite(10, timeline({{}}));
+    swf::PlaceObject shifted = named(place(1, 10), "shifted");
+    shifted.matrix = swf::Matrix{1, 0, 0, 1, 510, 405};  // 25.5 and 20.25 pixels
+    swf::PlaceObject small = named(place(2, 10), "small");
+    small.matrix = swf::Matrix{0.4199981689453125, 0, 0, 0.4199981689453125, 146, 42};
+    Asm a;
+    for (const char* name : {"shifted", "small", "flat"})
+        a.get(name).push({"_xmouse"}).op(op::GetMember).push({" "}).op(op::Add2)
+            .get(name).push({"_ymouse"}).op(op::GetMember).op(op::Add2).trace();
+    Asm flatten;
+    flatten.get("flat").push({"_xscale", 0}).op(op::SetMember);
+    b.main() = timeline({{shifted, small, named(place(3, 10), "flat"), action(flatten), action(traced("start"))},
+                         {action(a)}});
+    play(1);
+    player->mouseMove(60, 70);
+    // A clip scaled to nothing has no inverse: it reads the stage pixels as twips.
+    EXPECT_EQ(play(2), (Lines{"start", "34 50", "126.2 161.9", "3 3.5"}));
+}
+
 TEST_F(ScriptTest, ColorAndPropertiesReachTheDisplayObject) {
     b.rect(1, 0, 0, 10, 10, kRed);
     b.sprite(10, timeline({{place(1, 1)}}));
