@@ -56,7 +56,9 @@ WINEDEBUG=-all,trace+bitblt "$wine_loader" "$work/Demo.scr" /s 2>"$work/trace.lo
 saver_pid=$!
 
 # The saver's process is the one started (Wine runs the program in it); wait for its full-screen
-# window, then give it two seconds to settle.
+# window, then for the movie to be painting: the window shows well before the first frame (the
+# movie is read and the sound device opened first), and that start-up is not what a saver running
+# for hours costs.
 shown=""
 for _ in $(seq 1 300); do
   kill -0 "$saver_pid" 2>/dev/null || break
@@ -67,6 +69,23 @@ for _ in $(seq 1 300); do
   sleep 0.1
 done
 [ -n "$shown" ] || { echo "the saver showed no full-screen window" >&2; exit 1; }
+rate=$(python3 - "$work/demo.swf" <<'EOF'
+import struct, sys, zlib
+data = open(sys.argv[1], "rb").read()
+body = zlib.decompress(data[8:]) if data[:1] == b"C" else data[8:]
+skip = (5 + 4 * (body[0] >> 3) + 7) // 8
+print(body[skip + 1] + body[skip] / 256)
+EOF
+)
+blits() { grep -ac "NtGdiStretchBlt" "$work/trace.log" || true; }
+blits0=$(blits) painting=""
+for _ in $(seq 1 300); do
+  kill -0 "$saver_pid" 2>/dev/null || break
+  # A second's worth of paints, beyond the few blits that draw the window's icons.
+  [ $(($(blits) - blits0)) -ge "${rate%.*}" ] && { painting=1; break; }
+  sleep 0.1
+done
+[ -n "$painting" ] || { echo "the saver showed no frames" >&2; exit 1; }
 sleep 2
 
 processor_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
@@ -93,14 +112,6 @@ ticks=$(getconf CLK_TCK)
 measured=$(sed -n "$((lines0 + 1)),${lines1}p" "$work/trace.log" | grep -a "NtGdiStretchBlt" || true)
 window_dc=$(sed -n 's/.* dst \(0x[0-9a-f]*\) .*/\1/p' <<<"$measured" | sort | uniq -c | sort -rn | awk 'NR == 1 {print $2}')
 frames=$(grep -ac " dst $window_dc " <<<"$measured" || true)
-rate=$(python3 - "$work/demo.swf" <<'EOF'
-import struct, sys, zlib
-data = open(sys.argv[1], "rb").read()
-body = zlib.decompress(data[8:]) if data[:1] == b"C" else data[8:]
-skip = (5 + 4 * (body[0] >> 3) + 7) // 8
-print(body[skip + 1] + body[skip] / 256)
-EOF
-)
 awk -v s="$saver1" -v s0="$saver0" -v x="$x1" -v x0="$x0" -v w="$server1" -v w0="$server0" -v t="$ticks" \
     -v a="$start" -v b="$end" -v f="$frames" -v r="$rate" -v size="$size" -v q="$wait1" -v q0="$wait0" \
     -v load="$(cut -d' ' -f1 /proc/loadavg)" 'BEGIN {
