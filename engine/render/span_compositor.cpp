@@ -8,6 +8,7 @@
 #endif
 
 #include "engine/render/pixel_math.h"
+#include "engine/render/span_blend_kernels.h"
 
 namespace swf::render {
 
@@ -68,7 +69,7 @@ inline void fillPixels(uint8_t* p, uint32_t v, int count) {
 
 }  // namespace
 
-void blendSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int length, bool opaque) {
+void blendSpanScalar(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int length, bool opaque) {
     int i = 0;
     while (i < length) {
         uint32_t c = coverage[i];
@@ -88,6 +89,11 @@ void blendSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int l
         }
         ++i;
     }
+}
+
+void blendSpan(uint8_t* dst, const uint32_t* src, const uint8_t* coverage, int length, bool opaque) {
+    static const BlendSpanKernel widest = availableBlendKernels().back().blend;
+    widest(dst, src, coverage, length, opaque);
 }
 
 void blendSolidSpan(uint8_t* dst, uint32_t src, const uint8_t* coverage, int length) {

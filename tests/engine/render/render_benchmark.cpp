@@ -5,8 +5,10 @@
 #include <cmath>
 #include <memory>
 #include <numbers>
+#include <vector>
 
 #include "engine/render/software_renderer.h"
+#include "engine/render/span_blend_kernels.h"
 #include "tests/engine/render/test_shapes.h"
 
 namespace swf {
@@ -208,6 +210,31 @@ void BM_FullScreenDisplacementMap(benchmark::State& state) {
     filteredFullScreen(state, ripple);
 }
 
+// One 1920-pixel row of translucent paint blended by each kernel the processor runs (0: scalar, then
+// the vector ones): the inside of a shape is fully covered, its edges partly.
+void BM_BlendSpanKernel(benchmark::State& state) {
+    const auto kernels = render::availableBlendKernels();
+    if (static_cast<size_t>(state.range(0)) >= kernels.size()) {
+        state.SkipWithError("the processor lacks this kernel");
+        return;
+    }
+    const render::NamedBlendKernel& kernel = kernels[static_cast<size_t>(state.range(0))];
+    state.SetLabel(kernel.name);
+    std::vector<uint32_t> paint(kWidth);
+    std::vector<uint8_t> coverage(kWidth, 255), row(kWidth * 4, 90);
+    for (int i = 0; i < kWidth; ++i) {
+        const uint32_t a = 64 + static_cast<uint32_t>(i) % 128;
+        paint[static_cast<size_t>(i)] = a << 24 | (a / 2) << 16 | (a / 3) << 8 | a / 4;
+        if (i % 64 < 2) coverage[static_cast<size_t>(i)] = static_cast<uint8_t>(i * 37);
+    }
+    for (auto _ : state) {
+        kernel.blend(row.data(), paint.data(), coverage.data(), kWidth, false);
+        benchmark::DoNotOptimize(row.data());
+    }
+    state.SetItemsProcessed(state.iterations() * kWidth);
+}
+
+BENCHMARK(BM_BlendSpanKernel)->DenseRange(0, 2);
 BENCHMARK(BM_LargeSolidCircle)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullScreenBlur)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullScreenGlow)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);

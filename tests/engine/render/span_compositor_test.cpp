@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/render/pixel_math.h"
+#include "engine/render/span_blend_kernels.h"
 
 namespace swf::render {
 namespace {
@@ -100,6 +101,45 @@ TEST(SpanCompositor, AddingSumsOntoEmptyAndPaintedPixelsAlike) {
                 want |= std::min(255u, s + ((start[i] >> (8 * k)) & 255)) << (8 * k);
             }
             expectNear(pixelOf(dst, i), want, i);
+        }
+    }
+}
+
+// A premultiplied pixel with random channels; now and then fully clear, with and without colour left
+// in it (a clear pixel leaves what is below whatever its other channels hold).
+uint32_t randomPremultiplied(std::mt19937& random, bool opaque) {
+    const uint32_t a = opaque ? 255 : (random() % 5 == 0 ? 0 : random() % 256);
+    if (a == 0) return random() % 2 ? 0 : packPixel(random() % 256, random() % 256, random() % 256, 0);
+    return packPixel(random() % (a + 1), random() % (a + 1), random() % (a + 1), a);
+}
+
+TEST(SpanCompositor, VectorBlendKernelsGiveTheScalarKernelsBytes) {
+    const auto kernels = availableBlendKernels();
+    ASSERT_GE(kernels.size(), 1u);
+    EXPECT_STREQ(kernels[0].name, "scalar");
+    std::mt19937 random(11);
+    for (const auto& coverage : coverageRows()) {
+        const int length = static_cast<int>(coverage.size());
+        for (bool opaque : {true, false}) {
+            std::vector<uint32_t> paint(coverage.size()), below(coverage.size());
+            for (size_t i = 0; i < paint.size(); ++i) {
+                paint[i] = randomPremultiplied(random, opaque);
+                below[i] = randomPremultiplied(random, false);
+            }
+            auto want = bytesOf(below);
+            blendSpanScalar(want.data(), paint.data(), coverage.data(), length, opaque);
+            for (const NamedBlendKernel& kernel : kernels) {
+                // Every start, so that the vector steps meet the row at every alignment and tail length.
+                for (int start : {0, 1, 3, 5}) {
+                    if (start > length) continue;
+                    auto got = bytesOf(below);
+                    std::copy_n(want.begin(), start * 4, got.begin());
+                    kernel.blend(got.data() + start * 4, paint.data() + start, coverage.data() + start, length - start,
+                                 opaque);
+                    ASSERT_EQ(got, want) << kernel.name << ", row of " << length << ", from " << start
+                                         << (opaque ? ", opaque" : ", translucent");
+                }
+            }
         }
     }
 }
