@@ -393,7 +393,9 @@ void installMovieClip(Machine& m) {
     m.buttonProto = m.newObject();
     defineClass(m, "Button", noOp, nullptr, m.buttonProto);
     m.defineNative(m.buttonProto, "getDepth", getDepth);
-    for (const char* name : {"enabled", "useHandCursor"}) m.buttonProto->put(m.key(name), name, Value(true), DontEnum);
+    // A button's `enabled` comes from its prototype where a for-in over the button sees it.
+    m.buttonProto->put(m.key("enabled"), "enabled", Value(true));
+    m.buttonProto->put(m.key("useHandCursor"), "useHandCursor", Value(true), DontEnum);
 
     Object* colorProto = m.newObject();
     defineClass(m, "Color", noOp, colorConstruct, colorProto);

@@ -124,6 +124,16 @@ TEST_F(MachineTest, FunctionCallAndApply) {
     EXPECT_EQ(run(a), (Lines{"K12", "Kxy"}));
 }
 
+TEST_F(MachineTest, AButtonsEnabledIsListedFromItsPrototype) {
+    // Button.prototype.isPropertyEnumerable(name), MovieClip.prototype likewise
+    Asm a;
+    for (const char* cls : {"Button", "MovieClip"})
+        for (const char* name : {"enabled", "useHandCursor"})
+            a.push({name, 1}).get(cls).push({"prototype"}).op(GetMember).push({"isPropertyEnumerable"})
+                .op(CallMethod).trace();
+    EXPECT_EQ(run(a), (Lines{"true", "false", "false", "false"}));
+}
+
 TEST_F(MachineTest, PropertiesFlaggedForLaterVersionsAreHidden) {
     // o.p = 1; ASSetPropFlags(o, "p", 0x1000 /* from SWF 8 on */); trace(o.p);
     Asm a;
