@@ -85,6 +85,13 @@ Value upload(Machine&, Object*, std::vector<Value>&) { return Value(false); }
 Value cancel(Machine&, Object*, std::vector<Value>&) { return Value(); }
 Value nothingSelected(Machine&, Object*, std::vector<Value>&) { return Value(); }
 
+// As a class's constructor it gives nothing back (`new` still makes the object): a subclass's
+// super() call returns undefined.
+Value referenceConstruct(Machine& m, Object* self, std::vector<Value>& a) {
+    construct(m, self, a);
+    return Value();
+}
+
 Value listConstruct(Machine& m, Object* self, std::vector<Value>& a) {
     if (!construct(m, self, a).object()) return Value();
     m.setMember(Value(self), "fileList", Value(m.newArray()));
@@ -95,7 +102,7 @@ Value listConstruct(Machine& m, Object* self, std::vector<Value>& a) {
 
 void installFileReference(Machine& m) {
     Object* proto = m.newObject();
-    defineFlashClass(m, "net", "FileReference", construct, proto);
+    defineFlashClass(m, "net", "FileReference", referenceConstruct, proto);
     struct { const char* name; NativeFunction f; } methods[] = {
         {"browse", browse}, {"download", download}, {"upload", upload}, {"cancel", cancel}};
     for (auto& fn : methods) m.defineNative(proto, fn.name, fn.f);

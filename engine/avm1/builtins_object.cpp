@@ -154,7 +154,10 @@ Value functionApply(Machine& m, Object* self, std::vector<Value>& args) {
     return m.call(Value(self), thisArg.isNullish() ? m.global() : m.toObject(thisArg), std::move(list));
 }
 
-Value functionCtor(Machine& m, Object*, std::vector<Value>&) { return Value(m.newFunction(nullptr)); }
+// Function(v) gives v back as it is; with nothing, a new empty function.
+Value functionCtor(Machine& m, Object*, std::vector<Value>& a) {
+    return a.empty() ? Value(m.newFunction(nullptr)) : a[0];
+}
 
 }  // namespace
 

@@ -85,9 +85,11 @@ Value closeConnection(Machine& m, Object* self, std::vector<Value>&) {
     return Value();
 }
 
+// The constructors give nothing back (`new` still makes the object): a subclass's super() call
+// returns undefined.
 Value connectionConstruct(Machine& m, Object* self, std::vector<Value>&) {
     if (self) m.setMember(Value(self), "isConnected", Value(false));
-    return Value(self);
+    return Value();
 }
 
 Value streamConstruct(Machine& m, Object* self, std::vector<Value>&) {
@@ -95,7 +97,7 @@ Value streamConstruct(Machine& m, Object* self, std::vector<Value>&) {
     for (const char* name : {"time", "bytesLoaded", "bytesTotal", "bufferLength", "currentFps", "liveDelay"})
         m.setMember(Value(self), name, Value(0.0));
     m.setMember(Value(self), "bufferTime", Value(0.1));
-    return Value(self);
+    return Value();
 }
 
 // Nothing a script names can be played: the file or address is out of reach.

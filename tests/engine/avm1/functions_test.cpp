@@ -212,6 +212,28 @@ TEST_F(MachineTest, SuperIntoABuiltInClassMakesTheObjectOneOfItsKind) {
     EXPECT_EQ(subclassOf("Number", {0, 12.5}, "x"), (Lines{"12.5", "12.5", "undefined", "true"}));
 }
 
+TEST_F(MachineTest, SuperIntoABuiltInClassGivesWhatItsConstructorGivesBack) {
+    // function C(x) { trace(super(x)); }  C extends <built-in>;  o = new C("f");  trace(o instanceof <built-in>)
+    auto superOf = [&](const std::string& builtIn) {
+        Asm body;
+        body.get("x").push({1}).push({"super"}).op(GetVariable).push({Undef()}).op(CallMethod).trace();
+        Asm a;
+        a.function("C", {"x"}, body);
+        a.get("C").get(builtIn).op(Extends);
+        a.push({"o"}).push({"f", 1, "C"}).op(NewObject).op(SetVariable);
+        a.get("o").get(builtIn).op(InstanceOf).trace();
+        return run(a);
+    };
+    EXPECT_EQ(superOf("LocalConnection"), (Lines{"[object Object]", "true"}));
+    EXPECT_EQ(superOf("NetConnection"), (Lines{"undefined", "true"}));
+    EXPECT_EQ(superOf("NetStream"), (Lines{"undefined", "true"}));
+    EXPECT_EQ(superOf("Function"), (Lines{"f", "true"}));
+    // new still makes the object whatever the constructor gives back.
+    Asm made;
+    made.push({0, "NetConnection"}).op(NewObject).push({"isConnected"}).op(GetMember).trace();
+    EXPECT_EQ(run(made), (Lines{"false"}));
+}
+
 TEST_F(MachineTest, TryCatchFinallyAndUncaughtThrow) {
     Asm tryBody;
     tryBody.push({"boom"}).op(Throw);
