@@ -279,6 +279,8 @@ void MoviePlayer::render(Renderer& renderer) {
     renderer.endFrame();
 }
 
+void MoviePlayer::setMovieUrl(const std::string& url) { scripts_->setMovieUrl(url); }
+
 void MoviePlayer::setVariable(const std::string& name, const std::string& value) {
     start();
     scripts_->setVariable(name, value);

@@ -64,6 +64,7 @@ public:
     void setTraceHandler(std::function<void(const std::string&)> h) override;
     void setScriptErrorHandler(std::function<void(const std::string&)> h) override;
     void setVariable(const std::string& name, const std::string& value) override;
+    void setMovieUrl(const std::string& url) override;
     std::string getVariable(const std::string& name) override;
 
     void setFontSource(std::shared_ptr<FontSource> source) override;

@@ -115,6 +115,9 @@ public:
     // Errors a script did not catch, in the form the reference player prints them (the movie goes on).
     virtual void setScriptErrorHandler(std::function<void(const std::string& text)> h) { (void)h; }
     virtual void setVariable(const std::string& name, const std::string& value) = 0;
+    // Where the movie came from, as scripts read it in _url (a file:/// address); set before the
+    // first frame plays.
+    virtual void setMovieUrl(const std::string& url) { (void)url; }
     virtual std::string getVariable(const std::string& name) = 0;
 
     // Where text in device fonts gets its faces. Without a source such text is drawn with a

@@ -145,7 +145,7 @@ std::string ScriptClip::text(avm1::ClipProperty p) {
         case Quality::Best: return "BEST";
         }
         return "HIGH";
-    case P::Url: return "file:///movie.swf";
+    case P::Url: return runner_.movieUrl();
     default: return "";
     }
 }

@@ -111,6 +111,10 @@ public:
     TimelinePlayer& timeline() { return timeline_; }
     Point mouse() const { return mouse_; }
 
+    // The movie's address, read by scripts as _url.
+    const std::string& movieUrl() const { return movieUrl_; }
+    void setMovieUrl(const std::string& url) { movieUrl_ = url; }
+
     // The movie's drawing quality: the host sets it, and so may scripts (_quality, _highquality).
     Quality quality() const { return quality_; }
     void setQuality(Quality q) { quality_ = q; }
@@ -230,6 +234,7 @@ private:
     size_t heapAfterCollect_ = 0;
     Point mouse_;
     Quality quality_ = Quality::High;
+    std::string movieUrl_ = "file:///movie.swf";  // until the host says where the movie came from
     int soundBufferSeconds_ = 5;
     bool mouseIsDown_ = false;
     ScriptClip* pointerTarget_ = nullptr;

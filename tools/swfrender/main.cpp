@@ -7,12 +7,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "engine/core/movie_url.h"
 #include "engine/core/player.h"
 #include "engine/render/band_workers.h"
 #include "engine/render/software_renderer.h"
@@ -201,6 +203,9 @@ int main(int argc, char** argv) {
     if (!readFile(options->movie, bytes, error)) return failWith(error);
     auto player = swf::Player::load(std::move(bytes), error);
     if (!player) return failWith(options->movie + ": " + error);
+    // The movie is shown at the root of the file system, so that what its scripts print does not
+    // depend on the folder it was read from.
+    player->setMovieUrl(swf::fileUrlOf("/" + std::filesystem::path(options->movie).filename().string()));
     if (auto fonts = fonts::makeFreeTypeFontSource()) player->setFontSource(std::move(fonts));
     else std::fprintf(stderr, "swfrender: no system fonts (fontconfig or FreeType failed): device text uses the block font\n");
     // The movie's trace lines and the errors its scripts leave uncaught are the only things written

@@ -276,6 +276,17 @@ TEST_F(ScriptTest, ThePointerInAClipComesInWholeTwipsFromItsPixelSnappedPlace) {
     EXPECT_EQ(play(2), (Lines{"start", "34 50", "126.2 161.9", "3 3.5"}));
 }
 
+TEST_F(ScriptTest, EveryClipReadsTheMovieAddressTheHostGave) {
+    b.sprite(10, timeline({{}}));
+    Asm a;
+    a.get("_url").trace();
+    a.get("mc").push({"_url"}).op(op::GetMember).trace();
+    b.main() = timeline({{named(place(1, 10), "mc"), action(a)}});
+    start();
+    player->setMovieUrl("file:///C|/Saver/show.swf");
+    EXPECT_EQ(play(1), (Lines{"file:///C|/Saver/show.swf", "file:///C|/Saver/show.swf"}));
+}
+
 TEST_F(ScriptTest, ColorAndPropertiesReachTheDisplayObject) {
     b.rect(1, 0, 0, 10, 10, kRed);
     b.sprite(10, timeline({{place(1, 1)}}));
