@@ -36,7 +36,8 @@ void setAlpha(Rgba& c, double v) { c.a = uint8_t(clampNumber(v, 0, 1) * 255); }
 // A gradient's alphas go to the nearest step.
 double stopAlpha(double v) { return std::round(clampNumber(v, 0, 1) * 255) / 255; }
 
-// Through a float in memory: GCC 12 at -O2 was seen to drop the plain cast here.
+// Through a float in memory. With a plain cast, GCC 12's SLP vectorizer (on at -O2) merges the two
+// scale conversions in toDisplay into one packed copy and the rounding is lost; the store keeps it.
 double singlePrecision(double v) {
     volatile float f = static_cast<float>(v);
     return f;
