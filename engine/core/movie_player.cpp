@@ -252,7 +252,7 @@ void MoviePlayer::render(RgbaImage& target) {
         targetHoldsFrame_ = false;
         return;
     }
-    render::PaintRecording recording(target.width, target.height);
+    render::PaintRecording recording(target.width, target.height, &drawnCalls_);
     render(recording);
     changedArea_.clear();
     if (targetHoldsFrame_) changedArea_ = render::frameChanges(drawnCalls_, recording.calls(), frame);

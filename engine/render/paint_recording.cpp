@@ -58,6 +58,49 @@ IntRect shapeReach(const ShapePaths& shape, const Matrix& toPixels, const IntRec
     return out;
 }
 
+bool PaintCall::operator==(const PaintCall& o) const {
+    // The paths last: they are the costly part, and shared paths compare by pointer.
+    return kind == o.kind && toPixels == o.toPixels && cxform == o.cxform && mode == o.mode &&
+           layerTransform == o.layerTransform && background == o.background && quality == o.quality &&
+           reach == o.reach && shapeReach == o.shapeReach && filters == o.filters &&
+           (shape == o.shape || (shape && o.shape && *shape == *o.shape));
+}
+
+// The earlier frame's shape call drawing the same paths. Looked for first where the calls so far
+// left off (the frame goes on as the last one did) and at the same position, then among the
+// earlier calls whose paths have the same bounds.
+const PaintCall* PaintRecording::earlierShape(const ShapePaths& shape) {
+    if (!earlier_) return nullptr;
+    auto sameAt = [&](size_t at) {
+        if (at >= earlier_->size()) return false;
+        const PaintCall& c = (*earlier_)[at];
+        return c.kind == PaintCall::Kind::Shape && c.shape && *c.shape == shape;
+    };
+    auto found = [&](size_t at) {
+        earlierNext_ = at + 1;
+        return &(*earlier_)[at];
+    };
+    if (sameAt(earlierNext_)) return found(earlierNext_);
+    if (sameAt(calls_.size() - 1)) return found(calls_.size() - 1);
+    if (!earlierIndexed_) {
+        earlierIndexed_ = true;
+        for (size_t i = 0; i < earlier_->size(); ++i) {
+            const PaintCall& c = (*earlier_)[i];
+            if (c.kind != PaintCall::Kind::Shape || !c.shape) continue;
+            const Rect& b = c.shape->bounds;
+            earlierByBounds_[{b.xMin, b.yMin, b.xMax, b.yMax}].push_back(i);
+        }
+    }
+    const Rect& b = shape.bounds;
+    auto it = earlierByBounds_.find({b.xMin, b.yMin, b.xMax, b.yMax});
+    if (it == earlierByBounds_.end()) return nullptr;
+    // Paths drawn many times (a glyph, a tile) all match the first; a few tries are enough.
+    constexpr size_t kMaxTries = 4;
+    for (size_t k = 0; k < it->second.size() && k < kMaxTries; ++k)
+        if (sameAt(it->second[k])) return found(it->second[k]);
+    return nullptr;
+}
+
 IntRect PaintRecording::spread(const IntRect& r) const {
     if (groups_.empty() || r.empty()) return r;
     const Group& g = groups_.back();
@@ -88,10 +131,12 @@ void PaintRecording::setQuality(Quality quality) { add(PaintCall::Kind::Quality,
 
 void PaintRecording::drawShape(const ShapePaths& shape, const Matrix& toPixels, const ColorTransform& cxform) {
     PaintCall& call = add(PaintCall::Kind::Shape, {});
-    call.shape = shape;
+    const PaintCall* before = earlierShape(shape);
+    call.shape = before ? before->shape : std::make_shared<const ShapePaths>(shape);
     call.toPixels = toPixels;
     call.cxform = cxform;
-    call.reach = spread(shapeReach(shape, toPixels, frame_));
+    call.shapeReach = before && before->toPixels == toPixels ? before->shapeReach : shapeReach(shape, toPixels, frame_);
+    call.reach = spread(call.shapeReach);
     if (!groups_.empty()) groups_.back().changed = groups_.back().changed.united(call.reach);
 }
 
@@ -168,7 +213,9 @@ void issue(const PaintCall& c, Renderer& renderer) {
     switch (c.kind) {
         case PaintCall::Kind::Background: renderer.beginFrame(c.background); break;
         case PaintCall::Kind::Quality: renderer.setQuality(c.quality); break;
-        case PaintCall::Kind::Shape: renderer.drawShape(c.shape, c.toPixels, c.cxform); break;
+        case PaintCall::Kind::Shape:
+            if (c.shape) renderer.drawShape(*c.shape, c.toPixels, c.cxform);
+            break;
         case PaintCall::Kind::BeginMask: renderer.beginMask(); break;
         case PaintCall::Kind::EndMask: renderer.endMask(); break;
         case PaintCall::Kind::PopMask: renderer.popMask(); break;

@@ -2,6 +2,9 @@
 // can change, so that two frames can be compared and the calls played into another renderer.
 #pragma once
 
+#include <map>
+#include <memory>
+#include <tuple>
 #include <vector>
 
 #include "engine/render/int_rect.h"
@@ -9,11 +12,13 @@
 
 namespace swf::render {
 
-// One Renderer call with its arguments (copied: they must outlive the frame that made them).
+// One Renderer call with its arguments (kept: they must outlive the frame that made them).
 struct PaintCall {
     enum class Kind : uint8_t { Background, Quality, Shape, BeginMask, EndMask, PopMask, PushLayer, PopLayer };
     Kind kind = Kind::Shape;
-    ShapePaths shape;
+    // Shared with the call of an earlier frame that drew the same paths, so that a frame much like
+    // the one before costs no copies, and comparing the two calls is a pointer test.
+    std::shared_ptr<const ShapePaths> shape;
     Matrix toPixels;
     ColorTransform cxform;
     BlendMode mode = BlendMode::Normal;
@@ -24,14 +29,18 @@ struct PaintCall {
     // The target pixels whose colour may depend on this call. For the calls that open and close a
     // mask or layer: everything the group may change.
     IntRect reach;
+    // A shape's own reach, before the filters of the layers around it spread it.
+    IntRect shapeReach;
 
-    bool operator==(const PaintCall&) const = default;
+    bool operator==(const PaintCall& other) const;
 };
 
 class PaintRecording final : public Renderer {
 public:
-    // `width` x `height`: the target the calls are meant for.
-    PaintRecording(int width, int height) : frame_{0, 0, width, height} {}
+    // `width` x `height`: the target the calls are meant for. `earlier`, when given, is a recording
+    // of the frame before (it must outlive this one): paths drawn again are shared with it.
+    PaintRecording(int width, int height, const std::vector<PaintCall>* earlier = nullptr)
+        : frame_{0, 0, width, height}, earlier_(earlier) {}
 
     void beginFrame(Rgba background) override;
     void endFrame() override;
@@ -58,8 +67,14 @@ private:
     PaintCall& add(PaintCall::Kind kind, const IntRect& reach);
     void closeGroup(bool layer);
     IntRect spread(const IntRect& r) const;
+    const PaintCall* earlierShape(const ShapePaths& shape);
 
     IntRect frame_;
+    const std::vector<PaintCall>* earlier_ = nullptr;
+    size_t earlierNext_ = 0;  // just past the earlier call last found again
+    // The earlier shape calls by the bounds of their paths, made when first needed.
+    std::map<std::tuple<double, double, double, double>, std::vector<size_t>> earlierByBounds_;
+    bool earlierIndexed_ = false;
     std::vector<PaintCall> calls_;
     std::vector<Group> groups_;
 };

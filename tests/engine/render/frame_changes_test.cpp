@@ -21,8 +21,8 @@ using swf::test::kTwipsToPixels;
 constexpr int kWidth = 96, kHeight = 80;
 using Scene = std::function<void(Renderer&)>;
 
-std::vector<PaintCall> record(const Scene& scene) {
-    PaintRecording rec(kWidth, kHeight);
+std::vector<PaintCall> record(const Scene& scene, const std::vector<PaintCall>* earlier = nullptr) {
+    PaintRecording rec(kWidth, kHeight, earlier);
     rec.beginFrame({20, 30, 40, 255});
     scene(rec);
     rec.endFrame();
@@ -40,7 +40,8 @@ std::vector<IntRect> expectBandedRedrawEqualsWhole(const Scene& first, const Sce
     const IntRect frame{0, 0, kWidth, kHeight};
     RgbaImage banded(kWidth, kHeight), whole(kWidth, kHeight);
     SoftwareRenderer bandedRenderer(banded), wholeRenderer(whole);
-    std::vector<PaintCall> before = record(first), after = record(second);
+    // The second frame is recorded as a player records it, sharing what it can with the first.
+    std::vector<PaintCall> before = record(first), after = record(second, &before);
     replay(before, bandedRenderer);
     std::vector<IntRect> changes = frameChanges(before, after, frame);
     for (const IntRect& area : separateRects(changes, frame)) {
@@ -67,6 +68,33 @@ TEST(FrameChanges, SameFrameChangesNothingAndMovedShapeChangesBothPlaces) {
     EXPECT_TRUE(covers(changes, 14, 14));
     EXPECT_TRUE(covers(changes, 64, 54));
     EXPECT_FALSE(covers(changes, 40, 70));
+}
+
+TEST(FrameChanges, AFrameSharesThePathsItDrawsAgainAndSeesThoseThatChanged) {
+    const ShapePaths red = square(10, 10, 8, kRed), blue = square(40, 10, 8, kBlue);
+    std::vector<PaintCall> first = record([&](Renderer& r) {
+        r.drawShape(red, kTwipsToPixels, {});
+        r.drawShape(blue, kTwipsToPixels, {});
+    });
+    ShapePaths bluer = blue;
+    bluer.layers[0].fills[0].style.color.b = 200;  // the same outline, another colour
+    ShapePaths added = square(70, 50, 4, kRed);
+    std::vector<PaintCall> second = record([&](Renderer& r) {
+        r.drawShape(added, kTwipsToPixels, {});        // a new call in front shifts the others
+        r.drawShape(red, Matrix::translate(3, 0) * kTwipsToPixels, {});  // moved, same paths
+        r.drawShape(bluer, kTwipsToPixels, {});
+    }, &first);
+    ASSERT_EQ(second.size(), 4u);
+    EXPECT_EQ(second[2].shape, first[1].shape);
+    EXPECT_NE(second[2].reach, first[1].reach);
+    EXPECT_NE(second[3].shape, first[2].shape);
+    EXPECT_EQ(*second[3].shape, bluer);
+    EXPECT_EQ(*second[1].shape, added);
+
+    auto changes = frameChanges(first, second, {0, 0, kWidth, kHeight});
+    EXPECT_TRUE(covers(changes, 44, 14));  // recoloured in place
+    EXPECT_TRUE(covers(changes, 10, 14));  // moved away from here
+    EXPECT_TRUE(covers(changes, 72, 52));  // added
 }
 
 TEST(FrameChanges, SwappedDrawingOrderChangesTheOverlap) {
