@@ -93,8 +93,9 @@ Value readSetting(Machine& m, Object* self, int which) {
     case Selectable: return Value(s.selectable);
     case Length: return Value(double(f->length()));
     case BottomScroll: return Value(double(f->metrics().bottomScroll));
-    case TextWidth: return Value(std::round(f->metrics().textWidth * 20) / 20);
-    case TextHeight: return Value(std::round(f->metrics().textHeight * 20) / 20);
+    // Scripts read the text's extent in whole pixels.
+    case TextWidth: return Value(std::round(f->metrics().textWidth));
+    case TextHeight: return Value(std::round(f->metrics().textHeight));
     case Restrict: return s.restrict ? Value(*s.restrict) : Value::null();
     case CondenseWhite: return Value(s.condenseWhite);
     case MouseWheelEnabled: return Value(s.mouseWheelEnabled);

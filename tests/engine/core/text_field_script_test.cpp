@@ -3,6 +3,7 @@
 // moves, and the size of a field's box under scaling and rotation.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -459,6 +460,26 @@ TEST_F(TextFieldScriptTest, ASelfSizingFieldSettlesBeforeItIsMovedResizedOrRead)
     for (const char* member : {"textWidth", "textHeight", "_height"}) a.get("tf").push({member}).op(op::GetMember).trace();
     play(a);
     EXPECT_EQ(lines, (Lines{"4", "19", "4", "0", "0", "4"}));
+}
+
+TEST_F(TextFieldScriptTest, TextExtentIsReadInWholePixels) {
+    Asm a;
+    makeField(a, 300, 100);
+    a.push({"f"}).push({0, "TextFormat"}).op(op::NewObject).op(op::SetVariable);
+    a.get("f").push({"size", 13}).op(op::SetMember);
+    a.get("f").push({1}).get("tf").push({"setNewTextFormat"}).op(op::CallMethod).op(op::Pop);
+    set(a, "text", "abc");
+    for (const char* member : {"textWidth", "textHeight"}) a.get("tf").push({member}).op(op::GetMember).trace();
+    a.push({"abc", 1}).get("f").push({"getTextExtent"}).op(op::CallMethod).push({"width"}).op(op::GetMember).trace();
+    a.push({"abc", 1}).get("f").push({"getTextExtent"}).op(op::CallMethod).push({"height"}).op(op::GetMember).trace();
+    play(a);
+    // The same text measured by its format keeps its fractions: the field rounds them.
+    ASSERT_EQ(lines.size(), 4u);
+    double extentWidth = std::stod(lines[2]), extentHeight = std::stod(lines[3]);
+    ASSERT_NE(extentWidth, std::round(extentWidth));
+    ASSERT_NE(extentHeight, std::round(extentHeight));
+    EXPECT_EQ(lines[0], std::to_string(int(std::round(extentWidth))));
+    EXPECT_EQ(lines[1], std::to_string(int(std::round(extentHeight))));
 }
 
 TEST_F(TextFieldScriptTest, TabIsHeardBeforeTheFocusMovesBetweenFields) {
