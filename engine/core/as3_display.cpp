@@ -292,6 +292,7 @@ void As3Display::install() {
     installTransform();
     installTextField();
     installTextFieldLines();
+    installStyleSheet();
     installFont();
     installVideo();
     installInputEvents();

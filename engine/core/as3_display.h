@@ -6,6 +6,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "engine/core/as3_native.h"
 #include "engine/core/character_library.h"
 #include "engine/core/display_object.h"
+#include "engine/fonts/text_field_settings.h"
 
 namespace swf {
 
@@ -69,6 +71,13 @@ BitmapDataObject* asBitmapData(avm2::Machine& m, const avm2::Value& v);
 // Sends `e` to `target` through the capture, target and bubble phases; false when a listener
 // prevented its default. `formerParent`: for an object already gone, where its events still travel.
 bool dispatchEventObject(avm2::Machine& m, As3DisplayObject* target, EventObject* e, As3DisplayObject* formerParent = nullptr);
+
+// A flash.text.TextFormat: the format it holds.
+class TextFormatObject : public avm2::Object {
+public:
+    TextFormatObject() : avm2::Object(avm2::ObjectType::Other) {}
+    TextFormat format;
+};
 
 // A number a script gives TextFormat's size, margins, indents, leading or tab stops, as kept.
 double wholeFormatNumber(double v);
@@ -161,7 +170,7 @@ public:
                       *keyboardEventClass = nullptr, *focusEventClass = nullptr, *sceneClass = nullptr,
                       *bitmapClass = nullptr, *bitmapDataClass = nullptr, *videoClass = nullptr,
                       *colorTransformClass = nullptr, *transformClass = nullptr, *fontClass = nullptr,
-                      *textLineMetricsClass = nullptr;
+                      *textLineMetricsClass = nullptr, *styleSheetClass = nullptr;
 
 private:
     void install();
@@ -174,6 +183,8 @@ private:
     void installTextField();
     void installFont();
     void installTextFieldLines();
+    void installStyleSheet();
+    std::optional<TextStyles> styleSheetFormats(As3DisplayObject* field);
     void installVideo();
     void installInputEvents();
     void installBitmap();

@@ -11,16 +11,6 @@ namespace swf {
 
 using namespace avm2;
 
-namespace {
-
-class TextFormatObject : public Object {
-public:
-    TextFormatObject() : Object(ObjectType::Other) {}
-    TextFormat format;
-};
-
-}  // namespace
-
 double wholeFormatNumber(double v) {
     // Rounded half to even, as the processor converts; what has no 32-bit value becomes the
     // lowest one.
@@ -85,6 +75,7 @@ void As3Display::installTextField() {
     stringField(u"url", &TextFormat::url);
     stringField(u"target", &TextFormat::target);
     stringField(u"align", &TextFormat::align);
+    stringField(u"display", &TextFormat::display);
     intField(u"size", &TextFormat::size);
     intField(u"leftMargin", &TextFormat::leftMargin);
     intField(u"rightMargin", &TextFormat::rightMargin);
@@ -213,10 +204,12 @@ void As3Display::installTextField() {
     });
     m.defineGetter(tc, u"htmlText", [state](Machine& m, const Value& self, Args) -> Value {
         TextFieldState* s = state(m, self);
+        if (s && s->styles && s->styledSource) return Value(utf8ToUtf16(*s->styledSource));
         return Value(s ? utf8ToUtf16(s->document.html()) : String());
-    }, [state](Machine& m, const Value& self, Args a) -> Value {
+    }, [this, state](Machine& m, const Value& self, Args a) -> Value {
         if (TextFieldState* s = state(m, self)) {
             s->html = true;
+            if (auto formats = styleSheetFormats(asDisplayObject(m, self))) s->styles = std::move(*formats);
             s->setHtmlText(utf16ToUtf8(m.toString(arg(a, 0))));
             s->changed();
         }
@@ -274,6 +267,28 @@ void As3Display::installTextField() {
         else if (end == -1) end = begin + 1;
         if (begin < 0 || end > length || begin > end) m.rangeError(2006, u"The supplied index is out of bounds.");
         return makeFormat(m, s->document.formatOf(static_cast<size_t>(begin), static_cast<size_t>(end)));
+    });
+    // The runs of text sharing one format, each with its format (a script may change it freely).
+    m.defineMethod(tc, u"getTextRuns", 2, [state, makeFormat](Machine& m, const Value& self, Args a) -> Value {
+        std::vector<Value> runs;
+        TextFieldState* s = state(m, self);
+        if (!s) return Value(m.newArray());
+        const TextDocument& d = s->document;
+        size_t length = d.length();
+        size_t begin = std::min<size_t>(length, static_cast<size_t>(std::max(0, a.size() > 0 ? m.toInt(a[0]) : 0)));
+        size_t end = a.size() > 1 ? static_cast<size_t>(std::clamp(m.toInt(a[1]), 0, 0x7FFFFFFF)) : length;
+        end = std::clamp(end, begin, length);
+        for (size_t i = begin; i < end;) {
+            size_t j = i + 1;
+            while (j < end && d.formatAt(j) == d.formatAt(i)) ++j;
+            Value run(m.newObject());
+            m.set(run, u"beginIndex", Value(static_cast<double>(i)));
+            m.set(run, u"endIndex", Value(static_cast<double>(j)));
+            m.set(run, u"textFormat", makeFormat(m, d.formatAt(i)));
+            runs.push_back(run);
+            i = j;
+        }
+        return Value(m.newArray(std::move(runs)));
     });
     auto flag = [&m, tc, state](const char16_t* name, bool TextFieldSettings::*field) {
         m.defineGetter(tc, name, [state, field](Machine& m, const Value& self, Args) -> Value {

@@ -8,6 +8,7 @@ namespace swf {
 
 void TextFieldState::setText(const std::string& text) {
     document.replace(0, document.length(), text, newFormat);
+    styledSource.reset();
     changed();
 }
 
@@ -19,11 +20,14 @@ void TextFieldState::setHtmlText(const std::string& source) {
     using WhiteSpace = TextDocument::WhiteSpace;
     const bool before8 = swfVersion > 0 && swfVersion < 8;
     const WhiteSpace white = !condenseWhite ? WhiteSpace::Keep : before8 ? WhiteSpace::CondenseEachText : WhiteSpace::Condense;
-    // Condensing, a one-line field's paragraphs run on; otherwise it keeps no break after its last.
+    // Condensing, a one-line field's paragraphs run on; otherwise it keeps no break after its last,
+    // unless a style sheet's block made it.
     document.setHtml(source, newFormat, white, multiline || !condenseWhite, styles ? &*styles : nullptr);
     const auto& c = document.chars();
-    if (!multiline && !c.empty() && isParagraphBreak(c.back()))
+    if (!multiline && !styles && !c.empty() && isParagraphBreak(c.back()))
         document.replace(c.size() - 1, c.size(), "", newFormat);
+    if (styles) styledSource = source;
+    else styledSource.reset();
     changed();
 }
 

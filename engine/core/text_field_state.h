@@ -32,6 +32,9 @@ struct TextFieldState : TextFieldSettings {
     void setHtmlText(const std::string& html);
     std::string text() const { return document.text(); }
     std::string htmlText() const { return html ? document.html() : document.text(); }
+    // The HTML as a script gave it while a style sheet applied, which ActionScript 3 reads back
+    // instead of the HTML of the styled text; none after plain text went in.
+    std::optional<std::string> styledSource;
     void changed() { ++generation; }
 };
 

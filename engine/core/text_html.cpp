@@ -147,15 +147,30 @@ void TextDocument::setHtml(const std::string& html, const TextFormat& base, Whit
     const bool eachText = white == WhiteSpace::CondenseEachText;
     bool textStart = true;  // the next character starts a text between tags
     chars_.clear(), formatIndex_.clear(), formats_.clear();
-    std::vector<std::pair<std::string, TextFormat>> stack{{"", base}};
-    auto styled = [&](TextFormat f, const std::string& tag, const Tag& t) {
+    // An open element: its name, its format, whether a style makes it a block (a paragraph ends
+    // after it) and whether its text is hidden (a style's display "none", here or outside).
+    struct Open {
+        std::string name;
+        TextFormat format;
+        bool block = false, hidden = false;
+    };
+    std::vector<Open> stack{{"", base}};
+    // The element's own style (its tag's, then its class's) over `f`; `display` is what the
+    // style says of it, if anything.
+    auto styled = [&](TextFormat f, const std::string& tag, const Tag& t, std::optional<std::string>& display) {
         if (!styles) return f;
-        if (auto it = styles->find(tag); it != styles->end()) f.merge(it->second);
+        auto use = [&](const TextFormat& rule) {
+            f.merge(rule);
+            if (rule.display) display = rule.display;
+        };
+        if (auto it = styles->find(tag); it != styles->end()) use(it->second);
         if (auto c = t.attributes.find("class"); c != t.attributes.end())
-            if (auto it = styles->find("." + c->second); it != styles->end()) f.merge(it->second);
+            if (auto it = styles->find("." + c->second); it != styles->end()) use(it->second);
         return f;
     };
-    auto append = [&](const std::string& utf8) { replace(length(), length(), utf8, stack.back().second); };
+    auto append = [&](const std::string& utf8) {
+        if (!stack.back().hidden) replace(length(), length(), utf8, stack.back().format);
+    };
     auto breakParagraph = [&] { append("\r"); };
     auto atParagraphStart = [&] { return chars_.empty() || isParagraphBreak(chars_.back()); };
     bool lastWasSpace = true;  // condensing: a paragraph does not start with white space
@@ -170,30 +185,35 @@ void TextDocument::setHtml(const std::string& html, const TextFormat& base, Whit
             if (tag.closing) {
                 // Closes the innermost open tag of that name and those inside it. The break that
                 // ends a paragraph keeps the paragraph's format, which an empty one is read by.
-                TextFormat closed = stack.back().second;
+                Open closed = stack.back();
                 for (size_t k = stack.size(); k-- > 1;) {
-                    if (stack[k].first != tag.name) continue;
-                    closed = stack[k].second;
+                    if (stack[k].name != tag.name) continue;
+                    closed = stack[k];
                     stack.resize(k);
                     break;
                 }
-                if ((tag.name == "p" || tag.name == "li") && breaks) {
+                if (closed.hidden || !breaks) continue;
+                if (tag.name == "p" || tag.name == "li") {
                     if (!atParagraphStart() || tag.name == "li" || chars_.empty())
-                        replace(length(), length(), "\r", closed);
+                        replace(length(), length(), "\r", closed.format);
+                    lastWasSpace = true;
+                } else if (closed.block && closed.name == tag.name) {
+                    // A styled block ends its paragraph, unless one ended there already.
+                    if (!atParagraphStart()) replace(length(), length(), "\r", closed.format);
                     lastWasSpace = true;
                 }
                 continue;
             }
             if (tag.name == "br" || tag.name == "sbr") {
-                if (!breaks) continue;
+                if (!breaks || stack.back().hidden) continue;
                 breakParagraph();
                 lastWasSpace = true;
                 continue;
             }
-            TextFormat f = stack.back().second;
+            TextFormat f = stack.back().format;
             const auto& a = tag.attributes;
             if (tag.name == "p" || tag.name == "li") {
-                if (breaks) {
+                if (breaks && !stack.back().hidden) {
                     if (!atParagraphStart()) breakParagraph();
                     lastWasSpace = true;
                 }
@@ -243,10 +263,15 @@ void TextDocument::setHtml(const std::string& html, const TextFormat& base, Whit
                     f.tabStops = stops;
                 }
             }
-            f = styled(f, tag.name, tag);
-            if (!tag.selfClosing && stack.size() < 256) stack.push_back({tag.name, f});
+            std::optional<std::string> display;
+            f = styled(f, tag.name, tag, display);
+            if (!tag.selfClosing && stack.size() < 256) {
+                const bool paragraph = tag.name == "p" || tag.name == "li";
+                stack.push_back({tag.name, f, !paragraph && display == "block", stack.back().hidden || display == "none"});
+            }
             continue;
         }
+        if (stack.back().hidden) continue;
         if (eachText && textStart) {
             textStart = false;
             size_t next = std::min(html.find('<', i), html.size());
@@ -312,28 +337,43 @@ std::string TextDocument::html() const {
         if (!textFormat.empty()) out += "<TEXTFORMAT" + textFormat + ">";
         const bool bullet = first.bullet.value_or(false);
         out += bullet ? "<LI>" : "<P ALIGN=\"" + upper(first.align.value_or("left")) + "\">";
-        // Levels open around the current run: FONT, A, B, I, U; a change closes the levels from the
-        // first one that differs and opens them again.
-        std::vector<std::string> open(5), closeTags{"</FONT>", "</A>", "</B>", "</I>", "</U>"};
-        auto levels = [&](const TextFormat& f) {
+        // Levels open around the current run: the paragraph's FONT, a FONT with what a run's font
+        // differs in from it, A, B, I, U; a change closes the levels from the first one that
+        // differs and opens them again.
+        constexpr size_t kLevels = 6;
+        std::vector<std::string> open(kLevels), closeTags{"</FONT>", "</FONT>", "</A>", "</B>", "</I>", "</U>"};
+        auto fontAttributes = [](const TextFormat& f) {
             char color[16];
             std::snprintf(color, sizeof color, "#%06X", unsigned(f.color.value_or(0) & 0xFFFFFF));
-            std::vector<std::string> l(5);
-            l[0] = "<FONT FACE=\"" + f.font.value_or("") + "\" SIZE=\"" + formatNumber(f.size.value_or(12)) +
-                   "\" COLOR=\"" + color + "\" LETTERSPACING=\"" + formatNumber(f.letterSpacing.value_or(0)) +
-                   "\" KERNING=\"" + (f.kerning.value_or(false) ? "1" : "0") + "\">";
-            if (f.url && !f.url->empty()) l[1] = "<A HREF=\"" + *f.url + "\" TARGET=\"" + f.target.value_or("") + "\">";
-            if (f.bold.value_or(false)) l[2] = "<B>";
-            if (f.italic.value_or(false)) l[3] = "<I>";
-            if (f.underline.value_or(false)) l[4] = "<U>";
+            return std::vector<std::string>{" FACE=\"" + f.font.value_or("") + "\"",
+                                            " SIZE=\"" + formatNumber(f.size.value_or(12)) + "\"",
+                                            std::string(" COLOR=\"") + color + "\"",
+                                            " LETTERSPACING=\"" + formatNumber(f.letterSpacing.value_or(0)) + "\"",
+                                            std::string(" KERNING=\"") + (f.kerning.value_or(false) ? "1" : "0") + "\""};
+        };
+        const std::vector<std::string> paragraphFont = fontAttributes(first);
+        auto levels = [&](const TextFormat& f) {
+            std::vector<std::string> l(kLevels);
+            l[0] = "<FONT";
+            for (const std::string& a : paragraphFont) l[0] += a;
+            l[0] += ">";
+            std::string differs;
+            std::vector<std::string> mine = fontAttributes(f);
+            for (size_t k = 0; k < mine.size(); ++k)
+                if (mine[k] != paragraphFont[k]) differs += mine[k];
+            if (!differs.empty()) l[1] = "<FONT" + differs + ">";
+            if (f.url && !f.url->empty()) l[2] = "<A HREF=\"" + *f.url + "\" TARGET=\"" + f.target.value_or("") + "\">";
+            if (f.bold.value_or(false)) l[3] = "<B>";
+            if (f.italic.value_or(false)) l[4] = "<I>";
+            if (f.underline.value_or(false)) l[5] = "<U>";
             return l;
         };
         auto switchTo = [&](const std::vector<std::string>& want) {
             size_t same = 0;
-            while (same < 5 && open[same] == want[same]) ++same;
-            for (size_t k = 5; k-- > same;)
+            while (same < kLevels && open[same] == want[same]) ++same;
+            for (size_t k = kLevels; k-- > same;)
                 if (!open[k].empty()) out += closeTags[k];
-            for (size_t k = same; k < 5; ++k)
+            for (size_t k = same; k < kLevels; ++k)
                 if (!want[k].empty()) out += want[k];
             open = want;
         };
@@ -345,7 +385,7 @@ std::string TextDocument::html() const {
             out += escape(chars_.substr(i, j - i));
             i = j;
         }
-        switchTo(std::vector<std::string>(5));
+        switchTo(std::vector<std::string>(kLevels));
         out += bullet ? "</LI>" : "</P>";
         if (!textFormat.empty()) out += "</TEXTFORMAT>";
         start = end + 1;

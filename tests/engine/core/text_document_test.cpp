@@ -74,6 +74,10 @@ TEST(TextHtml, WrittenBackWithEveryFontAttributeAndNestedStyles) {
     auto list = fromHtml("<textformat leftmargin=\"1\" leading=\"4\"><li>x</li></textformat>");
     EXPECT_EQ(list.html(), "<TEXTFORMAT LEFTMARGIN=\"1\" LEADING=\"4\"><LI><FONT FACE=\"Arial\" SIZE=\"12\" "
                            "COLOR=\"#000000\" LETTERSPACING=\"0\" KERNING=\"0\">x</FONT></LI></TEXTFORMAT>");
+    // A run whose font differs from its paragraph's first opens a FONT of what differs inside it.
+    EXPECT_EQ(fromHtml("a<font color=\"#FF0000\" size=\"12\"><b>b</b></font><i>c</i>").html(),
+              "<P ALIGN=\"LEFT\"><FONT FACE=\"Arial\" SIZE=\"12\" COLOR=\"#000000\" LETTERSPACING=\"0\" KERNING=\"0\">"
+              "a<FONT COLOR=\"#FF0000\"><B>b</B></FONT><I>c</I></FONT></P>");
     // No text, no paragraph; a lone break is one empty paragraph, a list item if it ends one.
     EXPECT_EQ(swf::TextDocument().html(), "");
     EXPECT_EQ(fromHtml("<li></li>").html(), "<LI><FONT FACE=\"Arial\" SIZE=\"12\" COLOR=\"#000000\" "
@@ -133,6 +137,21 @@ TEST(TextHtml, StyleSheetRulesApplyByTagAndClass) {
     EXPECT_EQ(*d.formatAt(0).size, 12);
     EXPECT_EQ(*d.formatAt(1).size, 30);
     EXPECT_EQ(*d.formatAt(1).color, 0x00FF00u);
+}
+
+TEST(TextHtml, StyledBlocksEndTheirParagraphAndHiddenOnesShowNothing) {
+    swf::TextStyles styles;
+    styles["title"].display = "block";
+    styles["title"].bold = true;
+    styles["tag"].display = "inline";
+    styles[".gone"].display = "none";
+    swf::TextDocument d;
+    d.setHtml("<title>a<title>b</title></title>c<tag>d</tag><b class=\"gone\">x<br>y</b>e", base(), WhiteSpace::Keep,
+              true, &styles);
+    // Nested blocks ending together make one break; the break takes the closed block's format.
+    EXPECT_EQ(d.text(), "ab\rcde");
+    EXPECT_TRUE(*d.formatAt(2).bold);
+    EXPECT_FALSE(*d.formatAt(3).bold);
 }
 
 TEST(TextHtml, MalformedMarkupEndsQuietly) {
