@@ -6,12 +6,25 @@
 #include <new>
 #include <vector>
 
+#include "engine/core/movie_url.h"
 #include "engine/parse/parser.h"
+#include "flash/component/bstr_text.h"
 #include "flash/component/frame_pixels.h"
 #include "flash/component/gdi_font_source.h"
 
 namespace flash {
 namespace {
+
+// The movie's file as scripts see it in _url: a whole path, whatever the host gave.
+std::wstring fullPathOf(const std::wstring& path) {
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    const DWORD written = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (written == 0 || written >= size) return path;
+    full.resize(written);
+    return full;
+}
 
 // A file larger than this is not read: the engine refuses a movie that inflates past its own limit,
 // and a compressed file is never much larger than what it inflates to.
@@ -84,6 +97,7 @@ bool MoviePlayback::load(const std::wstring& path) {
     player_ = swf::Player::load(std::move(bytes), error);
 #endif
     if (!player_) return false;
+    player_->setMovieUrl(swf::fileUrlOf(narrow(fullPathOf(path).c_str())));
     player_->setFontSource(systemFonts());
     player_->setLoop(loop_);
     player_->setFsCommandHandler([this](const std::string& command, const std::string& args) {

@@ -145,6 +145,22 @@ void runChecks(const char* movie, const char* commandMovie) {
         pump(1300);
         const int before = control->frameNum();
         report(before > 0, "the movie advances (frame " + std::to_string(before) + ")");
+        // Scripts read where the movie came from: the whole path of its file as a file:/// address.
+        flash::IShockwaveFlash* face = nullptr;
+        control->oleObject()->QueryInterface(flash::kShockwaveFlashIid, reinterpret_cast<void**>(&face));
+        std::string url;
+        if (face) {
+            BSTR name = SysAllocString(L"_url"), value = nullptr;
+            if (SUCCEEDED(face->GetVariable(name, &value)) && value)
+                for (const wchar_t* c = value; *c; ++c) url += static_cast<char>(*c < 128 ? *c : '?');
+            SysFreeString(value);
+            SysFreeString(name);
+            face->Release();
+        }
+        const std::string file = std::string(movie).substr(std::string(movie).find_last_of("\\/") + 1);
+        report(url.rfind("file:///", 0) == 0 && url.size() > file.size() &&
+                   url.compare(url.size() - file.size(), file.size(), file) == 0 && url.find('\\') == std::string::npos,
+               "_url is the movie file's address (" + url + ")");
         control->setBounds(10, 10, 240, 160);
         const int kept = control->frameNum();
         report(kept >= before, "a resize keeps the movie's position (" + std::to_string(kept) + ")");
