@@ -633,7 +633,24 @@ ClassObject* Machine::vectorClass(ClassObject* element) {
     c->prototype = vectorAny->prototype;
     c->proto = vectorAny->proto;
     c->constructor = vectorAny->constructor;
-    c->callAsFunction = vectorAny->callAsFunction;
+    // Vector.<T>(list): a Vector of that type already is given back; an Array or another Vector
+    // gives a new Vector of its elements, each converted to T.
+    c->callAsFunction = [c](Machine& m, const Value& self, std::span<const Value> a) -> Value {
+        if (a.size() != 1) return m.vectorAny->callAsFunction(m, self, a);
+        Object* o = a[0].object();
+        if (o && o->cls == c) return a[0];
+        const std::vector<Value>* from = nullptr;
+        if (o && o->type == ObjectType::Array) from = &static_cast<ArrayObject*>(o)->items;
+        if (o && o->type == ObjectType::Vector) from = &static_cast<VectorObject*>(o)->items;
+        if (!from) return m.coerce(a[0], c);  // the usual coercion error
+        auto* made = static_cast<VectorObject*>(m.instantiate(c));
+        // By index, and by value: a conversion may run code that changes the list.
+        for (size_t i = 0; i < from->size(); ++i) {
+            const Value item = (*from)[i];
+            made->items.push_back(m.coerce(item.isHole() ? Value() : item, c->vectorOf));
+        }
+        return Value(made);
+    };
     c->isVector = true;
     c->vectorOf = element;
     c->isSealedInstances = true;

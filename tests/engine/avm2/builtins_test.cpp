@@ -288,3 +288,18 @@ TEST_F(Builtins, BareVectorIsNotAConstructor) {
     Value ints = Value(m.vectorClass(m.intClass));
     EXPECT_EQ(text(m.construct(ints, std::vector<Value>{Value(2)})), "0,0");
 }
+
+TEST_F(Builtins, CallingAVectorTypeConvertsAListToIt) {
+    Value strings = Value(m.vectorClass(m.stringClass)), ints = Value(m.vectorClass(m.intClass));
+    // An Array's elements, each converted; holes read as undefined (null as a String).
+    Value fromArray = m.call(strings, Value(), std::vector<Value>{array({Value(1.5), Value(u"b"), Value::hole()})});
+    ASSERT_NE(fromArray.object(), nullptr);
+    EXPECT_EQ(fromArray.object()->cls, strings.object());
+    EXPECT_EQ(text(fromArray), "1.5,b,");
+    // Another Vector's elements go through the same conversion; one of the type itself comes back.
+    Value fromVector = m.call(ints, Value(), std::vector<Value>{fromArray});
+    EXPECT_EQ(text(fromVector), "1,0,0");
+    EXPECT_EQ(m.call(ints, Value(), std::vector<Value>{fromVector}).object(), fromVector.object());
+    EXPECT_EQ(thrown([&] { m.call(ints, Value(), std::vector<Value>{Value(u"1,2")}); }),
+              "TypeError: Error #1034: Type Coercion failed: cannot convert \"1,2\" to __AS3__.vec::Vector.<int>.");
+}
