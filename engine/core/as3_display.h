@@ -134,6 +134,9 @@ public:
     bool pointerReleased(Point stage);
     bool wheelTurned(Point stage, int lines);
     bool keyChanged(int keyCode, int charCode, bool down);
+    // Text typed into the field with the focus: a textInput event first, which may refuse it, then
+    // what the field's restrict and maxChars admit in place of its selection, and a change event.
+    bool textTyped(const std::u32string& text);
     Point pointer() const { return pointer_; }
     // The interactive object the mouse would reach at a stage point (the stage when none).
     As3DisplayObject* objectUnder(Point stage);
@@ -170,7 +173,7 @@ public:
                       *keyboardEventClass = nullptr, *focusEventClass = nullptr, *sceneClass = nullptr,
                       *bitmapClass = nullptr, *bitmapDataClass = nullptr, *videoClass = nullptr,
                       *colorTransformClass = nullptr, *transformClass = nullptr, *fontClass = nullptr,
-                      *textLineMetricsClass = nullptr, *styleSheetClass = nullptr;
+                      *textLineMetricsClass = nullptr, *styleSheetClass = nullptr, *textEventClass = nullptr;
 
 private:
     void install();

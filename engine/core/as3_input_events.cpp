@@ -1,5 +1,6 @@
-// flash.events.MouseEvent, KeyboardEvent and FocusEvent: the events the pointer and keys cause,
-// with the details their listeners read (points in the target's and the stage's space, keys).
+// flash.events.MouseEvent, KeyboardEvent, FocusEvent and TextEvent: the events the pointer and keys
+// cause, with the details their listeners read (points in the target's and the stage's space,
+// keys, typed text).
 #include <cmath>
 #include <limits>
 
@@ -180,8 +181,26 @@ void As3Display::installInputEvents() {
                      yesNo(e->shiftKey) + u" keyCode=" + numberToString(e->keyCode) + u"]");
     });
 
+    // TextEvent(type, bubbles, cancelable, text)
+    textEventClass = m.defineClass(u"flash.events", u"TextEvent", eventClass, [](Machine& m, const Value& self, Args a) -> Value {
+        EventObject* e = asEvent(m, self);
+        readHead(m, e, a);
+        e->text = a.size() > 3 ? m.toString(a[3]) : String();
+        return Value();
+    }, alloc);
+    defineConstants(m, textEventClass, {{u"LINK", u"link"}, {u"TEXT_INPUT", u"textInput"}});
+    m.defineGetter(textEventClass, u"text", [](Machine& m, const Value& self, Args) -> Value { return Value(asEvent(m, self)->text); },
+                   [](Machine& m, const Value& self, Args a) -> Value {
+                       asEvent(m, self)->text = m.toString(arg(a, 0));
+                       return Value();
+                   });
+    m.defineMethod(textEventClass, u"toString", 0, [](Machine& m, const Value& self, Args) -> Value {
+        EventObject* e = asEvent(m, self);
+        return Value(eventHead(u"TextEvent", e) + u" text=\"" + e->text + u"\"]");
+    });
+
     // A clone carries every detail, whichever kind the event is.
-    for (ClassObject* c : {mouseEventClass, keyboardEventClass, focusEventClass})
+    for (ClassObject* c : {mouseEventClass, keyboardEventClass, focusEventClass, textEventClass})
         m.defineMethod(c, u"clone", 0, [](Machine& m, const Value& self, Args) -> Value {
             EventObject* e = asEvent(m, self);
             Value a[3] = {Value(e->type), Value(e->bubbles), Value(e->cancelable)};
@@ -200,6 +219,7 @@ void As3Display::installInputEvents() {
             copy->charCode = e->charCode;
             copy->keyCode = e->keyCode;
             copy->keyLocation = e->keyLocation;
+            copy->text = e->text;
             return Value(copy);
         });
 }

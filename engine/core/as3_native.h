@@ -38,6 +38,8 @@ public:
     bool ctrlKey = false, altKey = false, shiftKey = false;
     // Keyboard and focus.
     uint32_t charCode = 0, keyCode = 0, keyLocation = 0;
+    // Text events: what was typed, or a link's text after "event:".
+    avm2::String text;
 };
 
 // `v` as an event, or the player's coercion error.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/core/as3_display.h"
+#include "engine/core/text_document.h"
 
 namespace swf {
 
@@ -122,6 +123,17 @@ bool As3Runner::mouseWheel(Point stage, int lines) {
 
 bool As3Runner::key(int keyCode, int charCode, bool down) {
     return input([&] { return display_->keyChanged(keyCode, charCode, down); });
+}
+
+bool As3Runner::textInput(char32_t character) {
+    if (character < 32 || character == 127) return false;  // control characters come as keys and text commands
+    return input([&] { return display_->textTyped(std::u32string(1, character)); });
+}
+
+bool As3Runner::paste(const std::string& utf8) {
+    // An empty clipboard holds no text to paste.
+    if (utf8.empty()) return false;
+    return input([&] { return display_->textTyped(decodeUtf8(utf8)); });
 }
 
 void As3Runner::collectIfDue() {

@@ -37,6 +37,8 @@ public:
     bool mouseButton(Point stage, bool down);
     bool mouseWheel(Point stage, int lines);
     bool key(int keyCode, int charCode, bool down);
+    bool textInput(char32_t character);
+    bool paste(const std::string& utf8);
 
     // The player is going: objects leaving the display list now send no events.
     void stopReporting();

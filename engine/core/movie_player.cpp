@@ -182,11 +182,13 @@ bool MoviePlayer::keyUp(int keyCode, int charCode) {
 
 bool MoviePlayer::textInput(char32_t character) {
     start();
+    if (as3_) return as3_->textInput(character);
     return scripts_->textInput(character);
 }
 
 bool MoviePlayer::textCommand(TextCommand command) {
     start();
+    if (as3_) return command == TextCommand::Paste && as3_->paste(scripts_->clipboardText());
     return scripts_->textCommand(command);
 }
 

@@ -18,26 +18,35 @@ bool restrictAdmits(const std::optional<std::string>& pattern, char32_t c) {
     if (!pattern) return true;
     const std::u32string p = decodeUtf8(*pattern);
     // The last rule that names the character decides; before any, a pattern that opens with '^'
-    // admits it.
+    // admits it. A dash (or a run of them) makes a range from the character before it, or from
+    // the first character of all when a range or nothing came before; a range given backwards
+    // and a dash with nothing after it name nothing.
     bool admitted = !p.empty() && p[0] == '^';
     bool including = true;
+    char32_t last = 0;  // where a range that starts here starts from
+    bool dash = false;
     for (size_t i = 0; i < p.size(); ++i) {
-        char32_t from = p[i];
-        if (from == '^') {
+        char32_t ch = p[i];
+        if (ch == '^') {
             including = !including;
+            last = 0, dash = false;
             continue;
         }
-        if (from == '\\') {
+        if (ch == '-') {
+            dash = true;
+            continue;
+        }
+        if (ch == '\\') {
             if (++i >= p.size()) break;
-            from = p[i];
+            ch = p[i];
         }
-        char32_t to = from;
-        if (i + 2 < p.size() && p[i + 1] == '-') {
-            to = p[i + 2];
-            if (to == '\\' && i + 3 < p.size()) to = p[++i + 2];
-            i += 2;
+        if (dash) {
+            if (last <= c && c <= ch) admitted = including;
+            last = 0, dash = false;
+        } else {
+            if (c == ch) admitted = including;
+            last = ch;
         }
-        if (c >= from && c <= to) admitted = including;
     }
     return admitted;
 }

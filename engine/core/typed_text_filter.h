@@ -11,8 +11,9 @@ namespace swf {
 
 // Whether `pattern` admits `c`. The pattern lists characters and ranges ("A-Z0-9"); a '^'
 // excludes what follows it (up to the next '^'), and a pattern starting with one admits all but
-// that; a backslash takes the next character literally. No pattern admits everything, an empty
-// one nothing.
+// that; a backslash takes the next character literally. A range with no start ("-z") starts at the
+// first character of all, one given backwards names nothing. No pattern admits everything, an
+// empty one nothing.
 bool restrictAdmits(const std::optional<std::string>& pattern, char32_t c);
 
 // `typed` as the field takes it: characters the pattern refuses dropped (or turned to their other

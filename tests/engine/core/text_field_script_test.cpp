@@ -37,6 +37,17 @@ TEST(TypedTextFilter, RestrictPatternsAdmitListedCharactersRangesAndExclusions) 
     EXPECT_TRUE(restrictAdmits(std::string("0-9\\-"), U'-'));
     EXPECT_TRUE(restrictAdmits(std::string("\\^"), U'^'));
     EXPECT_FALSE(restrictAdmits(std::string("\\^"), U'a'));
+    // A dash with nothing before it ranges from the first character; backwards or with nothing
+    // after it, it names nothing; runs of dashes count as one.
+    EXPECT_TRUE(restrictAdmits(std::string("-b"), U'&'));
+    EXPECT_FALSE(restrictAdmits(std::string("-b"), U'c'));
+    EXPECT_TRUE(restrictAdmits(std::string("a-b-c"), U'0'));
+    EXPECT_TRUE(restrictAdmits(std::string("b-a"), U'b'));
+    EXPECT_FALSE(restrictAdmits(std::string("b-a"), U'a'));
+    EXPECT_FALSE(restrictAdmits(std::string("a-"), U'-'));
+    EXPECT_FALSE(restrictAdmits(std::string("--"), U'-'));
+    EXPECT_TRUE(restrictAdmits(std::string("---b"), U'!'));
+    EXPECT_TRUE(restrictAdmits(std::string("\\\\-\\^"), U']'));
     // Characters past ASCII, written as UTF-8.
     EXPECT_TRUE(restrictAdmits(std::string("\xC3\xA0-\xC3\xBF"), U'\u00E9'));
 }
