@@ -4,6 +4,7 @@
 
 #include "engine/avm1/builtins.h"
 #include "engine/avm1/geom_support.h"
+#include "engine/base/player_identity.h"
 
 namespace swf::avm1 {
 
@@ -120,14 +121,9 @@ Value screenWidth(Machine& m, Object*, std::vector<Value>&) { return Value(m.hos
 Value screenHeight(Machine& m, Object*, std::vector<Value>&) { return Value(m.host().stageMetrics().screenHeight); }
 Value screenDpi(Machine& m, Object*, std::vector<Value>&) { return Value(m.host().stageMetrics().screenDpi); }
 
-const char* const kVersion = "WIN 9,0,115,0";
-
 Value serverString(Machine& m, Object*, std::vector<Value>&) {
     StageMetrics s = m.host().stageMetrics();
-    return Value("A=t&SA=t&SV=t&EV=t&MP3=t&AE=t&VE=t&ACC=t&PR=t&SP=f&SB=f&DEB=f&V=WIN%209%2C0%2C115%2C0"
-                 "&M=Adobe%20Windows&R=" + numberToString(s.screenWidth) + "x" + numberToString(s.screenHeight) +
-                 "&DP=" + numberToString(s.screenDpi) + "&COL=color&AR=1.0&OS=Windows%20XP&L=en&IME=t&PT=ActiveX"
-                 "&AVD=f&LFD=f&WD=f&TLS=t");
+    return Value(capabilitiesServerString(s.screenWidth, s.screenHeight, s.screenDpi));
 }
 
 void installCapabilities(Machine& m) {
@@ -138,16 +134,11 @@ void installCapabilities(Machine& m) {
     }
     Object* caps = m.newObject();
     system->put(m.key("capabilities"), "capabilities", Value(caps), DontEnum);
-    struct { const char* name; Value v; } fixed[] = {
-        {"avHardwareDisable", Value(false)}, {"hasAccessibility", Value(true)}, {"hasAudio", Value(true)},
-        {"hasAudioEncoder", Value(true)}, {"hasEmbeddedVideo", Value(true)}, {"hasIME", Value(true)},
-        {"hasMP3", Value(true)}, {"hasPrinting", Value(true)}, {"hasScreenBroadcast", Value(false)},
-        {"hasScreenPlayback", Value(false)}, {"hasStreamingAudio", Value(true)}, {"hasStreamingVideo", Value(true)},
-        {"hasTLS", Value(true)}, {"hasVideoEncoder", Value(true)}, {"isDebugger", Value(false)},
-        {"language", Value("en")}, {"localFileReadDisable", Value(false)}, {"manufacturer", Value("Adobe Windows")},
-        {"os", Value("Windows XP")}, {"pixelAspectRatio", Value(1.0)}, {"playerType", Value("ActiveX")},
-        {"screenColor", Value("color")}, {"version", Value(kVersion)}};
-    for (auto& f : fixed) caps->put(m.key(f.name), f.name, f.v, DontDelete | ReadOnly);
+    for (const FixedCapability& f : kFixedCapabilities) {
+        Value v = f.kind == FixedCapability::Kind::Flag ? Value(f.flag)
+                : f.kind == FixedCapability::Kind::Text ? Value(f.text) : Value(f.number);
+        caps->put(m.key(f.name), f.name, v, DontDelete | ReadOnly);
+    }
     defineAccessor(m, caps, "screenResolutionX", screenWidth, nullptr);
     defineAccessor(m, caps, "screenResolutionY", screenHeight, nullptr);
     defineAccessor(m, caps, "screenDPI", screenDpi, nullptr);

@@ -299,6 +299,7 @@ void As3Display::install() {
     installBitmap();
     installFilters();
     installSystem();
+    installCapabilities();
     inheritAccessors();
 }
 

@@ -125,6 +125,8 @@ public:
     void dispatchTimelineRemovals();
     // While the player takes its display list down, nothing is reported.
     void setTearingDown() { tearingDown_ = true; }
+    // The screen the movie is shown on, pixels (Capabilities.screenResolutionX and Y).
+    void setScreen(double width, double height) { screenWidth_ = width, screenHeight_ = height; }
     // addedToStage / removedFromStage to the object and everything in it.
     void dispatchStageEvent(As3DisplayObject* o, const avm2::String& type);
     // The pointer and keys (stage twips), as the host passes them in: the mouse, keyboard and
@@ -193,6 +195,7 @@ private:
     void installBitmap();
     void installFilters();
     void installSystem();
+    void installCapabilities();
     void showBitmap(As3DisplayObject* o);
     // The image of the library symbol linked to `cls`, into `into` (or a new BitmapData); null when
     // the class stands for no image.
@@ -212,6 +215,7 @@ private:
     avm2::Machine& m_;
     std::array<avm2::ClassObject*, 9> filterClasses_{};  // by avm1::FilterClass
     bool useCodePage_ = false;                           // System.useCodePage, kept for scripts
+    double screenWidth_ = 0, screenHeight_ = 0;          // pixels, as the host reports; 0: the stage's
     Clip& rootClip_;
     TimelinePlayer& timeline_;
     CharacterLibrary& library_;

@@ -31,6 +31,8 @@ void As3Runner::setTraceHandler(std::function<void(const std::string&)> h) { mac
 
 void As3Runner::setErrorHandler(std::function<void(const std::string&)> h) { error_ = std::move(h); }
 
+void As3Runner::setScreen(double width, double height) { display_->setScreen(width, height); }
+
 void As3Runner::start() {
     if (started_) return;
     started_ = true;

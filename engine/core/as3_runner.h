@@ -45,6 +45,8 @@ public:
     void setTraceHandler(std::function<void(const std::string&)> h);
     void setErrorHandler(std::function<void(const std::string&)> h);
     avm2::Machine& machine() { return *machine_; }
+    // The screen the movie is shown on, pixels.
+    void setScreen(double width, double height);
 
     // FrameScripts
     void frameBuilt(DisplayObject* owner, Clip& clip, int frameIndex) override;

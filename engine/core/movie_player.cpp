@@ -43,6 +43,7 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, TimelineLimits limi
     const FileAttributes& attributes = movie_->attributes;
     if (attributes.actionScript3 || (!attributes.present && movie_->hasAbc)) {
         as3_ = std::make_unique<As3Runner>(movie_, timeline_, library_, root_, frameRate());
+        as3_->setScreen(viewportWidth_, viewportHeight_);
         timeline_.setScripts(as3_.get());
     } else {
         timeline_.setScripts(scripts_.get());
@@ -217,6 +218,7 @@ void MoviePlayer::setViewport(int width, int height, const ViewOptions& options)
     if (options.quality != view_.quality) scripts_->setQuality(options.quality);
     view_ = options;
     scripts_->setStageMetrics(stageMetrics());
+    if (as3_) as3_->setScreen(viewportWidth_, viewportHeight_);
 }
 
 // The window is taken for the screen: full screen, it is.

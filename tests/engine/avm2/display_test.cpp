@@ -448,3 +448,32 @@ TEST(Avm2Display, SystemAnswersButRefusesToEndThePlayer) {
     EXPECT_EQ(p.errors[0], "SecurityError: Error #2017: Only trusted local files may cause the Flash Player to exit."
                            "\n\tat flash.system::System$/exit()\n\tat Main()");
 }
+
+// flash.system.Capabilities: the screen is the host's view, the rest what a Windows player says.
+TEST(Avm2Display, CapabilitiesReportTheHostsScreenAndAWindowsPlayer) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    uint32_t caps = w.qname(w.ns(0x16, "flash.system"), "Capabilities");
+    main.finish([&](AbcCode& c) {
+        t.begin(c);
+        for (const char* name : {"screenResolutionX", "screenResolutionY", "version", "playerType", "os", "hasAudio"})
+            c.op(kGetLex, caps).op(kGetProperty, w.publicName(name));
+        c.op(kGetLex, caps).op(kPushTrue).op(kCallProperty, w.publicName("hasMultiChannelAudio"), 1);
+        t.end(c, 7);
+        c.op(kGetLex, caps).op(kPushByte, 1).op(kSetProperty, w.publicName("os"));
+        t.string(c, "not reached");
+    });
+    std::string error;
+    auto player = swf::Player::load(swfw::abcMovie(w.bytes(), "Main"), error);
+    ASSERT_TRUE(player) << error;
+    Lines lines, errors;
+    player->setTraceHandler([&](const std::string& s) { lines.push_back(s); });
+    player->setScriptErrorHandler([&](const std::string& s) { errors.push_back(s); });
+    player->setViewport(1280, 720, swf::ViewOptions{});
+    swf::RgbaImage image;
+    player->render(image);
+    EXPECT_EQ(lines, (Lines{"1280 720 WIN 9,0,115,0 ActiveX Windows XP true false"}));
+    ASSERT_EQ(errors.size(), 1u);  // the capabilities are read-only
+    EXPECT_NE(errors[0].find("ReferenceError"), std::string::npos) << errors[0];
+}
