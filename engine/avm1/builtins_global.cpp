@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "engine/avm1/builtins.h"
+#include "engine/base/percent_encoding.h"
 
 namespace swf::avm1 {
 
@@ -112,17 +113,7 @@ Value clearIntervalFn(Machine& m, Object*, std::vector<Value>& args) {
 }
 
 Value escapeFn(Machine& m, Object*, std::vector<Value>& args) {
-    std::string s = m.toString(arg(args, 0)), out;
-    static const char hex[] = "0123456789ABCDEF";
-    for (unsigned char c : s) {
-        if (std::isalnum(c)) out += char(c);
-        else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return Value(out);
+    return Value(percentEncoded(m.toString(arg(args, 0))));
 }
 
 Value unescapeFn(Machine& m, Object*, std::vector<Value>& args) {

@@ -3,25 +3,11 @@
 #include <cctype>
 
 #include "engine/avm1/load_requests.h"
+#include "engine/base/percent_encoding.h"
 
 namespace swf::avm1 {
 
 namespace {
-
-std::string urlEncode(const std::string& s) {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : s) {
-        if (std::isalnum(c)) {
-            out += char(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
 
 std::string urlDecode(const std::string& s) {
     std::string out;
@@ -68,7 +54,7 @@ Value toString(Machine& m, Object* self, std::vector<Value>&) {
     std::vector<std::string> names = m.enumerate(self);
     for (auto it = names.rbegin(); it != names.rend(); ++it) {
         if (!out.empty()) out += '&';
-        appendLimited(out, urlEncode(*it) + "=" + urlEncode(m.toString(m.getMember(Value(self), *it))));
+        appendLimited(out, percentEncoded(*it) + "=" + percentEncoded(m.toString(m.getMember(Value(self), *it))));
     }
     return Value(out);
 }

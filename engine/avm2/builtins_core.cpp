@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/avm2/machine.h"
+#include "engine/base/percent_encoding.h"
 
 namespace swf::avm2 {
 
@@ -143,18 +144,7 @@ static std::string uriEncode(const String& s, const char* keep, Machine& m) {
     for (size_t i = 0; i < s.size(); ++i)
         if (s[i] >= 0xDC00 && s[i] < 0xE000 && (i == 0 || s[i - 1] < 0xD800 || s[i - 1] >= 0xDC00))
             m.throwError(u"URIError", 1052, u"Invalid URI passed to encodeURI function.");
-    std::string out;
-    const char* hex = "0123456789ABCDEF";
-    for (unsigned char c : u8) {
-        if (std::isalnum(c) || (c < 128 && std::strchr(keep, c) && c != 0)) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
+    return percentEncoded(u8, keep);
 }
 
 static Value uriDecode(Machine& m, const String& s, const char* reserved) {

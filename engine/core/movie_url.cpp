@@ -1,7 +1,8 @@
 #include "engine/core/movie_url.h"
 
 #include <cctype>
-#include <string_view>
+
+#include "engine/base/percent_encoding.h"
 
 namespace swf {
 
@@ -15,18 +16,8 @@ std::string fileUrlOf(const std::string& absolutePath) {
         if (c == '\\') c = '/';
     std::string url = "file://";
     if (path.empty() || path[0] != '/') url += '/';
-    static const char* hex = "0123456789ABCDEF";
-    for (unsigned char c : path) {
-        // Letters, digits, the separators and marks that stand for themselves; the rest as %XX.
-        if (std::isalnum(c) || std::string_view("/-_.~|:!$&'()*+,;=@").find(static_cast<char>(c)) != std::string_view::npos) {
-            url += static_cast<char>(c);
-        } else {
-            url += '%';
-            url += hex[c >> 4];
-            url += hex[c & 15];
-        }
-    }
-    return url;
+    // The separators and marks that may stand for themselves in a path.
+    return url + percentEncoded(path, "/-_.~|:!$&'()*+,;=@");
 }
 
 }  // namespace swf
