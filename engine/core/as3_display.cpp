@@ -101,7 +101,7 @@ std::vector<Object*> As3Display::roots() const {
     // display list, dropped by the scripts) goes at a collection and hears no more enterFrames.
     for (auto& [o, f] : queued_) r.push_back(o);
     for (As3DisplayObject* o : toConstruct_) r.push_back(o);
-    for (auto& [o, p] : removedByTimeline_) r.push_back(o), r.push_back(p);
+    for (const TimelineRemoval& removal : removedByTimeline_) r.push_back(removal.child), r.push_back(removal.parent);
     for (As3DisplayObject* o : {hovered_, pressed_})
         if (o) r.push_back(o);
     // Everything on a display list stays, whether or not a script still refers to it.
@@ -344,10 +344,17 @@ void As3Display::forget(DisplayObject* node, bool removedByTimeline) {
     // The timeline took it off its parent (not a parent going with it): its removal events are due.
     if (removedByTimeline && node->parent && it->second->constructed) {
         As3DisplayObject* parent = node->parent == &rootClip_ ? root_ : node->parent->owner ? find(node->parent->owner) : nullptr;
-        if (parent) removedByTimeline_.emplace_back(it->second, parent);
+        if (parent) {
+            TimelineRemoval removal{it->second, parent, {}};
+            for (const Clip* c = node->parent; c && removal.frames.size() < 256; c = c->owner ? c->owner->parent : nullptr)
+                removal.frames.emplace_back(c, c->frame);
+            removedByTimeline_.push_back(std::move(removal));
+        }
     }
     orphans_.erase(std::remove(orphans_.begin(), orphans_.end(), it->second), orphans_.end());
     bitmaps_.erase(std::remove(bitmaps_.begin(), bitmaps_.end(), it->second), bitmaps_.end());
+    // A script holding it still reads the name it had.
+    it->second->name = utf8ToUtf16(node->name);
     it->second->node = nullptr;
     wrappers_.erase(it);
 }
@@ -501,8 +508,27 @@ std::vector<As3DisplayObject*> As3Display::childrenOf(As3DisplayObject* o) {
     std::vector<As3DisplayObject*> out;
     if (o == stage_ && root_) out.push_back(root_);
     if (Clip* c = containerClip(o))
-        for (auto& [depth, child] : c->children) out.push_back(wrap(child.get()));
+        for (auto& [depth, child] : c->children) {
+            As3DisplayObject* w = wrap(child.get());
+            if (w->constructed || !unbuilt_.count(w)) out.push_back(w);
+        }
     return out;
+}
+
+void As3Display::finishFrameAfterGoto() {
+    if (!betweenFrames_ || finishingFrame_) return;
+    finishingFrame_ = true;
+    broadcast(u"frameConstructed");
+    runQueuedScripts();
+    broadcast(u"exitFrame");
+    finishingFrame_ = false;
+}
+
+void As3Display::broadcastEnterFrame() {
+    for (As3DisplayObject* o : toConstruct_)
+        if (!o->constructed) unbuilt_.insert(o);
+    broadcast(u"enterFrame");
+    unbuilt_.clear();
 }
 
 bool As3Display::onStage(As3DisplayObject* o) {
@@ -556,11 +582,20 @@ void As3Display::dispatchTimelineRemovals() {
     for (size_t round = 0; round < 16 && !removedByTimeline_.empty(); ++round) {
         auto list = std::move(removedByTimeline_);
         removedByTimeline_.clear();
-        for (auto& [child, parent] : list) {
-            dispatch(child, u"removed", true, parent);
-            if (onStage(parent)) dispatch(child, u"removedFromStage", false);
+        for (const TimelineRemoval& removal : list) {
+            removalFrames_ = &removal.frames;
+            dispatch(removal.child, u"removed", true, removal.parent);
+            if (onStage(removal.parent)) dispatch(removal.child, u"removedFromStage", false);
+            removalFrames_ = nullptr;
         }
     }
+}
+
+int As3Display::frameShown(const Clip& clip) const {
+    if (removalFrames_)
+        for (const auto& [c, frame] : *removalFrames_)
+            if (c == &clip) return frame;
+    return clip.frame;
 }
 
 void As3Display::dispatchStageEvent(As3DisplayObject* o, const String& type) {

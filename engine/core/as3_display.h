@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/avm1/bitmap_data.h"
@@ -121,8 +122,19 @@ public:
     void detach(As3DisplayObject* child, bool events = true);
     // Sends an event of `type` to `target` (through its parents when it bubbles).
     bool dispatch(As3DisplayObject* target, const avm2::String& type, bool bubbles, As3DisplayObject* formerParent = nullptr);
+    // enterFrame to every listener: what the new frames placed is not built yet, so their
+    // containers do not list it.
+    void broadcastEnterFrame();
+    // Set while input is handled, between two frames.
+    void setBetweenFrames(bool between) { betweenFrames_ = between; }
+    // A goto between frames plays out the rest of a frame at once: frameConstructed, the frame
+    // scripts, exitFrame.
+    void finishFrameAfterGoto();
     // The removed events of objects the timeline took away since the last call.
     void dispatchTimelineRemovals();
+    // The frame scripts see `clip` at (0-based): while a removal by the timeline is heard, the one
+    // it showed then.
+    int frameShown(const Clip& clip) const;
     // While the player takes its display list down, nothing is reported.
     void setTearingDown() { tearingDown_ = true; }
     // The screen the movie is shown on, pixels (Capabilities.screenResolutionX and Y).
@@ -229,8 +241,17 @@ private:
     Clip stageClip_;  // what scripts add to the stage beside the root
     std::unordered_map<DisplayObject*, As3DisplayObject*> wrappers_;
     std::vector<As3DisplayObject*> toConstruct_;
-    std::vector<std::pair<As3DisplayObject*, As3DisplayObject*>> removedByTimeline_;  // child, former parent
+    struct TimelineRemoval {
+        As3DisplayObject* child;
+        As3DisplayObject* parent;  // the former one
+        // The frames the clips above it showed as it went: its removal is heard before they move on.
+        std::vector<std::pair<const Clip*, int>> frames;
+    };
+    std::vector<TimelineRemoval> removedByTimeline_;
+    std::unordered_set<const As3DisplayObject*> unbuilt_;  // placed objects hidden while enterFrame is heard
+    const std::vector<std::pair<const Clip*, int>>* removalFrames_ = nullptr;  // while one is heard
     bool tearingDown_ = false;
+    bool betweenFrames_ = false, finishingFrame_ = false;
     std::vector<std::pair<As3DisplayObject*, int>> queued_;
     std::vector<As3DisplayObject*> broadcastListeners_;
     std::vector<As3DisplayObject*> bitmaps_;        // every Bitmap with a node

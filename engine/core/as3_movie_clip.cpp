@@ -72,9 +72,9 @@ void As3Display::installMovieClip() {
     auto clipOf = [this](Machine& m, const Value& self) -> Clip* { return containerClip(asDisplayObject(m, self)); };
     auto scenes = [this](const Clip* c) { return scenesOf(c, c == &rootClip_, library_.movie()); };
     // The scene playing now; labels of a span, with frame numbers counted from its start.
-    auto currentSpan = [scenes](const Clip* c) {
+    auto currentSpan = [this, scenes](const Clip* c) {
         auto list = scenes(c);
-        return list[sceneIndexAt(list, c ? c->frame : 0)];
+        return list[sceneIndexAt(list, c ? frameShown(*c) : 0)];
     };
     auto labelArray = [this](Machine& m, const Clip* c, const SceneSpan& span) {
         std::vector<Value> items;
@@ -156,10 +156,12 @@ void As3Display::installMovieClip() {
         }
         target = std::clamp(target, 0, frameCount(c) - 1);
         c->playing = play;
-        if (target == c->frame) return;
-        timeline_.gotoFrame(*c, target, nestingOf(c), c->owner);
-        dispatchTimelineRemovals();
-        constructPlaced();
+        if (target != c->frame) {
+            timeline_.gotoFrame(*c, target, nestingOf(c), c->owner);
+            dispatchTimelineRemovals();
+            constructPlaced();
+        }
+        finishFrameAfterGoto();
     };
     m.defineMethod(movieClipClass, u"gotoAndStop", 2, [go](Machine& m, const Value& self, Args a) -> Value {
         go(m, self, arg(a, 0), false, 0, arg(a, 1));
@@ -177,9 +179,9 @@ void As3Display::installMovieClip() {
         go(m, self, Value(), false, -1, Value());
         return Value();
     });
-    m.defineGetter(movieClipClass, u"currentFrame", [clipOf, currentSpan](Machine& m, const Value& self, Args) -> Value {
+    m.defineGetter(movieClipClass, u"currentFrame", [this, clipOf, currentSpan](Machine& m, const Value& self, Args) -> Value {
         Clip* c = clipOf(m, self);
-        return Value(c && c->timeline ? c->frame - currentSpan(c).first + 1 : 0);  // a clip made by a script has no frames
+        return Value(c && c->timeline ? frameShown(*c) - currentSpan(c).first + 1 : 0);  // a clip made by a script has no frames
     });
     // Scenes: the playhead goes to the first frame of the next or the previous one (in the first
     // scene, to its own first frame).

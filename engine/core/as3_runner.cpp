@@ -90,7 +90,7 @@ void As3Runner::frame(const std::function<void()>& advance) {
     advance();
     display_->advanceOrphans();
     display_->dispatchTimelineRemovals();
-    display_->broadcast(u"enterFrame");
+    display_->broadcastEnterFrame();
     display_->constructPlaced();
     display_->broadcast(u"frameConstructed");
     display_->runQueuedScripts();
@@ -105,7 +105,9 @@ bool As3Runner::input(const std::function<bool()>& send) {
     start();
     machine_->scriptStart = std::chrono::steady_clock::now();
     machine_->timing = true;
+    display_->setBetweenFrames(true);
     bool changed = send();
+    display_->setBetweenFrames(false);
     display_->runQueuedScripts();
     machine_->timing = false;
     return changed;

@@ -40,8 +40,7 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, TimelineLimits limi
     });
     scripts_->setSound(&sound_);
     timeline_.setSounds(&sound_);
-    const FileAttributes& attributes = movie_->attributes;
-    if (attributes.actionScript3 || (!attributes.present && movie_->hasAbc)) {
+    if (movie_->runsActionScript3()) {
         as3_ = std::make_unique<As3Runner>(movie_, timeline_, library_, root_, frameRate());
         as3_->setScreen(viewportWidth_, viewportHeight_);
         timeline_.setScripts(as3_.get());

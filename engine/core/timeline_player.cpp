@@ -104,12 +104,14 @@ void TimelinePlayer::showFrame(Clip& clip, int frameIndex, int nesting, DisplayO
     if (frameIndex == clip.frame) return;
     if (frameIndex > clip.frame) {
         for (int f = clip.frame + 1; f <= frameIndex; ++f) {
-            clip.frame = f;
+            // What the frame removes goes while the clip still shows the frame before.
             applyFrame(clip, f, nesting);
+            clip.frame = f;
         }
     } else {
-        rebuildTo(clip, frameIndex, nesting);
+        // Going back, what goes is gone from the frame arrived at.
         clip.frame = frameIndex;
+        rebuildTo(clip, frameIndex, nesting);
     }
     if (sounds_) sounds_->frameShown(clip, frameIndex, inSequence);
     frameBuilt(owner, clip);
@@ -119,7 +121,7 @@ void TimelinePlayer::applyFrame(Clip& clip, int frameIndex, int nesting) {
     if (!clip.timeline || frameIndex < 0 || frameIndex >= static_cast<int>(clip.timeline->frames.size())) return;
     for (const ControlTag& tag : clip.timeline->frames[frameIndex].tags) {
         if (const auto* p = std::get_if<PlaceObject>(&tag)) {
-            place(clip, *p, nesting);
+            place(clip, *p, frameIndex, nesting);
         } else if (const auto* r = std::get_if<RemoveObject>(&tag)) {
             auto it = clip.children.find(r->depth);
             if (it != clip.children.end() && it->second->fromTimeline) {
@@ -131,7 +133,7 @@ void TimelinePlayer::applyFrame(Clip& clip, int frameIndex, int nesting) {
     }
 }
 
-void TimelinePlayer::place(Clip& clip, const PlaceObject& p, int nesting) {
+void TimelinePlayer::place(Clip& clip, const PlaceObject& p, int frameIndex, int nesting) {
     auto it = clip.children.find(p.depth);
     DisplayObject* existing = it == clip.children.end() ? nullptr : it->second.get();
     bool modifyOnly = p.version >= 2 && p.move && !p.characterId;
@@ -146,12 +148,18 @@ void TimelinePlayer::place(Clip& clip, const PlaceObject& p, int nesting) {
         return;
     }
     if (existing && p.version >= 2 && !p.move) return;  // the depth is taken: the place is ignored
+    if (existing && p.move && swapGraphic(*existing, *p.characterId)) {
+        existing->placeFrame = frameIndex;
+        if (p.name) existing->name = *p.name;
+        applyPlacement(*existing, p);
+        return;
+    }
     std::string name = p.name ? *p.name : existing && p.move ? existing->name : std::string();
     auto obj = instantiate(*p.characterId, p.depth, nesting, &name);
     if (!obj) return;
     obj->parent = &clip;
     obj->clipActions = clipActionsOf(p);
-    obj->placeFrame = clip.frame;
+    obj->placeFrame = frameIndex;
     if (existing && p.move) {
         // Replacing the character keeps what the tag does not change.
         copyPlacement(*obj, *existing);
@@ -161,6 +169,19 @@ void TimelinePlayer::place(Clip& clip, const PlaceObject& p, int nesting) {
     std::unique_ptr<DisplayObject> replaced = std::move(clip.children[p.depth]);
     clip.children[p.depth] = std::move(obj);
     if (replaced) removeObject(std::move(replaced), clip.children);
+}
+
+// A plain graphic (shape, morph, static text) replaced by one of its own kind stays the same
+// object, showing the new character: scripts holding it see no removal.
+bool TimelinePlayer::swapGraphic(DisplayObject& obj, uint16_t characterId) {
+    const Character* c = library_.movie().find(characterId);
+    if (!c || !obj.fromTimeline) return false;
+    const CharacterDefinition& def = c->definition;
+    bool sameKind = (obj.kind == DisplayObject::Kind::Shape && std::holds_alternative<Shape>(def)) ||
+                    (obj.kind == DisplayObject::Kind::MorphShape && std::holds_alternative<MorphShape>(def)) ||
+                    (obj.kind == DisplayObject::Kind::StaticText && std::holds_alternative<StaticText>(def));
+    if (sameKind) obj.characterId = characterId;
+    return sameKind;
 }
 
 void TimelinePlayer::removeObject(std::unique_ptr<DisplayObject> obj, DisplayList& list) {
@@ -213,8 +234,11 @@ std::unique_ptr<DisplayObject> TimelinePlayer::instantiate(uint16_t characterId,
     const CharacterDefinition& def = c->definition;
     if (name) {
         obj->name = *name;
-        bool scriptable = std::holds_alternative<Sprite>(def) || std::holds_alternative<Button>(def) ||
-                          std::holds_alternative<EditText>(def) || std::holds_alternative<VideoStream>(def);
+        // To AS3 scripts shapes and static text are display objects too, named like the rest;
+        // ActionScript 1 counts only what its scripts can reach.
+        bool scriptable = library_.movie().runsActionScript3() || std::holds_alternative<Sprite>(def) ||
+                          std::holds_alternative<Button>(def) || std::holds_alternative<EditText>(def) ||
+                          std::holds_alternative<VideoStream>(def);
         if (scriptable) nameInstance(*obj);
     }
     if (std::holds_alternative<Shape>(def)) {

@@ -94,7 +94,7 @@ public:
 private:
     void showFrame(Clip& clip, int frameIndex, int nesting, DisplayObject* owner, bool inSequence);
     void applyFrame(Clip& clip, int frameIndex, int nesting);
-    void place(Clip& clip, const PlaceObject& p, int nesting);
+    void place(Clip& clip, const PlaceObject& p, int frameIndex, int nesting);
     // `name`: the instance name the placement gives; null for one that scripts name afterwards; an
     // empty name takes the next "instanceN", before the object's own children are made.
     std::unique_ptr<DisplayObject> instantiate(uint16_t characterId, int depth, int nesting,
@@ -105,6 +105,7 @@ private:
     void removeObject(std::unique_ptr<DisplayObject> obj, DisplayList& list);
     void frameBuilt(DisplayObject* owner, Clip& clip);
     void nameInstance(DisplayObject& obj);
+    bool swapGraphic(DisplayObject& obj, uint16_t characterId);
     void countEditText(DisplayObject& obj);
     void buildButtonState(DisplayObject& obj, const Button& button, int state, int nesting);
     std::shared_ptr<const std::vector<uint8_t>> clipActionsOf(const PlaceObject& p);

@@ -33,6 +33,8 @@ struct Movie {
     Header header;
     FileAttributes attributes;
     bool hasAbc = false;  // DoABC tags were found
+    // Its scripts are ActionScript 3: so the attributes say, or, without them, its byte code shows.
+    bool runsActionScript3() const { return attributes.actionScript3 || (!attributes.present && hasAbc); }
     // ActionScript 3 byte code blocks (DoABC, DoABC2) in file order, and SymbolClass links.
     struct AbcBlock {
         uint32_t flags = 0;  // 1: lazy initialisation

@@ -192,6 +192,52 @@ TEST(Avm2Display, TimelineClipsAreInstancesOfTheirLinkedClasses) {
     EXPECT_TRUE(p.errors.empty()) << p.errors[0];
 }
 
+// The root's second frame takes away the shape at depth 1 and places one at depth 2. The removal
+// is heard while the root still shows frame 1; during enterFrame the root shows frame 2 and lists
+// neither shape (the new one is not built yet); the next enterFrame finds it. Timeline shapes carry
+// names of their own, kept once they are gone.
+TEST(Avm2Display, TimelineRemovalsComeBeforeTheFrameAndItsNewObjectsAfterEnterFrame) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    main.method("onEnter", [&](AbcCode& c) {
+        t.begin(c).op(kPushString, w.string("enter")).op(kGetLocal0).op(kGetProperty, w.publicName("currentFrame"))
+            .op(kGetLocal0).op(kGetProperty, w.publicName("numChildren"));
+        t.end(c, 3);
+    });
+    main.method("onRemoved", [&](AbcCode& c) {
+        t.begin(c).op(kPushString, w.string("removed")).op(kGetLocal1).op(kGetProperty, w.publicName("target"))
+            .op(kGetProperty, w.publicName("name")).op(kGetLocal0).op(kGetProperty, w.publicName("currentFrame"));
+        t.end(c, 3);
+    }, 1);
+    main.finish([&](AbcCode& c) {
+        c.op(kGetLocal0).op(kSetLocal1);
+        listen(w, c, 1, "enterFrame", "onEnter");
+        listen(w, c, 1, "removed", "onRemoved");
+    });
+
+    swfw::SwfWriter movie(10);
+    movie.fileAttributes(true);
+    movie.tag(swfw::kDoAbc, abcTag(w.bytes()));
+    movie.defineShape(1, swfw::rectangleShape(swf::Rect{0, 0, 400, 400}, swf::Rgba{0, 0, 0, 255}));
+    movie.tag(76, symbolClassTag({{0, "Main"}}));
+    swf::PlaceObject place;
+    place.version = 2;
+    place.depth = 1;
+    place.characterId = 1;
+    movie.placeObject(place);
+    movie.showFrame();
+    movie.removeObject(1);
+    place.depth = 2;
+    movie.placeObject(place);
+    movie.showFrame();
+    movie.showFrame();
+    Played p = play(movie.finish(), 3);
+    // Looping back rebuilds frame 1: that removal is heard at the frame arrived at.
+    EXPECT_EQ(p.lines, (Lines{"removed instance1 1", "enter 2 0", "enter 3 1", "removed instance2 1", "enter 1 0"}));
+    EXPECT_TRUE(p.errors.empty()) << p.errors[0];
+}
+
 // Lines, gradients and the shape helpers, through a sprite turned and scaled by its transform.
 TEST(Avm2Display, GradientsLinesAndCurvedShapesAreDrawn) {
     AbcWriter w;

@@ -34,6 +34,36 @@ TEST(Timeline, PlaceMoveReplaceAndRemoveFollowTheFrames) {
     EXPECT_TRUE(p->root().children.empty());
 }
 
+TEST(Timeline, ReplacingAShapeWithAShapeKeepsTheObjectAndGoingBackMakesItAgain) {
+    MovieBuilder b;
+    b.rect(1, 0, 0, 10, 10, kRed);
+    b.rect(2, 0, 0, 10, 10, kBlue);
+    b.sprite(10, timeline({{}}));
+    b.main() = timeline({{place(1, 1), place(2, 1, 50, 50)}, {replace(1, 2), replace(2, 10)}, {}});
+    auto p = b.player();
+    const swf::DisplayObject* shape = p->root().children.at(1).get();
+    p->tick();
+    EXPECT_EQ(pixelAt(*p, 5, 5), kBlue);
+    EXPECT_EQ(p->root().children.at(1).get(), shape) << "a shape swapped for a shape stays the same object";
+    EXPECT_EQ(p->root().children.at(2)->kind, swf::DisplayObject::Kind::Sprite) << "a shape gives way to a clip";
+    p->gotoFrame(1);
+    EXPECT_EQ(pixelAt(*p, 5, 5), kRed) << "going back shows the first character again";
+}
+
+TEST(Timeline, Actionscript3MoviesNameEveryPlacedObjectActionscript1OnlyItsClips) {
+    for (bool as3 : {false, true}) {
+        MovieBuilder b;
+        b.rect(1, 0, 0, 10, 10, kRed);
+        b.sprite(10, timeline({{}}));
+        b.movie->attributes.present = true;
+        b.movie->attributes.actionScript3 = as3;
+        b.main() = timeline({{place(1, 1), place(2, 10)}});
+        auto p = b.player();
+        EXPECT_EQ(p->root().children.at(1)->name, as3 ? "instance1" : "");
+        EXPECT_EQ(p->root().children.at(2)->name, as3 ? "instance2" : "instance1");
+    }
+}
+
 TEST(Timeline, PlacingOnATakenDepthIsIgnoredAndMissingCharactersWarn) {
     MovieBuilder b;
     b.rect(1, 0, 0, 10, 10, kRed);
