@@ -26,7 +26,9 @@ public:
 
 RegExpObject* asRegExp(Machine& m, const Value& v) {
     Object* o = v.object();
-    if (!o || o->type != ObjectType::RegExp) m.typeError(1004, u"Method RegExp.prototype.exec was invoked on an incompatible object.");
+    // The prototype's methods coerce their receiver to RegExp, so a foreign one fails that coercion.
+    if (!o || o->type != ObjectType::RegExp)
+        m.typeError(1034, u"Type Coercion failed: cannot convert " + m.describeForCoercion(v) + u" to RegExp.");
     return static_cast<RegExpObject*>(o);
 }
 

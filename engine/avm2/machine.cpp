@@ -255,11 +255,16 @@ Value Machine::coerce(const Value& v, ClassObject* type) {
     if (v.isNullish()) return Value::null();
     if (type == objectClass) return v;
     if (isType(v, type)) return v;
+    typeError(1034, u"Type Coercion failed: cannot convert " + describeForCoercion(v) + u" to " + type->qualifiedName() + u".");
+}
+
+String Machine::describeForCoercion(const Value& v) {
     String what = describeForError(v);
+    // An instance is named with an address; a fixed one keeps messages reproducible.
     if (Object* o = v.object(); o && o->type != ObjectType::Class && o->type != ObjectType::Function && !what.empty() &&
                                 what.back() == u'@')
-        what = what.substr(0, what.size() - 1) + u"@" + ascii("00000000");
-    typeError(1034, u"Type Coercion failed: cannot convert " + what + u" to " + type->qualifiedName() + u".");
+        what += ascii("00000000000");
+    return what;
 }
 
 ClassObject* Machine::resolveType(AbcUnit* unit, uint32_t index) {

@@ -157,6 +157,7 @@ public:
     [[noreturn]] void referenceError(int id, const String& message) { throwError(u"ReferenceError", id, message); }
     [[noreturn]] void rangeError(int id, const String& message) { throwError(u"RangeError", id, message); }
     String describeForError(const Value& v);  // "null", "Foo", "String"... for messages
+    String describeForCoercion(const Value& v);  // as above, an instance with its (fixed) address: "Foo@00000000000"
 
     // Built-ins.
     ClassObject* defineClass(const String& package, const String& name, ClassObject* super, NativeFn ctor,

@@ -143,6 +143,10 @@ TEST_F(Builtins, RegularExpressions) {
     EXPECT_EQ(text(method(s, u"search", {m.construct(global(u"RegExp"), std::vector<Value>{Value(u"B"), Value(u"i")})})), "3");
     EXPECT_EQ(text(method(Value(u"one  two"), u"split", {m.construct(global(u"RegExp"), std::vector<Value>{Value(u"\\s+")})})), "one,two");
     EXPECT_EQ(text(re), "/(\\w)(\\d)/g");
+    // The prototype's methods coerce their receiver, so borrowing them for another object fails that coercion.
+    Value protoToString = m.get(m.get(global(u"RegExp"), u"prototype"), u"toString");
+    EXPECT_EQ(thrown([&] { m.call(protoToString, Value(m.newObject()), {}); }),
+              "TypeError: Error #1034: Type Coercion failed: cannot convert Object@00000000000 to RegExp.");
 }
 
 TEST_F(Builtins, ArraySortingAndListOperations) {
