@@ -128,6 +128,17 @@ bool sortList(Machine& m, std::vector<Value>& list, const Value& compareFn, int 
     return true;
 }
 
+// What sorting sees of an Array: a hole the prototype chain fills with a value sorts as that
+// value (it becomes the array's own element); one it leaves undefined stays a hole.
+std::vector<Value> sortableElements(Machine& m, const Value& self) {
+    std::vector<Value> list = items(m, self);
+    if (self.object()->type != ObjectType::Array) return list;
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i].isHole())
+            if (Value inherited = m.get(self, indexKey(i)); !inherited.isUndefined()) list[i] = inherited;
+    return list;
+}
+
 void defineListMethods(Machine& m, ClassObject* c) {
     m.defineMethod(c, u"push", 1, [](Machine& m, const Value& self, Args a) -> Value {
         auto& l = items(m, self);
@@ -278,7 +289,6 @@ void defineListMethods(Machine& m, ClassObject* c) {
     iterate(u"map", 3);
     iterate(u"filter", 4);
     m.defineMethod(c, u"sort", 1, [](Machine& m, const Value& self, Args a) -> Value {
-        auto& l = items(m, self);
         Value fn;
         int options = 0;
         size_t k = 0;
@@ -286,7 +296,7 @@ void defineListMethods(Machine& m, ClassObject* c) {
         if (k < a.size()) options = m.toInt(a[k]);
         bool isVector = self.object()->type == ObjectType::Vector;
         if (isVector && !fn.object() && a.size() && a[0].isNumber()) options = m.toInt(a[0]);
-        std::vector<Value> list = l;
+        std::vector<Value> list = sortableElements(m, self);
         std::vector<size_t> order;
         if (!sortList(m, list, fn, options, (options & kReturnIndexedArray) ? &order : nullptr)) return Value(0);
         if (options & kReturnIndexedArray) {
@@ -339,7 +349,6 @@ void installArrayBuiltins(Machine& m) {
     });
     defineListMethods(m, c);
     m.defineMethod(c, u"sortOn", 2, [](Machine& m, const Value& self, Args a) -> Value {
-        auto& l = items(m, self);
         std::vector<String> fields;
         std::vector<int> opts;
         Value f = arg(a, 0), o = arg(a, 1);
@@ -361,7 +370,7 @@ void installArrayBuiltins(Machine& m) {
             }
             return 0;
         };
-        std::vector<Value> list = l;
+        std::vector<Value> list = sortableElements(m, self);
         std::vector<size_t> order;
         if (!sortList(m, list, Value(), first, (first & kReturnIndexedArray) ? &order : nullptr, custom)) return Value(0);
         if (first & kReturnIndexedArray) {
