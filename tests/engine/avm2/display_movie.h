@@ -21,7 +21,8 @@ struct Played {
     Lines lines, errors;
 };
 
-inline Played play(const std::vector<uint8_t>& movie, int ticks) {
+// Plays `movie` in a view of `width` x `height` pixels: the first frame, then `ticks` more.
+inline Played play(const std::vector<uint8_t>& movie, int ticks, int width = 550, int height = 400) {
     Played p;
     std::string error;
     p.player = swf::Player::load(movie, error);
@@ -29,7 +30,7 @@ inline Played play(const std::vector<uint8_t>& movie, int ticks) {
     if (!p.player) return p;
     p.player->setTraceHandler([&p](const std::string& s) { p.lines.push_back(s); });
     p.player->setScriptErrorHandler([&p](const std::string& s) { p.errors.push_back(s); });
-    p.player->setViewport(550, 400, swf::ViewOptions{});
+    p.player->setViewport(width, height, swf::ViewOptions{});
     swf::RgbaImage image;
     p.player->render(image);  // starts the movie
     for (int i = 0; i < ticks; ++i) p.player->tick();

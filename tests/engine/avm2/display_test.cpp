@@ -510,16 +510,8 @@ TEST(Avm2Display, CapabilitiesReportTheHostsScreenAndAWindowsPlayer) {
         c.op(kGetLex, caps).op(kPushByte, 1).op(kSetProperty, w.publicName("os"));
         t.string(c, "not reached");
     });
-    std::string error;
-    auto player = swf::Player::load(swfw::abcMovie(w.bytes(), "Main"), error);
-    ASSERT_TRUE(player) << error;
-    Lines lines, errors;
-    player->setTraceHandler([&](const std::string& s) { lines.push_back(s); });
-    player->setScriptErrorHandler([&](const std::string& s) { errors.push_back(s); });
-    player->setViewport(1280, 720, swf::ViewOptions{});
-    swf::RgbaImage image;
-    player->render(image);
-    EXPECT_EQ(lines, (Lines{"1280 720 WIN 9,0,115,0 ActiveX Windows XP true false"}));
-    ASSERT_EQ(errors.size(), 1u);  // the capabilities are read-only
-    EXPECT_NE(errors[0].find("ReferenceError"), std::string::npos) << errors[0];
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 0, 1280, 720);
+    EXPECT_EQ(p.lines, (Lines{"1280 720 WIN 9,0,115,0 ActiveX Windows XP true false"}));
+    ASSERT_EQ(p.errors.size(), 1u);  // the capabilities are read-only
+    EXPECT_NE(p.errors[0].find("ReferenceError"), std::string::npos) << p.errors[0];
 }
