@@ -275,7 +275,8 @@ void As3Display::installDisplayObject() {
     });
     m.defineMethod(displayObjectClass, u"hitTestPoint", 3, [this, self](Machine& m, const Value& v, Args a) -> Value {
         As3DisplayObject* o = self(m, v);
-        Point global{m.toNumber(arg(a, 0)) * kTwips, m.toNumber(arg(a, 1)) * kTwips};
+        // The player reads the point in the main movie's space: a moved or turned root moves it.
+        Point global = worldMatrixOf(root_).apply(Point{m.toNumber(arg(a, 0)) * kTwips, m.toNumber(arg(a, 1)) * kTwips});
         Matrix world = worldMatrixOf(o);
         if (!world.invertible()) return Value(false);
         Point local = world.inverted().apply(global);

@@ -515,3 +515,28 @@ TEST(Avm2Display, CapabilitiesReportTheHostsScreenAndAWindowsPlayer) {
     ASSERT_EQ(p.errors.size(), 1u);  // the capabilities are read-only
     EXPECT_NE(p.errors[0].find("ReferenceError"), std::string::npos) << p.errors[0];
 }
+
+// hitTestPoint reads its point in the main movie's space: with the root moved 100 pixels right, a
+// point at 10 lies over the child at 100, and one at 110 lies past it, box or shape alike.
+TEST(Avm2Display, HitTestPointReadsThePointInTheRootsSpace) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    main.finish([&](AbcCode& c) {
+        newDisplayObject(w, c, "Sprite", 1);
+        graphicsCall(w, c, 1, "beginFill", {0xFF0000});
+        graphicsCall(w, c, 1, "drawRect", {0, 0, 20, 20});
+        c.op(kGetLocal0).op(kGetLocal1).op(kCallPropVoid, w.publicName("addChild"), 1);
+        c.op(kGetLocal0).op(kPushByte, 100).op(kSetProperty, w.publicName("x"));
+        t.begin(c);
+        for (int x : {10, 110})
+            for (bool shape : {false, true}) {
+                c.op(kGetLocal1).op(kPushByte, static_cast<uint8_t>(x)).op(kPushByte, 10).op(shape ? kPushTrue : kPushFalse)
+                    .op(kCallProperty, w.publicName("hitTestPoint"), 3);
+            }
+        t.end(c, 4);
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 0);
+    EXPECT_TRUE(p.errors.empty()) << p.errors[0];
+    EXPECT_EQ(p.lines, (Lines{"true true false false"}));
+}
