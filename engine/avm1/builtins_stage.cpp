@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "engine/avm1/builtins.h"
+#include "engine/base/ascii_case.h"
 #include "engine/avm1/geom_support.h"
 #include "engine/base/player_identity.h"
 
@@ -29,10 +30,6 @@ StageLayout* layoutOf(Machine& m) {
     return s && dynamic_cast<StageLayout*>(s->state.get()) ? &layout(s) : nullptr;
 }
 
-std::string lower(std::string s) {
-    for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // Outside noScale the stage keeps the movie's size, whatever the window.
 Value getWidth(Machine& m, Object*, std::vector<Value>&) {
@@ -57,7 +54,7 @@ Value getScaleMode(Machine& m, Object*, std::vector<Value>&) {
 Value setScaleMode(Machine& m, Object*, std::vector<Value>& a) {
     StageLayout* l = layoutOf(m);
     if (!l) return Value();
-    std::string given = lower(m.toString(arg(a, 0)));
+    std::string given = asciiLower(m.toString(arg(a, 0)));
     std::string mode = given == "noscale" ? "noScale" : given == "exactfit" ? "exactFit"
                      : given == "noborder" ? "noBorder" : "showAll";
     if (mode == l->scaleMode) return Value();
@@ -79,7 +76,7 @@ Value getAlign(Machine& m, Object*, std::vector<Value>&) {
 Value setAlign(Machine& m, Object*, std::vector<Value>& a) {
     StageLayout* l = layoutOf(m);
     if (!l) return Value();
-    std::string given = lower(m.toString(arg(a, 0)));
+    std::string given = asciiLower(m.toString(arg(a, 0)));
     l->align.clear();
     for (char c : {'l', 't', 'r', 'b'})
         if (given.find(c) != std::string::npos) l->align += char(std::toupper(c));
@@ -95,7 +92,7 @@ Value getDisplayState(Machine& m, Object*, std::vector<Value>&) {
 Value setDisplayState(Machine& m, Object*, std::vector<Value>& a) {
     StageLayout* l = layoutOf(m);
     if (!l) return Value();
-    std::string given = lower(m.toString(arg(a, 0)));
+    std::string given = asciiLower(m.toString(arg(a, 0)));
     if (given != "fullscreen" && given != "normal") return Value();
     bool full = given == "fullscreen";
     if (full == l->fullScreen) return Value();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "engine/base/ascii_case.h"
 #include "engine/core/as3_display.h"
 #include "engine/core/text_field_state.h"
 #include "engine/fonts/css_style.h"
@@ -33,9 +34,7 @@ StyleSheetObject* asStyleSheet(Machine& m, const Value& v) {
 }
 
 std::string lowerName(Machine& m, const Value& v) {
-    std::string name = utf16ToUtf8(m.toString(v));
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return name;
+    return asciiLower(utf16ToUtf8(m.toString(v)));
 }
 
 // A new plain object with the enumerable properties of `from`.

@@ -7,16 +7,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/base/ascii_case.h"
 #include "engine/core/text_document.h"
 
 namespace swf {
 
 namespace {
-
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return s;
-}
 
 std::string upper(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::toupper(c)); });
@@ -41,7 +37,7 @@ bool readTag(const std::string& s, size_t at, Tag& tag, size_t& end) {
     if (i < end && s[i] == '/') tag.closing = true, ++i;
     size_t nameStart = i;
     while (i < end && !std::isspace((unsigned char)s[i]) && s[i] != '/') ++i;
-    tag.name = lower(s.substr(nameStart, i - nameStart));
+    tag.name = asciiLower(s.substr(nameStart, i - nameStart));
     while (i < end) {
         skipSpace();
         if (i >= end) break;
@@ -52,7 +48,7 @@ bool readTag(const std::string& s, size_t at, Tag& tag, size_t& end) {
         }
         size_t a = i;
         while (i < end && s[i] != '=' && !std::isspace((unsigned char)s[i]) && s[i] != '/') ++i;
-        std::string name = lower(s.substr(a, i - a));
+        std::string name = asciiLower(s.substr(a, i - a));
         skipSpace();
         std::string value;
         if (i < end && s[i] == '=') {
@@ -83,7 +79,7 @@ bool readTag(const std::string& s, size_t at, Tag& tag, size_t& end) {
 std::string readEntity(const std::string& s, size_t& at) {
     size_t semi = s.find(';', at);
     if (semi == std::string::npos || semi - at > 10) return "&";
-    std::string name = lower(s.substr(at + 1, semi - at - 1));
+    std::string name = asciiLower(s.substr(at + 1, semi - at - 1));
     std::u32string out;
     if (name == "amp") out = U"&";
     else if (name == "lt") out = U"<";
@@ -218,7 +214,7 @@ void TextDocument::setHtml(const std::string& html, const TextFormat& base, Whit
                     lastWasSpace = true;
                 }
                 if (auto it = a.find("align"); it != a.end()) {
-                    std::string align = lower(it->second);
+                    std::string align = asciiLower(it->second);
                     if (align == "left" || align == "right" || align == "center" || align == "justify") f.align = align;
                 }
                 if (tag.name == "li") f.bullet = true;

@@ -3,17 +3,14 @@
 #include <algorithm>
 #include <cctype>
 
+#include "engine/base/ascii_case.h"
 #include "engine/paths/shape_paths.h"
 
 namespace swf {
 
 namespace {
 
-std::string folded(const std::string& s) {
-    std::string out = s;
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return out;
-}
+std::string folded(const std::string& s) { return asciiLower(s); }
 
 }  // namespace
 
