@@ -6,9 +6,13 @@
 #include <cmath>
 #include <string>
 
+#include "engine/base/percent_encoding.h"
+
 namespace swf {
 
 inline constexpr const char* kPlayerVersion = "WIN 9,0,115,0";
+inline constexpr const char* kPlayerManufacturer = "Adobe Windows";
+inline constexpr const char* kPlayerOs = "Windows XP";
 
 // The capabilities that do not depend on the screen, in the order the player lists them.
 struct FixedCapability {
@@ -37,8 +41,8 @@ inline constexpr FixedCapability kFixedCapabilities[] = {
     {"isDebugger", FixedCapability::Kind::Flag, false},
     {"language", FixedCapability::Kind::Text, false, "en"},
     {"localFileReadDisable", FixedCapability::Kind::Flag, false},
-    {"manufacturer", FixedCapability::Kind::Text, false, "Adobe Windows"},
-    {"os", FixedCapability::Kind::Text, false, "Windows XP"},
+    {"manufacturer", FixedCapability::Kind::Text, false, kPlayerManufacturer},
+    {"os", FixedCapability::Kind::Text, false, kPlayerOs},
     {"pixelAspectRatio", FixedCapability::Kind::Number, false, nullptr, 1.0},
     {"playerType", FixedCapability::Kind::Text, false, "ActiveX"},
     {"screenColor", FixedCapability::Kind::Text, false, "color"},
@@ -48,9 +52,10 @@ inline constexpr FixedCapability kFixedCapabilities[] = {
 // The capabilities as one query string, as the player sends them to a server.
 inline std::string capabilitiesServerString(double screenWidth, double screenHeight, double screenDpi) {
     auto whole = [](double v) { return std::to_string(std::lround(std::isfinite(v) ? v : 0)); };
-    return "A=t&SA=t&SV=t&EV=t&MP3=t&AE=t&VE=t&ACC=t&PR=t&SP=f&SB=f&DEB=f&V=WIN%209%2C0%2C115%2C0"
-           "&M=Adobe%20Windows&R=" + whole(screenWidth) + "x" + whole(screenHeight) + "&DP=" + whole(screenDpi) +
-           "&COL=color&AR=1.0&OS=Windows%20XP&L=en&IME=t&PT=ActiveX&AVD=f&LFD=f&WD=f&TLS=t";
+    return "A=t&SA=t&SV=t&EV=t&MP3=t&AE=t&VE=t&ACC=t&PR=t&SP=f&SB=f&DEB=f&V=" + percentEncoded(kPlayerVersion) +
+           "&M=" + percentEncoded(kPlayerManufacturer) + "&R=" + whole(screenWidth) + "x" + whole(screenHeight) +
+           "&DP=" + whole(screenDpi) + "&COL=color&AR=1.0&OS=" + percentEncoded(kPlayerOs) +
+           "&L=en&IME=t&PT=ActiveX&AVD=f&LFD=f&WD=f&TLS=t";
 }
 
 }  // namespace swf
