@@ -252,6 +252,7 @@ void MoviePlayer::render(RgbaImage& target) {
         changedArea_.clear();
         if (!frame.empty()) changedArea_.push_back(frame);
         drawnCalls_.clear();
+        layerCache_.clear();
         targetHoldsFrame_ = false;
         return;
     }
@@ -264,7 +265,10 @@ void MoviePlayer::render(RgbaImage& target) {
     const int threads = drawingThreads_ > 0 ? std::min(drawingThreads_, render::kMaxDrawingThreads)
                                             : render::defaultDrawingThreads();
     if (!workers_ || workers_->requestedThreads() != threads) workers_ = std::make_unique<render::BandWorkers>(target, threads);
-    workers_->draw(recording.calls(), render::separateRects(changedArea_, frame));
+    const std::vector<render::IntRect> pieces = render::separateRects(changedArea_, frame);
+    if (!targetHoldsFrame_) layerCache_.clear();
+    layerCache_.prepare(recording.calls(), frame, pieces);
+    workers_->draw(recording.calls(), pieces, &layerCache_);
     drawnCalls_ = recording.takeCalls();
     targetHoldsFrame_ = true;
 }

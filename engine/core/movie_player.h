@@ -15,6 +15,7 @@
 #include "engine/core/timeline_player.h"
 #include "engine/render/paint_recording.h"
 #include "engine/render/band_workers.h"
+#include "engine/render/layer_cache.h"
 #include "engine/render/software_renderer.h"
 
 namespace swf {
@@ -117,6 +118,8 @@ private:
     std::vector<render::PaintCall> drawnCalls_;
     bool targetHoldsFrame_ = false;
     std::vector<render::IntRect> changedArea_;
+    // Filtered layers' pixels, kept while they draw the same from frame to frame.
+    render::LayerCache layerCache_;
 
 };
 

@@ -45,7 +45,8 @@ BandWorkers::~BandWorkers() {
     for (std::thread& worker : workers_) worker.join();
 }
 
-void BandWorkers::draw(const std::vector<PaintCall>& calls, const std::vector<IntRect>& areas) {
+void BandWorkers::draw(const std::vector<PaintCall>& calls, const std::vector<IntRect>& areas,
+                       const LayerCache* layers) {
     int rows = 0;
     for (const IntRect& area : areas) rows += area.height();
     if (rows == 0) return;
@@ -61,6 +62,7 @@ void BandWorkers::draw(const std::vector<PaintCall>& calls, const std::vector<In
     }
 
     calls_ = &calls;
+    layers_ = layers;
     nextPiece_ = 0;
     failure_ = nullptr;
     const bool shared = pieces_.size() > 1 && !workers_.empty();
@@ -76,6 +78,7 @@ void BandWorkers::draw(const std::vector<PaintCall>& calls, const std::vector<In
         finished_.wait(lock, [&] { return busyWorkers_ == 0; });
     }
     calls_ = nullptr;
+    layers_ = nullptr;
     if (failure_) std::rethrow_exception(failure_);
 }
 
@@ -84,7 +87,7 @@ void BandWorkers::work(size_t renderer) {
     try {
         for (size_t k = nextPiece_++; k < pieces_.size(); k = nextPiece_++) {
             r.limitTo(pieces_[k]);
-            replayArea(*calls_, r, pieces_[k]);
+            replayArea(*calls_, r, pieces_[k], layers_);
         }
     } catch (...) {
         std::lock_guard lock(mutex_);

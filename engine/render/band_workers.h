@@ -44,8 +44,9 @@ public:
 
     // Draws `calls` into the pixels of `areas` (which must not overlap, as separateRects() gives
     // them); the pixels outside are left as they are. Returns when every piece is drawn; a failure
-    // on any thread is rethrown here.
-    void draw(const std::vector<PaintCall>& calls, const std::vector<IntRect>& areas);
+    // on any thread is rethrown here. Layers finished in `layers` are drawn from their pixels.
+    void draw(const std::vector<PaintCall>& calls, const std::vector<IntRect>& areas,
+              const LayerCache* layers = nullptr);
 
 private:
     void work(size_t renderer);
@@ -57,6 +58,7 @@ private:
 
     // The draw in progress: its calls, and its pieces, taken in turn by whichever thread is free.
     const std::vector<PaintCall>* calls_ = nullptr;
+    const LayerCache* layers_ = nullptr;
     std::vector<IntRect> pieces_;
     std::atomic<size_t> nextPiece_{0};
     std::exception_ptr failure_;

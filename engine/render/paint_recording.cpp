@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/render/layer_cache.h"
 #include "engine/render/layer_filters.h"
 
 namespace swf::render {
@@ -231,10 +232,21 @@ void replay(const std::vector<PaintCall>& calls, Renderer& renderer) {
     renderer.endFrame();
 }
 
-void replayArea(const std::vector<PaintCall>& calls, Renderer& renderer, const IntRect& area) {
-    for (const PaintCall& c : calls) {
+void replayArea(const std::vector<PaintCall>& calls, Renderer& renderer, const IntRect& area,
+                const LayerCache* layers) {
+    for (size_t i = 0; i < calls.size(); ++i) {
+        const PaintCall& c = calls[i];
         // Only shapes are left out: the other calls open and close groups or set state.
         if (c.kind == PaintCall::Kind::Shape && c.reach.intersected(area).empty()) continue;
+        if (c.kind == PaintCall::Kind::PushLayer && layers) {
+            const FinishedLayer* finished = layers->finished(i);
+            if (finished && finished->closing > i && finished->closing < calls.size() &&
+                (c.reach.intersected(area).empty() ||
+                 renderer.drawFinishedLayer(*finished->pixels, finished->x, finished->y, c.mode, c.layerTransform))) {
+                i = finished->closing;
+                continue;
+            }
+        }
         issue(c, renderer);
     }
     renderer.endFrame();

@@ -12,6 +12,8 @@
 
 namespace swf::render {
 
+class LayerCache;
+
 // One Renderer call with its arguments (kept: they must outlive the frame that made them).
 struct PaintCall {
     enum class Kind : uint8_t { Background, Quality, Shape, BeginMask, EndMask, PopMask, PushLayer, PopLayer };
@@ -87,7 +89,9 @@ IntRect shapeReach(const ShapePaths& shape, const Matrix& toPixels, const IntRec
 void replay(const std::vector<PaintCall>& calls, Renderer& renderer);
 
 // The same for a renderer that draws only the pixels in `area`: shapes whose reach misses it are left
-// out, as they cannot change any pixel there.
-void replayArea(const std::vector<PaintCall>& calls, Renderer& renderer, const IntRect& area);
+// out, as they cannot change any pixel there. Layers that `layers` has finished pixels for are drawn
+// from those.
+void replayArea(const std::vector<PaintCall>& calls, Renderer& renderer, const IntRect& area,
+                const LayerCache* layers = nullptr);
 
 }  // namespace swf::render

@@ -9,6 +9,7 @@
 #include "engine/base/color.h"
 #include "engine/base/effects.h"
 #include "engine/base/geometry.h"
+#include "engine/base/image.h"
 #include "engine/base/paths.h"
 
 namespace swf {
@@ -42,6 +43,14 @@ public:
     virtual void pushLayer(BlendMode mode, const std::vector<Filter>& filters,
                            const ColorTransform& layerTransform = {}) = 0;
     virtual void popLayer() = 0;
+
+    // Composites a layer whose filters were applied already, as popLayer() would composite it:
+    // `pixels` (premultiplied) have their top left at target pixel (x, y). Returns false where the
+    // renderer cannot; the caller then issues the layer's own calls instead.
+    virtual bool drawFinishedLayer(const RgbaImage& /*pixels*/, int /*x*/, int /*y*/, BlendMode /*mode*/,
+                                   const ColorTransform& /*layerTransform*/) {
+        return false;
+    }
 
     // Drawing quality for the frames that follow. Low draws edges without anti-aliasing and bitmaps
     // without smoothing, as Flash does at low quality; the others draw everything smoothly.

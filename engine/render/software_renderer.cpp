@@ -18,7 +18,6 @@ using render::IntRect;
 // Nesting deeper than this gets no planes of its own, so that a movie cannot make the renderer
 // allocate without bound: an extra layer draws straight into what lies below (without its blend
 // mode and filters), an extra mask's content is discarded and it clips nothing more.
-constexpr int kMaxPlanes = 24;
 
 struct SoftwareRenderer::Entry {
     // Skipped* kinds stand for the masks and layers beyond kMaxPlanes.
@@ -454,6 +453,20 @@ void SoftwareRenderer::popLayer() {
     }
     if (dest.dirty) *dest.dirty = dest.dirty->united(area);
     releaseEntry(std::move(layer));
+}
+
+bool SoftwareRenderer::drawFinishedLayer(const RgbaImage& pixels, int x, int y, BlendMode mode,
+                                         const ColorTransform& layerTransform) {
+    pushLayer(mode, {}, layerTransform);
+    Entry& layer = *stack_.back();
+    if (layer.kind == Entry::Kind::Layer) {
+        const IntRect r = layer.area.intersected({x, y, x + pixels.width, y + pixels.height}).intersected(targetRect());
+        for (int row = r.y0; row < r.y1; ++row)
+            std::memcpy(layer.image.at(r.x0, row), pixels.at(r.x0 - x, row - y), static_cast<size_t>(r.width()) * 4);
+        if (!r.empty()) layer.bounds = r;
+    }
+    popLayer();
+    return true;
 }
 
 }  // namespace swf

@@ -22,6 +22,9 @@ namespace swf {
 
 class SoftwareRenderer final : public Renderer {
 public:
+    // Masks and layers nested deeper than this are left out.
+    static constexpr int kMaxPlanes = 24;
+
     // Draws into `target`, which must outlive the renderer; its size may change between frames.
     explicit SoftwareRenderer(RgbaImage& target);
     ~SoftwareRenderer() override;
@@ -35,6 +38,8 @@ public:
     void pushLayer(BlendMode mode, const std::vector<Filter>& filters,
                    const ColorTransform& layerTransform = {}) override;
     void popLayer() override;
+    bool drawFinishedLayer(const RgbaImage& pixels, int x, int y, BlendMode mode,
+                           const ColorTransform& layerTransform) override;
     void setQuality(Quality quality) override;
 
     // Limits the frames that follow to the target pixels in `area`: beginFrame() fills only those,

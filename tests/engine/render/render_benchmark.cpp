@@ -7,6 +7,9 @@
 #include <numbers>
 #include <vector>
 
+#include "engine/render/frame_changes.h"
+#include "engine/render/layer_cache.h"
+#include "engine/render/paint_recording.h"
 #include "engine/render/software_renderer.h"
 #include "engine/render/span_blend_kernels.h"
 #include "tests/engine/render/test_shapes.h"
@@ -191,6 +194,55 @@ void BM_FullScreenGlow(benchmark::State& state) {
     filteredFullScreen(state, glow);
 }
 
+// A glowing emblem (a dozen shapes, 700 pixels across) gliding by 3 pixels a frame over a still
+// backdrop, played as the player plays frames: each drawn only where it changed. With the argument 1
+// the emblem's filtered pixels are kept from frame to frame, with 0 it is drawn and filtered anew.
+void BM_MovingGlowingEmblem(benchmark::State& state) {
+    const bool cached = state.range(0) != 0;
+    std::vector<ShapePaths> emblem;
+    emblem.push_back(oneFill(gradientFill(FillStyle::Kind::RadialGradient, 0, 0, 350 * 20), circle(0, 0, 330 * 20)));
+    for (int i = 0; i < 12; ++i) {
+        const double angle = i * std::numbers::pi / 6;
+        emblem.push_back(oneFill(test::solidFill({uint8_t(i * 20), 200, 120, 255}),
+                                 circle(std::cos(angle) * 250 * 20, std::sin(angle) * 250 * 20, 50 * 20.0)));
+    }
+    ShapePaths backdrop = oneFill(gradientFill(FillStyle::Kind::LinearGradient, 960 * 20, 540 * 20, 1920 * 20),
+                                  circle(960 * 20, 540 * 20, 1200 * 20));
+    Filter glow;
+    glow.kind = Filter::Kind::Glow;
+    glow.glow.color = {255, 255, 0, 255};
+    glow.glow.blurX = glow.glow.blurY = 16;
+    glow.glow.passes = 2;
+    RgbaImage target(kWidth, kHeight);
+    SoftwareRenderer r(target);
+    render::LayerCache cache;
+    std::vector<render::PaintCall> before;
+    const render::IntRect frame{0, 0, kWidth, kHeight};
+    int step = 0;
+    for (auto _ : state) {
+        const int travel = step++ % 200;
+        const double x = 450 + 3 * (travel < 100 ? travel : 200 - travel);
+        render::PaintRecording rec(kWidth, kHeight, &before);
+        rec.beginFrame({255, 255, 255, 255});
+        rec.drawShape(backdrop, kPixels, {});
+        rec.pushLayer(BlendMode::Normal, {glow}, {});
+        for (const ShapePaths& s : emblem) rec.drawShape(s, Matrix::translate(x, 540) * kPixels, {});
+        rec.popLayer();
+        rec.endFrame();
+        std::vector<render::PaintCall> calls = rec.takeCalls();
+        std::vector<render::IntRect> areas =
+            before.empty() ? std::vector<render::IntRect>{frame} : render::frameChanges(before, calls, frame);
+        areas = render::separateRects(areas, frame);
+        if (cached) cache.prepare(calls, frame, areas);
+        for (const render::IntRect& area : areas) {
+            r.limitTo(area);
+            render::replayArea(calls, r, area, cached ? &cache : nullptr);
+        }
+        before = std::move(calls);
+        benchmark::DoNotOptimize(target.pixels.data());
+    }
+}
+
 // A full-screen ripple: every pixel looked up through a map bitmap of half the screen's size.
 void BM_FullScreenDisplacementMap(benchmark::State& state) {
     auto map = std::make_shared<RgbaImage>(kWidth / 2, kHeight / 2);
@@ -238,6 +290,7 @@ BENCHMARK(BM_BlendSpanKernel)->DenseRange(0, 2);
 BENCHMARK(BM_LargeSolidCircle)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullScreenBlur)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullScreenGlow)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MovingGlowingEmblem)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullScreenDisplacementMap)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SmallSolidShapes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullScreenLinearGradient)->Unit(benchmark::kMillisecond);
