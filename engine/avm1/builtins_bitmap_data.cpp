@@ -2,9 +2,9 @@
 // testing methods movies use for effects. Sizes past the player's limit make no object.
 #include <algorithm>
 #include <cmath>
-#include <deque>
 
 #include "engine/avm1/bitmap_data.h"
+#include "engine/avm1/bitmap_operations.h"
 #include "engine/avm1/geom_support.h"
 
 namespace swf::avm1 {
@@ -275,14 +275,6 @@ Value threshold(Machine& m, Object* self, std::vector<Value>& a) {
     return Value(double(passed));
 }
 
-// Whether the pixel at a point of the bitmap is at least as opaque as `alphaThreshold` (a fully
-// transparent pixel never hits).
-bool opaqueAt(const BitmapPixels& b, int x, int y, uint32_t alphaThreshold) {
-    if (!b.inside(x, y)) return false;
-    uint32_t alpha = b.premultiplied[size_t(y) * size_t(b.width) + size_t(x)] >> 24;
-    return alpha > 0 && alpha >= alphaThreshold;
-}
-
 Value hitTest(Machine& m, Object* self, std::vector<Value>& a) {
     BitmapPixels* b = pixelsOf(self);
     if (!b || a.size() < 3) return Value(false);
@@ -329,25 +321,8 @@ Value scroll(Machine& m, Object* self, std::vector<Value>& a) {
 }
 
 Value floodFill(Machine& m, Object* self, std::vector<Value>& a) {
-    BitmapPixels* b = pixelsOf(self);
-    if (!b) return Value();
-    int x0 = intOf(m.toNumber(arg(a, 0))), y0 = intOf(m.toNumber(arg(a, 1)));
-    if (!b->inside(x0, y0)) return Value();
-    uint32_t color = colorArg(m, a, 2, 0);
-    if (!b->transparent) color |= 0xFF000000u;
-    const uint32_t from = b->premultiplied[size_t(y0) * size_t(b->width) + size_t(x0)];
-    const uint32_t to = premultiply(color);
-    if (from == to) return Value();
-    std::deque<std::pair<int, int>> todo{{x0, y0}};
-    while (!todo.empty()) {
-        auto [x, y] = todo.front();
-        todo.pop_front();
-        if (!b->inside(x, y)) continue;
-        uint32_t& p = b->premultiplied[size_t(y) * size_t(b->width) + size_t(x)];
-        if (p != from) continue;
-        p = to;
-        todo.push_back({x + 1, y}), todo.push_back({x - 1, y}), todo.push_back({x, y + 1}), todo.push_back({x, y - 1});
-    }
+    if (BitmapPixels* b = pixelsOf(self))
+        avm1::floodFill(*b, intOf(m.toNumber(arg(a, 0))), intOf(m.toNumber(arg(a, 1))), colorArg(m, a, 2, 0));
     return Value();
 }
 
@@ -394,33 +369,12 @@ Value colorTransform(Machine& m, Object* self, std::vector<Value>& a) {
     return Value();
 }
 
-// noise(seed, low, high, channels, grayScale): random channel values from a seeded generator.
+// noise(seed, low, high, channels, grayScale): channel values from the player's seeded generator.
 Value noise(Machine& m, Object* self, std::vector<Value>& a) {
     BitmapPixels* b = pixelsOf(self);
     if (!b) return Value();
-    uint32_t seed = uint32_t(toInt32(m.toNumber(arg(a, 0)))) ^ 0x5DEECE66u;
-    int low = a.size() > 1 ? std::clamp(toClampedInt(m.toNumber(a[1])), 0, 255) : 0;
-    int high = a.size() > 2 ? std::clamp(toClampedInt(m.toNumber(a[2])), 0, 255) : 255;
-    int channels = a.size() > 3 ? toClampedInt(m.toNumber(a[3])) : 7;
-    bool gray = a.size() > 4 && m.toBoolean(a[4]);
-    if (high < low) std::swap(low, high);
-    auto next = [&] {
-        seed = seed * 1103515245u + 12345u;
-        return low + int((seed >> 16) % uint32_t(high - low + 1));
-    };
-    for (int y = 0; y < b->height; ++y)
-        for (int x = 0; x < b->width; ++x) {
-            uint32_t c;
-            if (gray) {
-                uint32_t v = uint32_t(next());
-                c = v << 16 | v << 8 | v;
-            } else {
-                c = (channels & 1 ? uint32_t(next()) : 0) << 16 | (channels & 2 ? uint32_t(next()) : 0) << 8 |
-                    (channels & 4 ? uint32_t(next()) : 0);
-            }
-            uint32_t alpha = channels & 8 ? uint32_t(next()) : 255;
-            b->set(x, y, alpha << 24 | c);
-        }
+    auto number = [&](size_t i, uint32_t otherwise) { return a.size() > i ? uint32_t(toInt32(m.toNumber(a[i]))) : otherwise; };
+    fillNoise(*b, toInt32(m.toNumber(arg(a, 0))), number(1, 0), number(2, 255), number(3, 7), a.size() > 4 && m.toBoolean(a[4]));
     return Value();
 }
 

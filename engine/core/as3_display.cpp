@@ -297,6 +297,7 @@ void As3Display::install() {
     installVideo();
     installInputEvents();
     installBitmap();
+    installBitmapMethods();
     installFilters();
     installSystem();
     installCapabilities();

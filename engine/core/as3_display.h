@@ -16,6 +16,7 @@
 #include "engine/core/character_library.h"
 #include "engine/core/display_object.h"
 #include "engine/fonts/text_field_settings.h"
+#include "engine/render/int_rect.h"
 
 namespace swf {
 
@@ -167,6 +168,10 @@ public:
     // Gives `o` (made by a script, without a node yet) an instance of library symbol `id`: its
     // children are built and constructed now, its first frame script is queued.
     void buildFromSymbol(As3DisplayObject* o, uint16_t id);
+    // BitmapData.draw: `source` (a display object or BitmapData) painted into `target` through
+    // `toPixels` (from the source's twips), limited to `clip` when given.
+    void drawInto(BitmapDataObject& target, const avm2::Value& source, const Matrix& toPixels, const ColorTransform& cx,
+                  std::optional<BlendMode> mode, std::optional<render::IntRect> clip, bool smoothing);
     // Bitmaps whose BitmapData changed since they were drawn are drawn again.
     void refreshBitmaps();
     // Clips made from symbols by scripts play on while on no display list, as the player's do.
@@ -205,6 +210,7 @@ private:
     void installVideo();
     void installInputEvents();
     void installBitmap();
+    void installBitmapMethods();
     void installFilters();
     void installSystem();
     void installCapabilities();

@@ -67,6 +67,11 @@ void StagePainter::paintClip(const Clip& clip, const Matrix& toPixels, const Col
     paintChildren(clip, toPixels, cxform, 0);
 }
 
+void StagePainter::paintAlone(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cxform) {
+    rootToPixels_ = toPixels * worldMatrix(obj).inverted();
+    paintContent(obj, toPixels, cxform, 0);
+}
+
 void StagePainter::paintChildren(const Clip& clip, const Matrix& toPixels, const ColorTransform& cxform,
                                  int nesting) {
     if (clip.drawing && !clip.drawing->empty()) renderer_.drawShape(clip.drawing->paths(), toPixels, cxform);

@@ -15,6 +15,9 @@ public:
     // `toPixels` maps the clip's twips to target pixels; `filterScaleX/Y` turn filter sizes (stage
     // pixels) into target pixels.
     void paintClip(const Clip& clip, const Matrix& toPixels, const ColorTransform& cxform);
+    // The object's content alone, its own matrix, colour transform, blend mode and filters left
+    // out: what a bitmap drawn from it shows. `toPixels` maps the object's own space.
+    void paintAlone(const DisplayObject& obj, const Matrix& toPixels, const ColorTransform& cxform);
     void setFilterScale(double x, double y) {
         filterScaleX_ = x;
         filterScaleY_ = y;

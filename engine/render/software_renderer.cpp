@@ -438,7 +438,7 @@ void SoftwareRenderer::popLayer() {
     IntRect area = render::applyLayerFilters(layer->image, layer->bounds, layer->filters, filterScratch_);
     layer->bounds = layer->bounds.united(area);
     if (!layer->layerTransform.isIdentity()) render::transformArea(layer->image, area, layer->layerTransform);
-    bool stageBelow = dest.isTarget;
+    bool stageBelow = dest.isTarget && !transparentTarget_;
     bool alphaOnly = layer->mode == BlendMode::Alpha || layer->mode == BlendMode::Erase;
     if (dest.clip) area = area.intersected(dest.clipBounds);
     area = area.intersected(dest.area);

@@ -47,6 +47,9 @@ public:
     // frame can be redrawn piece by piece where it changed. drawWholeFrames() lifts the limit.
     void limitTo(const render::IntRect& area);
     void drawWholeFrames();
+    // Whether the target has an alpha of its own (a script's bitmap) rather than being the opaque
+    // stage: alpha and erase layers then act on it.
+    void setTransparentTarget(bool transparent) { transparentTarget_ = transparent; }
 
 private:
     struct Entry;  // a mask being collected, an active mask, or a layer
@@ -65,6 +68,7 @@ private:
     render::IntRect drawArea() const;
 
     bool limited_ = false;
+    bool transparentTarget_ = false;
     render::IntRect limit_;
 
     RgbaImage& target_;
