@@ -134,10 +134,16 @@ Value registerClass(Machine& m, Object*, std::vector<Value>& args) {
     return Value(true);
 }
 
+// The `this` of call and apply: undefined, null and a primitive no class wraps give _global.
+Object* thisObject(Machine& m, const Value& thisArg) {
+    Object* o = thisArg.isNullish() ? nullptr : m.toObject(thisArg);
+    return o ? o : m.global();
+}
+
 Value functionCall(Machine& m, Object* self, std::vector<Value>& args) {
     Value thisArg = arg(args, 0);
     std::vector<Value> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
-    return m.call(Value(self), thisArg.isNullish() ? m.global() : m.toObject(thisArg), std::move(rest));
+    return m.call(Value(self), thisObject(m, thisArg), std::move(rest));
 }
 
 Value functionApply(Machine& m, Object* self, std::vector<Value>& args) {
@@ -151,7 +157,7 @@ Value functionApply(Machine& m, Object* self, std::vector<Value>& args) {
                 list.push_back(m.getMember(Value(a), std::to_string(i)));
         }
     }
-    return m.call(Value(self), thisArg.isNullish() ? m.global() : m.toObject(thisArg), std::move(list));
+    return m.call(Value(self), thisObject(m, thisArg), std::move(list));
 }
 
 // Function(v) gives v back as it is; with nothing, a new empty function.

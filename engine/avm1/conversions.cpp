@@ -80,9 +80,30 @@ bool Machine::toBoolean(const Value& v) {
     return false;
 }
 
+bool Machine::builtInWrapper(const Value& v) {
+    // _global's String, Number or Boolean as installed: a plain value that is a built-in class
+    // whose prototype is still the one primitives of that kind use.
+    const char* name = v.isString() ? "String" : v.isNumber() ? "Number" : "Boolean";
+    Object* proto = v.isString() ? stringProto : v.isNumber() ? numberProto : booleanProto;
+    const Property* p = global_->find(key(name));
+    if (!p || p->getter || p->setter || !visibleTo(p->flags, version_)) return false;
+    Object* ctor = p->value.object();
+    if (!ctor || !ctor->nativeConstruct) return false;
+    const Property* pp = ctor->find(key("prototype"));
+    return pp && !pp->getter && pp->value.object() == proto;
+}
+
 Object* Machine::toObject(const Value& v) {
     if (v.isObject()) return v.object();
     if (v.isNullish()) return nullptr;
+    if (!builtInWrapper(v)) {
+        // A script replaced the class: the primitive is wrapped by constructing whatever _global
+        // now holds under that name (no __resolve); nothing that is not a class wraps it.
+        Value ctor = getMember(Value(global_), v.isString() ? "String" : v.isNumber() ? "Number" : "Boolean", false);
+        Object* fn = ctor.object();
+        if (!fn || !fn->isFunction()) return nullptr;
+        return construct(ctor, {v}).object();
+    }
     Object* o = heap_.make();
     o->hasPrimitive = true;
     o->primitive = v;

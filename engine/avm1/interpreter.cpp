@@ -678,6 +678,11 @@ void Machine::step(Frame& f, size_t& pc, size_t end, bool& leave) {
         std::vector<Value> args;
         popArgs(args);
         std::string name = nameValue.isUndefined() ? "" : toString(nameValue);
+        if (name.empty() && !objValue.isObject() && !objValue.isNullish()) {
+            // A primitive called (or constructed) itself is wrapped first, as a member read would.
+            Object* wrapped = toObject(objValue);
+            objValue = wrapped ? Value(wrapped) : Value();
+        }
         Object* obj = objValue.object();
         if (a.code == 0x53) {
             Value ctor = name.empty() ? objValue : getMember(objValue, name);

@@ -95,6 +95,9 @@ public:
     std::string toString(const Value& v);
     bool toBoolean(const Value& v);
     Object* toObject(const Value& v);  // null for undefined and null
+    // Whether a primitive of v's kind is still wrapped by its built-in class (not one a script put
+    // in _global in its place).
+    bool builtInWrapper(const Value& v);
     std::string typeOf(const Value& v);
     std::string traceText(const Value& v);
 

@@ -107,7 +107,7 @@ Value Machine::getMember(const Value& target, const std::string& name, bool useR
     Object* o = target.object();
     if (!o) {
         if (target.isNullish()) return Value();
-        if (target.isString() && key(name) == "length") return Value(double(charCount(target.string(), version_ >= 6)));
+        if (target.isString() && key(name) == "length" && builtInWrapper(target)) return Value(double(charCount(target.string(), version_ >= 6)));
         o = toObject(target);
         if (!o) return Value();
     }

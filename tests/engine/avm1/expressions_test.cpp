@@ -211,4 +211,52 @@ TEST_F(MachineTest, StringMethodsCountCharactersAndTakeNegativeLengths) {
     EXPECT_EQ(run(b), (Lines{"6"}));
 }
 
+TEST_F(MachineTest, PrimitivesAreWrappedByTheClassGlobalHoldsNow) {
+    // function W(v) { super(v); trace("W " + v); }  W extends Number;  W.prototype.tag = "w";
+    Asm body;
+    body.get("v").push({1}).push({"super"}).op(GetVariable).push({Undef()}).op(CallMethod).op(Pop);
+    body.push({"W "}).get("v").op(Add2).trace();
+    Asm a;
+    a.function("W", {"v"}, body);
+    a.get("W").get("Number").op(Extends);
+    a.get("W").push({"prototype"}).op(GetMember).push({"tag", "w"}).op(SetMember);
+    a.push({"original"}).get("Number").op(SetVariable);
+    // function f() { trace(typeof this); trace(this + 1); trace(this === _global); }
+    Asm f;
+    f.push({"this"}).op(GetVariable).op(TypeOf).trace();
+    f.push({"this"}).op(GetVariable).push({1}).op(Add2).trace();
+    f.push({"this"}).op(GetVariable).get("_global").op(StrictEquals).trace();
+    a.function("f", {}, f);
+    auto probe = [](Asm& s) {
+        s.push({42, "tag"}).op(GetMember).trace();
+        s.push({7, 1}).get("f").push({"call"}).op(CallMethod).op(Pop);
+    };
+    probe(a);  // the built-in class: no tag, no constructor call
+    a.get("_global").push({"Number"}).get("W").op(SetMember);
+    probe(a);
+    // Something that is no class wraps nothing: a method called on the primitive gets _global.
+    a.get("_global").push({"Number", "not a class"}).op(SetMember);
+    probe(a);
+    a.get("_global").push({"Number"}).get("original").op(SetMember);
+    probe(a);
+    EXPECT_EQ(run(a), (Lines{"undefined", "object", "8", "false",                  //
+                             "W 42", "w", "W 7", "object", "8", "false",           //
+                             "undefined", "object", "NaN", "true",                 //
+                             "undefined", "object", "8", "false"}));
+}
+
+TEST_F(MachineTest, AStringClassReplacedBySomethingElseIsAskedForTheLength) {
+    // _global.String = function () { trace("made"); };  trace("abc".length);  "abc"();
+    Asm made;
+    made.push({"made"}).trace();
+    Asm a;
+    a.push({"original"}).get("String").op(SetVariable);
+    a.get("_global").push({"String"}).function("", {}, made).op(SetMember);
+    a.push({"abc", "length"}).op(GetMember).trace();
+    a.push({0, "abc", Undef()}).op(CallMethod).trace();
+    a.get("_global").push({"String"}).get("original").op(SetMember);
+    a.push({"abc", "length"}).op(GetMember).trace();
+    EXPECT_EQ(run(a), (Lines{"made", "undefined", "made", "undefined", "3"}));
+}
+
 }  // namespace swf::avm1::test
