@@ -189,7 +189,19 @@ bool As3Display::wheelTurned(Point stage, int lines) {
     pointer_ = toTwips(stage);
     As3DisplayObject* target = objectUnder(pointer_);
     moveHover(target);
-    return mouseEvent(target, u"mouseWheel", true, nullptr, lines);
+    bool heard = mouseEvent(target, u"mouseWheel", true, nullptr, lines);
+    // After the event, a text field under the pointer scrolls by the lines turned (down is positive
+    // scrolling, a negative turn), within its range, unless it has the wheel turned off.
+    if (target && target->cls && target->cls->isSubclassOf(textFieldClass) && lines != 0) {
+        m_.guarded([&] {
+            Value field(target);
+            if (!m_.toBoolean(m_.get(field, u"mouseWheelEnabled"))) return;
+            int scroll = m_.toInt(m_.get(field, u"scrollV")), most = m_.toInt(m_.get(field, u"maxScrollV"));
+            int next = std::clamp(scroll - lines, 1, std::max(1, most));
+            if (next != scroll) m_.set(field, u"scrollV", Value(next));
+        });
+    }
+    return heard;
 }
 
 bool As3Display::keyChanged(int keyCode, int charCode, bool down) {

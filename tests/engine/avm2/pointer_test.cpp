@@ -160,3 +160,40 @@ TEST(Avm2Pointer, KeysGoToTheStageWithTheirCodes) {
     // The root is below the stage: a key sent to the stage does not reach it.
     EXPECT_EQ(p.lines, (Lines{"keyUp 65 97 null"}));
 }
+
+TEST(Avm2Pointer, TheWheelScrollsTheTextFieldUnderThePointerAfterItsEvent) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    main.method("onWheel", [&](AbcCode& c) {
+        t.begin(c).op(kGetLocal1).op(kGetProperty, w.publicName("delta")).op(kGetLocal1).op(kGetProperty, w.publicName("target"))
+            .op(kGetProperty, w.publicName("scrollV"));
+        t.end(c, 2);
+    });
+    main.finish([&](AbcCode& c) {
+        uint32_t field = w.qname(w.ns(0x16, "flash.text"), "TextField");
+        c.op(kFindPropStrict, field).op(kConstructProp, field, 0).op(kSetLocal1);
+        setFlag(w, c, 1, "multiline", true);
+        setNumber(w, c, 1, "height", 40);
+        setNumber(w, c, 1, "width", 100);
+        std::string text;
+        for (int i = 0; i < 20; ++i) text += "line " + std::to_string(i) + "\n";
+        setString(w, c, 1, "text", text);
+        addToRoot(w, c, 1);
+        listen(w, c, 1, "mouseWheel", "onWheel");
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 0);
+    ASSERT_TRUE(p.player);
+    p.player->mouseWheel(10, 10, -3);   // down three lines: heard at line 1, then scrolled
+    p.player->mouseWheel(10, 10, -30);  // as far as it goes
+    p.player->mouseWheel(10, 10, 2);
+    p.player->mouseWheel(10, 10, 0);
+    ASSERT_TRUE(p.errors.empty()) << p.errors[0];
+    ASSERT_EQ(p.lines.size(), 4u);
+    EXPECT_EQ(p.lines[0], "-3 1");
+    EXPECT_EQ(p.lines[1], "-30 4");
+    int bottom = std::stoi(p.lines[2].substr(p.lines[2].find(' ') + 1));
+    EXPECT_GT(bottom, 10);
+    EXPECT_EQ(p.lines[3], "0 " + std::to_string(bottom - 2));
+    EXPECT_TRUE(p.errors.empty()) << p.errors[0];
+}
