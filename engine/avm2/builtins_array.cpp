@@ -190,7 +190,11 @@ void defineListMethods(Machine& m, ClassObject* c) {
     });
     m.defineMethod(c, u"reverse", 0, [](Machine& m, const Value& self, Args) -> Value {
         auto& l = items(m, self);
-        std::reverse(l.begin(), l.end());
+        // Unset elements at the end are no part of an array's stored elements, which are what
+        // reverse turns round: they stay where they are.
+        auto end = l.end();
+        while (end != l.begin() && std::prev(end)->isHole()) --end;
+        std::reverse(l.begin(), end);
         return self;
     });
     m.defineMethod(c, u"concat", 1, [](Machine& m, const Value& self, Args a) -> Value {

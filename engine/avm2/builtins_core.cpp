@@ -19,7 +19,13 @@ String objectToString(Machine& m, const Value& self) {
         return u"[object " + (c ? c->name : String(u"Object")) + u"]";
     }
     if (o->type == ObjectType::Class) return u"[class " + static_cast<ClassObject*>(o)->name + u"]";
-    if (o->type == ObjectType::Function) return u"[object Function]";
+    if (o->type == ObjectType::Function) {
+        // A function's own type is named after its method's number in its code block; a method
+        // closure is a Function.
+        auto* f = static_cast<FunctionObject*>(o);
+        if (f->bound) return u"[object Function]";
+        return u"[object Function-" + numberToString(static_cast<double>(f->method)) + u"]";
+    }
     if (o->type == ObjectType::Global) return u"[object global]";
     if (o->type == ObjectType::Activation) return u"[object Object]";
     ClassObject* c = o->cls ? o->cls : m.objectClass;

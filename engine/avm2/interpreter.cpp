@@ -411,7 +411,7 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                     Binding* b = s->instanceTraits.find(n);
                     if (!b) { push(getProperty(obj, n)); break; }
                     if (b->kind == Binding::Kind::Accessor) push(b->getter ? call(Value(b->getter), obj, {}) : Value());
-                    else if (b->kind == Binding::Kind::Method) push(getProperty(obj, n));
+                    else if (b->kind == Binding::Kind::Method) push(Value(bindMethod(*this, b->method, obj)));
                     else push(obj.object() && b->slot < obj.object()->slots.size() ? obj.object()->slots[b->slot] : Value());
                     break;
                 }
@@ -616,6 +616,10 @@ Value Machine::execute(FunctionObject* f, const Value& selfIn, std::span<const V
                         r = b->method->native ? callNative(b->method, recv, a) : execute(b->method, recv, a);
                     } else if (b && b->kind == Binding::Kind::Accessor && b->getter) {
                         r = call(call(Value(b->getter), recv, {}), recv, a);
+                    } else if (b && (b->kind == Binding::Kind::Slot || b->kind == Binding::Kind::Const)) {
+                        // A variable of the base class holding a function: the receiver's value is called.
+                        Object* o = recv.object();
+                        r = call(o && b->slot < o->slots.size() ? o->slots[b->slot] : Value(), recv, a);
                     } else {
                         Value fn;
                         for (Object* p = s->prototype; p && fn.isUndefined(); p = p->proto)

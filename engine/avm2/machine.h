@@ -81,6 +81,10 @@ public:
     std::function<void(const std::string&)> traceHandler;
     std::function<void(const std::string&)> errorHandler;  // uncaught errors, in the player's form
     Limits limits;
+    // The SWF version of the movie whose code runs: some behaviour follows the version a movie
+    // was made for (0: the newest).
+    int swfVersion = 0;
+    bool swfVersionBefore(int v) const { return swfVersion != 0 && swfVersion < v; }
 
     // Runs `f`, catching what it throws: an uncaught script error is reported and false returned.
     bool guarded(const std::function<void()>& f);
@@ -260,5 +264,8 @@ void installNamespaceBuiltins(Machine& m);
 inline Value arg(std::span<const Value> args, size_t i) { return i < args.size() ? args[i] : Value(); }
 String indexKey(size_t i);
 bool parseIndex(const String& s, uint32_t& out);  // a canonical array index
+
+// A method closure: `method` with `self` as its receiver.
+FunctionObject* bindMethod(Machine& m, FunctionObject* method, const Value& self);
 
 }  // namespace swf::avm2

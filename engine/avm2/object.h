@@ -18,12 +18,16 @@ class ClassObject;
 class FunctionObject;
 struct AbcUnit;
 
-// A namespace: its kind and URI; private namespaces are equal only to themselves (`id`).
+// A namespace: its kind and URI; private namespaces are equal only to themselves (`id`). A
+// package's internal namespace is another namespace than its public one of the same URI, so
+// importing a package does not open its internal names.
 struct Ns {
     uint8_t kind = kNsPackage;
     String uri;
     uintptr_t id = 0;
-    bool operator==(const Ns& o) const { return id == o.id && (id != 0 || uri == o.uri); }
+    bool operator==(const Ns& o) const {
+        return id == o.id && (id != 0 || (uri == o.uri && (kind == kNsPackageInternal) == (o.kind == kNsPackageInternal)));
+    }
     bool isPublic() const { return id == 0 && uri.empty() && kind != kNsPrivate; }
 };
 

@@ -30,7 +30,7 @@ static String className(Machine& m, const Value& v) {
     return c ? c->qualifiedName() : u"Object";
 }
 
-static FunctionObject* bindMethod(Machine& m, FunctionObject* method, const Value& self) {
+FunctionObject* bindMethod(Machine& m, FunctionObject* method, const Value& self) {
     auto* f = m.make<FunctionObject>();
     f->cls = m.functionClass;
     f->traits = &m.functionClass->instanceTraits;
@@ -64,10 +64,19 @@ static bool vectorIndex(const Name& n, uint32_t& index) {
     return !n.attribute && n.hasPublic() && parseIndex(n.local, index);
 }
 
-// Number-like names on vectors that are not valid indices are errors there.
-static bool numericName(const String& s) {
+// How a vector reads a name: a number written any way ("3", "3.0", " 3") that is a whole
+// number in the uint range is that element; any other number-like name is an error there, but
+// for movies before SWF 11 it is an ordinary (and so missing) property.
+enum class VectorName { Property, Element, BadIndex };
+static VectorName vectorName(const Machine& m, const String& s, uint32_t& index) {
+    if (parseIndex(s, index)) return VectorName::Element;
     double d = stringToNumber(s);
-    return !s.empty() && !std::isnan(d);
+    if (s.empty() || std::isnan(d)) return VectorName::Property;
+    if (d >= 0 && d < 4294967296.0 && d == std::floor(d)) {
+        index = static_cast<uint32_t>(d);
+        return VectorName::Element;
+    }
+    return m.swfVersionBefore(11) ? VectorName::Property : VectorName::BadIndex;
 }
 
 Value Machine::getProperty(const Value& obj, const Name& n) {
@@ -111,11 +120,9 @@ Value Machine::getProperty(const Value& obj, const Name& n) {
         return static_cast<ByteArrayObject*>(o)->byteAt(index);
     } else if (o->type == ObjectType::Vector && !n.attribute && n.hasPublic()) {
         auto* v = static_cast<VectorObject*>(o);
-        if (parseIndex(n.local, index)) {
-            if (index < v->items.size()) return v->items[index];
-            rangeError(1125, u"The index " + n.local + u" is out of range " + numberToString(static_cast<double>(v->items.size())) + u".");
-        }
-        if (numericName(n.local))
+        VectorName kind = vectorName(*this, n.local, index);
+        if (kind == VectorName::Element && index < v->items.size()) return v->items[index];
+        if (kind != VectorName::Property)
             rangeError(1125, u"The index " + n.local + u" is out of range " + numberToString(static_cast<double>(v->items.size())) + u".");
     }
     if (o->traits)
@@ -173,8 +180,8 @@ void Machine::setProperty(const Value& obj, const Name& n, const Value& v, bool 
         return;
     } else if (o->type == ObjectType::Vector && !n.attribute && n.hasPublic()) {
         auto* vec = static_cast<VectorObject*>(o);
-        if (parseIndex(n.local, index) || numericName(n.local)) {
-            if (!parseIndex(n.local, index) || index > vec->items.size() || (vec->fixed && index == vec->items.size()))
+        if (VectorName kind = vectorName(*this, n.local, index); kind != VectorName::Property) {
+            if (kind == VectorName::BadIndex || index > vec->items.size() || (vec->fixed && index == vec->items.size()))
                 rangeError(1125, u"The index " + n.local + u" is out of range " + numberToString(static_cast<double>(vec->items.size())) + u".");
             Value c = coerce(v, vec->elementType);
             if (index == vec->items.size()) vec->items.push_back(c);

@@ -13,6 +13,7 @@ As3Runner::As3Runner(std::shared_ptr<const Movie> movie, TimelinePlayer& timelin
                      double frameRate)
     : movie_(std::move(movie)), timeline_(timeline), root_(root), frameRate_(frameRate), machine_(std::make_unique<Machine>()) {
     Rect stage = movie_->header.stageRect;
+    machine_->swfVersion = movie_->header.version;
     display_ = std::make_unique<As3Display>(*machine_, root_, timeline_, library, movie_->symbolClasses,
                                             std::max<int>(1, static_cast<int>(movie_->timeline.frames.size())), frameRate_,
                                             stage.width() / 20.0, stage.height() / 20.0);

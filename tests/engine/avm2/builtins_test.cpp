@@ -273,9 +273,13 @@ TEST_F(Builtins, FunctionConstructorAndPrototypeAreFunctions) {
     EXPECT_TRUE(m.call(made, Value::null(), std::vector<Value>{Value(1), Value(2), Value(3)}).isUndefined());
     EXPECT_EQ(thrown([&] { m.construct(fn, std::vector<Value>{Value(u"return 1")}); }),
               "EvalError: Error #1066: The form function('function body') is not supported.");
-    // Object's toString names the class; Function's own gives the function form.
+    // Object's toString names a function's own type, one per method; a method closure is a
+    // Function. Function's own toString gives the function form.
     Value objectToString = m.get(m.get(global(u"Object"), u"prototype"), u"toString");
-    EXPECT_EQ(text(m.call(objectToString, made, {})), "[object Function]");
+    EXPECT_EQ(text(m.call(objectToString, made, {})).rfind("[object Function-", 0), 0u);
+    EXPECT_EQ(text(m.call(objectToString, proto, {})).rfind("[object Function-", 0), 0u);
+    Value closure(bindMethod(m, static_cast<FunctionObject*>(made.object()), Value(m.newArray())));
+    EXPECT_EQ(text(m.call(objectToString, closure, {})), "[object Function]");
     EXPECT_EQ(text(made), "function Function() {}");
 }
 
@@ -308,4 +312,42 @@ TEST_F(Builtins, CallingAVectorTypeConvertsAListToIt) {
     EXPECT_EQ(m.call(ints, Value(), std::vector<Value>{fromVector}).object(), fromVector.object());
     EXPECT_EQ(thrown([&] { m.call(ints, Value(), std::vector<Value>{Value(u"1,2")}); }),
               "TypeError: Error #1034: Type Coercion failed: cannot convert \"1,2\" to __AS3__.vec::Vector.<int>.");
+}
+
+TEST_F(Builtins, ReverseLeavesTheUnsetEndOfAnArrayInPlace) {
+    // [hole, 1, 2, undefined, hole, hole]: the stored elements end at index 3.
+    Value a = m.construct(global(u"Array"), std::vector<Value>{Value(6)});
+    m.set(a, u"1", Value(1));
+    m.set(a, u"2", Value(2));
+    m.set(a, u"3", Value());
+    method(a, u"reverse");
+    EXPECT_EQ(text(m.get(a, u"length")), "6");
+    EXPECT_TRUE(m.hasOwnProperty(a.object(), u"0"));
+    EXPECT_EQ(text(m.get(a, u"0")) + text(m.get(a, u"1")) + text(m.get(a, u"2")), "undefined21");
+    EXPECT_FALSE(m.hasOwnProperty(a.object(), u"3"));
+    EXPECT_FALSE(m.hasOwnProperty(a.object(), u"4"));
+    EXPECT_FALSE(m.hasOwnProperty(a.object(), u"5"));
+    // A full array turns round whole.
+    Value b = array({Value(1), Value(2), Value(3)});
+    EXPECT_EQ(text(method(b, u"reverse")), "3,2,1");
+}
+
+TEST_F(Builtins, VectorNamesThatAreWholeNumbersAreElements) {
+    Value v = m.construct(Value(m.vectorClass(m.intClass)), {});
+    method(v, u"push", {Value(10), Value(20), Value(30)});
+    // Any writing of a whole number names that element; one past the end appends.
+    EXPECT_EQ(text(m.get(v, u"1.0")), "20");
+    m.set(v, u"3.0", Value(40));
+    EXPECT_EQ(text(m.get(v, u"length")), "4");
+    EXPECT_EQ(thrown([&] { m.get(v, u"9"); }), "RangeError: Error #1125: The index 9 is out of range 4.");
+    // Other numbers are bad indices, except for movies before SWF 11, where they are ordinary
+    // names, missing on a sealed vector.
+    EXPECT_EQ(thrown([&] { m.get(v, u"5.1"); }), "RangeError: Error #1125: The index 5.1 is out of range 4.");
+    EXPECT_EQ(thrown([&] { m.set(v, u"-6", Value(1)); }), "RangeError: Error #1125: The index -6 is out of range 4.");
+    m.swfVersion = 10;
+    EXPECT_EQ(thrown([&] { m.get(v, u"5.1"); }),
+              "ReferenceError: Error #1069: Property 5.1 not found on __AS3__.vec::Vector.<int> and there is no default value.");
+    EXPECT_EQ(thrown([&] { m.set(v, u"-6", Value(1)); }),
+              "ReferenceError: Error #1056: Cannot create property -6 on __AS3__.vec::Vector.<int>.");
+    EXPECT_EQ(text(m.get(v, u"2.0")), "30");
 }
