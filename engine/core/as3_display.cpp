@@ -302,6 +302,7 @@ void As3Display::install() {
     installSystem();
     installCapabilities();
     inheritAccessors();
+    installStageRefusals();
 }
 
 void As3Display::inheritAccessors() {

@@ -219,6 +219,8 @@ private:
     // the class stands for no image.
     BitmapDataObject* bitmapDataFromSymbol(avm2::ClassObject* cls, BitmapDataObject* into);
     void inheritAccessors();
+    // The display object setters the stage refuses (after the accessors are handed down).
+    void installStageRefusals();
     void adopt(As3DisplayObject* o, DisplayObject* node);
     avm2::ClassObject* classForNode(const DisplayObject& node);
     void gatherPlaced(Clip& clip, int nesting);

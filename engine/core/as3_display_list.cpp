@@ -384,6 +384,55 @@ void As3Display::installDisplayObject() {
     stored(stageClass, u"focus", Value::null());
 }
 
+void As3Display::installStageRefusals() {
+    Machine& m = m_;
+    // The player refuses these through Error.throwError, which its stack traces show.
+    FunctionObject* refuse = m.newNative(u"throwError", 0, [](Machine& m, const Value&, Args) -> Value {
+        m.throwError(u"Error", 2071, u"The Stage class does not implement this property or method.");
+    });
+    refuse->traceName = u"Error$/throwError";
+    auto refusal = [this, &m, refuse](const String& traceName) {
+        FunctionObject* f = m.newNative(traceName, 1, [refuse](Machine& m, const Value& self, Args) -> Value {
+            return m.callNative(refuse, self, {});
+        });
+        f->traceName = stageClass->qualifiedName() + u"/" + traceName;
+        return f;
+    };
+    // What the stage still reads of the ones it does not have itself.
+    auto unread = [](Machine&, const Value&, Args) -> Value { return Value::null(); };
+    for (const char16_t* name : {u"accessibilityImplementation", u"accessibilityProperties", u"alpha", u"blendMode",
+                                 u"cacheAsBitmap", u"contextMenu", u"filters", u"focusRect", u"height", u"mask",
+                                 u"mouseEnabled", u"name", u"opaqueBackground", u"rotation", u"rotationX", u"rotationY",
+                                 u"rotationZ", u"scale9Grid", u"scaleX", u"scaleY", u"scaleZ", u"tabEnabled", u"tabIndex",
+                                 u"transform", u"visible", u"width", u"x", u"y", u"z"}) {
+        Binding b;
+        b.kind = Binding::Kind::Accessor;
+        if (Binding* inherited = stageClass->instanceTraits.findQ(m.publicNs, name);
+            inherited && inherited->kind == Binding::Kind::Accessor)
+            b = *inherited;
+        if (!b.getter) b.getter = m.newNative(name, 0, unread);
+        b.setter = refusal(u"set " + String(name));
+        b.declaredBy = stageClass;
+        stageClass->instanceTraits.set(m.publicNs, name, b);
+    }
+    Binding colors;
+    colors.kind = Binding::Kind::Accessor;
+    colors.getter = m.newNative(u"colorCorrection", 0, [](Machine&, const Value&, Args) -> Value { return Value(String(u"default")); });
+    FunctionObject* refusedColors = refusal(u"set colorCorrection");
+    colors.setter = m.newNative(u"colorCorrection", 1, [refusedColors](Machine& m, const Value& self, Args a) -> Value {
+        if (arg(a, 0).isNullish()) m.typeError(2007, u"Parameter colorCorrection must be non-null.");
+        return m.call(Value(refusedColors), self, {});
+    });
+    colors.setter->traceName = stageClass->qualifiedName() + u"/set colorCorrection";
+    colors.declaredBy = stageClass;
+    stageClass->instanceTraits.set(m.publicNs, u"colorCorrection", colors);
+    Binding snapshot;
+    snapshot.kind = Binding::Kind::Accessor;
+    snapshot.getter = refusal(u"get textSnapshot");
+    snapshot.declaredBy = stageClass;
+    stageClass->instanceTraits.set(m.publicNs, u"textSnapshot", snapshot);
+}
+
 void As3Display::installContainer() {
     Machine& m = m_;
     auto self = [](Machine& m, const Value& v) { return asDisplayObject(m, v); };
