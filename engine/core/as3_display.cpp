@@ -104,6 +104,9 @@ std::vector<Object*> As3Display::roots() const {
     for (const TimelineRemoval& removal : removedByTimeline_) r.push_back(removal.child), r.push_back(removal.parent);
     for (As3DisplayObject* o : {hovered_, pressed_})
         if (o) r.push_back(o);
+    for (const auto& [voice, channel] : playingChannels_) r.push_back(channel);
+    for (avm2::Object* o : {movieTransform_, loaderInfo_, loaderParameters_})
+        if (o) r.push_back(o);
     // Everything on a display list stays, whether or not a script still refers to it.
     collectWrappers(rootClip_, r, 0);
     collectWrappers(const_cast<Clip&>(stageClip_), r, 0);
@@ -301,6 +304,9 @@ void As3Display::install() {
     installFilters();
     installSystem();
     installCapabilities();
+    installSound();
+    installNet();
+    installUserInterface();
     inheritAccessors();
     installStageRefusals();
 }

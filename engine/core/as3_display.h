@@ -22,6 +22,7 @@ namespace swf {
 
 class As3Display;
 class BitmapDataObject;
+class MovieSound;
 class TimelinePlayer;
 
 // The script face of a display object: of `node`, or of the main movie's clip for the root (and of
@@ -138,6 +139,14 @@ public:
     int frameShown(const Clip& clip) const;
     // While the player takes its display list down, nothing is reported.
     void setTearingDown() { tearingDown_ = true; }
+    // The movie's sound, which flash.media plays through (none: sounds are silent).
+    void setSound(MovieSound* sound) { sound_ = sound; }
+    // Where the movie came from, as LoaderInfo.url tells scripts.
+    void setMovieUrl(const std::string& url) { movieUrl_ = url; }
+    // The movie is loaded whole: its LoaderInfo sends init and complete.
+    void rootLoaded();
+    // Sound channels whose voices played to their end: each sends soundComplete.
+    void soundsCompleted(const std::vector<uint64_t>& voices);
     // The screen the movie is shown on, pixels (Capabilities.screenResolutionX and Y).
     void setScreen(double width, double height) { screenWidth_ = width, screenHeight_ = height; }
     // addedToStage / removedFromStage to the object and everything in it.
@@ -192,7 +201,8 @@ public:
                       *keyboardEventClass = nullptr, *focusEventClass = nullptr, *sceneClass = nullptr,
                       *bitmapClass = nullptr, *bitmapDataClass = nullptr, *videoClass = nullptr,
                       *colorTransformClass = nullptr, *transformClass = nullptr, *fontClass = nullptr,
-                      *textLineMetricsClass = nullptr, *styleSheetClass = nullptr, *textEventClass = nullptr;
+                      *textLineMetricsClass = nullptr, *styleSheetClass = nullptr, *textEventClass = nullptr,
+                      *soundClass = nullptr, *ioErrorEventClass = nullptr;
 
 private:
     void install();
@@ -214,6 +224,17 @@ private:
     void installFilters();
     void installSystem();
     void installCapabilities();
+    void installSound();
+    void installNet();
+    void installUserInterface();
+    // The address a URLRequest (or a plain string) names.
+    avm2::String urlOfRequest(const avm2::Value& request);
+    // Sends `event` to `target` with the next frame's timers, after the call that caused it.
+    void dispatchLater(const avm2::Value& target, const avm2::Value& event);
+    // A load a saver cannot do: `target` hears ioError with `text` at the next frame.
+    void failLoadLater(const avm2::Value& target, int errorId, const avm2::String& text);
+    void netStatusLater(const avm2::Value& target, const avm2::String& code, const avm2::String& level);
+    avm2::Object* rootLoaderInfo();
     void showBitmap(As3DisplayObject* o);
     // The image of the library symbol linked to `cls`, into `into` (or a new BitmapData); null when
     // the class stands for no image.
@@ -266,6 +287,16 @@ private:
     std::vector<As3DisplayObject*> orphans_;        // script-made clips with timelines, in order made
     As3DisplayObject* building_ = nullptr;          // the object buildFromSymbol is making a node for
     Point pointer_{};
+    MovieSound* sound_ = nullptr;
+    std::map<uint64_t, avm2::Object*> playingChannels_;  // by voice: kept while they play
+    avm2::Object* movieTransform_ = nullptr;            // SoundMixer.soundTransform, as last set
+    int mixerBufferTime_ = 0;
+    avm2::String mouseCursor_ = u"auto";
+    avm2::FunctionObject* dispatchLater_ = nullptr;
+    avm2::ClassObject *netStatusEventClass_ = nullptr, *loaderInfoClass_ = nullptr;
+    avm2::Object* loaderInfo_ = nullptr;        // the movie's, made when first asked for
+    avm2::Object* loaderParameters_ = nullptr;  // LoaderInfo.parameters: a saver passes none
+    std::string movieUrl_ = "file:///movie.swf";
     bool buttonDown_ = false;
     As3DisplayObject* hovered_ = nullptr;  // the object the pointer is over
     As3DisplayObject* pressed_ = nullptr;  // where the button went down

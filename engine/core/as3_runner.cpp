@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/core/as3_display.h"
+#include "engine/core/movie_sound.h"
 #include "engine/core/text_document.h"
 
 namespace swf {
@@ -56,10 +57,18 @@ void As3Runner::start() {
     display_->broadcast(u"frameConstructed");
     display_->runQueuedScripts();
     display_->broadcast(u"exitFrame");
+    display_->rootLoaded();
     runTimers();
     display_->refreshBitmaps();
     machine_->timing = false;
 }
+
+void As3Runner::setSound(MovieSound* sound) {
+    sound_ = sound;
+    display_->setSound(sound);
+}
+
+void As3Runner::setMovieUrl(const std::string& url) { display_->setMovieUrl(url); }
 
 void As3Runner::runTimers() {
     // A frame stays on screen for its share of a second: the timers due in that time run after it.
@@ -97,6 +106,7 @@ void As3Runner::frame(const std::function<void()>& advance) {
     display_->runQueuedScripts();
     display_->broadcast(u"exitFrame");
     runTimers();
+    if (sound_) display_->soundsCompleted(sound_->takeCompletedVoices());
     display_->refreshBitmaps();
     machine_->timing = false;
     collectIfDue();

@@ -17,6 +17,7 @@
 namespace swf {
 
 class As3Display;
+class MovieSound;
 
 class As3Runner final : public FrameScripts {
 public:
@@ -47,6 +48,9 @@ public:
     avm2::Machine& machine() { return *machine_; }
     // The screen the movie is shown on, pixels.
     void setScreen(double width, double height);
+    // The movie's sound, which flash.media plays through.
+    void setSound(MovieSound* sound);
+    void setMovieUrl(const std::string& url);
 
     // FrameScripts
     void frameBuilt(DisplayObject* owner, Clip& clip, int frameIndex) override;
@@ -65,6 +69,7 @@ private:
     std::unique_ptr<As3Display> display_;
     bool started_ = false;
     int framesSinceCollection_ = 0;
+    MovieSound* sound_ = nullptr;
     std::function<void(const std::string&)> error_;
 };
 

@@ -43,6 +43,7 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, TimelineLimits limi
     if (movie_->runsActionScript3()) {
         as3_ = std::make_unique<As3Runner>(movie_, timeline_, library_, root_, frameRate());
         as3_->setScreen(viewportWidth_, viewportHeight_);
+        as3_->setSound(&sound_);
         timeline_.setScripts(as3_.get());
     } else {
         timeline_.setScripts(scripts_.get());
@@ -286,7 +287,10 @@ void MoviePlayer::render(Renderer& renderer) {
     renderer.endFrame();
 }
 
-void MoviePlayer::setMovieUrl(const std::string& url) { scripts_->setMovieUrl(url); }
+void MoviePlayer::setMovieUrl(const std::string& url) {
+    scripts_->setMovieUrl(url);
+    if (as3_) as3_->setMovieUrl(url);
+}
 
 void MoviePlayer::setVariable(const std::string& name, const std::string& value) {
     start();

@@ -194,14 +194,20 @@ void MovieSound::update() {
         mixer_->setOwnerTransform(state->owner, transformOf(state->clip));
     }
     mixer_->setOwnerTransform(kWholeMovieOwner, wholeMovie_);
+    std::erase_if(channels_, [&](const auto& c) { return !mixer_->isPlaying(c.first); });
+    for (const auto& [voice, channel] : channels_) mixer_->setOwnerTransform(channel.owner, channel.transform.then(wholeMovie_));
 }
 
 double MovieSound::exportedSoundDurationMs(const std::string& linkage) {
     std::optional<uint16_t> id = exportedSound(linkage);
-    if (!id) return -1;
-    const DefinedSound* s = movie_->findAs<DefinedSound>(*id);
+    return id ? soundDurationMs(*id) : -1;
+}
+
+double MovieSound::soundDurationMs(uint16_t soundId) {
+    const DefinedSound* s = movie_->findAs<DefinedSound>(soundId);
+    if (!s) return -1;
     if (s->sampleCount > 0 && s->format.sampleRate > 0) return s->sampleCount * 1000.0 / s->format.sampleRate;
-    auto pcm = decoded(*id);
+    auto pcm = decoded(soundId);
     return pcm ? pcm->frames() * 1000.0 / kMixRate : 0;
 }
 
@@ -209,20 +215,49 @@ uint64_t MovieSound::startExportedSound(avm1::Clip* target, const std::string& l
                                         int loops) {
     std::optional<uint16_t> id = exportedSound(linkage);
     if (!id) return 0;
-    auto pcm = decoded(*id);
-    if (!pcm) return 0;
     Clip* clip = target ? coreClip(target) : nullptr;
     if (target && !clip) return 0;
+    return startVoice(*id, offsetSeconds, loops, clip ? soundOf(*clip).owner : kWholeMovieOwner, transformOf(clip));
+}
+
+uint64_t MovieSound::startVoice(uint16_t soundId, double offsetSeconds, int loops, uint64_t owner,
+                                const SoundTransform& transform) {
+    auto pcm = decoded(soundId);
+    if (!pcm) return 0;
     VoiceSettings v;
     v.sound = std::move(pcm);
     double in = std::isfinite(offsetSeconds) ? std::max(0.0, offsetSeconds) * kMixRate : 0;
     if (in >= static_cast<double>(v.sound->frames())) return 0;
     v.inPoint = static_cast<uint32_t>(in);
     v.loops = static_cast<uint32_t>(std::clamp(loops, 1, 1 << 20));
-    v.soundId = *id;
-    v.owner = clip ? soundOf(*clip).owner : kWholeMovieOwner;
-    v.transform = transformOf(clip);
+    v.soundId = soundId;
+    v.owner = owner;
+    v.transform = transform;
     return mixer_->play(std::move(v));
+}
+
+uint64_t MovieSound::startChannel(uint16_t soundId, double offsetMs, int loops, const SoundTransform& transform) {
+    const uint64_t owner = nextOwner_++;
+    const uint64_t voice = startVoice(soundId, offsetMs / 1000.0, loops, owner, transform.then(wholeMovie_));
+    if (voice) channels_[voice] = Channel{owner, transform};
+    return voice;
+}
+
+void MovieSound::setChannelTransform(uint64_t voice, const SoundTransform& transform) {
+    auto it = channels_.find(voice);
+    if (it == channels_.end()) return;
+    it->second.transform = transform;
+    mixer_->setOwnerTransform(it->second.owner, transform.then(wholeMovie_));
+}
+
+void MovieSound::stopVoice(uint64_t voice) {
+    mixer_->stop(voice);
+    channels_.erase(voice);
+}
+
+void MovieSound::setMovieTransform(const SoundTransform& transform) {
+    wholeMovie_ = transform;
+    update();
 }
 
 void MovieSound::stopSounds(avm1::Clip* target, const std::string& linkage) {
@@ -267,6 +302,7 @@ void MovieSound::setSoundTransform(avm1::Clip* target, const avm1::SoundTransfor
 
 void MovieSound::stopAllSounds() {
     mixer_->stopAll();
+    channels_.clear();
     for (const auto& weak : clipSounds_)
         if (auto s = weak.lock()) s->stream = 0;
 }

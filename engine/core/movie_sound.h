@@ -61,12 +61,24 @@ public:
     void stopAllSounds() override;
     std::vector<uint64_t> takeCompletedVoices() override;
 
+    // Channels, as ActionScript 3's Sound.play makes them: a library sound on a voice of its own,
+    // whose transform lies under the whole movie's.
+    double soundDurationMs(uint16_t soundId);
+    // Starts sound `soundId` `offsetMs` into it, played `loops` times; 0 when it cannot play.
+    uint64_t startChannel(uint16_t soundId, double offsetMs, int loops, const SoundTransform& transform);
+    void setChannelTransform(uint64_t voice, const SoundTransform& transform);
+    void stopVoice(uint64_t voice);
+    // The transform over every sound of the movie.
+    void setMovieTransform(const SoundTransform& transform);
+
 private:
     ClipSound& soundOf(Clip& clip);
     Clip* coreClip(avm1::Clip* target);
     SoundTransform transformOf(const Clip* clip) const;
     std::shared_ptr<const PcmBuffer> decoded(uint16_t soundId);
     std::optional<uint16_t> exportedSound(const std::string& linkage) const;
+    uint64_t startVoice(uint16_t soundId, double offsetSeconds, int loops, uint64_t owner,
+                        const SoundTransform& transform);
     void startEvent(uint16_t soundId, const SoundInfo& info, Clip* clip);
     void startStream(Clip& clip, ClipSound& state, int frameIndex);
     void warn(const std::string& line);
@@ -80,6 +92,11 @@ private:
     std::vector<std::weak_ptr<ClipSound>> clipSounds_;
     uint64_t nextOwner_ = kWholeMovieOwner + 1;
     SoundTransform wholeMovie_;
+    struct Channel {
+        uint64_t owner = 0;
+        SoundTransform transform;
+    };
+    std::map<uint64_t, Channel> channels_;  // by voice
     std::vector<std::string> warnings_;
 };
 

@@ -33,6 +33,7 @@ struct ClassBuilder {
     AbcWriter& w;
     std::string name;
     std::string base = "MovieClip";
+    std::string basePackage = "flash.display";
     std::vector<AbcTraitSpec> traits;
 
     uint32_t pub(const std::string& s) { return w.publicName(s); }
@@ -50,8 +51,7 @@ struct ClassBuilder {
     }
     // Defines the class in a script of its own.
     void finish(const std::function<void(AbcCode&)>& constructor) {
-        uint32_t display = w.ns(0x16, "flash.display");
-        uint32_t super = w.qname(display, base);
+        uint32_t super = w.qname(w.ns(0x16, basePackage), base);
         uint32_t self = pub(name);
         uint32_t iinit = w.method();
         AbcCode ic;
