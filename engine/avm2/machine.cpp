@@ -255,7 +255,9 @@ Value Machine::coerce(const Value& v, ClassObject* type) {
     if (v.isNullish()) return Value::null();
     if (type == objectClass) return v;
     if (isType(v, type)) return v;
-    typeError(1034, u"Type Coercion failed: cannot convert " + describeForCoercion(v) + u" to " + type->qualifiedName() + u".");
+    // The player names the wanted type with dots only, unlike the value it describes.
+    String wanted = type->package.empty() ? type->name : type->package + u"." + type->name;
+    typeError(1034, u"Type Coercion failed: cannot convert " + describeForCoercion(v) + u" to " + wanted + u".");
 }
 
 String Machine::describeForCoercion(const Value& v) {

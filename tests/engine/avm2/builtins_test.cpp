@@ -311,7 +311,7 @@ TEST_F(Builtins, CallingAVectorTypeConvertsAListToIt) {
     EXPECT_EQ(text(fromVector), "1,0,0");
     EXPECT_EQ(m.call(ints, Value(), std::vector<Value>{fromVector}).object(), fromVector.object());
     EXPECT_EQ(thrown([&] { m.call(ints, Value(), std::vector<Value>{Value(u"1,2")}); }),
-              "TypeError: Error #1034: Type Coercion failed: cannot convert \"1,2\" to __AS3__.vec::Vector.<int>.");
+              "TypeError: Error #1034: Type Coercion failed: cannot convert \"1,2\" to __AS3__.vec.Vector.<int>.");
 }
 
 TEST_F(Builtins, ReverseLeavesTheUnsetEndOfAnArrayInPlace) {
