@@ -351,10 +351,10 @@ void As3Display::installDisplayObject() {
         Value a[4] = {Value(r.xMin / kTwips), Value(r.yMin / kTwips), Value(r.width() / kTwips),
                       Value(r.height() / kTwips)};
         return m.construct(Value(rectangleClass), a);
-    }, [self](Machine& m, const Value& v, Args a) -> Value {
+    }, [this, self](Machine& m, const Value& v, Args a) -> Value {
         As3DisplayObject* o = self(m, v);
+        Value r = m.coerce(arg(a, 0), rectangleClass);
         if (!o->node) return Value();
-        Value r = arg(a, 0);
         o->node->scrollRect.reset();
         if (r.isNull() || r.isUndefined()) return Value();
         double x = m.toNumber(m.get(r, u"x")), y = m.toNumber(m.get(r, u"y"));
@@ -426,6 +426,18 @@ void As3Display::installStageRefusals() {
     colors.setter->traceName = stageClass->qualifiedName() + u"/set colorCorrection";
     colors.declaredBy = stageClass;
     stageClass->instanceTraits.set(m.publicNs, u"colorCorrection", colors);
+    // A typed setter converts its value before it runs, so a value of another type fails there.
+    Binding scroll;
+    if (Binding* inherited = stageClass->instanceTraits.findQ(m.publicNs, u"scrollRect")) scroll = *inherited;
+    scroll.kind = Binding::Kind::Accessor;
+    if (!scroll.getter) scroll.getter = m.newNative(u"scrollRect", 0, unread);
+    FunctionObject* refusedScroll = refusal(u"set scrollRect");
+    scroll.setter = m.newNative(u"scrollRect", 1, [this, refusedScroll](Machine& m, const Value& self, Args a) -> Value {
+        m.coerce(arg(a, 0), rectangleClass);
+        return m.call(Value(refusedScroll), self, {});
+    });
+    scroll.declaredBy = stageClass;
+    stageClass->instanceTraits.set(m.publicNs, u"scrollRect", scroll);
     Binding snapshot;
     snapshot.kind = Binding::Kind::Accessor;
     snapshot.getter = refusal(u"get textSnapshot");

@@ -540,3 +540,32 @@ TEST(Avm2Display, HitTestPointReadsThePointInTheRootsSpace) {
     EXPECT_TRUE(p.errors.empty()) << p.errors[0];
     EXPECT_EQ(p.lines, (Lines{"true true false false"}));
 }
+
+// The stage keeps what a display object reads but refuses the setters it does not implement, with
+// the player's error thrown through Error.throwError; a value of the wrong type for a typed
+// setter fails its coercion first.
+TEST(Avm2Display, TheStageRefusesDisplayObjectSetters) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    uint32_t stage = w.publicName("stage");
+    main.finish([&](AbcCode& c) {
+        t.begin(c).op(kGetLocal0).op(kGetProperty, stage).op(kGetProperty, w.publicName("alpha"));
+        t.end(c);
+        c.op(kGetLocal0).op(kGetProperty, stage).op(kPushByte, 2).op(kSetProperty, w.publicName("scrollRect"));
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 1);
+    EXPECT_EQ(p.lines, (Lines{"1"}));
+    ASSERT_EQ(p.errors.size(), 1u);
+    EXPECT_EQ(p.errors[0], "TypeError: Error #1034: Type Coercion failed: cannot convert 2 to flash.geom.Rectangle.\n\tat Main()");
+
+    AbcWriter w2;
+    ClassBuilder refused{w2, "Main"};
+    refused.finish([&](AbcCode& c) {
+        c.op(kGetLocal0).op(kGetProperty, w2.publicName("stage")).op(kPushByte, 0).op(kSetProperty, w2.publicName("alpha"));
+    });
+    p = play(swfw::abcMovie(w2.bytes(), "Main"), 1);
+    ASSERT_EQ(p.errors.size(), 1u);
+    EXPECT_EQ(p.errors[0], "Error: Error #2071: The Stage class does not implement this property or method.\n\tat Error$/throwError()"
+                           "\n\tat flash.display::Stage/set alpha()\n\tat Main()");
+}
