@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/base/ascii_case.h"
 #include "engine/avm1/builtins.h"
 #include "engine/avm1/geom_support.h"
 #include "engine/avm1/text_format_object.h"
@@ -195,8 +196,7 @@ void writeSettingValue(Machine& m, Object* self, Clip* clip, TextFieldAccess* f,
     }
     case Text: clip->setFieldText(m.toString(v)); return;
     case Type: {
-        std::string t = m.toString(v);
-        for (char& c : t) c = char(std::tolower((unsigned char)c));
+        std::string t = asciiLower(m.toString(v));
         if (t == "input") s.input = true;
         else if (t == "dynamic") s.input = false;
         break;
@@ -275,7 +275,7 @@ TextStyles stylesOf(Machine& m, const Value& sheet) {
     styles->forEach([&](const Property& rule) {
         std::string name = rule.name;
         if (!name.empty() && name[0] != '.')
-            for (char& c : name) c = char(std::tolower((unsigned char)c));
+            name = asciiLower(std::move(name));
         if (out.size() < 10000) out[name] = textFormatOf(rule.value);
     });
     return out;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/base/ascii_case.h"
 #include "engine/avm1/builtins.h"
 #include "engine/avm1/geom_support.h"
 #include "engine/avm1/text_format_object.h"
@@ -99,8 +100,7 @@ void write(Machine& m, TextFormat& f, int field, const Value& v, bool constructi
             if (constructing) f.align.reset();
             break;
         }
-        std::string a = m.toString(v);
-        for (char& c : a) c = char(std::tolower((unsigned char)c));
+        std::string a = asciiLower(m.toString(v));
         if (a == "left" || a == "right" || a == "center" || a == "justify") f.align = a;
         break;
     }

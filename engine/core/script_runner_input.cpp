@@ -3,8 +3,8 @@
 // text and editing commands for the focused text field, links in text, and the keyboard focus
 // with its tab order.
 #include <algorithm>
-#include <cctype>
 
+#include "engine/base/ascii_case.h"
 #include "engine/base/utf8.h"
 #include "engine/core/display_geometry.h"
 #include "engine/core/script_runner.h"
@@ -205,9 +205,7 @@ std::string ScriptRunner::linkAt(swf::Clip& clip, ScriptClip*& field, int nestin
 
 void ScriptRunner::followLink(ScriptClip& field, const std::string& url) {
     static const std::string scheme = "asfunction:";
-    if (url.size() < scheme.size()) return;
-    for (size_t i = 0; i < scheme.size(); ++i)
-        if (std::tolower((unsigned char)url[i]) != scheme[i]) return;
+    if (!startsWithIgnoringAsciiCase(url, scheme)) return;
     // Other links would open a browser, which a screen saver does not do.
     std::string call = url.substr(scheme.size());
     size_t comma = call.find(',');

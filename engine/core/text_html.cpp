@@ -14,10 +14,7 @@ namespace swf {
 
 namespace {
 
-std::string upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::toupper(c)); });
-    return s;
-}
+std::string upper(std::string s) { return asciiUpper(std::move(s)); }
 
 struct Tag {
     std::string name;  // lower case

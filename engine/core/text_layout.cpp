@@ -1,21 +1,17 @@
 #include "engine/core/text_layout.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <map>
 
+#include "engine/base/ascii_case.h"
 #include "engine/core/fallback_font.h"
 
 namespace swf {
 
 namespace {
 
-bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower((unsigned char)x) == std::tolower((unsigned char)y);
-           });
-}
+bool sameName(const std::string& a, const std::string& b) { return equalsIgnoringAsciiCase(a, b); }
 
 // The font one format draws with: an embedded font's outlines, a system face, or the block font.
 struct RunFont {

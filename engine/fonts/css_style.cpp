@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "engine/base/ascii_case.h"
+
 namespace swf {
 
 namespace {
@@ -46,12 +48,7 @@ std::string fontList(const std::string& s) {
     return out;
 }
 
-bool sameLetters(const std::string& a, const char* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != b[i]) return false;
-    return i == a.size() && !b[i];
-}
+bool sameLetters(const std::string& a, const char* b) { return equalsIgnoringAsciiCase(a, b); }
 
 }  // namespace
 
@@ -69,7 +66,7 @@ std::string cssPropertyName(std::string_view s) {
             upper = true;
             continue;
         }
-        out += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+        out += upper ? asciiUpper(c) : c;
         upper = false;
     }
     return out;
