@@ -15,6 +15,7 @@
 #include "engine/core/as3_native.h"
 #include "engine/core/character_library.h"
 #include "engine/core/display_object.h"
+#include "engine/core/player.h"
 #include "engine/fonts/text_field_settings.h"
 #include "engine/render/int_rect.h"
 
@@ -161,6 +162,9 @@ public:
     // Text typed into the field with the focus: a textInput event first, which may refuse it, then
     // what the field's restrict and maxChars admit in place of its selection, and a change event.
     bool textTyped(const std::u32string& text);
+    // An editing command on the field with the focus; copying and cutting fill `clipboard`,
+    // pasting reads it. False when the field takes no such command.
+    bool textEdited(TextCommand command, std::string& clipboard);
     Point pointer() const { return pointer_; }
     // The interactive object the mouse would reach at a stage point (the stage when none).
     As3DisplayObject* objectUnder(Point stage);
@@ -252,6 +256,11 @@ private:
     bool mouseEvent(As3DisplayObject* target, const avm2::String& type, bool bubbles, As3DisplayObject* related = nullptr,
                     int delta = 0);
     void moveHover(As3DisplayObject* to);
+    // The text field with the stage's focus, or null.
+    As3DisplayObject* focusedField();
+    void announceChange(As3DisplayObject* field);
+    // A click on `target`: the link event of an "event:" link under the pointer.
+    void followLink(As3DisplayObject* target);
 
     avm2::Machine& m_;
     std::array<avm2::ClassObject*, 9> filterClasses_{};  // by avm1::FilterClass

@@ -181,7 +181,10 @@ bool As3Display::pointerReleased(Point stage) {
     if (target->node && target->node->kind == DisplayObject::Kind::Button) timeline_.showButtonState(*target->node, 1, 0);
     mouseEvent(target, u"mouseUp", true);
     // A click is a press and a release on the same object.
-    if (pressed == target) mouseEvent(target, u"click", true);
+    if (pressed == target) {
+        mouseEvent(target, u"click", true);
+        followLink(target);
+    }
     return true;
 }
 

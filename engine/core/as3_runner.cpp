@@ -145,10 +145,8 @@ bool As3Runner::textInput(char32_t character) {
     return input([&] { return display_->textTyped(std::u32string(1, character)); });
 }
 
-bool As3Runner::paste(const std::string& utf8) {
-    // An empty clipboard holds no text to paste.
-    if (utf8.empty()) return false;
-    return input([&] { return display_->textTyped(decodeUtf8(utf8)); });
+bool As3Runner::textCommand(TextCommand command, std::string& clipboard) {
+    return input([&] { return display_->textEdited(command, clipboard); });
 }
 
 void As3Runner::collectIfDue() {

@@ -11,6 +11,7 @@
 
 #include "engine/avm2/machine.h"
 #include "engine/core/character_library.h"
+#include "engine/core/player.h"
 #include "engine/core/timeline_player.h"
 #include "engine/parse/movie.h"
 
@@ -39,7 +40,8 @@ public:
     bool mouseWheel(Point stage, int lines);
     bool key(int keyCode, int charCode, bool down);
     bool textInput(char32_t character);
-    bool paste(const std::string& utf8);
+    // An editing command on the focused field, with the player's clipboard.
+    bool textCommand(TextCommand command, std::string& clipboard);
 
     // The player is going: objects leaving the display list now send no events.
     void stopReporting();

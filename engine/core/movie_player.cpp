@@ -189,7 +189,12 @@ bool MoviePlayer::textInput(char32_t character) {
 
 bool MoviePlayer::textCommand(TextCommand command) {
     start();
-    if (as3_) return command == TextCommand::Paste && as3_->paste(scripts_->clipboardText());
+    if (as3_) {
+        std::string clipboard = scripts_->clipboardText();
+        bool taken = as3_->textCommand(command, clipboard);
+        scripts_->setClipboardText(clipboard);
+        return taken;
+    }
     return scripts_->textCommand(command);
 }
 

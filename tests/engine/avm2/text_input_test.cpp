@@ -41,3 +41,69 @@ TEST(Avm2TextInput, TypedAndPastedTextIsAnnouncedFilteredAndFollowedByAChange) {
                               "change true ab", "textInput xyz ab", "change true abx"}));
     EXPECT_TRUE(p.errors.empty()) << p.errors[0];
 }
+
+TEST(Avm2TextInput, EditingCommandsWorkOnTheSelectionAndTellTheChange) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    uint32_t textField = w.qname(w.ns(0x16, "flash.text"), "TextField");
+    main.method("onChange", [&w, &t](AbcCode& c) {
+        t.begin(c).op(kGetLocal1).op(kGetProperty, w.publicName("type")).op(kGetLocal1).op(kGetProperty, w.publicName("target"));
+        c.op(kGetProperty, w.publicName("text"));
+        t.end(c, 2);
+    });
+    main.finish([&](AbcCode& c) {
+        c.op(kFindPropStrict, textField).op(kConstructProp, textField, 0).op(kSetLocal1);
+        setString(w, c, 1, "type", "input");
+        c.op(kGetLocal1).op(kPushTrue).op(kSetProperty, w.publicName("multiline"));
+        setString(w, c, 1, "text", "abcd");
+        c.op(kGetLocal0).op(kGetLocal1).op(kCallPropVoid, w.publicName("addChild"), 1);
+        c.op(kGetLocal0).op(kGetProperty, w.publicName("stage")).op(kGetLocal1).op(kSetProperty, w.publicName("focus"));
+        c.op(kGetLocal1).op(kPushInt, w.integer(2)).op(kPushInt, w.integer(2)).op(kCallPropVoid, w.publicName("setSelection"), 2);
+        listen(w, c, 1, "change", "onChange");
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 0);
+    ASSERT_TRUE(p.player);
+    using swf::TextCommand;
+    EXPECT_TRUE(p.player->textCommand(TextCommand::Backspace));  // the b before the caret
+    EXPECT_TRUE(p.player->textCommand(TextCommand::Delete));     // the c after it
+    EXPECT_TRUE(p.player->textCommand(TextCommand::Enter));      // a line break at the caret
+    EXPECT_TRUE(p.player->textCommand(TextCommand::SelectAll));
+    EXPECT_TRUE(p.player->textCommand(TextCommand::Copy));
+    EXPECT_EQ(p.player->clipboardText(), "a\rd");
+    EXPECT_TRUE(p.player->textCommand(TextCommand::Cut));
+    EXPECT_FALSE(p.player->textCommand(TextCommand::Backspace));  // nothing left before the caret
+    EXPECT_TRUE(p.player->textCommand(TextCommand::Paste));
+    EXPECT_EQ(p.lines, (Lines{"change acd", "change ad", "change a\rd", "change ", "change a\rd"}));
+    EXPECT_TRUE(p.errors.empty()) << p.errors[0];
+}
+
+TEST(Avm2TextInput, AClickOnAnEventLinkSendsItsTextAsALinkEvent) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    uint32_t textField = w.qname(w.ns(0x16, "flash.text"), "TextField");
+    main.method("onLink", [&w, &t](AbcCode& c) {
+        t.begin(c).op(kGetLocal1).op(kGetProperty, w.publicName("type")).op(kGetLocal1).op(kGetProperty, w.publicName("text"));
+        c.op(kGetLocal1).op(kGetProperty, w.publicName("bubbles"));
+        t.end(c, 3);
+    });
+    main.finish([&](AbcCode& c) {
+        c.op(kFindPropStrict, textField).op(kConstructProp, textField, 0).op(kSetLocal1);
+        setNumber(w, c, 1, "width", 300);
+        setString(w, c, 1, "htmlText", "<a href=\"EVENT:go,on\">link</a> and a <a href=\"http://example.org\">web page</a>");
+        c.op(kGetLocal0).op(kGetLocal1).op(kCallPropVoid, w.publicName("addChild"), 1);
+        listen(w, c, 1, "link", "onLink");
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 0);
+    ASSERT_TRUE(p.player);
+    auto click = [&](double x, double y) {
+        p.player->mouseDown(x, y);
+        p.player->mouseUp(x, y);
+    };
+    click(6, 10);    // on "link"
+    click(280, 10);  // past the text
+    click(6, 60);    // below the text
+    EXPECT_EQ(p.lines, (Lines{"link go,on true"}));
+    EXPECT_TRUE(p.errors.empty()) << p.errors[0];
+}
