@@ -258,6 +258,9 @@ private:
     void moveHover(As3DisplayObject* to);
     // The text field with the stage's focus, or null.
     As3DisplayObject* focusedField();
+    // A caret key on the field with the focus moves its caret (the shift key held: its selection's
+    // end). False when no field takes the key.
+    bool caretKeyPressed(int keyCode);
     void announceChange(As3DisplayObject* field);
     // A click on `target`: the link event of an "event:" link under the pointer.
     void followLink(As3DisplayObject* target);
@@ -307,6 +310,7 @@ private:
     avm2::Object* loaderParameters_ = nullptr;  // LoaderInfo.parameters: a saver passes none
     std::string movieUrl_ = "file:///movie.swf";
     bool buttonDown_ = false;
+    bool shiftDown_ = false;
     As3DisplayObject* hovered_ = nullptr;  // the object the pointer is over
     As3DisplayObject* pressed_ = nullptr;  // where the button went down
     friend class As3Runner;

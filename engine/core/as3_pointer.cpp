@@ -16,6 +16,7 @@ using namespace avm2;
 namespace {
 
 constexpr int kMaxPickNesting = 256;
+constexpr int kShiftKey = 16;
 
 // The pointer is placed to the twip, as the stage measures it.
 Point toTwips(Point p) { return Point{std::round(p.x), std::round(p.y)}; }
@@ -208,6 +209,7 @@ bool As3Display::wheelTurned(Point stage, int lines) {
 }
 
 bool As3Display::keyChanged(int keyCode, int charCode, bool down) {
+    if (keyCode == kShiftKey) shiftDown_ = down;
     // Keys go to the object with the focus, or to the stage.
     As3DisplayObject* target = stage_;
     if (auto it = stage_->stored.find(u"focus"); it != stage_->stored.end())
@@ -217,8 +219,10 @@ bool As3Display::keyChanged(int keyCode, int charCode, bool down) {
         auto* e = static_cast<EventObject*>(m_.construct(Value(keyboardEventClass), a).object());
         e->keyCode = static_cast<uint32_t>(std::max(0, keyCode));
         e->charCode = static_cast<uint32_t>(std::max(0, charCode));
+        e->shiftKey = shiftDown_;
         dispatchEventObject(m_, target, e);
     });
+    if (down) caretKeyPressed(keyCode);
     return true;
 }
 

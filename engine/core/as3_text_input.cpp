@@ -1,12 +1,14 @@
 // Typing into an ActionScript 3 input field: the text goes to the field with the stage's focus,
 // pasted or typed, announced by a textInput event its listeners may cancel, held to the field's
 // restrict and maxChars, and followed by a change event. Editing keys (deletion, line breaks, the
-// clipboard) work on the field's selection; a click on an "event:" link sends a link event.
+// clipboard) work on the field's selection, caret keys move it; a click on an "event:" link sends
+// a link event.
 #include <algorithm>
 
 #include "engine/base/ascii_case.h"
 #include "engine/core/as3_display.h"
 #include "engine/core/display_geometry.h"
+#include "engine/core/text_caret.h"
 #include "engine/core/text_field_state.h"
 #include "engine/core/text_layout.h"
 #include "engine/core/typed_text_filter.h"
@@ -121,6 +123,16 @@ bool As3Display::textEdited(TextCommand command, std::string& clipboard) {
         return true;
     }
     return false;
+}
+
+bool As3Display::caretKeyPressed(int keyCode) {
+    if (!isCaretKey(keyCode)) return false;
+    As3DisplayObject* field = focusedField();
+    if (!field) return false;
+    TextFieldState& s = *fieldStateOf(*field->node, library_.movie());
+    // A field that can be neither edited nor selected has no caret.
+    if (!s.input && !s.selectable) return false;
+    return moveCaret(s, library_.movie(), &library_.deviceFonts(), s.selectionBegin, s.selectionEnd, keyCode, shiftDown_);
 }
 
 void As3Display::followLink(As3DisplayObject* target) {

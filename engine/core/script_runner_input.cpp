@@ -8,6 +8,7 @@
 #include "engine/base/utf8.h"
 #include "engine/core/display_geometry.h"
 #include "engine/core/script_runner.h"
+#include "engine/core/text_caret.h"
 #include "engine/core/text_layout.h"
 #include "engine/core/typed_text_filter.h"
 
@@ -328,6 +329,11 @@ bool ScriptRunner::keyDown(int keyCode, int charCode) {
         changed |= buttonTransition(*focused, avm1::OverDownToOverUp);
     }
     runPending();
+    // Once the key is heard, a caret key moves the caret of the focused field.
+    if (focus_ && !focus_->isRemoved() && focus_->isTextField() && focus_->object())
+        if (TextFieldState* s = fieldStateOf(*focus_->object(), library_.movie()))
+            changed |= moveCaret(*s, library_.movie(), &library_.deviceFonts(), selBegin_, selEnd_, keyCode,
+                                 keysDown_.count(kShiftKey) > 0);
     return changed;
 }
 

@@ -107,3 +107,50 @@ TEST(Avm2TextInput, AClickOnAnEventLinkSendsItsTextAsALinkEvent) {
     EXPECT_EQ(p.lines, (Lines{"link go,on true"}));
     EXPECT_TRUE(p.errors.empty()) << p.errors[0];
 }
+
+TEST(Avm2TextInput, CaretKeysMoveTheFocusedFieldsSelectionAndShiftExtendsIt) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    uint32_t textField = w.qname(w.ns(0x16, "flash.text"), "TextField");
+    main.method("onKey", [&w, &t](AbcCode& c) {
+        t.begin(c).op(kGetLocal1).op(kGetProperty, w.publicName("shiftKey"));
+        c.op(kGetLocal1).op(kGetProperty, w.publicName("target")).op(kGetProperty, w.publicName("text"));
+        t.end(c, 2);
+    });
+    main.finish([&](AbcCode& c) {
+        c.op(kFindPropStrict, textField).op(kConstructProp, textField, 0).op(kSetLocal1);
+        setString(w, c, 1, "type", "input");
+        setNumber(w, c, 1, "width", 200);
+        setNumber(w, c, 1, "height", 100);
+        c.op(kGetLocal1).op(kPushTrue).op(kSetProperty, w.publicName("multiline"));
+        setString(w, c, 1, "text", "ab\rcdefgh");
+        c.op(kGetLocal0).op(kGetLocal1).op(kCallPropVoid, w.publicName("addChild"), 1);
+        c.op(kGetLocal0).op(kGetProperty, w.publicName("stage")).op(kGetLocal1).op(kSetProperty, w.publicName("focus"));
+        c.op(kGetLocal1).op(kPushInt, w.integer(1)).op(kPushInt, w.integer(1)).op(kCallPropVoid, w.publicName("setSelection"), 2);
+        listen(w, c, 1, "keyUp", "onKey");
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 0);
+    ASSERT_TRUE(p.player);
+    enum { Shift = 16, End = 35, Home = 36, Up = 38, Right = 39, Down = 40 };
+    auto press = [&](int key) {
+        p.player->keyDown(key, 0);
+        p.player->keyUp(key, 0);
+    };
+    press(Home);
+    press(Down);  // the second line's start
+    p.player->keyDown(Shift, 0);
+    press(End);  // selects to its end
+    p.player->keyUp(Shift, 0);
+    p.player->textInput(U'X');
+    press(Home);
+    p.player->keyDown(Shift, 0);
+    press(Up);  // from the line's start to the first line's
+    press(Right);
+    p.player->keyUp(Shift, 0);
+    p.player->textInput(U'Y');
+    press(End);
+    EXPECT_EQ(p.lines, (Lines{"false ab\rcdefgh", "false ab\rcdefgh", "true ab\rcdefgh", "false ab\rcdefgh", "false ab\rX",
+                              "true ab\rX", "true ab\rX", "false ab\rX", "false aYX"}));
+    EXPECT_TRUE(p.errors.empty()) << p.errors[0];
+}

@@ -161,6 +161,51 @@ TEST_F(TextFieldScriptTest, FieldsKeepTheirSelectionWithoutTheFocus) {
     EXPECT_EQ(lines, (Lines{"|-abcd", "x", "1", "0", "4"}));
 }
 
+TEST_F(TextFieldScriptTest, CaretKeysMoveTheFocusedFieldsCaretAlongItsLines) {
+    Asm a;
+    makeField(a, 200, 100);
+    set(a, "type", "input");
+    set(a, "multiline", true);
+    set(a, "text", "ab\rcdefgh");
+    traceOn(a, "onChanged", "", "text");
+    focusField(a);
+    play(a);
+    enum { Shift = 16, End = 35, Home = 36, Left = 37, Up = 38, Right = 39, Down = 40 };
+    auto press = [&](int key) {
+        player->keyDown(key, 0);
+        player->keyUp(key, 0);
+    };
+    auto type = [&](char32_t c) { player->textInput(c); };
+    press(Left);  // the focus selected everything: the selection collapses to its start
+    type('1');
+    press(Home);
+    press(Down);  // from a line's start to the next line's start
+    type('2');
+    press(End);
+    type('3');
+    press(Up);  // from right of the shorter line above: to its end, before the break
+    type('4');
+    player->keyDown(Shift, 0);
+    press(Home);  // shift held: the selection reaches back to the line's start
+    player->keyUp(Shift, 0);
+    type('5');
+    press(Right);  // past the break, onto the next line
+    type('6');
+    player->keyDown(Shift, 0);
+    press(Right);
+    press(Right);
+    player->keyUp(Shift, 0);
+    press(Left);  // a selection collapses to its near edge
+    type('7');
+    press(Down);  // on the last line: to the text's end
+    type('8');
+    press(Up);
+    press(Up);  // on the first line: to the text's start
+    type('9');
+    EXPECT_EQ(lines, (Lines{"1ab\rcdefgh", "1ab\r2cdefgh", "1ab\r2cdefgh3", "1ab4\r2cdefgh3", "5\r2cdefgh3",
+                            "5\r62cdefgh3", "5\r672cdefgh3", "5\r672cdefgh38", "95\r672cdefgh38"}));
+}
+
 TEST_F(TextFieldScriptTest, OnScrollerHearsTheScrollChange) {
     Asm a;
     makeField(a, 100, 30);
