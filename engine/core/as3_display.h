@@ -264,6 +264,10 @@ private:
     void announceChange(As3DisplayObject* field);
     // A click on `target`: the link event of an "event:" link under the pointer.
     void followLink(As3DisplayObject* target);
+    // A press on a field that can be edited or selected gives it the focus and puts its caret at
+    // the pointer; while the button stays down, the selection's end follows the pointer.
+    void pressText(As3DisplayObject* target);
+    void dragText();
 
     avm2::Machine& m_;
     std::array<avm2::ClassObject*, 9> filterClasses_{};  // by avm1::FilterClass
@@ -311,6 +315,7 @@ private:
     std::string movieUrl_ = "file:///movie.swf";
     bool buttonDown_ = false;
     bool shiftDown_ = false;
+    bool selectingText_ = false;  // the press was on a field whose selection follows the pointer
     As3DisplayObject* hovered_ = nullptr;  // the object the pointer is over
     As3DisplayObject* pressed_ = nullptr;  // where the button went down
     friend class As3Runner;

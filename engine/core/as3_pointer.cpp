@@ -159,7 +159,9 @@ bool As3Display::pointerMoved(Point stage) {
     pointer_ = toTwips(stage);
     As3DisplayObject* target = objectUnder(pointer_);
     moveHover(target);
-    return mouseEvent(target, u"mouseMove", true);
+    bool heard = mouseEvent(target, u"mouseMove", true);
+    dragText();
+    return heard;
 }
 
 bool As3Display::pointerPressed(Point stage) {
@@ -169,16 +171,20 @@ bool As3Display::pointerPressed(Point stage) {
     buttonDown_ = true;
     pressed_ = target;
     if (target->node && target->node->kind == DisplayObject::Kind::Button) timeline_.showButtonState(*target->node, 2, 0);
-    return mouseEvent(target, u"mouseDown", true);
+    bool heard = mouseEvent(target, u"mouseDown", true);
+    pressText(target);
+    return heard;
 }
 
 bool As3Display::pointerReleased(Point stage) {
     pointer_ = toTwips(stage);
     As3DisplayObject* target = objectUnder(pointer_);
     moveHover(target);
+    dragText();
     buttonDown_ = false;
     As3DisplayObject* pressed = pressed_;
     pressed_ = nullptr;
+    selectingText_ = false;
     if (target->node && target->node->kind == DisplayObject::Kind::Button) timeline_.showButtonState(*target->node, 1, 0);
     mouseEvent(target, u"mouseUp", true);
     // A click is a press and a release on the same object.

@@ -1,8 +1,8 @@
 // Typing into an ActionScript 3 input field: the text goes to the field with the stage's focus,
 // pasted or typed, announced by a textInput event its listeners may cancel, held to the field's
 // restrict and maxChars, and followed by a change event. Editing keys (deletion, line breaks, the
-// clipboard) work on the field's selection, caret keys move it; a click on an "event:" link sends
-// a link event.
+// clipboard) work on the field's selection, caret keys move it, and the mouse places and drags
+// it; a click on an "event:" link sends a link event.
 #include <algorithm>
 
 #include "engine/base/ascii_case.h"
@@ -133,6 +133,28 @@ bool As3Display::caretKeyPressed(int keyCode) {
     // A field that can be neither edited nor selected has no caret.
     if (!s.input && !s.selectable) return false;
     return moveCaret(s, library_.movie(), &library_.deviceFonts(), s.selectionBegin, s.selectionEnd, keyCode, shiftDown_);
+}
+
+void As3Display::pressText(As3DisplayObject* target) {
+    selectingText_ = false;
+    // A listener may have taken the object from the stage.
+    if (!target || target != pressed_ || !target->node) return;
+    TextFieldState* s = fieldStateOf(*target->node, library_.movie());
+    if (!s || (!s->input && !s->selectable)) return;
+    Matrix world = worldMatrix(*target->node);
+    if (!world.invertible()) return;
+    stage_->stored[u"focus"] = Value(target);
+    const int at = static_cast<int>(caretAt(*s, library_.movie(), &library_.deviceFonts(), world.inverted().apply(pointer_)));
+    s->selectionBegin = s->selectionEnd = at;
+    selectingText_ = true;
+}
+
+void As3Display::dragText() {
+    if (!selectingText_ || !buttonDown_ || !pressed_ || !pressed_->node) return;
+    TextFieldState* s = fieldStateOf(*pressed_->node, library_.movie());
+    Matrix world = worldMatrix(*pressed_->node);
+    if (!s || !world.invertible()) return;
+    s->selectionEnd = static_cast<int>(caretAt(*s, library_.movie(), &library_.deviceFonts(), world.inverted().apply(pointer_)));
 }
 
 void As3Display::followLink(As3DisplayObject* target) {

@@ -3,6 +3,7 @@
 // text and editing commands for the focused text field, links in text, and the keyboard focus
 // with its tab order.
 #include <algorithm>
+#include <optional>
 
 #include "engine/base/ascii_case.h"
 #include "engine/base/utf8.h"
@@ -101,6 +102,16 @@ std::string utf8(const std::vector<char32_t>& cps, size_t from, size_t to) {
     return out;
 }
 
+// Where the pointer (stage twips) puts the caret of `field`; none for a field that cannot be mapped.
+std::optional<int> caretUnder(ScriptClip& field, Point stage, CharacterLibrary& library) {
+    DisplayObject* o = field.object();
+    TextFieldState* s = o ? fieldStateOf(*o, library.movie()) : nullptr;
+    if (!s) return std::nullopt;
+    Matrix world = worldMatrix(*o);
+    if (!world.invertible()) return std::nullopt;
+    return static_cast<int>(caretAt(*s, library.movie(), &library.deviceFonts(), world.inverted().apply(stage)));
+}
+
 }  // namespace
 
 // ---- queued script calls
@@ -138,6 +149,10 @@ bool ScriptRunner::mouseMove(Point stage) {
     if (mouseKnown_ && stage.x == mouse_.x && stage.y == mouse_.y) return false;
     mouseKnown_ = true;
     mouse_ = stage;
+    // A press on a field gave it the focus, and a press elsewhere took the focus from fields: a
+    // drag with a field focused selects in it.
+    if (mouseIsDown_ && focus_ && !focus_->isRemoved() && focus_->isTextField())
+        if (auto at = caretUnder(*focus_, mouse_, library_)) selEnd_ = *at;
     bool changed = broadcastMouse(avm1::EventMouseMove, "onMouseMove");
     changed |= updatePointer();
     runPending();
@@ -166,6 +181,9 @@ bool ScriptRunner::mouseDown(Point stage, MouseButton button) {
             break;
         }
     if (field != focus_) changed |= moveFocus(field, false);
+    // The click puts the caret where it is; while the button stays down the selection follows.
+    if (field && field == focus_)
+        if (auto at = caretUnder(*field, mouse_, library_)) selBegin_ = selEnd_ = *at;
     ScriptClip* linked = nullptr;
     std::string url = linkAt(root_, linked, 0);
     if (linked && !url.empty()) {

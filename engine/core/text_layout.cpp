@@ -436,6 +436,28 @@ std::optional<size_t> characterAt(TextFieldState& field, const Movie& movie, Dev
     return std::nullopt;
 }
 
+size_t caretAt(TextFieldState& field, const Movie& movie, DeviceFonts* deviceFonts, Point local) {
+    const size_t length = field.document.length();
+    if (length == 0 || currentLayout(field, movie, deviceFonts).lines.empty()) return 0;
+    const ShownLines shown = shownLines(field, movie, deviceFonts);
+    if (shown.count == 0) return 0;
+    const double y = local.y - field.bounds.yMin - kTextGutter + shown.top;
+    size_t i = std::min(shown.first, shown.count - 1);
+    while (i + 1 < shown.count) {
+        const TextLine& l = shown.laid.lines[i];
+        if (y < l.top + l.ascent + l.descent + l.leading) break;
+        ++i;
+    }
+    for (const Item& it : shown.lines[i].items) {
+        const double x = field.bounds.xMin + shown.lines[i].left + it.x - shown.hscroll;
+        if (local.x < x + it.advance / 2) return it.at;
+    }
+    const TextLine& line = shown.laid.lines[i];
+    size_t end = std::min(line.end, length);
+    if (end > line.begin && isParagraphBreak(field.document.chars()[end - 1])) --end;
+    return end;
+}
+
 std::vector<PlacedGlyph> layoutEditText(const EditText& text, const Movie& movie, DeviceFonts* deviceFonts) {
     TextFieldState field = fieldStateFrom(text, movie);
     if (!deviceFonts) field.embedFonts = true;

@@ -68,6 +68,11 @@ TextExtent measureText(const std::string& text, const TextFormat& format, double
 // none between characters or outside the text.
 std::optional<size_t> characterAt(TextFieldState& field, const Movie& movie, DeviceFonts* deviceFonts, Point local);
 
+// Where a click at `local` (twips in the field's own space) puts the caret, as the field shows it
+// scrolled: before the character whose middle is right of the point on the line at its height (the
+// nearest line in view above or below the text), or at that line's end.
+size_t caretAt(TextFieldState& field, const Movie& movie, DeviceFonts* deviceFonts, Point local);
+
 // The box of character `index` (twips in the field's own space) as the field shows it scrolled, as
 // high as its line; none for an index outside the text or a character that takes no room in a line
 // (a paragraph break).

@@ -154,3 +154,38 @@ TEST(Avm2TextInput, CaretKeysMoveTheFocusedFieldsSelectionAndShiftExtendsIt) {
                               "true ab\rX", "true ab\rX", "false ab\rX", "false aYX"}));
     EXPECT_TRUE(p.errors.empty()) << p.errors[0];
 }
+
+TEST(Avm2TextInput, AClickFocusesAFieldAtThePointerAndADragSelects) {
+    AbcWriter w;
+    Tracer t(w);
+    ClassBuilder main{w, "Main"};
+    uint32_t textField = w.qname(w.ns(0x16, "flash.text"), "TextField");
+    main.method("onChange", [&w, &t](AbcCode& c) {
+        t.begin(c).op(kGetLocal1).op(kGetProperty, w.publicName("target")).op(kGetProperty, w.publicName("text"));
+        t.end(c, 1);
+    });
+    main.finish([&](AbcCode& c) {
+        c.op(kFindPropStrict, textField).op(kConstructProp, textField, 0).op(kSetLocal1);
+        setString(w, c, 1, "type", "input");
+        setNumber(w, c, 1, "width", 200);
+        setString(w, c, 1, "text", "abcdef");
+        c.op(kGetLocal0).op(kGetLocal1).op(kCallPropVoid, w.publicName("addChild"), 1);
+        listen(w, c, 1, "change", "onChange");
+    });
+    Played p = play(swfw::abcMovie(w.bytes(), "Main"), 0);
+    ASSERT_TRUE(p.player);
+    p.player->textInput(U'W');  // nothing has the focus yet
+    p.player->mouseDown(190, 10);  // right of the text: the focus, and the caret at its end
+    p.player->mouseUp(190, 10);
+    p.player->textInput(U'X');
+    p.player->mouseDown(1, 10);  // left of it: the caret at its start
+    p.player->mouseUp(1, 10);
+    p.player->textInput(U'Y');
+    p.player->mouseDown(1, 10);  // a drag across the text selects it all
+    p.player->mouseMove(100, 12);
+    p.player->mouseMove(195, 12);
+    p.player->mouseUp(195, 12);
+    p.player->textInput(U'Z');
+    EXPECT_EQ(p.lines, (Lines{"abcdefX", "YabcdefX", "Z"}));
+    EXPECT_TRUE(p.errors.empty()) << p.errors[0];
+}

@@ -206,6 +206,27 @@ TEST_F(TextFieldScriptTest, CaretKeysMoveTheFocusedFieldsCaretAlongItsLines) {
                             "5\r62cdefgh3", "5\r672cdefgh3", "5\r672cdefgh38", "95\r672cdefgh38"}));
 }
 
+TEST_F(TextFieldScriptTest, AClickPutsTheCaretAtThePointerAndADragSelects) {
+    Asm a;
+    makeField(a, 200, 100);
+    set(a, "type", "input");
+    set(a, "text", "abcdef");
+    traceOn(a, "onChanged", "", "text");
+    play(a);
+    player->mouseDown(190, 10);  // right of the text: the focus, and the caret at its end
+    player->mouseUp(190, 10);
+    player->textInput(U'X');
+    player->mouseDown(1, 10);  // left of it: the caret at its start
+    player->mouseUp(1, 10);
+    player->textInput(U'Y');
+    player->mouseDown(1, 10);  // a drag across the text selects it all
+    player->mouseMove(100, 12);
+    player->mouseMove(195, 12);
+    player->mouseUp(195, 12);
+    player->textInput(U'Z');
+    EXPECT_EQ(lines, (Lines{"abcdefX", "YabcdefX", "Z"}));
+}
+
 TEST_F(TextFieldScriptTest, OnScrollerHearsTheScrollChange) {
     Asm a;
     makeField(a, 100, 30);
