@@ -292,6 +292,7 @@ void As3Display::install() {
     installMovieClip();
     installGraphics();
     installGeometry();
+    installVector3D();
     installTransform();
     installTextField();
     installTextFieldLines();

@@ -206,7 +206,8 @@ public:
                       *bitmapClass = nullptr, *bitmapDataClass = nullptr, *videoClass = nullptr,
                       *colorTransformClass = nullptr, *transformClass = nullptr, *fontClass = nullptr,
                       *textLineMetricsClass = nullptr, *styleSheetClass = nullptr, *textEventClass = nullptr,
-                      *soundClass = nullptr, *ioErrorEventClass = nullptr;
+                      *soundClass = nullptr, *ioErrorEventClass = nullptr,
+                      *vector3DClass = nullptr;
 
 private:
     void install();
@@ -215,6 +216,7 @@ private:
     void installMovieClip();
     void installGraphics();
     void installGeometry();
+    void installVector3D();
     void installTransform();
     void installTextField();
     void installFont();
