@@ -150,6 +150,7 @@ void As3Display::installVector3D() {
         Vector3DObject *p = self(m, arg(a, 0)), *q = self(m, arg(a, 1));
         return Value(std::sqrt((p->x - q->x) * (p->x - q->x) + (p->y - q->y) * (p->y - q->y) + (p->z - q->z) * (p->z - q->z)));
     });
+    installMatrix3D(m, vc);
 }
 
 }  // namespace swf

@@ -1,7 +1,8 @@
-// flash.geom.Vector3D's object, for the classes that take and return such vectors.
+// flash.geom's three-dimensional classes: Vector3D's object, shared with Matrix3D, which takes and
+// returns such vectors.
 #pragma once
 
-#include "engine/avm2/machine.h"
+#include "engine/core/as3_native.h"
 
 namespace swf {
 
@@ -14,5 +15,8 @@ public:
 // The Vector3D `v` (a TypeError when it is null or no Vector3D).
 Vector3DObject* asVector3D(avm2::Machine& m, const avm2::Value& v, avm2::ClassObject* vector3DClass);
 avm2::Value makeVector3D(avm2::Machine& m, avm2::ClassObject* vector3DClass, double x, double y, double z, double w);
+
+// Defines flash.geom.Matrix3D, once Vector3D is.
+void installMatrix3D(avm2::Machine& m, avm2::ClassObject* vector3DClass);
 
 }  // namespace swf
