@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "engine/core/as3_display.h"
+#include "engine/core/as3_graphics_data.h"
 #include "engine/core/drawing.h"
 
 namespace swf {
@@ -60,6 +61,7 @@ void As3Display::installGraphics() {
                                   [](Machine& m, ClassObject*) -> Object* { return m.make<GraphicsObject>(); });
     graphicsClass->isSealedInstances = true;
     graphicsClass->isFinal = true;
+    installGraphicsData(m);
     auto graphicsOf = [this](Machine& m, const Value& self, Args) -> Value {
         As3DisplayObject* o = asDisplayObject(m, self);
         if (!o->graphics) {
@@ -192,9 +194,10 @@ void As3Display::installGraphics() {
     method(u"curveTo", 4, [num, curveTo](Machine& m, GraphicsObject& g, Drawing& d, Args a) {
         curveTo(g, d, num(m, a, 0), num(m, a, 1), num(m, a, 2), num(m, a, 3));
     });
-    method(u"cubicCurveTo", 6, [num, curveTo](Machine& m, GraphicsObject& g, Drawing& d, Args a) {
-        // Four quadratics, each matching the cubic's ends and middle tangent of its quarter.
-        Point p0{g.penX, g.penY}, p1{num(m, a, 0), num(m, a, 1)}, p2{num(m, a, 2), num(m, a, 3)}, p3{num(m, a, 4), num(m, a, 5)};
+    // A cubic from the pen as four quadratics, each matching the cubic's ends and middle tangent
+    // of its quarter.
+    auto cubicTo = [curveTo](GraphicsObject& g, Drawing& d, Point p1, Point p2, Point p3) {
+        Point p0{g.penX, g.penY};
         auto at = [&](double t) {
             double u = 1 - t;
             return Point{u * u * u * p0.x + 3 * u * u * t * p1.x + 3 * u * t * t * p2.x + t * t * t * p3.x,
@@ -208,6 +211,89 @@ void As3Display::installGraphics() {
             Point c{2 * mid.x - (s.x + e.x) / 2, 2 * mid.y - (s.y + e.y) / 2};
             curveTo(g, d, c.x, c.y, e.x, e.y);
         }
+    };
+    method(u"cubicCurveTo", 6, [num, cubicTo](Machine& m, GraphicsObject& g, Drawing& d, Args a) {
+        cubicTo(g, d, Point{num(m, a, 0), num(m, a, 1)}, Point{num(m, a, 2), num(m, a, 3)}, Point{num(m, a, 4), num(m, a, 5)});
+    });
+    // drawPath(commands, data, winding): GraphicsPathCommand values, each taking its numbers from
+    // data in turn; drawing stops where data runs out. Unknown commands take none.
+    m.defineMethod(graphicsClass, u"drawPath", 3, [target, moveTo, lineTo, curveTo, cubicTo](Machine& m, const Value& self, Args a) -> Value {
+        String winding = a.size() > 2 ? (a[2].isNullish() ? String() : m.toString(a[2])) : String(u"evenOdd");
+        if (winding != u"evenOdd" && winding != u"nonZero")
+            m.throwError(u"ArgumentError", 2008, u"Parameter winding must be one of the accepted values.");
+        auto items = [&m](const Value& v, ClassObject* element, const char16_t* name) -> std::vector<Value> {
+            if (v.isNullish()) m.typeError(2007, u"Parameter " + String(name) + u" must be non-null.");
+            return static_cast<VectorObject*>(m.coerce(v, m.vectorClass(element)).object())->items;
+        };
+        std::vector<Value> commands = items(arg(a, 0), m.intClass, u"commands"), data = items(arg(a, 1), m.numberClass, u"data");
+        auto [g, d] = target(m, self);
+        if (!d) return Value();
+        d->fillWinding(winding == u"nonZero");
+        std::vector<double> n;
+        n.reserve(data.size());
+        for (const Value& v : data) {
+            double x = m.toNumber(v);
+            n.push_back(std::isfinite(x) ? x : 0);
+        }
+        size_t at = 0;
+        for (const Value& command : commands) {
+            int c = m.toInt(command);
+            size_t need = c == 1 || c == 2 ? 2 : c == 3 || c == 4 || c == 5 ? 4 : c == 6 ? 6 : 0;
+            if (n.size() - at < need) break;
+            const double* p = n.data() + at;
+            switch (c) {
+            case 1: moveTo(*g, *d, p[0], p[1]); break;
+            case 2: lineTo(*g, *d, p[0], p[1]); break;
+            case 3: curveTo(*g, *d, p[0], p[1], p[2], p[3]); break;
+            case 4: moveTo(*g, *d, p[2], p[3]); break;
+            case 5: lineTo(*g, *d, p[2], p[3]); break;
+            case 6: cubicTo(*g, *d, Point{p[0], p[1]}, Point{p[2], p[3]}, Point{p[4], p[5]}); break;
+            default: break;
+            }
+            at += need;
+        }
+        return Value();
+    });
+    // drawGraphicsData(Vector.<IGraphicsData>): each item as the drawing call it stands for.
+    m.defineMethod(graphicsClass, u"drawGraphicsData", 1, [](Machine& m, const Value& self, Args a) -> Value {
+        if (arg(a, 0).isNullish()) m.typeError(2007, u"Parameter graphicsData must be non-null.");
+        Object* list = arg(a, 0).object();
+        if (!list || list->type != ObjectType::Vector)
+            m.typeError(1034, u"Type Coercion failed: cannot convert " + m.describeForError(a[0]) + u" to __AS3__.vec.Vector.<flash.display::IGraphicsData>.");
+        std::vector<Value> items = static_cast<VectorObject*>(list)->items;
+        auto is = [&m](const Value& v, const char16_t* cls) {
+            Object* o = v.object();
+            ClassObject* c = m.builtin(String(u"flash.display::") + cls);
+            return o && o->cls && c && o->cls->isSubclassOf(c);
+        };
+        auto call = [&m, &self](const char16_t* name, std::vector<Value> args) { m.callProperty(self, Name{name, m.publicSet}, args); };
+        auto get = [&m](const Value& v, const char16_t* name) { return m.get(v, name); };
+        auto fillArgs = [&](const Value& f) -> std::pair<const char16_t*, std::vector<Value>> {
+            if (is(f, u"GraphicsSolidFill")) return {u"beginFill", {get(f, u"color"), get(f, u"alpha")}};
+            if (is(f, u"GraphicsGradientFill"))
+                return {u"beginGradientFill", {get(f, u"type"), get(f, u"colors"), get(f, u"alphas"), get(f, u"ratios"), get(f, u"matrix"),
+                                               get(f, u"spreadMethod"), get(f, u"interpolationMethod"), get(f, u"focalPointRatio")}};
+            if (is(f, u"GraphicsBitmapFill"))
+                return {u"beginBitmapFill", {get(f, u"bitmapData"), get(f, u"matrix"), get(f, u"repeat"), get(f, u"smooth")}};
+            return {nullptr, {}};
+        };
+        for (const Value& item : items) {
+            if (is(item, u"GraphicsPath")) {
+                call(u"drawPath", {get(item, u"commands"), get(item, u"data"), get(item, u"winding")});
+            } else if (is(item, u"GraphicsEndFill")) {
+                call(u"endFill", {});
+            } else if (is(item, u"GraphicsStroke")) {
+                // A solid fill gives the line its colour; a stroke without one draws black.
+                Value fill = get(item, u"fill");
+                Value color(0), alpha(1.0);
+                if (is(fill, u"GraphicsSolidFill")) color = get(fill, u"color"), alpha = get(fill, u"alpha");
+                call(u"lineStyle", {get(item, u"thickness"), color, alpha, get(item, u"pixelHinting"), get(item, u"scaleMode"),
+                                    get(item, u"caps"), get(item, u"joints"), get(item, u"miterLimit")});
+            } else if (auto [name, args] = fillArgs(item); name) {
+                call(name, std::move(args));
+            }
+        }
+        return Value();
     });
     method(u"drawRect", 4, [num, moveTo, lineTo](Machine& m, GraphicsObject& g, Drawing& d, Args a) {
         double x = num(m, a, 0), y = num(m, a, 1), w = num(m, a, 2), h = num(m, a, 3);

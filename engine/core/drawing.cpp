@@ -57,6 +57,12 @@ void Drawing::endFill() {
     cacheValid_ = false;
 }
 
+void Drawing::fillWinding(bool nonZero) {
+    if (!fill_ || fill_->nonZero == nonZero) return;
+    fill_->nonZero = nonZero;
+    cacheValid_ = false;
+}
+
 void Drawing::moveTo(double x, double y) {
     closeFillContour();
     flushStroke();

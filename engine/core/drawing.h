@@ -22,6 +22,8 @@ public:
     void lineStyle(std::optional<LineStyle> style);
     void beginFill(const FillStyle& fill);
     void endFill();
+    // The fill rule of the fill being drawn (drawPath's winding): non-zero or even-odd.
+    void fillWinding(bool nonZero);
     void moveTo(double xPixels, double yPixels);
     void lineTo(double xPixels, double yPixels);
     void curveTo(double cxPixels, double cyPixels, double xPixels, double yPixels);
