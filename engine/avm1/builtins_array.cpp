@@ -66,20 +66,45 @@ Value pop(Machine&, Object* self, std::vector<Value>&) {
     if (!self || !self->isArray || self->elements.empty()) return Value();
     Value v = self->elements.back();
     self->elements.pop_back();
+    if (self->elementFlags) self->elementFlags->erase(self->elements.size());
     return v.isHole() ? Value() : v;
+}
+
+// shift with flagged elements, as the player does it: every element is deleted (those that may
+// not be keep their place and value), then each is written one place down, which a read-only
+// survivor refuses. What a survivor past the new end held is not kept.
+void shiftFlagged(Object* self) {
+    std::vector<Value> old = self->elements;
+    std::map<size_t, uint16_t> kept;
+    for (auto [i, flags] : *self->elementFlags)
+        if (flags & DontDelete) kept[i] = flags;
+    for (size_t i = 0; i < old.size(); ++i)
+        if (!kept.count(i)) self->elements[i] = Value::hole();
+    for (size_t i = 1; i < old.size(); ++i) {
+        auto k = kept.find(i - 1);
+        if (k == kept.end() || !(k->second & ReadOnly)) self->elements[i - 1] = old[i].isHole() ? Value() : old[i];
+    }
+    self->elements.pop_back();
+    kept.erase(self->elements.size());
+    *self->elementFlags = std::move(kept);
 }
 
 Value shift(Machine&, Object* self, std::vector<Value>&) {
     if (!self || !self->isArray || self->elements.empty()) return Value();
     Value v = self->elements.front();
-    self->elements.erase(self->elements.begin());
-    fillHoles(self->elements);
+    if (self->elementFlags && !self->elementFlags->empty()) {
+        shiftFlagged(self);
+    } else {
+        self->elements.erase(self->elements.begin());
+        fillHoles(self->elements);
+    }
     return v.isHole() ? Value() : v;
 }
 
 Value unshift(Machine&, Object* self, std::vector<Value>& args) {
     if (!self || !self->isArray) return Value();
     self->elements.insert(self->elements.begin(), args.begin(), args.end());
+    self->dropElementFlags();
     fillHoles(self->elements);
     return Value(double(self->elements.size()));
 }
@@ -98,6 +123,7 @@ Value toStringFn(Machine& m, Object* self, std::vector<Value>&) {
 Value reverse(Machine&, Object* self, std::vector<Value>&) {
     if (!self || !self->isArray) return Value();
     std::reverse(self->elements.begin(), self->elements.end());
+    self->dropElementFlags();
     fillHoles(self->elements);
     return Value(self);
 }
@@ -125,6 +151,7 @@ Value splice(Machine& m, Object* self, std::vector<Value>& args) {
     std::vector<Value> removed(self->elements.begin() + long(from), self->elements.begin() + long(from + count));
     self->elements.erase(self->elements.begin() + long(from), self->elements.begin() + long(from + count));
     if (args.size() > 2) self->elements.insert(self->elements.begin() + long(from), args.begin() + 2, args.end());
+    self->dropElementFlags();
     fillHoles(self->elements);
     fillHoles(removed);
     return Value(m.newArray(std::move(removed)));
@@ -270,6 +297,7 @@ Value sortWith(Machine& m, Object* self, const SortPlan& plan) {
     std::vector<Value> sorted;
     for (size_t i : idx) sorted.push_back(self->elements[i].isHole() ? Value() : self->elements[i]);
     self->elements = std::move(sorted);
+    self->dropElementFlags();
     return Value(self);
 }
 

@@ -17,9 +17,18 @@ Value asSetPropFlags(Machine& m, Object*, std::vector<Value>& args) {
     int set = toInt32(m.toNumber(arg(args, 2)));
     int clear = toInt32(m.toNumber(arg(args, 3)));
     auto apply = [&](Property& p) { p.flags = uint16_t((p.flags & ~clear) | set); };
+    // An array's elements take the flags too: written ones only, a hole has nothing to mark.
+    auto applyElement = [&](size_t i) {
+        if (!o->isArray || i >= o->elements.size() || o->elements[i].isHole()) return;
+        uint16_t flags = uint16_t((o->elementFlagsAt(i) & ~clear) | set);
+        if (!o->elementFlags) o->elementFlags = std::make_unique<std::map<size_t, uint16_t>>();
+        if (flags) (*o->elementFlags)[i] = flags;
+        else o->elementFlags->erase(i);
+    };
     Value names = arg(args, 1);
     if (names.isNull()) {
         o->forEachMutable(apply);
+        for (size_t i = 0; o->isArray && i < o->elements.size(); ++i) applyElement(i);
         return Value();
     }
     std::vector<std::string> list;
@@ -30,8 +39,10 @@ Value asSetPropFlags(Machine& m, Object*, std::vector<Value>& args) {
         std::string item;
         while (std::getline(ss, item, ',')) list.push_back(item);
     }
-    for (const std::string& name : list)
+    for (const std::string& name : list) {
         if (Property* p = o->find(m.key(name))) apply(*p);
+        else if (long long i = arrayIndex(name); i >= 0) applyElement(size_t(i));
+    }
     return Value();
 }
 

@@ -78,17 +78,20 @@ Value hasOwnProperty(Machine& m, Object* self, std::vector<Value>& args) {
     std::string name = m.toString(arg(args, 0));
     if (self->isArray) {
         if (m.key(name) == "length") return Value(true);
-        bool digits = !name.empty() && name.size() <= 10 && (name == "0" || name[0] != '0');
-        for (char c : name) digits = digits && c >= '0' && c <= '9';
         // An element counts once written, even with undefined; a hole never does.
-        if (digits && std::stoull(name) < self->elements.size()) return Value(!self->elements[std::stoull(name)].isHole());
+        if (long long i = arrayIndex(name); i >= 0 && size_t(i) < self->elements.size())
+            return Value(!self->elements[size_t(i)].isHole());
     }
     return Value(self->find(m.key(name)) != nullptr);
 }
 
 Value isPropertyEnumerable(Machine& m, Object* self, std::vector<Value>& args) {
     if (!self) return Value(false);
-    const Property* p = self->find(m.key(m.toString(arg(args, 0))));
+    std::string name = m.toString(arg(args, 0));
+    if (self->isArray)
+        if (long long i = arrayIndex(name); i >= 0 && size_t(i) < self->elements.size())
+            return Value(!self->elements[size_t(i)].isHole() && !(self->elementFlagsAt(size_t(i)) & DontEnum));
+    const Property* p = self->find(m.key(name));
     return Value(p && !(p->flags & DontEnum));
 }
 

@@ -22,6 +22,7 @@ Value initializeAsNative(Machine& m, Object& ctor, Object& self, std::vector<Val
         // Array's constructor makes an array of its own: its elements become the object's.
         self.isArray = true;
         self.elements = std::move(other->elements);
+        self.elementFlags = std::move(other->elementFlags);
         other->elements.clear();
         return Value(&self);
     }

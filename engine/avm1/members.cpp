@@ -34,18 +34,6 @@ bool isTextProperty(ClipProperty p) {
            p == ClipProperty::DropTarget || p == ClipProperty::Quality;
 }
 
-// A canonical array index ("0", "17"), or -1.
-long long arrayIndex(const std::string& name) {
-    if (name.empty() || name.size() > 10) return -1;
-    if (name.size() > 1 && name[0] == '0') return -1;
-    long long n = 0;
-    for (char c : name) {
-        if (c < '0' || c > '9') return -1;
-        n = n * 10 + (c - '0');
-    }
-    return n;
-}
-
 // Whether the first property named `k` up the chain is an accessor with a setter.
 bool inheritsSetter(Object* o, const std::string& k) {
     int steps = 0;
@@ -249,13 +237,16 @@ void Machine::storeMember(Object* o, const std::string& name, const std::string&
     if (o->isArray) {
         if (k == "length") {
             double n = toNumber(v);
-            if (std::isfinite(n) && n >= 0 && n <= double(MaxArrayLength)) o->elements.resize(size_t(n), Value::hole());
+            if (std::isfinite(n) && n >= 0 && n <= double(MaxArrayLength)) {
+                o->elements.resize(size_t(n), Value::hole());
+                if (o->elementFlags) o->elementFlags->erase(o->elementFlags->lower_bound(size_t(n)), o->elementFlags->end());
+            }
             return;
         }
         long long i = arrayIndex(name);
         if (i >= 0 && size_t(i) < MaxArrayLength) {
             if (size_t(i) >= o->elements.size()) o->elements.resize(size_t(i) + 1, Value::hole());
-            o->elements[size_t(i)] = v;
+            if (!(o->elementFlagsAt(size_t(i)) & ReadOnly)) o->elements[size_t(i)] = v;
             return;
         }
     }
@@ -289,6 +280,8 @@ bool Machine::deleteMember(Object* o, const std::string& name) {
     if (o->isArray) {
         long long i = arrayIndex(name);
         if (i >= 0 && size_t(i) < o->elements.size()) {
+            if (o->elementFlagsAt(size_t(i)) & DontDelete) return false;
+            if (o->elementFlags) o->elementFlags->erase(size_t(i));
             o->elements[size_t(i)] = Value::hole();
             return true;
         }
@@ -329,6 +322,7 @@ std::vector<std::string> Machine::enumerate(Object* o) {
         if (cur->isArray)
             for (size_t i = 0; i < cur->elements.size(); ++i) {
                 if (cur->elements[i].isHole()) continue;  // never written: not listed
+                if (cur->elementFlagsAt(i) & DontEnum) continue;
                 std::string n = std::to_string(i);
                 if (seen.insert(n).second) names.push_back(n);
             }

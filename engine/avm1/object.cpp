@@ -68,6 +68,23 @@ bool Object::remove(const std::string& key) {
     return true;
 }
 
+long long arrayIndex(const std::string& name) {
+    if (name.empty() || name.size() > 10) return -1;
+    if (name.size() > 1 && name[0] == '0') return -1;
+    long long n = 0;
+    for (char c : name) {
+        if (c < '0' || c > '9') return -1;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
+uint16_t Object::elementFlagsAt(size_t i) const {
+    if (!elementFlags) return 0;
+    auto it = elementFlags->find(i);
+    return it == elementFlags->end() ? 0 : it->second;
+}
+
 void Object::recycle() {
     constexpr size_t kKeptCapacity = 32;
     std::vector<Property> props = std::move(props_);

@@ -63,6 +63,11 @@ public:
     // Array part: elements live here, "length" and index names map onto it.
     bool isArray = false;
     std::vector<Value> elements;
+    // Flags ASSetPropFlags gave elements, by index; most arrays have none.
+    std::unique_ptr<std::map<size_t, uint16_t>> elementFlags;
+    uint16_t elementFlagsAt(size_t i) const;
+    // Array methods that move elements leave none of them with flags.
+    void dropElementFlags() { elementFlags.reset(); }
 
     // Wrapped primitive (String, Number, Boolean objects) or Date time value.
     bool hasPrimitive = false;
@@ -129,6 +134,9 @@ private:
 public:
     bool marked = false;
 };
+
+// A canonical array index ("0", "17"), or -1.
+long long arrayIndex(const std::string& name);
 
 // Owns every object; unreachable ones are freed by collect() between scripts.
 class Heap {

@@ -50,6 +50,47 @@ TEST_F(MachineTest, SparseArraysListOnlyTheElementsWritten) {
     EXPECT_EQ(run(a), (Lines{"4", "1", "5", "true", "false", "1", "6", "4", "3", "2", "1", "0", "done"}));
 }
 
+TEST_F(MachineTest, ArrayElementsKeepTheFlagsASSetPropFlagsGives) {
+    constexpr double Hidden = 1, Kept = 2, Fixed = 4;
+    Asm a;
+    auto flags = [&](Reg r, PushItem names, double set, double clear) {
+        a.push({clear, set, names, r, 4, "ASSetPropFlags"}).op(CallFunction).op(Pop);
+    };
+    a.push({1.0, 2.0, 3.0, 4.0, 4}).op(InitArray).store(1).op(Pop);  // [4, 3, 2, 1]
+    flags(Reg{1}, "0", Fixed + Kept, 0);
+    flags(Reg{1}, "1", Hidden, 0);
+    flags(Reg{1}, "2", Kept, 0);
+    a.push({Reg{1}, "0", "x"}).op(SetMember);  // refused: read-only
+    a.push({"1", 1}).push({Reg{1}, "isPropertyEnumerable"}).op(CallMethod).trace();
+    a.push({"1", 1}).push({Reg{1}, "hasOwnProperty"}).op(CallMethod).trace();
+    a.push({Reg{1}});
+    traceNames(a);  // 1 is hidden
+    a.push({Reg{1}, "1"}).op(0x3A).trace();
+    a.push({Reg{1}, "0"}).op(0x3A).trace();  // may not be deleted
+    // shift deletes what it may, then writes each element one place down: the read-only 0
+    // refuses 1's hole and keeps 4; 2 is kept and rewritten.
+    a.push({Reg{1}, "2", "two"}).op(SetMember);
+    a.push({0}).push({Reg{1}, "shift"}).op(CallMethod).trace();
+    a.push({Reg{1}}).trace();
+    a.push({Reg{1}});
+    traceNames(a);
+    // Methods that reorder leave no element with flags: element 0 takes writes again.
+    a.push({0}).push({Reg{1}, "reverse"}).op(CallMethod).op(Pop);
+    a.push({Reg{1}, "0", "y"}).op(SetMember);
+    a.push({Reg{1}}).trace();
+    // A null name list flags every element; clearing a flag takes it away again.
+    a.push({"p", "q", 2}).op(InitArray).store(2).op(Pop);
+    flags(Reg{2}, Null(), Hidden, 0);
+    a.push({Reg{2}});
+    traceNames(a);
+    flags(Reg{2}, "1", 0, Hidden);
+    a.push({Reg{2}});
+    traceNames(a);
+    a.push({"done"}).trace();
+    EXPECT_EQ(run(a), (Lines{"false", "true", "3", "2", "0", "true", "false", "4", "4,two,1", "2", "1", "0",
+                             "y,two,4", "1", "done"}));
+}
+
 TEST_F(MachineTest, ArrayMethodsWorkOnObjectsThatAreNoArrays) {
     Asm a;
     a.push({"o", "length", 2.0, "0", "a", "1", "b", 3}).op(InitObject).op(SetVariable);
