@@ -289,7 +289,7 @@ Value Machine::construct(const Value& ctor, std::vector<Value> args) {
     if (!fn || !fn->isFunction()) return Value();
     Object* self = newObject();
     Value proto = getMember(ctor, "prototype");
-    self->proto = proto.object();
+    storeMember(self, "__proto__", "__proto__", proto);  // a prototype that is no object too
     self->put(key("__constructor__"), "__constructor__", ctor, DontEnum);
     if (version_ < 7) self->put(key("constructor"), "constructor", ctor, DontEnum);
     if (fn->nativeConstruct) {

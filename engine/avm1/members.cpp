@@ -136,7 +136,11 @@ Value Machine::getMember(const Value& target, const std::string& name, bool useR
     }
     if (o->hasPrimitive && o->primitive.isString() && k == "length")
         return Value(double(charCount(o->primitive.string(), version_ >= 6)));
-    if (k == "__proto__") return Value(o->proto);
+    if (k == "__proto__") {
+        if (!o->proto)
+            if (const Property* p = o->find(k)) return p->value;
+        return Value(o->proto);
+    }
     int steps = 0;
     for (Object* cur = o; cur && steps < MaxChain; cur = cur->proto, ++steps) {
         if (const Property* p = cur->find(k); p && visibleTo(p->flags, version_)) {
@@ -207,7 +211,11 @@ void Machine::setMember(const Value& target, const std::string& name, const Valu
 void Machine::storeMember(Object* o, const std::string& name, const std::string& k, const Value& v) {
     if (o->leftClipPath) o = currentClipFace(o);
     if (k == "__proto__") {
+        // Any value may be given; only an object is inherited from. Anything else stays in a
+        // hidden slot, so that reading __proto__ gives it back.
         o->proto = v.object();
+        if (v.isObject()) o->remove(k);
+        else o->put(k, name, v, DontEnum);
         return;
     }
     if (o->clip) {

@@ -188,6 +188,22 @@ TEST_F(MachineTest, SuperFollowsAPrototypeTheMethodChanges) {
     EXPECT_EQ(run(a), (Lines{"14", "7"}));
 }
 
+TEST_F(MachineTest, ProtoHoldsWhateverItIsGivenButInheritsOnlyFromObjects) {
+    // function C() {}  C.prototype = true;  o = new C();
+    Asm empty;
+    Asm a;
+    a.function("C", {}, empty);
+    a.get("C").push({"prototype", true}).op(SetMember);
+    a.push({"o", 0, "C"}).op(NewObject).op(SetVariable);
+    a.get("o").push({"__proto__"}).op(GetMember).op(TypeOf).trace();
+    a.get("o").push({"toString"}).op(GetMember).op(TypeOf).trace();  // nothing to inherit from
+    a.get("o").push({"__proto__", 5.0}).op(SetMember);
+    a.get("o").push({"__proto__"}).op(GetMember).trace();
+    a.get("o").push({"__proto__"}).get("Object").push({"prototype"}).op(GetMember).op(SetMember);
+    a.get("o").push({"toString"}).op(GetMember).op(TypeOf).trace();
+    EXPECT_EQ(run(a), (Lines{"boolean", "undefined", "5", "function"}));
+}
+
 TEST_F(MachineTest, SuperIntoABuiltInClassMakesTheObjectOneOfItsKind) {
     // function C(x, y) { trace(super(x, y)); }  C extends <built-in>;  o = new C(...)
     auto subclassOf = [&](const std::string& builtIn, std::initializer_list<PushItem> args, const std::string& probe) {
